@@ -1,0 +1,101 @@
+#include "core/entry.h"
+
+#include <cstddef>
+#include <new>
+
+#include "core/text.h"
+
+namespace twk {
+
+const char* const kMarkText = "○";
+
+namespace {
+int g_allocationFailAfter = -1;
+
+void checkInjectedFailure() {
+    if (g_allocationFailAfter < 0) return;
+    if (g_allocationFailAfter == 0) throw std::bad_alloc();
+    --g_allocationFailAfter;
+}
+
+struct FieldInfo {
+    int offset;
+    int capacity;
+};
+constexpr FieldInfo kRawFields[8] = {
+    {offsetof(RawRecord, name), kRawNameCap},          {offsetof(RawRecord, trip), kTripCap},
+    {offsetof(RawRecord, size), kSizeCap},             {offsetof(RawRecord, status), kStatusCap},
+    {offsetof(RawRecord, refAmount), kRefAmountCap},   {offsetof(RawRecord, updateTime), kUpdateTimeCap},
+    {offsetof(RawRecord, ver), kVerCap},               {offsetof(RawRecord, hash), kHashCap},
+};
+}  // namespace
+
+void injectEntryAllocationFailure(int failAfter) { g_allocationFailAfter = failAfter; }
+
+const char* Entry::column(int logical) const {
+    switch (logical) {
+        case kColMark: return mark;
+        case kColName: return name.c_str();
+        case kColTrip: return trip;
+        case kColSize: return size;
+        case kColStatus: return status;
+        case kColRefAmount: return refAmount;
+        case kColUpdateTime: return updateTime;
+        case kColVer: return ver;
+        case kColHash: return hash;
+        default: break;
+    }
+    int i = logical - kColFirstUser;
+    if (i < 0 || i >= static_cast<int>(extraColumns.size())) return nullptr;
+    return extraColumns[i].c_str();
+}
+
+char* RawRecord::field(int index) { return reinterpret_cast<char*>(this) + kRawFields[index].offset; }
+const char* RawRecord::field(int index) const {
+    return reinterpret_cast<const char*>(this) + kRawFields[index].offset;
+}
+int RawRecord::capacity(int index) { return kRawFields[index].capacity; }
+int RawRecord::offsetOf(int index) { return kRawFields[index].offset; }
+
+EntryPtr makeEntry(const char* const* texts, int n) {
+    checkInjectedFailure();
+    EntryPtr e(new Entry);
+    e->name = texts[0];
+    copyCut(e->trip, sizeof e->trip, texts[1]);
+    copyCut(e->size, sizeof e->size, texts[2]);
+    copyCut(e->status, sizeof e->status, texts[3]);
+    copyCut(e->refAmount, sizeof e->refAmount, texts[4]);
+    copyCut(e->updateTime, sizeof e->updateTime, texts[5]);
+    copyCut(e->ver, sizeof e->ver, texts[6]);
+    copyCut(e->hash, sizeof e->hash, texts[7]);
+    if (n > 8) e->extraColumns.assign(texts + 8, texts + n);
+    return e;
+}
+
+EntryPtr makeEntry(const RawRecord& raw) {
+    const char* texts[8];
+    for (int i = 0; i < 8; ++i) texts[i] = raw.field(i);
+    return makeEntry(texts, 8);
+}
+
+int logicalColumnFromView(ListKind kind, int viewColumn) {
+    if (kind == ListKind::Bbs && viewColumn >= 2) return viewColumn + 1;
+    return viewColumn;
+}
+
+int viewColumnFromLogical(ListKind kind, int logical) {
+    if (kind != ListKind::Bbs || logical < 2) return logical;
+    if (logical == kColTrip) return -1;
+    return logical - 1;
+}
+
+const char* columnTitle(ListKind kind, int logical) {
+    static const char* const kFileTitles[9] = {"　",   "ファイル名", "トリップ", "サイズ",  "状態",
+                                               "被参照量", "更新時刻",   "Ver",      "ハッシュ"};
+    static const char* const kBbsTitles[9] = {"　", "スレッドタイトル", nullptr,  "サイズ",  "状態",
+                                              "発言数", "更新時刻",         "Ver", "ハッシュ"};
+    if (logical < 0 || logical > kColHash) return nullptr;
+    return kind == ListKind::Bbs ? kBbsTitles[logical] : kFileTitles[logical];
+}
+
+}  // namespace twk

@@ -1,0 +1,491 @@
+#include "core/entry_list.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "core/list_view.h"
+#include "core/platform.h"
+#include "core/report.h"
+#include "core/sort.h"
+#include "core/text.h"
+
+namespace twk {
+
+// ---------------------------------------------------------------------------------------------------------------
+// PageArray
+
+void PageArray::rebuildIndex() {
+    int n = pageCount();
+    tree_.assign(n + 1, 0);
+    for (int i = 1; i <= n; ++i) {
+        tree_[i] += pages_[i - 1]->count;
+        int parent = i + (i & -i);
+        if (parent <= n) tree_[parent] += tree_[i];
+    }
+}
+
+void PageArray::addToIndex(int page, int delta) {
+    int n = pageCount();
+    for (int i = page + 1; i <= n; i += i & -i) tree_[i] += delta;
+}
+
+int PageArray::firstPosition(int page) const {
+    int sum = 0;
+    for (int i = page; i > 0; i -= i & -i) sum += tree_[i];
+    return sum;
+}
+
+PageArray::Slot PageArray::locate(int position) const {
+    // Fenwick descent: the largest prefix of pages whose counts add up to at most `position`.
+    int n = pageCount();
+    int step = 1;
+    while (step * 2 <= n) step *= 2;
+    int index = 0;
+    int rest = position;
+    for (; step > 0; step /= 2) {
+        int next = index + step;
+        if (next <= n && tree_[next] <= rest) {
+            index = next;
+            rest -= tree_[next];
+        }
+    }
+    return Slot{index, rest};
+}
+
+Entry* PageArray::at(int position) const {
+    if (position < 0 || position >= total_) return nullptr;
+    return get(locate(position));
+}
+
+void PageArray::insertAt(Slot where, Entry* e) {
+    int i = where.page;
+    int s = where.slot;
+    if (s == kPageSize) {
+        ++i;
+        s = 0;
+    }
+    bool reshaped = false;
+    if (i == pageCount()) {
+        pages_.push_back(std::make_unique<Page>());
+        reshaped = true;
+    }
+    Page* page = pages_[i].get();
+    if (page->count == kPageSize) {
+        if (i == pageCount() - 1) {
+            pages_.push_back(std::make_unique<Page>());
+            reshaped = true;
+        } else if (pages_[i + 1]->count == kPageSize) {
+            pages_.insert(pages_.begin() + i + 1, std::make_unique<Page>());
+            reshaped = true;
+        } else {
+            Page* next = pages_[i + 1].get();
+            std::memmove(next->slots + 1, next->slots, sizeof(Entry*) * next->count);
+        }
+        Page* next = pages_[i + 1].get();
+        next->slots[0] = page->slots[kPageSize - 1];
+        ++next->count;
+        --page->count;
+        if (!reshaped) {
+            addToIndex(i + 1, 1);
+            addToIndex(i, -1);
+        }
+    }
+    std::memmove(page->slots + s + 1, page->slots + s, sizeof(Entry*) * (page->count - s));
+    page->slots[s] = e;
+    ++page->count;
+    ++total_;
+    if (reshaped)
+        rebuildIndex();
+    else
+        addToIndex(i, 1);
+}
+
+void PageArray::append(Entry* e) {
+    if (!pages_.empty() && pages_.back()->count != kPageSize) {
+        Page* last = pages_.back().get();
+        last->slots[last->count++] = e;
+        addToIndex(pageCount() - 1, 1);
+    } else {
+        pages_.push_back(std::make_unique<Page>());
+        pages_.back()->slots[0] = e;
+        pages_.back()->count = 1;
+        // A new last page: its Fenwick node covers the pages below it.
+        int n = pageCount();
+        tree_.push_back(0);
+        int sum = 1;
+        int low = n - (n & -n);
+        // Node n covers pages (low, n]; add the nodes that tile (low, n - 1].
+        for (int j = n - 1; j > low; j -= j & -j) sum += tree_[j];
+        tree_[n] = sum;
+    }
+    ++total_;
+}
+
+Entry* PageArray::removeAt(Slot where) {
+    Page* page = pages_[where.page].get();
+    Entry* e = page->slots[where.slot];
+    --total_;
+    if (page->count == 1) {
+        pages_.erase(pages_.begin() + where.page);
+        rebuildIndex();
+        return e;
+    }
+    std::memmove(page->slots + where.slot, page->slots + where.slot + 1,
+                 sizeof(Entry*) * (page->count - where.slot - 1));
+    --page->count;
+    addToIndex(where.page, -1);
+    return e;
+}
+
+void PageArray::clear() {
+    pages_.clear();
+    tree_.assign(1, 0);
+    total_ = 0;
+}
+
+void PageArray::copyOut(std::vector<Entry*>& out) const {
+    out.clear();
+    out.reserve(total_);
+    for (const auto& p : pages_) out.insert(out.end(), p->slots, p->slots + p->count);
+}
+
+void PageArray::copyIn(const std::vector<Entry*>& in) {
+    std::size_t k = 0;
+    for (auto& p : pages_) {
+        std::memcpy(p->slots, in.data() + k, sizeof(Entry*) * p->count);
+        k += p->count;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// EntryList
+
+EntryList::EntryList(ListKind kind) : kind_(kind) {}
+
+EntryList::~EntryList() {
+    clear();
+    // Leave no dangling links behind in the lists this one was linked with.
+    for (EntryList* f : std::vector<EntryList*>(filterLists_)) unlinkFilter(f);
+    for (EntryList* d : std::vector<EntryList*>(dependentLists_)) d->unlinkFilter(this);
+}
+
+RowComparator EntryList::currentComparator() const {
+    int month = sortColumn_ == kColUpdateTime ? clock().now().month : 1;
+    return RowComparator(sortColumn_, sortDescending_, month);
+}
+
+Entry* EntryList::entryAt(int position) const { return display_.at(position); }
+
+int EntryList::findHash(const char* hash) const {
+    PageArray::Slot where;
+    int position;
+    // Ascending lstrcmpA order: the probed row goes before the key when it compares lower.
+    bool found = hashes_.search([hash](const Entry& probe) { return localeCompare(probe.hash, hash); }, &where,
+                                &position);
+    return found ? position : -1;
+}
+
+int EntryList::markHash(const char* hash) {
+    int p = findHash(hash);
+    if (p < 0) return 0;
+    hashes_.at(p)->purgeMark = 1;
+    return 1;
+}
+
+int EntryList::hashInFilters(const char* hash) const {
+    for (const EntryList* f : filterLists_)
+        if (f->findHash(hash) != -1) return 1;
+    return 0;
+}
+
+int EntryList::usesFilter(const EntryList* list) const {
+    return std::find(filterLists_.begin(), filterLists_.end(), list) != filterLists_.end() ? 1 : 0;
+}
+
+int EntryList::insertEntry(Entry* entry, int mode) {
+    PageArray::Slot where;
+    int position;
+    const char* hash = entry->hash;
+    if (hashes_.search([hash](const Entry& probe) { return localeCompare(probe.hash, hash); }, &where,
+                       &position)) {
+        Entry* existing = hashes_.get(where);
+        // Merge when the new reference amount is the larger number (column 5, flag 0: positive when a > b).
+        if (compareRefAmountText(entry->refAmount, existing->refAmount) > 0) {
+            existing->name = entry->name;
+            std::memcpy(existing->trip, entry->trip, sizeof existing->trip);
+            std::memcpy(existing->status, entry->status, sizeof existing->status);
+            std::memcpy(existing->refAmount, entry->refAmount, sizeof existing->refAmount);
+            std::memcpy(existing->updateTime, entry->updateTime, sizeof existing->updateTime);
+            std::memcpy(existing->ver, entry->ver, sizeof existing->ver);
+        }
+        return -1;
+    }
+    hashes_.insertAt(where, entry);
+    if (mode == 1) {
+        RowComparator cmp = currentComparator();
+        bool found = display_.search([&](const Entry& probe) { return cmp(*entry, probe); }, &where, &position);
+        // Before an equal row when one is found: the found slot is where the new row goes.
+        (void)found;
+        display_.insertAt(where, entry);
+        return position;
+    }
+    int old = display_.size();
+    display_.append(entry);
+    return old;
+}
+
+int EntryList::addMade(EntryPtr entry, int mode) {
+    Entry* e = entry.get();
+    int pos = insertEntry(e, mode);
+    if (pos == -1) return 0;  // `entry` frees the refused or merged row
+    entry.release();
+    markInDependents(e->hash);
+    if (view_) view_->insertItem(pos);
+    modified_ = 1;
+    return 1;
+}
+
+int EntryList::addTexts(int n, const char* const* texts, int mode) {
+    if (n <= 7) return 0;
+    if (hashInFilters(texts[7])) return 0;
+    EntryPtr e;
+    try {
+        e = makeEntry(texts, n);
+    } catch (const std::bad_alloc&) {
+        errorBox(kMsgAllocationFailed, 175);
+        return 0;
+    }
+    return addMade(std::move(e), mode);
+}
+
+int EntryList::addRawRecord(const RawRecord& raw, int mode) {
+    const char* texts[8];
+    for (int i = 0; i < 8; ++i) texts[i] = raw.field(i);
+    int r = addTexts(8, texts, mode);
+    if (r == 1) purgeDependents();
+    return r;
+}
+
+int EntryList::addEntry(EntryPtr entry) {
+    if (hashInFilters(entry->hash)) return 0;
+    return addMade(std::move(entry), 1);
+}
+
+void EntryList::removeFromHashOrder(Entry* e) {
+    PageArray::Slot where;
+    int position;
+    const char* hash = e->hash;
+    if (hashes_.search([hash](const Entry& probe) { return localeCompare(probe.hash, hash); }, &where,
+                       &position)) {
+        hashes_.removeAt(where);
+    }
+}
+
+int EntryList::removeAt(int position, bool free) {
+    if (position < 0 || position >= count()) return 0;
+    Entry* e = display_.removeAt(display_.locate(position));
+    removeFromHashOrder(e);
+    if (free) delete e;
+    return 1;
+}
+
+int EntryList::clear() {
+    if (count() == 0) return 0;
+    std::vector<Entry*> rows;
+    display_.copyOut(rows);
+    for (Entry* e : rows) delete e;
+    display_.clear();
+    hashes_.clear();
+    modified_ = 1;
+    return 1;
+}
+
+int EntryList::linkFilter(EntryList* list) {
+    if (usesFilter(list)) return 0;
+    filterLists_.push_back(list);
+    if (std::find(list->dependentLists_.begin(), list->dependentLists_.end(), this) ==
+        list->dependentLists_.end())
+        list->dependentLists_.push_back(this);
+    return 1;
+}
+
+int EntryList::unlinkFilter(EntryList* list) {
+    auto it = std::find(filterLists_.begin(), filterLists_.end(), list);
+    if (it == filterLists_.end()) return 0;
+    filterLists_.erase(it);
+    auto& deps = list->dependentLists_;
+    deps.erase(std::remove(deps.begin(), deps.end(), this), deps.end());
+    return 1;
+}
+
+void EntryList::markInDependents(const char* hash) {
+    for (EntryList* l : dependentLists_)
+        if (l->markHash(hash) == 1) l->purgePending_ = 1;
+}
+
+void EntryList::purgeDependents() {
+    for (EntryList* l : dependentLists_) l->purgeMarked();
+}
+
+int EntryList::purgeMarked() {
+    if (!purgePending_ || count() == 0) return 0;
+    BulkUpdate bulk(view_);
+    for (int p = count() - 1; p >= 0; --p) {
+        if (display_.at(p)->purgeMark == 1) {
+            removeAt(p, true);
+            if (view_) view_->deleteItem(p);
+            modified_ = 1;
+        }
+    }
+    purgePending_ = 0;
+    return 1;
+}
+
+int EntryList::syncSelectionFromView() {
+    int n = 0;
+    for (int p = 0; p < count(); ++p) {
+        Entry* e = display_.at(p);
+        e->selected = (view_ && view_->isSelected(p)) ? 1 : 0;
+        n += e->selected;
+    }
+    selectedCount_ = n;
+    return n;
+}
+
+void EntryList::setViewSelected(int position, bool selected) {
+    if (view_) view_->setSelected(position, selected);
+}
+
+int EntryList::pushSelectionToView() {
+    if (selectedCount_ == 0) return 0;
+    for (int p = 0; p < count(); ++p) setViewSelected(p, display_.at(p)->selected == 1);
+    return selectedCount_;
+}
+
+int EntryList::deleteSelected() {
+    if (selectedCount_ == 0) return 0;
+    BulkUpdate bulk(view_);
+    bool removed = false;
+    for (int p = count() - 1; p >= 0; --p) {
+        if (display_.at(p)->selected == 1) {
+            removeAt(p, true);
+            if (view_) view_->deleteItem(p);
+            removed = true;
+        }
+    }
+    if (removed) modified_ = 1;
+    selectedCount_ = 0;
+    return 1;
+}
+
+int EntryList::moveSelectedTo(EntryList& target) {
+    if (selectedCount_ == 0) return -1;
+    int accepted = 0;
+    {
+        BulkUpdate bulk(view_);
+        BulkUpdate targetBulk(&target == this ? nullptr : target.view_);
+        for (int p = count() - 1; p >= 0; --p) {
+            Entry* e = display_.at(p);
+            if (e->selected != 1) continue;
+            removeAt(p, false);
+            if (view_) view_->deleteItem(p);
+            e->selected = 0;
+            e->purgeMark = 0;
+            e->mark[0] = 0;
+            modified_ = 1;
+            accepted += target.addEntry(EntryPtr(e));
+        }
+        selectedCount_ = 0;
+        if (accepted > 0) target.purgeDependents();
+    }
+    return accepted;
+}
+
+int EntryList::selectMarked() {
+    int n = 0;
+    for (int p = 0; p < count(); ++p) {
+        Entry* e = display_.at(p);
+        if (e->isMarked()) {
+            setViewSelected(p, true);
+            ++n;
+        } else {
+            setViewSelected(p, false);
+            e->selected = 0;
+        }
+    }
+    selectedCount_ = n;
+    return n;
+}
+
+int EntryList::markSelected() {
+    int n = 0;
+    for (int p = 0; p < count(); ++p) {
+        Entry* e = display_.at(p);
+        if (view_ && view_->isSelected(p)) {
+            e->selected = 1;
+            std::memcpy(e->mark, kMarkText, std::strlen(kMarkText) + 1);
+            ++n;
+        } else {
+            e->selected = 0;
+            e->mark[0] = 0;
+        }
+    }
+    selectedCount_ = n;
+    if (view_) view_->invalidate();
+    return n;
+}
+
+void EntryList::setAllMarks(bool on) {
+    for (int p = 0; p < count(); ++p) {
+        Entry* e = display_.at(p);
+        if (on) {
+            if (!e->isMarked()) std::memcpy(e->mark, kMarkText, std::strlen(kMarkText) + 1);
+        } else {
+            e->mark[0] = 0;
+        }
+    }
+    if (view_) view_->invalidate();
+}
+
+int EntryList::scrollToMark(bool forward) {
+    int n = count();
+    if (n < 2) return -1;
+    int t = view_ ? view_->topRow() : 0;
+    if (t < 0) t = 0;
+    if (t >= n) t = n - 1;
+    int found = -1;
+    if (forward) {
+        for (int p = t + 1; p < n && found < 0; ++p)
+            if (display_.at(p)->isMarked()) found = p;
+        for (int p = 0; p < t && found < 0; ++p)
+            if (display_.at(p)->isMarked()) found = p;
+    } else {
+        for (int p = t - 1; p >= 0 && found < 0; --p)
+            if (display_.at(p)->isMarked()) found = p;
+        for (int p = n - 1; p > t && found < 0; --p)
+            if (display_.at(p)->isMarked()) found = p;
+    }
+    if (found < 0) return -1;
+    // Scroll by the view's real row height, so that the marked row becomes the top row.
+    if (view_) view_->scrollBy((found - t) * view_->rowHeight());
+    return found;
+}
+
+int EntryList::sort(int column) {
+    if (column == sortColumn_) {
+        sortDescending_ = 1 - sortDescending_;
+    } else {
+        sortColumn_ = column;
+        sortDescending_ = 0;
+    }
+    if (count() == 0) return 0;
+    RowComparator cmp = currentComparator();
+    std::vector<Entry*> rows;
+    display_.copyOut(rows);
+    quicksortRows(rows.data(), static_cast<int>(rows.size()), cmp);
+    display_.copyIn(rows);
+    return 1;
+}
+
+}  // namespace twk

@@ -1,0 +1,194 @@
+// The rows of one list tab, kept in display order and in hash order, in pages of 1024 references.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/entry.h"
+
+namespace twk {
+
+class ListViewOps;
+class RowComparator;
+
+// One order of the rows: an array of pages of up to 1024 references. A Fenwick tree over the page counts finds
+// the page of a display position in O(log pages).
+class PageArray {
+public:
+    static constexpr int kPageSize = 1024;
+    struct Page {
+        Entry* slots[kPageSize];
+        int count = 0;
+    };
+    struct Slot {
+        int page;
+        int slot;
+    };
+
+    PageArray() = default;
+    PageArray(const PageArray&) = delete;
+    PageArray& operator=(const PageArray&) = delete;
+
+    int size() const { return total_; }
+    int pageCount() const { return static_cast<int>(pages_.size()); }
+    int pageSize(int page) const { return pages_[page]->count; }
+
+    Slot locate(int position) const;  // position in 0 .. size() - 1
+    Entry* at(int position) const;
+    Entry*& ref(Slot s) { return pages_[s.page]->slots[s.slot]; }
+    Entry* get(Slot s) const { return pages_[s.page]->slots[s.slot]; }
+
+    // Inserts at (page, slot) as the list's insertion rule says; slot may equal the page's count, and slot 1024
+    // means slot 0 of the next page.
+    void insertAt(Slot where, Entry* e);
+    void append(Entry* e);
+    Entry* removeAt(Slot where);
+    void clear();  // drops every reference (owns nothing)
+
+    // All references in order, and writing them back in the same page shape.
+    void copyOut(std::vector<Entry*>& out) const;
+    void copyIn(const std::vector<Entry*>& in);
+
+    // Binary search of the list's insertion rule: compare(probe) is compare(new row, probed row). Returns whether
+    // an equal row was found; `where` is the found slot or the insertion slot, `position` likewise.
+    template <class Cmp>
+    bool search(Cmp&& compare, Slot* where, int* position) const;
+
+private:
+    void rebuildIndex();
+    void addToIndex(int page, int delta);
+    int firstPosition(int page) const;  // sum of the counts of pages before `page`
+
+    std::vector<std::unique_ptr<Page>> pages_;
+    std::vector<int> tree_ = std::vector<int>(1, 0);  // Fenwick tree over the page counts, 1-based
+    int total_ = 0;
+};
+
+template <class Cmp>
+bool PageArray::search(Cmp&& compare, Slot* where, int* position) const {
+    int lo = 0, hi = total_ - 1;
+    Slot last{0, 0};
+    int lastR = 0;
+    bool probed = false;
+    while (lo <= hi) {
+        int mid = lo + (hi - lo) / 2;
+        Slot s = locate(mid);
+        int r = compare(*get(s));
+        probed = true;
+        last = s;
+        lastR = r;
+        if (r == 0) {
+            *where = s;
+            *position = mid;
+            return true;
+        }
+        if (r < 0)
+            lo = mid + 1;
+        else
+            hi = mid - 1;
+    }
+    if (!probed) {
+        *where = Slot{0, 0};
+    } else {
+        if (lastR < 0) ++last.slot;
+        if (last.slot == kPageSize) last = Slot{last.page + 1, 0};
+        *where = last;
+    }
+    *position = lo;
+    return false;
+}
+
+class EntryList {
+public:
+    explicit EntryList(ListKind kind);
+    ~EntryList();
+    EntryList(const EntryList&) = delete;
+    EntryList& operator=(const EntryList&) = delete;
+
+    ListKind kind() const { return kind_; }
+    int count() const { return display_.size(); }
+    int sortColumn() const { return sortColumn_; }
+    int sortDescending() const { return sortDescending_; }
+    void setSortState(int column, int descending) {
+        sortColumn_ = column;
+        sortDescending_ = descending;
+    }
+    int selectedCount() const { return selectedCount_; }
+    bool modified() const { return modified_ != 0; }
+    void setModified(bool on) { modified_ = on ? 1 : 0; }
+    bool purgePending() const { return purgePending_ != 0; }
+    const std::string& path() const { return path_; }
+    void setPath(std::string p) { path_ = std::move(p); }
+
+    ListViewOps* view() const { return view_; }
+    void setView(ListViewOps* view) { view_ = view; }
+
+    // Adding. mode 1 inserts at the sorted position, anything else appends. Return 1 added, 0 not added.
+    int addTexts(int n, const char* const* texts, int mode);
+    int addRawRecord(const RawRecord& raw, int mode);  // runs purgeDependents after an add
+    int addEntry(EntryPtr entry);                       // sorted position; frees the row when refused
+    // Display position of the new row, or -1 when the hash is present (then a larger reference amount merges).
+    int insertEntry(Entry* entry, int mode);
+
+    // Looking up.
+    Entry* entryAt(int position) const;
+    int findHash(const char* hash) const;  // position in the hash order, or -1
+    int markHash(const char* hash);
+    int hashInFilters(const char* hash) const;
+    int usesFilter(const EntryList* list) const;
+
+    // Removing.
+    int removeAt(int position, bool free);
+    int clear();
+
+    // Filter links.
+    int linkFilter(EntryList* list);
+    int unlinkFilter(EntryList* list);
+    const std::vector<EntryList*>& filterLists() const { return filterLists_; }
+    const std::vector<EntryList*>& dependentLists() const { return dependentLists_; }
+    void markInDependents(const char* hash);
+    void purgeDependents();
+    int purgeMarked();
+
+    // Selection and marks.
+    int syncSelectionFromView();
+    int pushSelectionToView();
+    int deleteSelected();
+    int moveSelectedTo(EntryList& target);
+    int selectMarked();
+    int markSelected();
+    void setAllMarks(bool on);
+    int scrollToMark(bool forward);
+
+    // Sorting: same column flips the direction, another column starts with flag 0.
+    int sort(int column);
+
+    // The comparison of the current sort order (month read from the clock now).
+    RowComparator currentComparator() const;
+
+    // Page shapes, for tests and diagnostics.
+    const PageArray& displayPages() const { return display_; }
+    const PageArray& hashPages() const { return hashes_; }
+
+private:
+    int addMade(EntryPtr entry, int mode);
+    void removeFromHashOrder(Entry* e);
+    void setViewSelected(int position, bool selected);
+
+    PageArray display_;
+    PageArray hashes_;
+    int sortColumn_ = kColName;
+    int sortDescending_ = 0;
+    std::vector<EntryList*> filterLists_;
+    std::vector<EntryList*> dependentLists_;
+    int selectedCount_ = 0;
+    ListKind kind_;
+    int modified_ = 0;
+    ListViewOps* view_ = nullptr;
+    int purgePending_ = 0;
+    std::string path_;
+};
+
+}  // namespace twk

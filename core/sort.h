@@ -1,0 +1,36 @@
+// Row comparisons by logical column and the list's quicksort.
+#pragma once
+
+#include "core/entry.h"
+
+namespace twk {
+
+// Compares rows for the order of one logical column and direction flag. The sign says where b goes relative to
+// a: negative, b is ordered before a; positive, after; 0, equal. Not a strict weak order (the month key makes
+// unrelated rows equal): never hand it to std::sort.
+class RowComparator {
+public:
+    // currentMonth (1..12) decides which months belong to the previous year for the update-time column.
+    RowComparator(int column, int flag, int currentMonth);
+    int operator()(const Entry& a, const Entry& b) const;
+    int column() const { return column_; }
+    int flag() const { return flag_; }
+
+private:
+    int column_;
+    int flag_;
+    int month_;
+};
+
+// Base comparisons shared with the conditions and the merge rule.
+int compareNumericText(const char* a, const char* b);    // longer text is larger; equal lengths by locale
+int compareRefAmountText(const char* a, const char* b);  // as above after skipping leading non-digits
+int compareNameBytes(const char* a, std::size_t alen, const char* b, std::size_t blen);
+// Month key of an update time: month, or month - 12 for months after currentMonth; 0 and false when the text
+// does not begin with a known month abbreviation.
+bool monthKey(const char* updateTime, int currentMonth, int* key);
+
+// Sorts rows[0..n-1] in place with the list's quicksort (middle pivot, not stable).
+void quicksortRows(Entry** rows, int n, const RowComparator& cmp);
+
+}  // namespace twk

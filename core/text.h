@@ -1,0 +1,39 @@
+// Text helpers of the engine. All text is cp932 (Shift_JIS) bytes; nothing here asks the system code page.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+
+namespace twk {
+
+// The cp932 lead-byte test: a byte in 0x81..0x9F or 0xE0..0xFC starts a double-byte character.
+inline bool isLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+inline bool isLeadByte(char c) { return isLeadByte(static_cast<unsigned char>(c)); }
+
+// Copies at most capacity - 1 bytes of src into dst and terminates it. Cuts by byte count (a double-byte
+// character may be split).
+void copyCut(char* dst, std::size_t capacity, const char* src);
+
+// The locale-aware, case-sensitive comparison the program orders hashes, trips and statuses by (what lstrcmpA
+// does on a Japanese system). Negative, 0 or positive as a before, equal to or after b.
+class TextComparer {
+public:
+    virtual ~TextComparer() = default;
+    virtual int compare(const char* a, const char* b) const = 0;
+};
+
+// A portable comparison that agrees with the Japanese system comparison on ASCII letters, digits and
+// punctuation (see text.cpp for what it does with other bytes).
+class EmulatedComparer final : public TextComparer {
+public:
+    int compare(const char* a, const char* b) const override;
+};
+
+// The comparison in force for the whole process: the emulation until the platform installs its own.
+const TextComparer& textComparer();
+// Installs a comparison (the platform's, or a test's); nullptr restores the emulation. Returns the previous one.
+const TextComparer* setTextComparer(const TextComparer* comparer);
+
+inline int localeCompare(const char* a, const char* b) { return textComparer().compare(a, b); }
+
+}  // namespace twk

@@ -1,0 +1,64 @@
+#include "support/fakes.h"
+
+#include <stdexcept>
+
+namespace twk::test {
+
+void FakeListView::insertItem(int position) {
+    items_.insert(items_.begin() + position, false);
+    log.push_back("insert " + std::to_string(position));
+}
+
+void FakeListView::deleteItem(int position) {
+    items_.erase(items_.begin() + position);
+    log.push_back("delete " + std::to_string(position));
+}
+
+void FakeListView::deleteAllItems() {
+    items_.clear();
+    log.push_back("deleteAll");
+}
+
+bool FakeListView::isSelected(int position) const {
+    return position >= 0 && position < itemCount() && items_[position];
+}
+
+void FakeListView::setSelected(int position, bool selected) {
+    ++setSelectedCalls;
+    if (position >= 0 && position < itemCount()) items_[position] = selected;
+}
+
+int FakeListView::selectedCount() const {
+    int n = 0;
+    for (bool b : items_) n += b;
+    return n;
+}
+
+void FakeListView::scrollBy(int dy) {
+    log.push_back("scroll " + std::to_string(dy));
+    if (rowHeight_ > 0) top_ += dy / rowHeight_;
+}
+
+void FakeListView::select(std::initializer_list<int> positions) {
+    for (int p : positions) items_.at(p) = true;
+}
+
+std::vector<int> FakeListView::selectedPositions() const {
+    std::vector<int> out;
+    for (int i = 0; i < itemCount(); ++i)
+        if (items_[i]) out.push_back(i);
+    return out;
+}
+
+LocalTime makeTime(int year, int month, int day, int hour, int minute, int second) {
+    LocalTime t;
+    t.year = year;
+    t.month = month;
+    t.day = day;
+    t.hour = hour;
+    t.minute = minute;
+    t.second = second;
+    return t;
+}
+
+}  // namespace twk::test

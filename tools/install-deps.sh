@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what building and testing need on a Debian machine (as root, or through sudo). Idempotent: does
+# nothing when everything is there.
+set -euo pipefail
+
+need=()
+have() { command -v "$1" >/dev/null 2>&1; }
+pkg_installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+
+for p in cmake make g++ clang googletest libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev \
+         g++-mingw-w64-i686 wine wine32:i386 wine64 fonts-wine xvfb xdotool imagemagick fonts-ipafont-gothic \
+         locales python3 git; do
+    pkg_installed "$p" || need+=("$p")
+done
+
+SUDO=""
+if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
+
+if [ ${#need[@]} -gt 0 ]; then
+    echo "Installing: ${need[*]}"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then $SUDO dpkg --add-architecture i386; fi
+    $SUDO apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${need[@]}" \
+        ca-certificates
+fi
+
+# The Japanese locale, so that Wine runs with code page 932 and Japanese paths and registry values work.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf8$'; then
+    $SUDO sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
+    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+    $SUDO locale-gen >/dev/null
+fi
