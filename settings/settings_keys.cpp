@@ -1,0 +1,261 @@
+#include "settings/settings_keys.h"
+
+#include <cstdio>
+
+#include "settings/history_list.h"
+#include "settings/number_syntax.h"
+#include "settings/profile_file.h"
+
+namespace twk {
+
+const char* const kDefaultLocalHost = "http://127.0.0.1:7744/";
+const char* const kTimerDelayFallbackText = "60";
+
+const std::int32_t kDefaultColumnWidths[kFileColumnCount] = {16, 280, 50, 78, 77, 60, 77, 16, 204};
+const std::int32_t kDefaultBbsColumnWidths[kBbsColumnCount] = {16, 280, 78, 77, 60, 77, 16, 204};
+const std::int32_t kDefaultCondColumnWidths[kCondColumnCount] = {36, 36, 300, 160, 100};
+
+namespace {
+
+using F = SettingForm;
+using D = SettingDefault;
+constexpr std::int32_t kNoLow = 0, kNoHigh = 0;
+
+// Numbered keys with a default per number (the column widths) carry defaultNumber 0: their defaults are the
+// kDefault*ColumnWidths arrays. Numbered history keys have count 0: their number is the history's capacity.
+const SettingKey kSettingKeys[kSettingCount] = {
+    {"WindowTop", F::Signed, 1, D::WindowRect, 0, "", false, kNoLow, kNoHigh},
+    {"WindowLeft", F::Signed, 1, D::WindowRect, 0, "", false, kNoLow, kNoHigh},
+    {"WindowRight", F::Signed, 1, D::WindowRect, 0, "", false, kNoLow, kNoHigh},
+    {"WindowBottom", F::Signed, 1, D::WindowRect, 0, "", false, kNoLow, kNoHigh},
+    {"ColumnWidth%2.2d", F::Signed, kFileColumnCount, D::Fixed, 0, "", false, kNoLow, kNoHigh},
+    {"BbsColumnWidth%2.2d", F::Signed, kBbsColumnCount, D::Fixed, 0, "", false, kNoLow, kNoHigh},
+    {"CondColumnWidth%2.2d", F::Signed, kCondColumnCount, D::Fixed, 0, "", false, kNoLow, kNoHigh},
+    {"BbsLvWidth", F::Signed, 1, D::Fixed, 300, "", false, kNoLow, kNoHigh},
+    {"BbsLvHeight", F::Signed, 1, D::Fixed, 100, "", false, kNoLow, kNoHigh},
+    {"BbsVertical", F::Signed, 1, D::Fixed, 0, "", true, 0, 1},
+    {"Color_TextItem", F::Unsigned, 1, D::SystemColour, kColourWindowText, "", false, kNoLow, kNoHigh},
+    {"Color_TextSelect", F::Unsigned, 1, D::SystemColour, kColourHighlightText, "", false, kNoLow, kNoHigh},
+    {"Color_BackItem", F::Unsigned, 1, D::SystemColour, kColourWindow, "", false, kNoLow, kNoHigh},
+    {"Color_BackSelect", F::Unsigned, 1, D::SystemColour, kColourHighlight, "", false, kNoLow, kNoHigh},
+    {"GridLine", F::Signed, 1, D::Fixed, 1, "", false, kNoLow, kNoHigh},
+    {"UserColumn%2.2d", F::Text, kMaxUserColumns, D::Fixed, 0, "", false, kNoLow, kNoHigh},
+    {"Alpha", F::Signed, 1, D::Fixed, 255, "", true, 0, 255},
+    {"TimerDelay", F::Text, 1, D::Fixed, 60, "60", true, kTimerDelayMin, kTimerDelayMax},
+    {"ErrorCount", F::Text, 1, D::Fixed, 5, "5", false, kNoLow, kNoHigh},
+    {"AutoSearch", F::Signed, 1, D::Fixed, 1, "", false, kNoLow, kNoHigh},
+    {"RotateSearch", F::Signed, 1, D::Fixed, 0, "", false, kNoLow, kNoHigh},
+    {"AutoReload", F::Signed, 1, D::Fixed, 1, "", false, kNoLow, kNoHigh},
+    {"TrayIcon", F::Signed, 1, D::Fixed, 1, "", false, kNoLow, kNoHigh},
+    {"DownList", F::Text, 1, D::ProgramFolder, 0, "Download.txt", false, kNoLow, kNoHigh},
+    {"LocalHost", F::Text, 1, D::Fixed, 0, kDefaultLocalHost, false, kNoLow, kNoHigh},
+    {"AutoSort", F::Signed, 1, D::Fixed, 1, "", false, kNoLow, kNoHigh},
+    {"RegExp", F::Signed, 1, D::Fixed, 0, "", false, kNoLow, kNoHigh},
+    {"TabMove", F::Signed, 1, D::Fixed, 3, "", true, 1, 3},
+    {"NoDialog", F::Signed, 1, D::Fixed, 0, "", false, kNoLow, kNoHigh},
+    {"BbsDelay", F::Signed, 1, D::Fixed, 100, "", false, kNoLow, kNoHigh},
+    {"HistoryMax", F::Signed, 1, D::Fixed, 10, "", true, 0, HistoryList::kCapacityLimit},
+    {"SearchHistoryMax", F::Signed, 1, D::Fixed, 10, "", true, 0, HistoryList::kCapacityLimit},
+    {"VobraHistoryMax", F::Signed, 1, D::Fixed, 10, "", true, 0, HistoryList::kCapacityLimit},
+    {"BbsHistoryMax", F::Signed, 1, D::Fixed, 10, "", true, 0, HistoryList::kCapacityLimit},
+    {"VobraBbsHistoryMax", F::Signed, 1, D::Fixed, 10, "", true, 0, HistoryList::kCapacityLimit},
+    {"History%2.2d", F::Text, 0, D::Fixed, 0, "", false, kNoLow, kNoHigh},
+    {"SearchHistory%2.2d", F::Text, 0, D::Fixed, 0, "", false, kNoLow, kNoHigh},
+    {"VobraHistory%2.2d", F::Text, 0, D::Fixed, 0, "", false, kNoLow, kNoHigh},
+    {"BbsHistory%2.2d", F::Text, 0, D::Fixed, 0, "", false, kNoLow, kNoHigh},
+    {"VobraBbsHistory%2.2d", F::Text, 0, D::Fixed, 0, "", false, kNoLow, kNoHigh},
+    {"StartPtr", F::Unsigned, 1, D::Fixed, static_cast<std::int32_t>(kDefaultStartPtr), "", false, kNoLow,
+     kNoHigh},
+};
+
+}  // namespace
+
+const SettingKey& settingKey(SettingId id) { return kSettingKeys[id]; }
+
+std::string settingKeyName(SettingId id, int n) {
+    const SettingKey& key = kSettingKeys[id];
+    if (key.count == 1) return key.name;
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, key.name, n);
+    return buffer;
+}
+
+WindowState::WindowState() {
+    for (int i = 0; i < kFileColumnCount; ++i) columnWidths[i] = kDefaultColumnWidths[i];
+    for (int i = 0; i < kBbsColumnCount; ++i) bbsColumnWidths[i] = kDefaultBbsColumnWidths[i];
+    for (int i = 0; i < kCondColumnCount; ++i) condColumnWidths[i] = kDefaultCondColumnWidths[i];
+    bbsLvWidth = kSettingKeys[kSetBbsLvWidth].defaultNumber;
+    bbsLvHeight = kSettingKeys[kSetBbsLvHeight].defaultNumber;
+    bbsVertical = kSettingKeys[kSetBbsVertical].defaultNumber;
+}
+
+namespace {
+
+std::int32_t readSigned(const ProfileFile& file, SettingId id, std::int32_t fallback, int n = 0) {
+    return file.intOr(kProfileSection, settingKeyName(id, n).c_str(), fallback);
+}
+
+std::int32_t readSigned(const ProfileFile& file, SettingId id) {
+    return readSigned(file, id, kSettingKeys[id].defaultNumber);
+}
+
+void writeSigned(ProfileFile& file, SettingId id, std::int32_t value, int n = 0) {
+    file.writeInt(kProfileSection, settingKeyName(id, n).c_str(), value);
+}
+
+// A window-state value and the key it is kept under.
+struct StateField {
+    SettingId id;
+    std::int32_t WindowState::*member;
+};
+
+const SettingId kRectKeys[] = {kSetWindowTop, kSetWindowLeft, kSetWindowRight, kSetWindowBottom};
+const StateField kPaneFields[] = {
+    {kSetBbsLvWidth, &WindowState::bbsLvWidth},
+    {kSetBbsLvHeight, &WindowState::bbsLvHeight},
+    {kSetBbsVertical, &WindowState::bbsVertical},
+};
+
+std::int32_t& rectValue(WindowRect& rect, SettingId id) {
+    switch (id) {
+        case kSetWindowTop:
+            return rect.top;
+        case kSetWindowLeft:
+            return rect.left;
+        case kSetWindowRight:
+            return rect.right;
+        default:
+            return rect.bottom;
+    }
+}
+
+// The three width tables and their keys.
+struct WidthTable {
+    SettingId id;
+    std::int32_t* (*widths)(WindowState&);
+    int count;
+};
+
+const WidthTable kWidthTables[] = {
+    {kSetColumnWidth, [](WindowState& s) { return s.columnWidths; }, kFileColumnCount},
+    {kSetBbsColumnWidth, [](WindowState& s) { return s.bbsColumnWidths; }, kBbsColumnCount},
+    {kSetCondColumnWidth, [](WindowState& s) { return s.condColumnWidths; }, kCondColumnCount},
+};
+
+bool flag(const ProfileFile& file, SettingId id) { return readSigned(file, id) != 0; }
+
+}  // namespace
+
+WindowState loadWindowState(const ProfileFile& file, const WindowRect& templateRect) {
+    WindowState state;
+    WindowRect defaults = templateRect;
+    for (SettingId id : kRectKeys) rectValue(state.rect, id) = readSigned(file, id, rectValue(defaults, id));
+    for (const WidthTable& t : kWidthTables) {
+        std::int32_t* widths = t.widths(state);
+        for (int i = 0; i < t.count; ++i) widths[i] = readSigned(file, t.id, widths[i], i);
+    }
+    for (const StateField& f : kPaneFields) state.*f.member = readSigned(file, f.id);
+    return state;
+}
+
+void saveWindowState(ProfileFile& file, const WindowState& state) {
+    WindowState copy = state;
+    for (SettingId id : kRectKeys) writeSigned(file, id, rectValue(copy.rect, id));
+    for (const WidthTable& t : kWidthTables) {
+        const std::int32_t* widths = t.widths(copy);
+        for (int i = 0; i < t.count; ++i) writeSigned(file, t.id, widths[i], i);
+    }
+    for (const StateField& f : kPaneFields) writeSigned(file, f.id, state.*f.member);
+}
+
+ListColours loadListColours(const ProfileFile& file, const SystemColours& defaults) {
+    struct ColourField {
+        SettingId id;
+        std::uint32_t ListColours::*member;
+        std::uint32_t fallback;
+    };
+    const ColourField fields[] = {
+        {kSetColorTextItem, &ListColours::textItem, defaults.windowText},
+        {kSetColorTextSelect, &ListColours::textSelect, defaults.highlightText},
+        {kSetColorBackItem, &ListColours::backItem, defaults.window},
+        {kSetColorBackSelect, &ListColours::backSelect, defaults.highlight},
+    };
+    ListColours colours;
+    for (const ColourField& f : fields)
+        colours.*f.member = file.numberOr(kProfileSection, kSettingKeys[f.id].name, f.fallback);
+    colours.gridLines = readSigned(file, kSetGridLine);
+    return colours;
+}
+
+std::vector<std::string> loadUserColumns(const ProfileFile& file) {
+    std::vector<std::string> titles;
+    for (int n = 0; n < kSettingKeys[kSetUserColumn].count; ++n) {
+        std::string title = file.textOr(kProfileSection, settingKeyName(kSetUserColumn, n).c_str(), "");
+        if (title.empty()) break;
+        titles.push_back(std::move(title));
+    }
+    return titles;
+}
+
+std::int32_t loadAlpha(const ProfileFile& file) { return readSigned(file, kSetAlpha); }
+
+std::uint32_t loadStartPtr(const ProfileFile& file) {
+    return file.numberOr(kProfileSection, kSettingKeys[kSetStartPtr].name, kDefaultStartPtr);
+}
+
+SettingsPageValues loadSettingsPage(const ProfileFile& file, const std::string& programFolder) {
+    SettingsPageValues v;
+    v.timerDelay = file.textOr(kProfileSection, kSettingKeys[kSetTimerDelay].name,
+                               kSettingKeys[kSetTimerDelay].defaultText);
+    v.errorCount = file.textOr(kProfileSection, kSettingKeys[kSetErrorCount].name,
+                               kSettingKeys[kSetErrorCount].defaultText);
+    v.autoSearch = flag(file, kSetAutoSearch);
+    v.rotateSearch = flag(file, kSetRotateSearch);
+    v.autoReload = flag(file, kSetAutoReload);
+    v.trayIcon = flag(file, kSetTrayIcon);
+    v.noDialog = flag(file, kSetNoDialog);
+    v.bbsDelay = readSigned(file, kSetBbsDelay);
+    const std::string downListDefault = programFolder + kSettingKeys[kSetDownList].defaultText;
+    v.downList = file.textOr(kProfileSection, kSettingKeys[kSetDownList].name, downListDefault.c_str());
+    v.localHost = file.textOr(kProfileSection, kSettingKeys[kSetLocalHost].name,
+                              kSettingKeys[kSetLocalHost].defaultText);
+    v.autoSort = flag(file, kSetAutoSort);
+    v.regExp = flag(file, kSetRegExp);
+    const SettingKey& tabMove = kSettingKeys[kSetTabMove];
+    v.tabMove = readSigned(file, kSetTabMove);
+    if (v.tabMove < tabMove.low || v.tabMove > tabMove.high) v.tabMove = tabMove.defaultNumber;
+    return v;
+}
+
+namespace {
+
+// A number typed into one of the page's edit fields, as the page reads it: at most 259 bytes of its text.
+std::int32_t parseFieldNumber(const std::string& text) {
+    return parseSignedNumber(text.substr(0, kTextBufferSize - 1).c_str());
+}
+
+}  // namespace
+
+void saveSettingsPage(ProfileFile& file, const SettingsPageValues& v) {
+    writeSigned(file, kSetTimerDelay, parseFieldNumber(v.timerDelay));
+    writeSigned(file, kSetErrorCount, parseFieldNumber(v.errorCount));
+    writeSigned(file, kSetAutoSearch, v.autoSearch ? 1 : 0);
+    writeSigned(file, kSetRotateSearch, v.rotateSearch ? 1 : 0);
+    writeSigned(file, kSetAutoReload, v.autoReload ? 1 : 0);
+    writeSigned(file, kSetTrayIcon, v.trayIcon ? 1 : 0);
+    file.writeText(kProfileSection, kSettingKeys[kSetDownList].name,
+                   v.downList.substr(0, kTextBufferSize - 1).c_str());
+    file.writeText(kProfileSection, kSettingKeys[kSetLocalHost].name,
+                   v.localHost.substr(0, kTextBufferSize - 1).c_str());
+    writeSigned(file, kSetAutoSort, v.autoSort ? 1 : 0);
+    writeSigned(file, kSetRegExp, v.regExp ? 1 : 0);
+    const SettingKey& tabMove = kSettingKeys[kSetTabMove];
+    if (v.tabMove >= tabMove.low && v.tabMove <= tabMove.high) writeSigned(file, kSetTabMove, v.tabMove);
+}
+
+std::string displayedTimerDelay(const std::string& text) {
+    std::int32_t seconds = parseSignedNumber(text.substr(0, kNumberBufferSize - 1).c_str());
+    return seconds < kTimerDelayMin ? std::string(kTimerDelayFallbackText) : text;
+}
+
+}  // namespace twk
