@@ -13,30 +13,37 @@ void copyCut(char* dst, std::size_t capacity, const char* src) {
 namespace {
 
 // Weights of the emulated comparison, as the Japanese system comparison orders single-byte text ("word sort"):
-//  - primary: punctuation and symbols first (in the system's own order, not ASCII order), then digits, then
-//    letters without regard to case;
-//  - hyphen and apostrophe carry no primary weight: they count only when everything else is equal;
-//  - case: when the primary weights are equal, the first difference in case decides, lower case first.
-// Bytes 0x80 and above (kana, double-byte characters) are ordered after all ASCII by byte value, byte for byte.
-// This is where the emulation stops agreeing with the system: it is not used to order Japanese text in the
-// product, where the platform's own comparison is installed.
+//  - primary: white space, punctuation and symbols first (in the system's own order, not ASCII order), then
+//    digits, then letters without regard to case;
+//  - control characters, the apostrophe and the hyphen carry no primary weight: they count only when everything
+//    else is equal ("special" weights);
+//  - case: when the primary weights are equal, the first difference in case decides, lower case first;
+//  - special: the ignorable characters of both texts in order, as (position, weight); at the first difference
+//    the one at the earlier position, or else with the larger weight, makes its text the greater; a text with
+//    more of them is the greater when all before are equal.
+// Bytes 0x80 and above (kana and double-byte characters) are ordered after all ASCII by byte value, byte for
+// byte. This is where the emulation stops agreeing with the system: the product installs the platform's own
+// comparison and uses the emulation only in builds that have none.
 struct Weights {
     unsigned short primary[256];
     unsigned char caseWeight[256];
-    bool ignorable[256];
+    unsigned char special[256];  // 0: not ignorable
 
     Weights() {
-        // The order of ASCII punctuation under the system comparison.
-        static const char kPunctuation[] = " !\"#$%&()*,./:;?@[\\]^_`{|}~+<=>";
-        unsigned short w = 1;
+        static const char kPunctuation[] = " \t\n\v\f\r!\"#$%&()*,./:;?@[]^_`{|}~\\+<=>";
         for (int c = 0; c < 256; ++c) {
             primary[c] = 0;
             caseWeight[c] = 0;
-            ignorable[c] = false;
+            special[c] = 0;
         }
-        for (int c = 1; c < 0x20; ++c) primary[c] = w++;  // control characters first
+        unsigned char sw = 1;
+        for (int c = 1; c < 0x20; ++c)
+            if (c < 0x09 || c > 0x0D) special[c] = sw++;
+        special[0x7F] = sw++;
+        special[static_cast<unsigned char>('\'')] = sw++;
+        special[static_cast<unsigned char>('-')] = sw++;
+        unsigned short w = 1;
         for (const char* p = kPunctuation; *p; ++p) primary[static_cast<unsigned char>(*p)] = w++;
-        primary[0x7F] = w++;
         for (int c = '0'; c <= '9'; ++c) primary[c] = w++;
         for (int c = 'A'; c <= 'Z'; ++c) {
             primary[c] = w;
@@ -45,8 +52,6 @@ struct Weights {
             ++w;
         }
         for (int c = 0x80; c < 256; ++c) primary[c] = static_cast<unsigned short>(w + (c - 0x80));
-        ignorable[static_cast<unsigned char>('-')] = true;
-        ignorable[static_cast<unsigned char>('\'')] = true;
     }
 };
 
@@ -61,18 +66,18 @@ int EmulatedComparer::compare(const char* a, const char* b) const {
     const Weights& w = weights();
     const unsigned char* pa = reinterpret_cast<const unsigned char*>(a);
     const unsigned char* pb = reinterpret_cast<const unsigned char*>(b);
-    // Fast path: identical prefixes of ordinary bytes compare equal at every level.
-    while (*pa && *pa == *pb && !w.ignorable[*pa]) {
+    // Identical leading bytes with a primary weight compare equal at every level and shift positions alike.
+    while (*pa && *pa == *pb && !w.special[*pa]) {
         ++pa;
         ++pb;
     }
     if (*pa == 0 && *pb == 0) return 0;
-    const unsigned char* sa = pa;
-    const unsigned char* sb = pb;
-    // Primary level, skipping the ignorable bytes.
+    const unsigned char* const sa = pa;
+    const unsigned char* const sb = pb;
+    // Primary level.
     for (;;) {
-        while (*pa && w.ignorable[*pa]) ++pa;
-        while (*pb && w.ignorable[*pb]) ++pb;
+        while (*pa && w.special[*pa]) ++pa;
+        while (*pb && w.special[*pb]) ++pb;
         if (*pa == 0 || *pb == 0) {
             if (*pa != *pb) return *pa ? 1 : -1;
             break;
@@ -85,16 +90,29 @@ int EmulatedComparer::compare(const char* a, const char* b) const {
     pa = sa;
     pb = sb;
     for (;;) {
-        while (*pa && w.ignorable[*pa]) ++pa;
-        while (*pb && w.ignorable[*pb]) ++pb;
+        while (*pa && w.special[*pa]) ++pa;
+        while (*pb && w.special[*pb]) ++pb;
         if (*pa == 0 || *pb == 0) break;
         if (w.caseWeight[*pa] != w.caseWeight[*pb]) return w.caseWeight[*pa] < w.caseWeight[*pb] ? -1 : 1;
         ++pa;
         ++pb;
     }
-    // The ignorable bytes decide last: compare the whole texts byte for byte.
-    int r = std::strcmp(reinterpret_cast<const char*>(sa), reinterpret_cast<const char*>(sb));
-    return r < 0 ? -1 : (r > 0 ? 1 : 0);
+    // Special level.
+    pa = sa;
+    pb = sb;
+    for (;;) {
+        while (*pa && !w.special[*pa]) ++pa;
+        while (*pb && !w.special[*pb]) ++pb;
+        if (*pa == 0 || *pb == 0) {
+            if (*pa == *pb) return 0;
+            return *pa ? 1 : -1;
+        }
+        long posA = pa - sa, posB = pb - sb;
+        if (posA != posB) return posA < posB ? 1 : -1;
+        if (w.special[*pa] != w.special[*pb]) return w.special[*pa] > w.special[*pb] ? 1 : -1;
+        ++pa;
+        ++pb;
+    }
 }
 
 namespace {

@@ -36,4 +36,10 @@ const TextComparer* setTextComparer(const TextComparer* comparer);
 
 inline int localeCompare(const char* a, const char* b) { return textComparer().compare(a, b); }
 
+#ifdef _WIN32
+// The platform's comparison for the Japanese locale (what lstrcmpA does on a Japanese system), whatever the
+// system's own locale is. Installed by the program at start-up.
+const TextComparer& systemTextComparer();
+#endif
+
 }  // namespace twk

@@ -1,0 +1,354 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/entry_list.h"
+#include "core/sort.h"
+#include "support/fakes.h"
+
+namespace twk {
+namespace {
+
+using test::FakeListView;
+
+// Adds a row from its name, hash, reference amount and size.
+int add(EntryList& list, const std::string& name, const std::string& hash, const char* ref = "1",
+        const char* size = "100", int mode = 0, const char* time = "Jan 01 00:00") {
+    const char* texts[8] = {name.c_str(), "trip", size, "完全キャッシュ", ref, time, "1", hash.c_str()};
+    return list.addTexts(8, texts, mode);
+}
+
+std::vector<std::string> names(const EntryList& list) {
+    std::vector<std::string> out;
+    for (int p = 0; p < list.count(); ++p) out.push_back(list.entryAt(p)->name);
+    return out;
+}
+
+// Checks the page invariants of both orders and that both hold the same rows.
+void expectConsistent(const EntryList& list) {
+    for (const PageArray* pa : {&list.displayPages(), &list.hashPages()}) {
+        int sum = 0;
+        for (int i = 0; i < pa->pageCount(); ++i) {
+            ASSERT_GE(pa->pageSize(i), 1);
+            ASSERT_LE(pa->pageSize(i), PageArray::kPageSize);
+            sum += pa->pageSize(i);
+        }
+        ASSERT_EQ(sum, list.count());
+    }
+    std::vector<const Entry*> byDisplay, byHash;
+    for (int p = 0; p < list.count(); ++p) {
+        byDisplay.push_back(list.displayPages().at(p));
+        byHash.push_back(list.hashPages().at(p));
+        if (p > 0) {
+            ASSERT_LT(localeCompare(list.hashPages().at(p - 1)->hash, list.hashPages().at(p)->hash), 0);
+        }
+    }
+    std::sort(byDisplay.begin(), byDisplay.end());
+    std::sort(byHash.begin(), byHash.end());
+    ASSERT_EQ(byDisplay, byHash);
+}
+
+TEST(EntryListAdd, DuplicateHashMergesOnlyALargerReferenceAmount) {
+    EntryList list(ListKind::Normal);
+    ASSERT_EQ(add(list, "old", "H1", "5", "100"), 1);
+    list.setModified(false);
+    // Equal and smaller reference amounts change nothing.
+    EXPECT_EQ(add(list, "same", "H1", "5", "999"), 0);
+    EXPECT_EQ(add(list, "less", "H1", "4", "999"), 0);
+    EXPECT_EQ(list.entryAt(0)->name, "old");
+    // A larger one takes over name, trip, status, amount, time and version, but not the size.
+    const char* texts[8] = {"new", "T2", "999", "仮想スレッド", "10", "Feb 02 00:00", "2", "H1"};
+    EXPECT_EQ(list.addTexts(8, texts, 0), 0);
+    const Entry* e = list.entryAt(0);
+    EXPECT_EQ(list.count(), 1);
+    EXPECT_EQ(e->name, "new");
+    EXPECT_STREQ(e->trip, "T2");
+    EXPECT_STREQ(e->status, "仮想スレッド");
+    EXPECT_STREQ(e->refAmount, "10");
+    EXPECT_STREQ(e->updateTime, "Feb 02 00:00");
+    EXPECT_STREQ(e->ver, "2");
+    EXPECT_STREQ(e->size, "100");
+    EXPECT_FALSE(list.modified()) << "a merge is not a change of the rows";
+}
+
+TEST(EntryListAdd, RefusesTooFewTextsAndHashesOfFilterLists) {
+    EntryList list(ListKind::Normal), ignore(ListKind::Ignore);
+    const char* seven[7] = {"a", "", "", "", "", "", ""};
+    EXPECT_EQ(list.addTexts(7, seven, 0), 0);
+    ASSERT_EQ(list.linkFilter(&ignore), 1);
+    EXPECT_EQ(list.linkFilter(&ignore), 0);
+    EXPECT_EQ(list.usesFilter(&ignore), 1);
+    add(ignore, "bad", "HBAD");
+    EXPECT_EQ(add(list, "bad", "HBAD"), 0);
+    // The filter test uses the whole eighth text, before it is cut to 35 bytes.
+    std::string longHash(40, 'X');
+    add(ignore, "long", longHash.substr(0, 35));
+    EXPECT_EQ(add(list, "long", longHash), 1);
+    EXPECT_EQ(list.count(), 1);
+}
+
+TEST(EntryListAdd, IgnoredHashIsPurgedFromDependentLists) {
+    EntryList a(ListKind::Normal), b(ListKind::Bbs), ignore(ListKind::Ignore);
+    a.linkFilter(&ignore);
+    b.linkFilter(&ignore);
+    FakeListView viewA;
+    a.setView(&viewA);
+    add(a, "one", "H1");
+    add(a, "two", "H2");
+    add(b, "two", "H2");
+    a.setModified(false);
+    // addTexts only marks; the batch's caller purges.
+    add(ignore, "two", "H2");
+    EXPECT_TRUE(a.purgePending());
+    EXPECT_EQ(a.count(), 2);
+    ignore.purgeDependents();
+    EXPECT_EQ(names(a), std::vector<std::string>{"one"});
+    EXPECT_EQ(b.count(), 0);
+    EXPECT_FALSE(a.purgePending());
+    EXPECT_TRUE(a.modified());
+    EXPECT_EQ(viewA.itemCount(), 1);
+    // addRawRecord purges at once.
+    RawRecord raw{};
+    std::strcpy(raw.name, "one");
+    std::strcpy(raw.hash, "H1");
+    EXPECT_EQ(ignore.addRawRecord(raw, 0), 1);
+    EXPECT_EQ(a.count(), 0);
+    EXPECT_EQ(a.purgeMarked(), 0) << "nothing pending any more";
+}
+
+TEST(EntryListAdd, AllocationFailureIsReportedAndLeavesTheListUnchanged) {
+    test::RecordingReporter rec;
+    test::ScopedReporter scope(&rec);
+    test::FixedClock clk(test::makeTime(2026, 3, 4, 9, 8, 7));
+    test::ScopedClock clockScope(&clk);
+    EntryList list(ListKind::Normal);
+    FakeListView view;
+    list.setView(&view);
+    add(list, "a", "H1");
+    injectEntryAllocationFailure(0);
+    EXPECT_EQ(add(list, "b", "H2"), 0);
+    injectEntryAllocationFailure(-1);
+    EXPECT_EQ(list.count(), 1);
+    EXPECT_EQ(view.itemCount(), 1);
+    ASSERT_EQ(rec.boxes.size(), 1u);
+    EXPECT_EQ(rec.boxes[0], "[09:08:07] メモリの確保に失敗しました(175)");
+    EXPECT_FALSE(rec.lastOwnerless);
+}
+
+TEST(EntryListPages, OverflowOfAFullPageMovesItsLastRowToANewPage) {
+    EntryList list(ListKind::Normal);
+    for (int i = 0; i < 1024; ++i) {
+        char name[16], hash[16];
+        std::snprintf(name, sizeof name, "n%04d", i + 1);
+        std::snprintf(hash, sizeof hash, "h%04d", i);
+        add(list, name, hash, "1", "1", 1);
+    }
+    ASSERT_EQ(list.displayPages().pageCount(), 1);
+    EXPECT_EQ(add(list, "n0000", "hzzzz", "1", "1", 1), 1);  // sorts to position 0
+    ASSERT_EQ(list.displayPages().pageCount(), 2);
+    EXPECT_EQ(list.displayPages().pageSize(0), 1024);
+    EXPECT_EQ(list.displayPages().pageSize(1), 1);
+    EXPECT_EQ(list.entryAt(0)->name, "n0000");
+    EXPECT_EQ(list.entryAt(1024)->name, "n1024");
+    expectConsistent(list);
+}
+
+TEST(EntryListPages, RemovingTheOnlyRowOfAMiddlePageTakesThePageOut) {
+    EntryList list(ListKind::Normal);
+    // Fill pages 0 and 1 by appending, then make page 1 hold a single row by removing the rest of it.
+    for (int i = 0; i < 1024 * 3; ++i) add(list, "n" + std::to_string(i), "h" + std::to_string(i));
+    ASSERT_EQ(list.displayPages().pageCount(), 3);
+    for (int i = 0; i < 1023; ++i) ASSERT_EQ(list.removeAt(1024, true), 1);
+    ASSERT_EQ(list.displayPages().pageSize(1), 1);
+    std::string survivor = list.entryAt(1024)->name;
+    EXPECT_EQ(survivor, "n2047");
+    ASSERT_EQ(list.removeAt(1024, true), 1);
+    EXPECT_EQ(list.displayPages().pageCount(), 2);
+    EXPECT_EQ(list.displayPages().pageSize(0), 1024);
+    EXPECT_EQ(list.displayPages().pageSize(1), 1024);
+    EXPECT_EQ(list.entryAt(1024)->name, "n2048");
+    EXPECT_EQ(list.removeAt(-1, true), 0);
+    EXPECT_EQ(list.removeAt(list.count(), true), 0);
+    EXPECT_EQ(list.entryAt(list.count()), nullptr);
+    expectConsistent(list);
+}
+
+// Random adds, sorted inserts, removals and sorts against a plain model of the display order.
+TEST(EntryListPages, RandomOperationsKeepBothOrdersConsistent) {
+    std::mt19937 rng(42);
+    EntryList list(ListKind::Normal);
+    std::vector<std::string> model;  // names in display order
+    int next = 0;
+    for (int step = 0; step < 20000; ++step) {
+        int op = rng() % 10;
+        if (op < 6 || model.empty()) {
+            std::string name = "r" + std::to_string(rng() % 100000);
+            std::string hash = "k" + std::to_string(next++);
+            int mode = (op % 2 == 0) ? 1 : 0;
+            ASSERT_EQ(add(list, name, hash, "1", "1", mode), 1);
+            // Find where the row went and mirror it in the model.
+            if (mode == 1) {
+                int p = -1;
+                for (int i = 0; i < list.count(); ++i)
+                    if (std::string(list.entryAt(i)->hash) == hash) p = i;
+                model.insert(model.begin() + p, name);
+            } else {
+                model.push_back(name);
+            }
+        } else if (op < 9) {
+            int p = rng() % model.size();
+            ASSERT_EQ(list.removeAt(p, true), 1);
+            model.erase(model.begin() + p);
+        } else if (step % 97 == 0) {
+            list.sort(kColName);
+            std::vector<std::string> got = names(list);
+            model = got;
+            std::vector<std::string> sorted = got;
+            if (list.sortDescending())
+                std::sort(sorted.begin(), sorted.end(), std::greater<>());
+            else
+                std::sort(sorted.begin(), sorted.end());
+            ASSERT_EQ(got, sorted);
+        }
+        if (step % 1000 == 0) {
+            ASSERT_EQ(names(list), model);
+            expectConsistent(list);
+        }
+    }
+    ASSERT_EQ(names(list), model);
+    expectConsistent(list);
+    for (int p = 0; p < list.count(); ++p) ASSERT_NE(list.findHash(list.hashPages().at(p)->hash), -1);
+}
+
+TEST(EntryListSelection, DeleteSelectedRemovesRowsAndViewItems) {
+    EntryList list(ListKind::Normal);
+    FakeListView view;
+    list.setView(&view);
+    for (int i = 0; i < 5; ++i) add(list, "n" + std::to_string(i), "h" + std::to_string(i));
+    list.setModified(false);
+    EXPECT_EQ(list.deleteSelected(), 0);
+    view.select({1, 3});
+    EXPECT_EQ(list.syncSelectionFromView(), 2);
+    EXPECT_EQ(list.deleteSelected(), 1);
+    EXPECT_EQ(names(list), (std::vector<std::string>{"n0", "n2", "n4"}));
+    EXPECT_EQ(view.itemCount(), 3);
+    EXPECT_EQ(view.bulkDepth(), 0);
+    EXPECT_GE(view.bulkBegins, 1);
+    EXPECT_TRUE(list.modified());
+    EXPECT_EQ(list.selectedCount(), 0);
+    EXPECT_EQ(list.findHash("h1"), -1);
+}
+
+TEST(EntryListSelection, PushAfterAnEmptySyncLeavesTheViewAlone) {
+    EntryList list(ListKind::Normal);
+    FakeListView view;
+    list.setView(&view);
+    add(list, "a", "h1");
+    add(list, "b", "h2");
+    EXPECT_EQ(list.syncSelectionFromView(), 0);
+    int calls = view.setSelectedCalls;
+    EXPECT_EQ(list.pushSelectionToView(), 0);
+    EXPECT_EQ(view.setSelectedCalls, calls);
+}
+
+TEST(EntryListSelection, SortKeepsTheSelectionWithTheRows) {
+    EntryList list(ListKind::Normal);
+    FakeListView view;
+    list.setView(&view);
+    add(list, "c", "h1");
+    add(list, "a", "h2");
+    add(list, "b", "h3");
+    view.select({0});  // "c"
+    list.syncSelectionFromView();
+    list.sort(kColSize);  // another column first, so that the name column starts ascending
+    list.sort(kColName);
+    EXPECT_EQ(names(list), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(list.pushSelectionToView(), 1);
+    EXPECT_EQ(view.selectedPositions(), std::vector<int>{2});
+}
+
+TEST(EntryListMove, MovedRowsGoToSortedPositionsAndRefusedOnesAreDropped) {
+    EntryList src(ListKind::Normal), dst(ListKind::Normal), ignore(ListKind::Ignore);
+    FakeListView srcView, dstView;
+    src.setView(&srcView);
+    dst.setView(&dstView);
+    dst.linkFilter(&ignore);
+    add(src, "b-row", "HB", "9");
+    add(src, "dup", "HD", "1");
+    add(src, "ignored", "HI");
+    add(src, "stay", "HS");
+    add(dst, "a-row", "HA");
+    add(dst, "dup-in-target", "HD", "5");
+    add(ignore, "x", "HI");
+    src.entryAt(0)->mark[0] = 'x';
+    srcView.select({0, 1, 2});
+    src.syncSelectionFromView();
+    src.setModified(false);
+    EXPECT_EQ(src.moveSelectedTo(dst), 1);
+    EXPECT_EQ(names(src), std::vector<std::string>{"stay"});
+    EXPECT_TRUE(src.modified());
+    // The row of the same hash keeps its texts: the moved row's amount (1) is smaller.
+    EXPECT_EQ(names(dst), (std::vector<std::string>{"a-row", "b-row", "dup-in-target"}));
+    EXPECT_FALSE(dst.entryAt(1)->isMarked());
+    EXPECT_EQ(dst.entryAt(1)->selected, 0);
+    EXPECT_EQ(dstView.itemCount(), 3);
+    EXPECT_EQ(srcView.itemCount(), 1);
+    EXPECT_EQ(src.moveSelectedTo(dst), -1);
+}
+
+TEST(EntryListMarks, MarkSelectSetAndJump) {
+    EntryList list(ListKind::Normal);
+    FakeListView view;
+    list.setView(&view);
+    EXPECT_EQ(list.scrollToMark(true), -1);
+    add(list, "only", "h0");
+    EXPECT_EQ(list.scrollToMark(true), -1) << "needs two rows";
+    for (int i = 1; i < 10; ++i) add(list, "n" + std::to_string(i), "h" + std::to_string(i));
+    view.select({2, 7});
+    EXPECT_EQ(list.markSelected(), 2);
+    EXPECT_TRUE(list.entryAt(2)->isMarked());
+    EXPECT_STREQ(list.entryAt(7)->mark, "○");
+    EXPECT_FALSE(list.entryAt(3)->isMarked());
+    // Jumps wrap around and scroll by the view's row height.
+    view.setRowHeight(18);
+    view.setTop(3);
+    EXPECT_EQ(list.scrollToMark(true), 7);
+    EXPECT_EQ(view.log.back(), "scroll 72");
+    EXPECT_EQ(list.scrollToMark(true), 2);
+    EXPECT_EQ(view.topRow(), 2);
+    EXPECT_EQ(list.scrollToMark(false), 7);
+    // selectMarked selects exactly the marked rows.
+    for (int p = 0; p < 10; ++p) view.setSelected(p, p == 5);
+    EXPECT_EQ(list.selectMarked(), 2);
+    EXPECT_EQ(view.selectedPositions(), (std::vector<int>{2, 7}));
+    list.setAllMarks(true);
+    for (int p = 0; p < 10; ++p) EXPECT_TRUE(list.entryAt(p)->isMarked());
+    list.setAllMarks(false);
+    EXPECT_EQ(list.scrollToMark(true), -1);
+}
+
+TEST(EntryListLinks, ClearAndDestructionLeaveNoDanglingLinks) {
+    EntryList keep(ListKind::Normal);
+    {
+        EntryList ignore(ListKind::Ignore);
+        keep.linkFilter(&ignore);
+        EXPECT_EQ(ignore.dependentLists().size(), 1u);
+        EXPECT_EQ(keep.unlinkFilter(&ignore), 1);
+        EXPECT_EQ(keep.unlinkFilter(&ignore), 0);
+        EXPECT_TRUE(ignore.dependentLists().empty());
+        keep.linkFilter(&ignore);
+    }
+    EXPECT_TRUE(keep.filterLists().empty());
+    EXPECT_EQ(add(keep, "a", "h"), 1);
+    keep.setModified(false);
+    EXPECT_EQ(keep.clear(), 1);
+    EXPECT_TRUE(keep.modified());
+    EXPECT_EQ(keep.clear(), 0);
+    EXPECT_EQ(add(keep, "a", "h"), 1) << "the hash order was emptied too";
+}
+
+}  // namespace
+}  // namespace twk

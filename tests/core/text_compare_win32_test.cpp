@@ -1,0 +1,65 @@
+// The portable comparison against the platform's Japanese comparison, on generated single-byte texts.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "core/text.h"
+
+namespace twk {
+namespace {
+
+int sign(int v) { return (v > 0) - (v < 0); }
+
+TEST(TextCompareOnWindows, RunsWithTheJapaneseCodePage) { EXPECT_EQ(GetACP(), 932u); }
+
+TEST(TextCompareOnWindows, EmulationAgreesOnGeneratedAsciiTexts) {
+    // Alphabets: letters, digits, punctuation, white space, and the characters that only count last. Bytes
+    // 0x80 and above are left out: the emulation documents that it does not follow the system there.
+    const std::string alphabet =
+        "aAbBzZ09 -'!\"#$%&()*,./:;?@[]^_`{|}~\\+<=>\t\x01\x1f\x7f";
+    std::mt19937 rng(12345);
+    EmulatedComparer emulated;
+    const TextComparer& system = systemTextComparer();
+    int disagreements = 0;
+    std::string firstA, firstB;
+    for (int i = 0; i < 20000; ++i) {
+        std::string a, b;
+        int la = rng() % 5, lb = rng() % 5;
+        for (int k = 0; k < la; ++k) a += alphabet[rng() % alphabet.size()];
+        // Half of the pairs share a prefix, so that the later levels get exercised.
+        if (rng() % 2) {
+            b = a.substr(0, rng() % (a.size() + 1));
+            lb = rng() % 3;
+        }
+        for (int k = 0; k < lb; ++k) b += alphabet[rng() % alphabet.size()];
+        if (sign(emulated.compare(a.c_str(), b.c_str())) != sign(system.compare(a.c_str(), b.c_str()))) {
+            if (disagreements++ == 0) {
+                firstA = a;
+                firstB = b;
+            }
+        }
+    }
+    EXPECT_EQ(disagreements, 0) << "first: \"" << firstA << "\" vs \"" << firstB << "\" system "
+                                << system.compare(firstA.c_str(), firstB.c_str()) << " emulated "
+                                << emulated.compare(firstA.c_str(), firstB.c_str());
+}
+
+TEST(TextCompareOnWindows, HashLikeTextsAgree) {
+    std::mt19937 rng(7);
+    const char hex[] = "0123456789ABCDEFabcdef";
+    EmulatedComparer emulated;
+    for (int i = 0; i < 5000; ++i) {
+        std::string a, b;
+        for (int k = 0; k < 32; ++k) a += hex[rng() % 22];
+        b = a.substr(0, rng() % 33);
+        while (b.size() < 32) b += hex[rng() % 22];
+        ASSERT_EQ(sign(emulated.compare(a.c_str(), b.c_str())), sign(systemTextComparer().compare(a.c_str(), b.c_str())))
+            << a << " " << b;
+    }
+}
+
+}  // namespace
+}  // namespace twk
