@@ -1,0 +1,105 @@
+// The program's hold on the host client: finding and driving its windows, and copying its result table out of
+// its memory into a list. No window of the host is kept between operations: each one searches afresh.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/entry.h"
+#include "host/host_system.h"
+#include "host/layout_definitions.h"
+
+namespace twk {
+
+class EntryList;
+
+// Address of the host's result table when neither the plug-in nor the settings say otherwise.
+constexpr std::uint32_t kDefaultStartPtr = 0x4DF0A8;
+
+// Message texts of the host link.
+extern const char* const kMsgHostNotFound;       // "%s Not Found."
+extern const char* const kMsgButtonNotFound;     // "Search Button Not Found."
+extern const char* const kMsgStartPtrFallback;   // the failed start-address detection
+extern const char* const kMsgOpenProcessFailed;  // "Error:OpenProcess"
+
+// The eleven status words the host uses; the first record must carry one of them.
+extern const char* const kHostStatusWords[11];
+
+// Plug-in names and exports.
+extern const char* const kStartPtrPluginName;  // "ap.dll"
+extern const char* const kStartPtrExport;      // "AutoExec"
+extern const char* const kReplacePluginName;   // "Replace.dll"
+extern const char* const kReplaceExport;       // "ReplaceString"
+
+// Number of bytes read for each of the eight fields (one less than the raw record's capacity).
+int hostFieldReadSize(int field);
+
+// Where a collected record goes instead of the collecting list. Returns true when the record was taken away
+// (added to another list or dropped), false when the collecting list should receive it.
+class RecordRouter {
+  public:
+    virtual ~RecordRouter() = default;
+    virtual bool routeAway(const RawRecord& record, EntryList& collecting, int mode) = 0;
+};
+
+// How the records are read out of the host's memory.
+enum class ReadMethod {
+    FieldReads,  // one read per field: eight per record
+    SpanReads,   // one read of the record's whole span, the eight field reads where that fails
+};
+
+struct ReaderOptions {
+    // Non-zero: a failed start-address detection is not reported.
+    int noDialog = 0;
+    // The stored start address ("StartPtr" of the user settings); called only when the plug-in fails.
+    std::function<std::uint32_t()> storedStartPtr = [] { return kDefaultStartPtr; };
+    RecordRouter* router = nullptr;
+    ReadMethod method = ReadMethod::SpanReads;
+};
+
+class HostLink {
+  public:
+    // The layout's startPtr is set by the first read that needs it and kept for the run.
+    HostLink(HostSystem& system, LayoutDefinitions& layout);
+    HostLink(const HostLink&) = delete;
+    HostLink& operator=(const HostLink&) = delete;
+
+    ReaderOptions& options() { return options_; }
+    const LayoutDefinitions& layout() const { return layout_; }
+
+    // Window operations.
+    WindowRef findHostWindow() const;
+    WindowRef findSearchButton() const;  // shows an error box when the host or its button is missing
+    WindowRef findHostCombo(int index) const;
+    bool pressSearch();
+    bool clickHostTabs(int first, int second, int restoreHidden);
+    void toggleHostWindow();
+    // The search word of the index-th combo box: true when its edit field was found.
+    bool readSearchWord(int comboIndex, std::string& word);
+    bool writeSearchWord(int comboIndex, const char* word);
+
+    int enableDebugPrivilege() { return system_.enableDebugPrivilege(); }
+
+    // Copies the host's records with one of `acceptedWords` into `target` (mode 1 sorted, else appended).
+    // Returns the rows added, 0 when the table is not recognised, -1 when the host cannot be reached; `seen`
+    // becomes the number of accepted records whatever became of them.
+    int readHostResults(const std::vector<std::string>& acceptedWords, EntryList& target, int& seen,
+                        int mode);
+
+  private:
+    // Finds the table's address when it is not known yet.
+    void resolveStartPtr(WindowRef searchButton);
+    int walk(HostProcess& process, const std::vector<std::string>& words, EntryList& target, int& seen,
+             int mode);
+    bool readRecord(HostProcess& process, std::uint32_t base, RawRecord& raw);
+    bool readFields(HostProcess& process, std::uint32_t base, RawRecord& raw);
+
+    HostSystem& system_;
+    LayoutDefinitions& layout_;
+    ReaderOptions options_;
+    std::vector<char> span_;
+};
+
+}  // namespace twk
