@@ -1,7 +1,7 @@
-// The program's own regular-expression engine for searching lists. It works on cp932 byte strings: a lead byte
-// and the byte after it are one character for literals, classes and ".". Every pattern compiles (unclosed
-// groups, classes and repetitions have lenient readings); a compile fails only when the automaton would be too
-// large to build or a class is too long, which the search reports as a wrong search text.
+// The program's own regular-expression engine for searching lists. It works on cp932 byte strings: a lead
+// byte and the byte after it are one character for literals, classes and ".". Every pattern compiles
+// (unclosed groups, classes and repetitions have lenient readings); a compile fails only when the automaton
+// would be too large to build or a class is too long, which the search reports as a wrong search text.
 //
 //   std::unique_ptr<Regex> re = compileRegex(pattern);
 //   if (!re) ...wrong search text...
@@ -18,14 +18,17 @@ namespace twk {
 
 enum class RegexError {
     None = 0,
-    TooComplex,    // the automaton would exceed kRegexMaxStates states or transitions (e.g. "(a{9999}){9999}")
+    TooComplex,  // the automaton would exceed kRegexMaxStates states or transitions (e.g. "(a{9999}){9999}")
     ClassTooLong,  // a 「[…]」 class text longer than kRegexMaxClassText bytes
     OutOfMemory,
 };
 
 // Limits of a compiled pattern.
-constexpr std::size_t kRegexMaxStates = 1u << 20;
+constexpr std::size_t kRegexMaxStates = 1u << 18;
 constexpr std::size_t kRegexMaxClassText = 255;
+// Deepest nesting of "(" (TooComplex beyond): far more than a search box can hold, far less than would strain
+// the 1 MB stack of a Windows thread.
+constexpr int kRegexMaxNesting = 500;
 
 // Byte offsets into the matched text, end exclusive; -1 where the walk never passed.
 struct MatchSpan {
@@ -46,7 +49,7 @@ struct MatchSlots {
 // A compiled pattern. Matching reuses scratch memory kept inside, so one Regex must not be matched from two
 // threads at once.
 class Regex {
-public:
+  public:
     struct Program;
 
     explicit Regex(std::unique_ptr<Program> program);
@@ -64,12 +67,12 @@ public:
 
     const Program& program() const { return *program_; }
 
-private:
+  private:
     std::unique_ptr<Program> program_;
 };
 
-// Compiles a pattern (NUL-terminated cp932 bytes). Returns nothing when the pattern cannot be built; *error (if
-// given) then says why.
+// Compiles a pattern (NUL-terminated cp932 bytes). Returns nothing when the pattern cannot be built; *error
+// (if given) then says why.
 std::unique_ptr<Regex> compileRegex(const char* pattern, RegexError* error = nullptr);
 inline std::unique_ptr<Regex> compileRegex(const std::string& pattern, RegexError* error = nullptr) {
     return compileRegex(pattern.c_str(), error);
@@ -83,6 +86,8 @@ inline int matchRegex(const Regex& regex, const std::string& text, MatchSlots* s
     return matchRegex(regex, text.c_str(), slots);
 }
 
-inline void releaseRegex(std::unique_ptr<Regex>& regex) { regex.reset(); }
+inline void releaseRegex(std::unique_ptr<Regex>& regex) {
+    regex.reset();
+}
 
 }  // namespace twk
