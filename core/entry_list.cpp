@@ -58,7 +58,7 @@ Entry* PageArray::at(int position) const {
     return get(locate(position));
 }
 
-void PageArray::insertAt(Slot where, Entry* e) {
+void PageArray::insertAt(Slot where, RowRef e) {
     int i = where.page;
     int s = where.slot;
     if (s == kPageSize) {
@@ -80,7 +80,7 @@ void PageArray::insertAt(Slot where, Entry* e) {
             reshaped = true;
         } else {
             Page* next = pages_[i + 1].get();
-            std::memmove(next->slots + 1, next->slots, sizeof(Entry*) * next->count);
+            std::memmove(next->slots + 1, next->slots, sizeof(RowRef) * next->count);
         }
         Page* next = pages_[i + 1].get();
         next->slots[0] = page->slots[kPageSize - 1];
@@ -91,7 +91,7 @@ void PageArray::insertAt(Slot where, Entry* e) {
             addToIndex(i, -1);
         }
     }
-    std::memmove(page->slots + s + 1, page->slots + s, sizeof(Entry*) * (page->count - s));
+    std::memmove(page->slots + s + 1, page->slots + s, sizeof(RowRef) * (page->count - s));
     page->slots[s] = e;
     ++page->count;
     ++total_;
@@ -101,7 +101,7 @@ void PageArray::insertAt(Slot where, Entry* e) {
         addToIndex(i, 1);
 }
 
-void PageArray::append(Entry* e) {
+void PageArray::append(RowRef e) {
     if (!pages_.empty() && pages_.back()->count != kPageSize) {
         Page* last = pages_.back().get();
         last->slots[last->count++] = e;
@@ -124,7 +124,7 @@ void PageArray::append(Entry* e) {
 
 Entry* PageArray::removeAt(Slot where) {
     Page* page = pages_[where.page].get();
-    Entry* e = page->slots[where.slot];
+    Entry* e = page->slots[where.slot].entry;
     --total_;
     if (page->count == 1) {
         pages_.erase(pages_.begin() + where.page);
@@ -132,7 +132,7 @@ Entry* PageArray::removeAt(Slot where) {
         return e;
     }
     std::memmove(page->slots + where.slot, page->slots + where.slot + 1,
-                 sizeof(Entry*) * (page->count - where.slot - 1));
+                 sizeof(RowRef) * (page->count - where.slot - 1));
     --page->count;
     addToIndex(where.page, -1);
     return e;
@@ -147,13 +147,20 @@ void PageArray::clear() {
 void PageArray::copyOut(std::vector<Entry*>& out) const {
     out.clear();
     out.reserve(total_);
+    for (const auto& p : pages_)
+        for (int i = 0; i < p->count; ++i) out.push_back(p->slots[i].entry);
+}
+
+void PageArray::copyOut(std::vector<RowRef>& out) const {
+    out.clear();
+    out.reserve(total_);
     for (const auto& p : pages_) out.insert(out.end(), p->slots, p->slots + p->count);
 }
 
-void PageArray::copyIn(const std::vector<Entry*>& in) {
+void PageArray::copyIn(const std::vector<RowRef>& in) {
     std::size_t k = 0;
     for (auto& p : pages_) {
-        std::memcpy(p->slots, in.data() + k, sizeof(Entry*) * p->count);
+        std::memcpy(p->slots, in.data() + k, sizeof(RowRef) * p->count);
         k += p->count;
     }
 }
@@ -181,8 +188,14 @@ int EntryList::findHash(const char* hash) const {
     PageArray::Slot where;
     int position;
     // Ascending lstrcmpA order: the probed row goes before the key when it compares lower.
-    bool found = hashes_.search([hash](const Entry& probe) { return localeCompare(probe.hash, hash); }, &where,
-                                &position);
+    const TextComparer& cmp = textComparer();
+    const uint64_t key = cmp.sortKeyPrefix(hash);
+    bool found = hashes_.search(
+        [&](const RowRef& probe) {
+            if (probe.key != key) return probe.key < key ? -1 : 1;
+            return cmp.compare(probe.entry->hash, hash);
+        },
+        &where, &position);
     return found ? position : -1;
 }
 
@@ -203,12 +216,29 @@ int EntryList::usesFilter(const EntryList* list) const {
     return std::find(filterLists_.begin(), filterLists_.end(), list) != filterLists_.end() ? 1 : 0;
 }
 
+RowRef EntryList::hashRef(Entry* e) const { return RowRef{e, textComparer().sortKeyPrefix(e->hash)}; }
+
+void EntryList::rekeyDisplay() {
+    RowComparator cmp = currentComparator();
+    display_.rekey([&cmp](const Entry& e) { return cmp.keyOf(e); });
+}
+
+void EntryList::setSortState(int column, int descending) {
+    sortColumn_ = column;
+    sortDescending_ = descending;
+    rekeyDisplay();
+}
+
 int EntryList::insertEntry(Entry* entry, int mode) {
     PageArray::Slot where;
     int position;
-    const char* hash = entry->hash;
-    if (hashes_.search([hash](const Entry& probe) { return localeCompare(probe.hash, hash); }, &where,
-                       &position)) {
+    const RowRef hashed = hashRef(entry);
+    const TextComparer& text = textComparer();
+    auto byHash = [&](const RowRef& probe) {
+        if (probe.key != hashed.key) return probe.key < hashed.key ? -1 : 1;
+        return text.compare(probe.entry->hash, entry->hash);
+    };
+    if (hashes_.search(byHash, &where, &position)) {
         Entry* existing = hashes_.get(where);
         // Merge when the new reference amount is the larger number (column 5, flag 0: positive when a > b).
         if (compareRefAmountText(entry->refAmount, existing->refAmount) > 0) {
@@ -221,17 +251,17 @@ int EntryList::insertEntry(Entry* entry, int mode) {
         }
         return -1;
     }
-    hashes_.insertAt(where, entry);
+    hashes_.insertAt(where, hashed);
+    RowComparator cmp = currentComparator();
+    const RowRef row{entry, cmp.keyOf(*entry)};
     if (mode == 1) {
-        RowComparator cmp = currentComparator();
-        bool found = display_.search([&](const Entry& probe) { return cmp(*entry, probe); }, &where, &position);
         // Before an equal row when one is found: the found slot is where the new row goes.
-        (void)found;
-        display_.insertAt(where, entry);
+        display_.search([&](const RowRef& probe) { return cmp(row, probe); }, &where, &position);
+        display_.insertAt(where, row);
         return position;
     }
     int old = display_.size();
-    display_.append(entry);
+    display_.append(row);
     return old;
 }
 
@@ -275,11 +305,13 @@ int EntryList::addEntry(EntryPtr entry) {
 void EntryList::removeFromHashOrder(Entry* e) {
     PageArray::Slot where;
     int position;
-    const char* hash = e->hash;
-    if (hashes_.search([hash](const Entry& probe) { return localeCompare(probe.hash, hash); }, &where,
-                       &position)) {
-        hashes_.removeAt(where);
-    }
+    const RowRef hashed = hashRef(e);
+    const TextComparer& text = textComparer();
+    auto byHash = [&](const RowRef& probe) {
+        if (probe.key != hashed.key) return probe.key < hashed.key ? -1 : 1;
+        return text.compare(probe.entry->hash, e->hash);
+    };
+    if (hashes_.search(byHash, &where, &position)) hashes_.removeAt(where);
 }
 
 int EntryList::removeAt(int position, bool free) {
@@ -479,9 +511,10 @@ int EntryList::sort(int column) {
         sortColumn_ = column;
         sortDescending_ = 0;
     }
+    rekeyDisplay();
     if (count() == 0) return 0;
     RowComparator cmp = currentComparator();
-    std::vector<Entry*> rows;
+    std::vector<RowRef> rows;
     display_.copyOut(rows);
     quicksortRows(rows.data(), static_cast<int>(rows.size()), cmp);
     display_.copyIn(rows);

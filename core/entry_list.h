@@ -13,13 +13,20 @@ namespace twk {
 class ListViewOps;
 class RowComparator;
 
+// A reference to a row in one order, with a key prefix of the row for that order (see RowComparator): probes of
+// a search and comparisons of a sort decide by the prefixes when they differ, without touching the row.
+struct RowRef {
+    Entry* entry;
+    uint64_t key;
+};
+
 // One order of the rows: an array of pages of up to 1024 references. A Fenwick tree over the page counts finds
 // the page of a display position in O(log pages).
 class PageArray {
 public:
     static constexpr int kPageSize = 1024;
     struct Page {
-        Entry* slots[kPageSize];
+        RowRef slots[kPageSize];
         int count = 0;
     };
     struct Slot {
@@ -37,22 +44,27 @@ public:
 
     Slot locate(int position) const;  // position in 0 .. size() - 1
     Entry* at(int position) const;
-    Entry*& ref(Slot s) { return pages_[s.page]->slots[s.slot]; }
-    Entry* get(Slot s) const { return pages_[s.page]->slots[s.slot]; }
+    RowRef& ref(Slot s) { return pages_[s.page]->slots[s.slot]; }
+    Entry* get(Slot s) const { return pages_[s.page]->slots[s.slot].entry; }
 
     // Inserts at (page, slot) as the list's insertion rule says; slot may equal the page's count, and slot 1024
     // means slot 0 of the next page.
-    void insertAt(Slot where, Entry* e);
-    void append(Entry* e);
+    void insertAt(Slot where, RowRef r);
+    void append(RowRef r);
     Entry* removeAt(Slot where);
     void clear();  // drops every reference (owns nothing)
 
     // All references in order, and writing them back in the same page shape.
     void copyOut(std::vector<Entry*>& out) const;
-    void copyIn(const std::vector<Entry*>& in);
+    void copyOut(std::vector<RowRef>& out) const;
+    void copyIn(const std::vector<RowRef>& in);
+    // Recomputes every key prefix.
+    template <class KeyFn>
+    void rekey(KeyFn&& keyOf);
 
-    // Binary search of the list's insertion rule: compare(probe) is compare(new row, probed row). Returns whether
-    // an equal row was found; `where` is the found slot or the insertion slot, `position` likewise.
+    // Binary search of the list's insertion rule: compare(probe) is compare(new row, probed row) for the probed
+    // reference. Returns whether an equal row was found; `where` is the found slot or the insertion slot,
+    // `position` likewise.
     template <class Cmp>
     bool search(Cmp&& compare, Slot* where, int* position) const;
 
@@ -75,7 +87,7 @@ bool PageArray::search(Cmp&& compare, Slot* where, int* position) const {
     while (lo <= hi) {
         int mid = lo + (hi - lo) / 2;
         Slot s = locate(mid);
-        int r = compare(*get(s));
+        int r = compare(pages_[s.page]->slots[s.slot]);
         probed = true;
         last = s;
         lastR = r;
@@ -100,6 +112,12 @@ bool PageArray::search(Cmp&& compare, Slot* where, int* position) const {
     return false;
 }
 
+template <class KeyFn>
+void PageArray::rekey(KeyFn&& keyOf) {
+    for (auto& p : pages_)
+        for (int i = 0; i < p->count; ++i) p->slots[i].key = keyOf(*p->slots[i].entry);
+}
+
 class EntryList {
 public:
     explicit EntryList(ListKind kind);
@@ -111,10 +129,8 @@ public:
     int count() const { return display_.size(); }
     int sortColumn() const { return sortColumn_; }
     int sortDescending() const { return sortDescending_; }
-    void setSortState(int column, int descending) {
-        sortColumn_ = column;
-        sortDescending_ = descending;
-    }
+    // Sets the order that sorted insertion follows without sorting.
+    void setSortState(int column, int descending);
     int selectedCount() const { return selectedCount_; }
     bool modified() const { return modified_ != 0; }
     void setModified(bool on) { modified_ = on ? 1 : 0; }
@@ -174,6 +190,8 @@ public:
 
 private:
     int addMade(EntryPtr entry, int mode);
+    RowRef hashRef(Entry* e) const;
+    void rekeyDisplay();
     void removeFromHashOrder(Entry* e);
     void setViewSelected(int position, bool selected);
 

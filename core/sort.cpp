@@ -56,7 +56,17 @@ bool monthKey(const char* updateTime, int currentMonth, int* key) {
 }
 
 RowComparator::RowComparator(int column, int flag, int currentMonth)
-    : column_(column), flag_(flag), month_(currentMonth) {}
+    : column_(column), flag_(flag), month_(currentMonth), keyed_(column == kColName) {}
+
+uint64_t namePrefixKey(const std::string& name) {
+    // Big-endian first eight bytes, zero-padded: names hold no NUL, so a shorter name sorts first as it should.
+    uint64_t key = 0;
+    std::size_t n = name.size() < 8 ? name.size() : 8;
+    for (std::size_t i = 0; i < 8; ++i) key = (key << 8) | (i < n ? static_cast<unsigned char>(name[i]) : 0u);
+    return key;
+}
+
+uint64_t RowComparator::keyOf(const Entry& e) const { return keyed_ ? namePrefixKey(e.name) : 0; }
 
 int RowComparator::operator()(const Entry& a, const Entry& b) const {
     // base(x, y) orders x against y ascending; "descending" columns return base(a, b), ascending ones
@@ -106,16 +116,16 @@ int RowComparator::operator()(const Entry& a, const Entry& b) const {
 
 namespace {
 template <class Cmp>
-void quicksort(Entry** rows, int lo, int hi, const Cmp& cmp) {
+void quicksort(RowRef* rows, int lo, int hi, const Cmp& cmp) {
     // Recurse into the smaller part and loop on the larger, so that the depth stays O(log n); the partition and
     // the order in which ranges are finished are those of the list's quicksort (the larger range is sorted last
     // either way, and sorting one range never touches the other).
     while (lo < hi) {
-        const Entry* pivot = rows[lo + (hi - lo) / 2];
+        const RowRef pivot = rows[lo + (hi - lo) / 2];
         int i = lo, j = hi;
         while (i <= j) {
-            while (cmp(*pivot, *rows[i]) < 0) ++i;
-            while (cmp(*pivot, *rows[j]) > 0) --j;
+            while (cmp(pivot, rows[i]) < 0) ++i;
+            while (cmp(pivot, rows[j]) > 0) --j;
             if (j < i) break;
             std::swap(rows[i], rows[j]);
             ++i;
@@ -132,7 +142,7 @@ void quicksort(Entry** rows, int lo, int hi, const Cmp& cmp) {
 }
 }  // namespace
 
-void quicksortRows(Entry** rows, int n, const RowComparator& cmp) {
+void quicksortRows(RowRef* rows, int n, const RowComparator& cmp) {
     if (n < 2) return;
     quicksort(rows, 0, n - 1, cmp);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/entry.h"
+#include "core/entry_list.h"
 
 namespace twk {
 
@@ -13,6 +14,15 @@ public:
     // currentMonth (1..12) decides which months belong to the previous year for the update-time column.
     RowComparator(int column, int flag, int currentMonth);
     int operator()(const Entry& a, const Entry& b) const;
+    // The same comparison of two references whose keys were made by keyOf: decided by the keys when they
+    // differ (the order of the keys agrees with the order of the rows), by the rows otherwise.
+    int operator()(const RowRef& a, const RowRef& b) const {
+        if (keyed_ && a.key != b.key) return (b.key < a.key) == (flag_ == 0) ? -1 : 1;
+        return (*this)(*a.entry, *b.entry);
+    }
+    // A prefix of the row's value in this column whose unsigned order never contradicts the ascending order of
+    // the column: the first eight name bytes for the name column; 0 for the others (no prefix).
+    uint64_t keyOf(const Entry& e) const;
     int column() const { return column_; }
     int flag() const { return flag_; }
 
@@ -20,6 +30,7 @@ private:
     int column_;
     int flag_;
     int month_;
+    bool keyed_;
 };
 
 // Base comparisons shared with the conditions and the merge rule.
@@ -30,7 +41,9 @@ int compareNameBytes(const char* a, std::size_t alen, const char* b, std::size_t
 // does not begin with a known month abbreviation.
 bool monthKey(const char* updateTime, int currentMonth, int* key);
 
-// Sorts rows[0..n-1] in place with the list's quicksort (middle pivot, not stable).
-void quicksortRows(Entry** rows, int n, const RowComparator& cmp);
+// Sorts rows[0..n-1] in place with the list's quicksort (middle pivot, not stable). The keys must have been made
+// by cmp.keyOf.
+void quicksortRows(RowRef* rows, int n, const RowComparator& cmp);
+uint64_t namePrefixKey(const std::string& name);
 
 }  // namespace twk

@@ -52,6 +52,7 @@ struct Weights {
             ++w;
         }
         for (int c = 0x80; c < 256; ++c) primary[c] = static_cast<unsigned short>(w + (c - 0x80));
+        // Every primary weight fits a byte (sortKeyPrefix relies on it).
     }
 };
 
@@ -113,6 +114,20 @@ int EmulatedComparer::compare(const char* a, const char* b) const {
         ++pa;
         ++pb;
     }
+}
+
+uint64_t EmulatedComparer::sortKeyPrefix(const char* text) const {
+    // The primary weights (all below 256) of the first eight characters that have one, zero-padded: the primary
+    // level decides first, and a text that ends sooner is the smaller.
+    const Weights& w = weights();
+    uint64_t key = 0;
+    int n = 0;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p && n < 8; ++p) {
+        if (w.special[*p]) continue;
+        key = (key << 8) | w.primary[*p];
+        ++n;
+    }
+    return key << (8 * (8 - n));
 }
 
 namespace {

@@ -61,5 +61,21 @@ TEST(TextCompareOnWindows, HashLikeTextsAgree) {
     }
 }
 
+// Lists decide most probes by the sort-key prefixes: a smaller prefix must never belong to the greater text.
+TEST(TextCompareOnWindows, SortKeyPrefixesNeverContradictTheComparison) {
+    const std::string alphabet = "aAbB09 -'!~\\+\x01\x7f\x81\x40\x82\xa0\xb1";
+    std::mt19937 rng(99);
+    const TextComparer& system = systemTextComparer();
+    for (int i = 0; i < 20000; ++i) {
+        std::string a, b;
+        for (int k = 0, n = rng() % 12; k < n; ++k) a += alphabet[rng() % alphabet.size()];
+        for (int k = 0, n = rng() % 12; k < n; ++k) b += alphabet[rng() % alphabet.size()];
+        uint64_t ka = system.sortKeyPrefix(a.c_str()), kb = system.sortKeyPrefix(b.c_str());
+        if (ka < kb) ASSERT_LT(system.compare(a.c_str(), b.c_str()), 0) << a << " / " << b;
+        if (kb < ka) ASSERT_GT(system.compare(a.c_str(), b.c_str()), 0) << a << " / " << b;
+    }
+    EXPECT_NE(system.sortKeyPrefix("abc"), system.sortKeyPrefix("abd")) << "prefixes must discriminate";
+}
+
 }  // namespace
 }  // namespace twk

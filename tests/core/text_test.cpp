@@ -52,5 +52,20 @@ TEST(EmulatedComparer, IsAntisymmetricOnSamples) {
         for (const char* b : texts) EXPECT_EQ(sign(c.compare(a, b)), -sign(c.compare(b, a))) << a << " " << b;
 }
 
+TEST(EmulatedComparer, SortKeyPrefixesNeverContradictTheComparison) {
+    const std::string alphabet = "aAbBzZ09 -'!~\\+\x01\x7f\x81\xa0\xfc";
+    EmulatedComparer c;
+    unsigned seed = 5;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7fff; };
+    for (int i = 0; i < 50000; ++i) {
+        std::string a, b;
+        for (int k = 0, n = next() % 12; k < n; ++k) a += alphabet[next() % alphabet.size()];
+        for (int k = 0, n = next() % 12; k < n; ++k) b += alphabet[next() % alphabet.size()];
+        uint64_t ka = c.sortKeyPrefix(a.c_str()), kb = c.sortKeyPrefix(b.c_str());
+        if (ka < kb) ASSERT_LT(c.compare(a.c_str(), b.c_str()), 0) << a << " / " << b;
+        if (kb < ka) ASSERT_GT(c.compare(a.c_str(), b.c_str()), 0) << a << " / " << b;
+    }
+}
+
 }  // namespace
 }  // namespace twk
