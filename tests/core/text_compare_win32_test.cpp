@@ -71,8 +71,12 @@ TEST(TextCompareOnWindows, SortKeyPrefixesNeverContradictTheComparison) {
         for (int k = 0, n = rng() % 12; k < n; ++k) a += alphabet[rng() % alphabet.size()];
         for (int k = 0, n = rng() % 12; k < n; ++k) b += alphabet[rng() % alphabet.size()];
         uint64_t ka = system.sortKeyPrefix(a.c_str()), kb = system.sortKeyPrefix(b.c_str());
-        if (ka < kb) ASSERT_LT(system.compare(a.c_str(), b.c_str()), 0) << a << " / " << b;
-        if (kb < ka) ASSERT_GT(system.compare(a.c_str(), b.c_str()), 0) << a << " / " << b;
+        if (ka < kb) {
+            ASSERT_LT(system.compare(a.c_str(), b.c_str()), 0) << a << " / " << b;
+        }
+        if (kb < ka) {
+            ASSERT_GT(system.compare(a.c_str(), b.c_str()), 0) << a << " / " << b;
+        }
     }
     EXPECT_NE(system.sortKeyPrefix("abc"), system.sortKeyPrefix("abd")) << "prefixes must discriminate";
 }

@@ -62,8 +62,12 @@ TEST(EmulatedComparer, SortKeyPrefixesNeverContradictTheComparison) {
         for (int k = 0, n = next() % 12; k < n; ++k) a += alphabet[next() % alphabet.size()];
         for (int k = 0, n = next() % 12; k < n; ++k) b += alphabet[next() % alphabet.size()];
         uint64_t ka = c.sortKeyPrefix(a.c_str()), kb = c.sortKeyPrefix(b.c_str());
-        if (ka < kb) ASSERT_LT(c.compare(a.c_str(), b.c_str()), 0) << a << " / " << b;
-        if (kb < ka) ASSERT_GT(c.compare(a.c_str(), b.c_str()), 0) << a << " / " << b;
+        if (ka < kb) {
+            ASSERT_LT(c.compare(a.c_str(), b.c_str()), 0) << a << " / " << b;
+        }
+        if (kb < ka) {
+            ASSERT_GT(c.compare(a.c_str(), b.c_str()), 0) << a << " / " << b;
+        }
     }
 }
 
