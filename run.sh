@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Builds Tollwick and starts it under Wine beside the host simulator, in a demo folder of its own (demo/), where
+# its settings and list files live. Uses your X display, or a virtual one when there is none (then it prints
+# how to look at it). Installs what is missing on the first run.
+#   TWK_DEMO_DIR   the demo folder (default: ./demo)
+set -uo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")"
+ROOT=$PWD
+DEMO=${TWK_DEMO_DIR:-$ROOT/demo}
+JOBS=$(nproc 2>/dev/null || echo 2)
+
+bash tools/install-deps.sh || exit 1
+mkdir -p build
+echo "Building the Windows programs (build/win-release)..."
+if ! { cmake -S . -B build/win-release -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
+        -DCMAKE_BUILD_TYPE=Release && cmake --build build/win-release -j"$JOBS"; } >build/win-release.build.log 2>&1; then
+    tail -30 build/win-release.build.log
+    echo "The build failed; the whole log is build/win-release.build.log"
+    exit 1
+fi
+
+app=$(find build/win-release -name Tollwick.exe | head -1)
+sim=$(find build/win-release -name vobra_sim.exe | head -1)
+if [ -z "$app" ]; then
+    echo "Built. (Tollwick.exe is not part of this build yet.)"
+    exit 0
+fi
+
+mkdir -p "$DEMO"
+cp "$app" "$DEMO/"
+# Sample host layout and records for the simulator, and the sample plug-ins, unless the user changed them.
+if [ -d tools/sample ]; then
+    for f in tools/sample/*; do [ -e "$DEMO/$(basename "$f")" ] || cp -r "$f" "$DEMO/"; done
+fi
+
+export TWK_WINEPREFIX=${TWK_WINEPREFIX:-$ROOT/build/wineprefix-demo}
+if [ -z "${DISPLAY:-}" ]; then
+    export TWK_HEADLESS=1
+    echo "No X display: running on a virtual one."
+fi
+# shellcheck source=tools/wine-env.sh
+source tools/wine-env.sh
+echo "Display: $DISPLAY   (screenshot: import -display $DISPLAY -window root shot.png)"
+
+if [ -n "$sim" ]; then
+    echo "Starting the host simulator..."
+    (cd "$DEMO" && wine "$ROOT/$sim" $( [ -f "$DEMO/records.txt" ] && echo "--records records.txt" ) ) &
+    sim_pid=$!
+fi
+echo "Starting Tollwick in $DEMO (press 手動で収集 to collect the simulator's results)..."
+(cd "$DEMO" && wine ./Tollwick.exe)
+if [ -n "${sim_pid:-}" ]; then kill "$sim_pid" 2>/dev/null; fi
+twk_wine_shutdown
