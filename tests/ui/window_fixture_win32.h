@@ -1,0 +1,55 @@
+// A main window in the test process, in a folder of its own (settings and list files go there).
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/entry_list.h"
+#include "resources/resource.h"
+#include "support/fakes.h"
+#include "ui/main_window_win32.h"
+#include "ui/text_win32.h"
+
+namespace twk::ui::test {
+
+std::string makeTempFolder();
+void removeFolder(const std::string& folder);
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Creates and shows the window (the settings written before are read now).
+    MainWindow& start();
+    // Closes the window as the user does (WM_CLOSE) and forgets it.
+    void closeWindow();
+    void writeSetting(const char* key, const char* value);
+    std::string readSetting(const char* key);
+    std::string iniPath() const { return folder_ + "TWK.ini"; }
+
+    void send(int id, bool accelerator = false);
+    std::string status(int part) { return main_->statusBar().text(part); }
+    // The message part as shown at the test clock's time.
+    static std::string stamped(const std::string& text) { return "[12:34:56] " + text; }
+
+    // Appends rows named row00, row01, ... with sizes and hashes that differ per row.
+    static void addRows(EntryList& list, int n, int first = 0);
+    HWND view(int tab);
+    std::vector<int> selectedItems(int tab);
+    void selectItems(int tab, std::initializer_list<int> items);
+    bool menuGrey(HMENU menu, UINT item, UINT by) const;
+
+    std::string folder_;
+    std::unique_ptr<MainWindow> main_;
+    HWND hwnd_ = nullptr;
+    twk::test::FixedClock clock_{twk::test::makeTime(2024, 5, 1, 12, 34, 56)};
+    std::unique_ptr<twk::test::ScopedClock> scopedClock_;
+};
+
+}  // namespace twk::ui::test

@@ -1,0 +1,108 @@
+// The shared fixture of the window tests (no tests of its own).
+#include "tests/ui/window_fixture_win32.h"
+
+#include <cstdio>
+
+namespace twk::ui::test {
+
+std::string makeTempFolder() {
+    static int serial = 0;
+    char base[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, base);
+    char folder[MAX_PATH];
+    std::snprintf(folder, sizeof folder, "%stwk_ui_%lu_%d\\", base, GetCurrentProcessId(), ++serial);
+    CreateDirectoryA(folder, nullptr);
+    return folder;
+}
+
+void removeFolder(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = data.cFileName;
+            if (name != "." && name != "..") DeleteFileA((folder + name).c_str());
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+void WindowTest::SetUp() {
+    folder_ = makeTempFolder();
+    scopedClock_ = std::make_unique<twk::test::ScopedClock>(&clock_);
+}
+
+void WindowTest::TearDown() {
+    main_.reset();
+    // The destroyed window posted its quit message to this thread.
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    scopedClock_.reset();
+    removeFolder(folder_);
+}
+
+MainWindow& WindowTest::start() {
+    main_ = std::make_unique<MainWindow>(GetModuleHandleW(nullptr), folder_);
+    hwnd_ = main_->create(SW_SHOW);
+    EXPECT_NE(hwnd_, nullptr);
+    return *main_;
+}
+
+void WindowTest::closeWindow() {
+    SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(hwnd_));
+}
+
+void WindowTest::writeSetting(const char* key, const char* value) {
+    WritePrivateProfileStringA("Tollwick", key, value, iniPath().c_str());
+}
+
+std::string WindowTest::readSetting(const char* key) {
+    char buf[260] = {};
+    GetPrivateProfileStringA("Tollwick", key, "", buf, sizeof buf, iniPath().c_str());
+    return buf;
+}
+
+void WindowTest::send(int id, bool accelerator) {
+    SendMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(id, accelerator ? 1 : 0), 0);
+}
+
+void WindowTest::addRows(EntryList& list, int n, int first) {
+    for (int i = first; i < first + n; ++i) {
+        char name[32], size[16], hash[40];
+        std::snprintf(name, sizeof name, "row%02d", i);
+        std::snprintf(size, sizeof size, "%d", 1000 - i);
+        std::snprintf(hash, sizeof hash, "%032d", i);
+        const char* texts[8] = {name, "trip", size, "完全キャッシュ", "10", "Jan 01 00:00", "1", hash};
+        list.addTexts(8, texts, 0);
+    }
+}
+
+HWND WindowTest::view(int tab) { return GetDlgItem(main_->tabs().pageWindow(tab), IDC_LIST); }
+
+std::vector<int> WindowTest::selectedItems(int tab) {
+    std::vector<int> out;
+    HWND v = view(tab);
+    int n = static_cast<int>(SendMessageW(v, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i)
+        if (SendMessageW(v, LVM_GETITEMSTATE, i, LVIS_SELECTED) & LVIS_SELECTED) out.push_back(i);
+    return out;
+}
+
+void WindowTest::selectItems(int tab, std::initializer_list<int> items) {
+    HWND v = view(tab);
+    for (int i : items) {
+        LVITEMW item = {};
+        item.stateMask = LVIS_SELECTED;
+        item.state = LVIS_SELECTED;
+        SendMessageW(v, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+bool WindowTest::menuGrey(HMENU menu, UINT item, UINT by) const {
+    return (GetMenuState(menu, item, by) & MF_GRAYED) != 0;
+}
+
+}  // namespace twk::ui::test

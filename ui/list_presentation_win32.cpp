@@ -1,0 +1,204 @@
+#include "ui/list_presentation_win32.h"
+
+#include <commctrl.h>
+
+#include "core/entry_list.h"
+#include "match/condition_list.h"
+#include "ui/text_win32.h"
+
+namespace twk::ui {
+
+namespace {
+
+struct ColumnSpec {
+    const char* title;
+    int logical;  // the row field shown; -1 for the condition columns
+    int format;   // LVCFMT_*: the header's alignment and, on list pages, the cell's
+};
+
+const ColumnSpec kFileColumns[] = {
+    {"　", kColMark, LVCFMT_CENTER},          {"ファイル名", kColName, LVCFMT_LEFT},
+    {"トリップ", kColTrip, LVCFMT_LEFT},       {"サイズ", kColSize, LVCFMT_RIGHT},
+    {"状態", kColStatus, LVCFMT_LEFT},         {"被参照量", kColRefAmount, LVCFMT_RIGHT},
+    {"更新時刻", kColUpdateTime, LVCFMT_LEFT}, {"Ver", kColVer, LVCFMT_LEFT},
+    {"ハッシュ", kColHash, LVCFMT_LEFT},
+};
+
+const ColumnSpec kBbsColumns[] = {
+    {"　", kColMark, LVCFMT_CENTER},           {"スレッドタイトル", kColName, LVCFMT_LEFT},
+    {"サイズ", kColSize, LVCFMT_RIGHT},         {"状態", kColStatus, LVCFMT_LEFT},
+    {"発言数", kColRefAmount, LVCFMT_RIGHT},    {"更新時刻", kColUpdateTime, LVCFMT_LEFT},
+    {"Ver", kColVer, LVCFMT_LEFT},              {"ハッシュ", kColHash, LVCFMT_LEFT},
+};
+
+const ColumnSpec kConditionColumns[] = {
+    {"使用", -1, LVCFMT_LEFT},         {"移動", -1, LVCFMT_LEFT},          {"移動＆無視条件", -1, LVCFMT_LEFT},
+    {"移動先リスト", -1, LVCFMT_LEFT}, {"不存在時に無視", -1, LVCFMT_LEFT},
+};
+
+struct ColumnSet {
+    const ColumnSpec* columns;
+    int count;
+};
+
+ColumnSet columnSet(PageKind kind) {
+    switch (kind) {
+        case PageKind::Bbs:
+            return {kBbsColumns, static_cast<int>(sizeof kBbsColumns / sizeof kBbsColumns[0])};
+        case PageKind::Conditions:
+            return {kConditionColumns, static_cast<int>(sizeof kConditionColumns / sizeof kConditionColumns[0])};
+        case PageKind::Normal:
+        case PageKind::Ignore:
+            return {kFileColumns, static_cast<int>(sizeof kFileColumns / sizeof kFileColumns[0])};
+        case PageKind::Settings:
+            break;
+    }
+    return {nullptr, 0};
+}
+
+void insertColumn(HWND view, int index, int format, int width, const char* title) {
+    std::wstring text = widen(title);
+    LVCOLUMNW column = {};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = format;
+    column.cx = width;
+    column.pszText = &text[0];
+    column.iSubItem = index;
+    SendMessageW(view, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+}
+
+int columnWidth(HWND view, int index) {
+    return static_cast<int>(SendMessageW(view, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(index), 0));
+}
+
+void drawCell(HDC dc, const char* text, int len, int left, int top, int right, int bottom, UINT align) {
+    RECT cell = {left, top, right, bottom};
+    std::wstring w = widen(text ? text : "", text ? len : 0);
+    DrawTextW(dc, w.c_str(), static_cast<int>(w.size()), &cell, DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER | align);
+}
+
+// Fills the item rectangle and prepares the text colours; returns the view's horizontal scroll position.
+int beginRow(const DRAWITEMSTRUCT& item, const ListPalette& palette) {
+    bool selected = (item.itemState & ODS_SELECTED) != 0;
+    SetTextColor(item.hDC, palette.text(selected));
+    SetBkMode(item.hDC, TRANSPARENT);
+    FillRect(item.hDC, &item.rcItem, palette.brush(selected));
+    return GetScrollPos(item.hwndItem, SB_HORZ);
+}
+
+}  // namespace
+
+void ListPalette::load(const ListColours& colours) {
+    colours_ = colours;
+    itemBrush_.reset(CreateSolidBrush(colours.backItem));
+    selectedBrush_.reset(CreateSolidBrush(colours.backSelect));
+}
+
+SystemColours currentSystemColours() {
+    SystemColours c;
+    c.windowText = GetSysColor(COLOR_WINDOWTEXT);
+    c.highlightText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    c.window = GetSysColor(COLOR_WINDOW);
+    c.highlight = GetSysColor(COLOR_HIGHLIGHT);
+    return c;
+}
+
+int fixedColumnCount(PageKind kind) { return columnSet(kind).count; }
+
+void setupColumns(PageKind kind, HWND view, const std::int32_t* widths, const std::vector<std::string>& userColumns,
+                  const ListPalette& palette) {
+    if (!view) return;
+    DWORD style = static_cast<DWORD>(SendMessageW(view, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+    style |= LVS_EX_FULLROWSELECT;
+    if (palette.gridLines()) style |= LVS_EX_GRIDLINES;
+    SendMessageW(view, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(style));
+    ColumnSet set = columnSet(kind);
+    for (int i = 0; i < set.count; ++i) insertColumn(view, i, set.columns[i].format, widths[i], set.columns[i].title);
+    if (kind != PageKind::Conditions) {
+        int index = set.count;
+        for (const std::string& title : userColumns) {
+            if (title.empty()) break;
+            insertColumn(view, index++, LVCFMT_LEFT, kUserColumnWidth, title.c_str());
+        }
+    }
+    SendMessageW(view, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(palette.back(false)));
+}
+
+void paintRow(PageKind kind, const EntryList& list, const DRAWITEMSTRUCT& item, const ListPalette& palette) {
+    const Entry* row = list.entryAt(static_cast<int>(item.itemID));
+    if (!row) return;
+    ColumnSet set = columnSet(kind);
+    if (!set.columns) return;
+    HWND view = item.hwndItem;
+    int s = beginRow(item, palette);
+    const int top = item.rcItem.top, bottom = item.rcItem.bottom;
+    int x = columnWidth(view, 0) - s;
+    drawCell(item.hDC, row->mark, -1, item.rcItem.left, top, x, bottom, DT_CENTER);
+    for (int c = 1; c < set.count; ++c) {
+        int w = columnWidth(view, c);
+        const ColumnSpec& spec = set.columns[c];
+        const char* text = row->column(spec.logical);
+        int len = spec.logical == kColName ? static_cast<int>(row->name.size()) : -1;
+        if (spec.format == LVCFMT_RIGHT)
+            drawCell(item.hDC, text, len, x, top, x + w - 4, bottom, DT_RIGHT);
+        else
+            drawCell(item.hDC, text, len, x + 4, top, x + w, bottom, DT_LEFT);
+        x += w;
+    }
+    int columns = static_cast<int>(SendMessageW(reinterpret_cast<HWND>(SendMessageW(view, LVM_GETHEADER, 0, 0)),
+                                                HDM_GETITEMCOUNT, 0, 0));
+    for (size_t i = 0; i < row->extraColumns.size(); ++i) {
+        int c = set.count + static_cast<int>(i);
+        int w = c < columns ? columnWidth(view, c) : 0;
+        const std::string& value = row->extraColumns[i];
+        if (w > 0) drawCell(item.hDC, value.data(), static_cast<int>(value.size()), x + 4, top, x + w, bottom, DT_LEFT);
+        x += w;
+    }
+}
+
+const char* conditionUseMark(const Condition& condition) {
+    if (condition.state == kConditionInactive) return "×";
+    return condition.used ? "○" : "－";
+}
+
+const char* conditionActionMark(const Condition& condition) {
+    switch (condition.state) {
+        case kConditionMove:
+            return "○";
+        case kConditionIgnore:
+            return "－";
+        default:
+            return "×";
+    }
+}
+
+const char* conditionAbsentMark(const Condition& condition) { return condition.ignoreIfAbsent ? "○" : "－"; }
+
+void paintCondition(const Condition& condition, const DRAWITEMSTRUCT& item, const ListPalette& palette) {
+    HWND view = item.hwndItem;
+    int s = beginRow(item, palette);
+    const int top = item.rcItem.top, bottom = item.rcItem.bottom;
+    int x = columnWidth(view, 0) - s;
+    // Every mark is one double-byte character: two bytes.
+    drawCell(item.hDC, conditionUseMark(condition), 2, 0, top, x, bottom, DT_CENTER);
+    int w = columnWidth(view, 1);
+    drawCell(item.hDC, conditionActionMark(condition), 2, x, top, x + w, bottom, DT_CENTER);
+    x += w;
+    w = columnWidth(view, 2);
+    drawCell(item.hDC, condition.text.data(), static_cast<int>(condition.text.size()), x + 4, top, x + w, bottom,
+             DT_LEFT);
+    x += w;
+    w = columnWidth(view, 3);
+    drawCell(item.hDC, condition.destinationName.data(), static_cast<int>(condition.destinationName.size()), x + 4,
+             top, x + w, bottom, DT_LEFT);
+    x += w;
+    w = columnWidth(view, 4);
+    drawCell(item.hDC, conditionAbsentMark(condition), 2, x, top, x + w, bottom, DT_CENTER);
+}
+
+void readColumnWidths(HWND view, std::int32_t* widths, int count) {
+    if (!view) return;
+    for (int i = 0; i < count; ++i) widths[i] = columnWidth(view, i);
+}
+
+}  // namespace twk::ui

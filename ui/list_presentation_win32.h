@@ -1,0 +1,66 @@
+// How the list views look: their columns, colours and the painting of one row from its Entry.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "core/entry.h"
+#include "settings/settings_keys.h"
+#include "ui/handles_win32.h"
+
+namespace twk {
+class EntryList;
+struct Condition;
+}  // namespace twk
+
+namespace twk::ui {
+
+enum class PageKind : int { Normal = 0, Ignore = 1, Bbs = 2, Settings = 3, Conditions = 4 };
+
+inline bool pageHoldsRows(PageKind kind) { return static_cast<int>(kind) <= static_cast<int>(PageKind::Bbs); }
+
+// The colours of the rows and the two fill brushes, made once at start.
+class ListPalette {
+public:
+    void load(const ListColours& colours);
+    bool gridLines() const { return colours_.gridLines != 0; }
+    COLORREF text(bool selected) const { return selected ? colours_.textSelect : colours_.textItem; }
+    COLORREF back(bool selected) const { return selected ? colours_.backSelect : colours_.backItem; }
+    HBRUSH brush(bool selected) const { return selected ? selectedBrush_.get() : itemBrush_.get(); }
+
+private:
+    ListColours colours_;
+    OwnedBrush itemBrush_;
+    OwnedBrush selectedBrush_;
+};
+
+// The system colours the colour settings default to.
+SystemColours currentSystemColours();
+
+// Width of a user column (not stored).
+constexpr int kUserColumnWidth = 100;
+
+// The columns of the view of a page kind: extended style, fixed columns with the given widths, the user columns
+// (list and BBS pages) and the background colour.
+void setupColumns(PageKind kind, HWND view, const std::int32_t* widths, const std::vector<std::string>& userColumns,
+                  const ListPalette& palette);
+
+// Number of fixed columns of a page kind's view.
+int fixedColumnCount(PageKind kind);
+
+// Paints the row at the item's position (list and BBS pages).
+void paintRow(PageKind kind, const EntryList& list, const DRAWITEMSTRUCT& item, const ListPalette& palette);
+// Paints one condition (condition page).
+void paintCondition(const Condition& condition, const DRAWITEMSTRUCT& item, const ListPalette& palette);
+
+// The texts of a condition's three mark cells (使用, 移動, 不存在時に無視).
+const char* conditionUseMark(const Condition& condition);
+const char* conditionActionMark(const Condition& condition);
+const char* conditionAbsentMark(const Condition& condition);
+
+// Reads the widths of the first `count` columns of a view.
+void readColumnWidths(HWND view, std::int32_t* widths, int count);
+
+}  // namespace twk::ui

@@ -1,0 +1,726 @@
+#include "ui/main_window_win32.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <cstdio>
+#include <new>
+
+#include "core/entry_list.h"
+#include "core/report.h"
+#include "resources/resource.h"
+#include "ui/settings_page_win32.h"
+#include "ui/text_win32.h"
+
+namespace twk::ui {
+
+const char* const kProductTitle = "Tollwick version 3.25";
+const wchar_t* const kMainWindowClass = L"TWKMAINWND";
+
+namespace {
+
+constexpr int kStatusParts = 3;
+constexpr int kStatusEdges[kStatusParts] = {155, 225, 2048};
+constexpr UINT kTrayCallbackMessage = WM_USER + 2002;
+constexpr int kStartListsAllocationCode = 484;
+
+// Positions in the main menu.
+constexpr int kFileMenu = 0;
+constexpr int kEditMenu = 1;
+constexpr int kGetMenu = 2;
+constexpr int kHistoryPopup = 11;     // in ファイル
+constexpr int kMovePopup = 5;         // in 編集
+constexpr int kFilterPopup = 6;       // in 編集
+
+// The ids of the file commands that follow the page kind as one group.
+constexpr int kFileGroup[] = {ID_FILE_OPEN, ID_FILE_OPENADD, ID_FILE_CLOSE, ID_FILE_SAVEAS};
+
+// Controls of a list page that drive the host; the ignore list page hides them.
+constexpr int kHostControls[] = {IDC_CLOSELIST,      IDC_AUTOCOLLECT, IDC_MANUALGET,  IDC_HOSTWORD_LABEL,
+                                 IDC_HOSTWORD,       IDC_HOSTWORD_GET, IDC_HOSTWORD_SET};
+
+// Status texts of the row commands.
+const char* const kMsgDeleted = "%d件の情報を削除しました";
+const char* const kMsgSelectedAll = "全%d件の情報を選択しました";
+const char* const kMsgInverted = "選択を反転しました";
+const char* const kMsgSelectionCleared = "全ての選択を解除しました";
+const char* const kMsgSelectedMarked = "%d件の情報を選択しました";
+const char* const kMsgMarked = "%d件の情報に検索マークを付加しました";
+const char* const kMsgCleared = "一覧をクリアしました";
+const char* const kMsgMoved = "%d件の情報を移動しました";
+
+const char* const kSettingsTabText = "設定";
+const char* const kBbsTabText = "BBSリスト";
+const char* const kConditionsTabText = "条件リスト";
+const char* const kIgnoreTabText = "無視リスト";
+const char* const kNewListTabFormat = "新規リスト%2.2d";
+
+INT_PTR CALLBACK mainDialogStub(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+void applyMenuState(HMENU menu, UINT item, UINT by, MainWindow::MenuState state, bool blocked) {
+    using S = MainWindow::MenuState;
+    if (state == S::Unchanged) return;
+    bool grey = state == S::Grey || (state == S::GreyWhileBlocked && blocked);
+    EnableMenuItem(menu, item, by | (grey ? MF_GRAYED : MF_ENABLED));
+}
+
+void clearMenu(HMENU menu) {
+    while (DeleteMenu(menu, 0, MF_BYPOSITION)) {
+    }
+}
+
+void appendMenuText(HMENU menu, UINT flags, UINT id, const std::string& text) {
+    std::wstring w = widen(text);
+    AppendMenuW(menu, MF_STRING | flags, id, w.c_str());
+}
+
+// Makes the opacity of a window `alpha` (0..255) through the layered-window call, looked up at run time.
+void applyAlpha(HWND window, int alpha) {
+    if (alpha < 0 || alpha >= 255) return;
+    using SetLayered = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
+    HMODULE user = GetModuleHandleW(L"user32.dll");
+    auto set = user ? reinterpret_cast<SetLayered>(
+                          reinterpret_cast<void*>(GetProcAddress(user, "SetLayeredWindowAttributes")))
+                    : nullptr;
+    if (!set) return;
+    SetWindowLongPtrW(window, GWL_EXSTYLE, GetWindowLongPtrW(window, GWL_EXSTYLE) | WS_EX_LAYERED);
+    set(window, 0, static_cast<BYTE>(alpha), LWA_ALPHA);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------------------------
+const MainWindow::CommandEntry MainWindow::kCommands[] = {
+    {ID_ENTER, &MainWindow::cmdEnter, false},
+    {ID_FILE_EXIT, &MainWindow::cmdExit, false},
+    {ID_EDIT_DELETE, &MainWindow::cmdDelete, false},
+    {ID_EDIT_SELECTALL, &MainWindow::cmdSelectAll, false},
+    {ID_EDIT_INVERT, &MainWindow::cmdInvert, false},
+    {ID_EDIT_CLEARSEL, &MainWindow::cmdClearSelection, false},
+    {ID_EDIT_CLEARALL, &MainWindow::cmdClearAll, false},
+    {ID_EDIT_SELECTMARKED, &MainWindow::cmdSelectMarked, false},
+    {ID_EDIT_MARKSELECTED, &MainWindow::cmdMarkSelected, false},
+    {ID_RESTORE, &MainWindow::cmdRestore, false},
+    {ID_VIEW_HIDE, &MainWindow::cmdHide, false},
+    // File commands, clipboard, export to the host, collection and host window commands: present in the menus,
+    // handled when their operations exist.
+    {ID_FILE_OPEN, &MainWindow::cmdNothing, true},
+    {ID_FILE_NEWLIST, &MainWindow::cmdNothing, true},
+    {ID_FILE_OPENNEW, &MainWindow::cmdNothing, false},
+    {ID_FILE_OPENADD, &MainWindow::cmdNothing, false},
+    {ID_FILE_CLOSE, &MainWindow::cmdNothing, false},
+    {ID_FILE_SAVE, &MainWindow::cmdNothing, false},
+    {ID_FILE_SAVEAS, &MainWindow::cmdNothing, false},
+    {ID_EDIT_ADDDOWNLIST, &MainWindow::cmdNothing, false},
+    {ID_EDIT_ADDIGNORE, &MainWindow::cmdNothing, false},
+    {ID_COPY_DOWNLIST, &MainWindow::cmdNothing, false},
+    {ID_COPY_NAMES, &MainWindow::cmdNothing, false},
+    {ID_COPY_TRIPS, &MainWindow::cmdNothing, false},
+    {ID_COPY_HASHES, &MainWindow::cmdNothing, false},
+    {ID_COPY_KEYINFO, &MainWindow::cmdNothing, false},
+    {ID_EDIT_CUT, &MainWindow::cmdNothing, false},
+    {ID_EDIT_COPY, &MainWindow::cmdNothing, false},
+    {ID_EDIT_PASTE, &MainWindow::cmdNothing, false},
+    {ID_GET_MANUAL, &MainWindow::cmdNothing, false},
+    {ID_GET_START, &MainWindow::cmdNothing, false},
+    {ID_GET_STOP, &MainWindow::cmdNothing, false},
+    {ID_HOST_SEARCHTAB, &MainWindow::cmdNothing, false},
+    {ID_HOST_TOGGLE, &MainWindow::cmdNothing, false},
+    // Accelerator-only commands.
+    {ID_NEXTTAB, &MainWindow::cmdNextTab, true},
+    {ID_PREVTAB, &MainWindow::cmdPreviousTab, true},
+    {ID_NEXTMARK, &MainWindow::cmdNextMark, true},
+    {ID_PREVMARK, &MainWindow::cmdPreviousMark, true},
+    {ID_FOCUS_FORWARD, &MainWindow::cmdFocusForward, true},
+    {ID_FOCUS_BACKWARD, &MainWindow::cmdFocusBackward, true},
+    {ID_FIND_IN_PAGE, &MainWindow::cmdNothing, true},
+};
+
+namespace {
+// Accelerator ids that are also menu commands.
+bool isMenuCommandToo(int id) { return id == ID_FILE_OPEN || id == ID_FILE_NEWLIST; }
+}  // namespace
+
+const MainWindow::CommandStateRow* MainWindow::commandStateRow(PageKind kind) {
+    using S = MenuState;
+    static const CommandStateRow kRows[] = {
+        //  page                edit        get                   file group  save        history     filter menu
+        {PageKind::Settings, S::Grey, S::Grey, S::Grey, S::Grey, S::Grey, S::Unchanged},
+        {PageKind::Conditions, S::Grey, S::Grey, S::Grey, S::Grey, S::Grey, S::Unchanged},
+        {PageKind::Normal, S::Enable, S::GreyWhileBlocked, S::Enable, S::Enable, S::Enable, S::Enable},
+        {PageKind::Ignore, S::Enable, S::Grey, S::Grey, S::Enable, S::Grey, S::Grey},
+        {PageKind::Bbs, S::Enable, S::Grey, S::Grey, S::Enable, S::Grey, S::Enable},
+    };
+    for (const CommandStateRow& row : kRows)
+        if (row.kind == kind) return &row;
+    return nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+MainWindow::MainWindow(HINSTANCE instance, std::string programFolder)
+    : instance_(instance), folder_(std::move(programFolder)) {
+    userSettings_.setPath(folder_ + "TWK.ini");
+    definitions_.setPath(folder_ + "TWKdef.ini");
+}
+
+MainWindow::~MainWindow() {
+    window_.reset();
+    tabs_.removeAll();
+    if (reporter_) setReporter(previousReporter_);
+}
+
+HWND MainWindow::create(int showCommand) {
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+    WNDCLASSW wc = {};
+    if (!GetClassInfoW(instance_, kMainWindowClass, &wc)) {
+        wc.style = CS_HREDRAW | CS_VREDRAW;
+        wc.lpfnWndProc = &BaseWindow<MainWindow>::windowProc;
+        wc.cbClsExtra = 0;
+        wc.cbWndExtra = DLGWINDOWEXTRA;
+        wc.hInstance = instance_;
+        wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_MAIN));
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = kMainWindowClass;
+        if (!RegisterClassW(&wc)) return nullptr;
+    }
+    HWND window = CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_MAIN), nullptr, &mainDialogStub,
+                                     reinterpret_cast<LPARAM>(this));
+    if (!window) return nullptr;
+    window_.reset(window);
+    GetSystemMenu(window, FALSE);
+    DragAcceptFiles(window, FALSE);
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+    return window;
+}
+
+int MainWindow::run(HACCEL accelerators) {
+    HWND main = hwnd_;
+    MSG msg;
+    int exitCode = 0;
+    for (;;) {
+        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            exitCode = static_cast<int>(msg.wParam);
+            break;
+        }
+        if (got == -1) break;
+        if (main && accelerators && TranslateAcceleratorW(main, accelerators, &msg)) continue;
+        if (main && IsDialogMessageW(main, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return exitCode;
+}
+
+void MainWindow::onNcDestroy() { window_.release(); }
+
+SettingsPage* MainWindow::settingsPage() const {
+    for (int i = 0; i < tabs_.count(); ++i)
+        if (tabs_.kind(i) == PageKind::Settings) return static_cast<SettingsPage*>(tabs_.page(i));
+    return nullptr;
+}
+
+ConditionPage* MainWindow::conditionPage() const {
+    for (int i = 0; i < tabs_.count(); ++i)
+        if (tabs_.kind(i) == PageKind::Conditions) return static_cast<ConditionPage*>(tabs_.page(i));
+    return nullptr;
+}
+
+Win32ListView* MainWindow::currentView() const {
+    Page* page = tabs_.currentPage();
+    return page && pageHoldsRows(page->kind()) ? page->listView() : nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            onInitDialog();
+            return 0;
+        case WM_COMMAND:
+            command(LOWORD(wParam), HIWORD(wParam) == 1);
+            return 0;
+        case WM_NOTIFY: {
+            auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (header && header->idFrom == IDC_TABS) onTabNotify();
+            return 0;
+        }
+        case WM_SIZE:
+            onSize(wParam, lParam);
+            return 0;
+        case WM_INITMENUPOPUP:
+            onInitMenuPopup(reinterpret_cast<HMENU>(wParam));
+            return 0;
+        case WM_TIMER:
+            // The automatic collection cycle runs here once it exists.
+            return 0;
+        case WM_CLOSE:
+            close(true);
+            return 0;
+        case WM_QUERYENDSESSION:
+            close(false);
+            return 1;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            if (message == kTrayCallbackMessage) return 0;
+            return DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+}
+
+void MainWindow::onInitDialog() {
+    InitCommonControls();
+    // The status bar, and the reports that go to it from now on.
+    statusBar_.create(hwnd_, IDC_STATUSBAR, kStatusParts, kStatusEdges);
+    statusHeight_ = statusBar_.height();
+    reporter_ = std::make_unique<StatusReporter>(statusBar_, hwnd_);
+    previousReporter_ = setReporter(reporter_.get());
+
+    palette_.load(loadListColours(userSettings_, currentSystemColours()));
+    taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
+
+    RECT r = {};
+    GetWindowRect(hwnd_, &r);
+    windowState_ = loadWindowState(userSettings_, WindowRect{r.left, r.top, r.right, r.bottom});
+    placeWindow();
+    loadHistories(userSettings_, histories_);
+
+    HWND tab = GetDlgItem(hwnd_, IDC_TABS);
+    RECT client = {};
+    GetClientRect(hwnd_, &client);
+    SetWindowPos(tab, nullptr, 0, 0, client.right, client.bottom - statusHeight_, SWP_NOZORDER | SWP_NOMOVE);
+    SetWindowLongPtrW(tab, GWL_EXSTYLE, GetWindowLongPtrW(tab, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+
+    createStartPages();
+
+    tabControlPrevious_ = nullptr;
+    installSubclass(tab, &MainWindow::tabControlProc, this);
+
+    applyAlpha(hwnd_, loadAlpha(userSettings_));
+}
+
+// A stored rectangle that lies on no monitor's work area would put the window out of reach: it is moved onto the
+// nearest monitor, keeping its size where it fits.
+void MainWindow::placeWindow() {
+    RECT want = {windowState_.rect.left, windowState_.rect.top, windowState_.rect.right, windowState_.rect.bottom};
+    int width = want.right - want.left, height = want.bottom - want.top;
+    HMONITOR monitor = MonitorFromRect(&want, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    RECT overlap;
+    if (monitor && GetMonitorInfoW(monitor, &info) && !IntersectRect(&overlap, &want, &info.rcWork)) {
+        const RECT& work = info.rcWork;
+        if (width > work.right - work.left) width = work.right - work.left;
+        if (height > work.bottom - work.top) height = work.bottom - work.top;
+        int left = want.left, top = want.top;
+        if (left < work.left) left = work.left;
+        if (left + width > work.right) left = work.right - width;
+        if (top < work.top) top = work.top;
+        if (top + height > work.bottom) top = work.bottom - height;
+        want = {left, top, left + width, top + height};
+    }
+    SetWindowPos(hwnd_, nullptr, want.left, want.top, width, height, SWP_NOZORDER);
+}
+
+void MainWindow::createStartPages() {
+    std::unique_ptr<EntryList> ignore, normal, bbs;
+    try {
+        ignore = std::make_unique<EntryList>(ListKind::Ignore);
+        normal = std::make_unique<EntryList>(ListKind::Normal);
+        bbs = std::make_unique<EntryList>(ListKind::Bbs);
+        normal->linkFilter(ignore.get());
+        bbs->linkFilter(ignore.get());
+        bbs->sort(kColUpdateTime);
+    } catch (const std::bad_alloc&) {
+        normal.reset();
+        bbs.reset();
+        ignore.reset();
+        errorBox(kMsgAllocationFailed, kStartListsAllocationCode);
+    }
+
+    tabs_.init(instance_, GetDlgItem(hwnd_, IDC_TABS));
+    tabs_.addPage(std::make_unique<SettingsPage>(*this), SW_HIDE, kSettingsTabText, nullptr);
+    if (bbs) tabs_.insertPage(std::make_unique<BbsPage>(*this), 0, SW_HIDE, kBbsTabText, std::move(bbs));
+    tabs_.insertPage(std::make_unique<ConditionPage>(*this), 0, SW_HIDE, kConditionsTabText, nullptr);
+    if (ignore) {
+        tabs_.insertPage(std::make_unique<ListPage>(*this, PageKind::Ignore), 0, SW_HIDE, kIgnoreTabText,
+                         std::move(ignore));
+        HWND page = tabs_.pageWindow(0);
+        for (int id : kHostControls) ShowWindow(GetDlgItem(page, id), SW_HIDE);
+        DragAcceptFiles(GetDlgItem(page, IDC_LIST), FALSE);
+    }
+    if (normal) {
+        char name[260];
+        std::snprintf(name, sizeof name, kNewListTabFormat, 1);
+        tabs_.insertPage(std::make_unique<ListPage>(*this, PageKind::Normal), 0, SW_SHOW, name, std::move(normal));
+    }
+    // Every page is shown or hidden as the current index says.
+    for (int i = 0; i < tabs_.count(); ++i) ShowWindow(tabs_.pageWindow(i), i == tabs_.current() ? SW_SHOW : SW_HIDE);
+    SendMessageW(tabs_.tabControl(), TCM_SETCURSEL, static_cast<WPARAM>(tabs_.current()), 0);
+    if (Win32ListView* view = currentView()) SetFocus(view->hwnd());
+}
+
+void MainWindow::onSize(WPARAM wParam, LPARAM lParam) {
+    if (wParam == SIZE_MINIMIZED) return;
+    statusBar_.resize(wParam, lParam);
+    statusHeight_ = statusBar_.height();
+    SetWindowPos(GetDlgItem(hwnd_, IDC_TABS), nullptr, 0, 0, GET_X_LPARAM(lParam),
+                 GET_Y_LPARAM(lParam) - statusHeight_, SWP_NOZORDER | SWP_NOMOVE);
+    tabs_.fitPages();
+}
+
+void MainWindow::onTabNotify() {
+    if (!tabs_.initialised()) return;
+    if (tabs_.followSelection() < 0) return;
+    afterPageChange();
+}
+
+void MainWindow::afterPageChange() {
+    updateCommandStates();
+    Page* page = tabs_.currentPage();
+    if (page && page->kind() == PageKind::Settings) {
+        statusBar_.setText(kStatusCounts, "");
+        statusBar_.setText(kStatusMessage, "");
+    } else {
+        showCounts(page ? page->listView() : nullptr);
+        showMessage(nullptr);
+    }
+}
+
+LRESULT CALLBACK MainWindow::tabControlProc(HWND tab, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    auto* self = static_cast<MainWindow*>(subclassSelf(tab));
+    if (self && message == WM_RBUTTONDOWN) {
+        try {
+            self->onTabRightClick(lParam);
+        } catch (...) {
+        }
+        return 0;
+    }
+    return callPrevious(tab, message, wParam, lParam);
+}
+
+void MainWindow::onTabRightClick(LPARAM lParam) {
+    TCHITTESTINFO hit = {};
+    hit.pt.x = GET_X_LPARAM(lParam);
+    hit.pt.y = GET_Y_LPARAM(lParam);
+    int index = static_cast<int>(SendMessageW(tabs_.tabControl(), TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    if (index < 0) return;
+    if (tabs_.selectPage(index)) updateCommandStates();
+    POINT screen = hit.pt;
+    ClientToScreen(tabs_.tabControl(), &screen);
+    TrackPopupMenu(GetSubMenu(menu(), kFileMenu), 0, screen.x, screen.y, 0, hwnd_, nullptr);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Close: save what the next run starts from, then destroy the window.
+
+bool MainWindow::close(bool ask) {
+    (void)ask;  // Unsaved lists are asked about once lists can be saved to files.
+    saveState();
+    saveHistories(userSettings_, histories_);
+    conditions_ = ConditionList();
+    DestroyWindow(hwnd_);
+    return true;
+}
+
+void MainWindow::saveState() {
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    if (GetWindowPlacement(hwnd_, &placement)) {
+        const RECT& r = placement.rcNormalPosition;
+        windowState_.rect = WindowRect{r.left, r.top, r.right, r.bottom};
+    }
+    if (Page* first = tabs_.page(0); first && first->listView() && pageHoldsRows(first->kind()))
+        readColumnWidths(first->listView()->hwnd(), windowState_.columnWidths, kFileColumnCount);
+    for (int i = 0; i < tabs_.count(); ++i) {
+        Page* page = tabs_.page(i);
+        if (!page || !page->listView()) continue;
+        if (page->kind() == PageKind::Bbs)
+            readColumnWidths(page->listView()->hwnd(), windowState_.bbsColumnWidths, kBbsColumnCount);
+        else if (page->kind() == PageKind::Conditions)
+            readColumnWidths(page->listView()->hwnd(), windowState_.condColumnWidths, kCondColumnCount);
+    }
+    saveWindowState(userSettings_, windowState_);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Commands
+
+void MainWindow::command(int id, bool fromAccelerator) {
+    for (const CommandEntry& entry : kCommands) {
+        if (entry.id != id) continue;
+        bool allowed = fromAccelerator ? entry.accelerator : (!entry.accelerator || isMenuCommandToo(id));
+        if (allowed) (this->*entry.handler)();
+        return;
+    }
+    if (fromAccelerator) return;
+    const int tabCount = tabs_.count();
+    if (id >= ID_HISTORY_FIRST && id < ID_HISTORY_FIRST + ID_DYNAMIC_RANGE) {
+        // Opening a file-history entry belongs to the file commands.
+        return;
+    }
+    if (id >= ID_MOVETO_FIRST && id < ID_MOVETO_FIRST + ID_DYNAMIC_RANGE && id - ID_MOVETO_FIRST < tabCount)
+        moveSelectedToTab(id - ID_MOVETO_FIRST);
+    else if (id >= ID_FILTER_FIRST && id < ID_FILTER_FIRST + ID_DYNAMIC_RANGE && id - ID_FILTER_FIRST < tabCount)
+        toggleFilter(id - ID_FILTER_FIRST);
+}
+
+int MainWindow::updateCommandStates() {
+    Page* page = tabs_.currentPage();
+    HMENU bar = menu();
+    if (!page || !bar) return 1;
+    const CommandStateRow* row = commandStateRow(page->kind());
+    EntryList* list = page->list();
+    const bool running = collection_.running;
+    const bool blocked = running && collection_.target != list && !collection_.rotate;
+    if (row) {
+        applyMenuState(bar, kEditMenu, MF_BYPOSITION, row->edit, blocked);
+        applyMenuState(bar, kGetMenu, MF_BYPOSITION, row->get, blocked);
+        for (int id : kFileGroup) applyMenuState(bar, static_cast<UINT>(id), MF_BYCOMMAND, row->fileGroup, blocked);
+        applyMenuState(bar, ID_FILE_SAVE, MF_BYCOMMAND, row->save, blocked);
+        applyMenuState(GetSubMenu(bar, kFileMenu), kHistoryPopup, MF_BYPOSITION, row->history, blocked);
+        applyMenuState(GetSubMenu(bar, kEditMenu), kFilterPopup, MF_BYPOSITION, row->filterMenu, blocked);
+    }
+    switch (page->kind()) {
+        case PageKind::Settings:
+            SetFocus(GetDlgItem(page->hwnd(), IDC_SET_TIMERDELAY));
+            break;
+        case PageKind::Conditions:
+            SetFocus(GetDlgItem(page->hwnd(), IDC_LIST));
+            break;
+        case PageKind::Normal: {
+            HWND p = page->hwnd();
+            setDialogItemText(p, IDC_AUTOCOLLECT, running ? "自動収集停止" : "自動収集開始");
+            EnableWindow(GetDlgItem(p, IDC_AUTOCOLLECT), !blocked);
+            EnableWindow(GetDlgItem(p, IDC_MANUALGET), !blocked);
+            const bool rotating = running && collection_.rotate;
+            for (int id : {IDC_HOSTWORD, IDC_HOSTWORD_GET, IDC_HOSTWORD_SET}) EnableWindow(GetDlgItem(p, id), !rotating);
+            break;
+        }
+        default:
+            break;
+    }
+    SetMenu(hwnd_, bar);
+    DrawMenuBar(hwnd_);
+    return 1;
+}
+
+void MainWindow::onInitMenuPopup(HMENU popup) {
+    HMENU bar = menu();
+    if (!bar || !popup) return;
+    HMENU file = GetSubMenu(bar, kFileMenu), edit = GetSubMenu(bar, kEditMenu);
+    const int current = tabs_.current();
+    EntryList* list = currentList();
+    if (popup == GetSubMenu(file, kHistoryPopup)) {
+        clearMenu(popup);
+        const HistoryList& history = histories_[kFileHistory];
+        for (int i = 0; i < history.count(); ++i)
+            appendMenuText(popup, 0, static_cast<UINT>(ID_HISTORY_FIRST + i), history.entry(i));
+    } else if (popup == GetSubMenu(edit, kMovePopup)) {
+        clearMenu(popup);
+        if (!list) return;
+        for (int i = 0; i < tabs_.count(); ++i)
+            if (i != current && tabs_.pageList(i))
+                appendMenuText(popup, 0, static_cast<UINT>(ID_MOVETO_FIRST + i), tabs_.tabText(i));
+    } else if (popup == GetSubMenu(edit, kFilterPopup)) {
+        clearMenu(popup);
+        if (!list || list->kind() == ListKind::Ignore) return;
+        for (int i = 0; i < tabs_.count(); ++i) {
+            EntryList* other = tabs_.pageList(i);
+            if (i == current || !other) continue;
+            UINT flags = 0;
+            if (list->usesFilter(other)) flags |= MF_CHECKED;
+            if (other->kind() == ListKind::Ignore) flags |= MF_GRAYED;
+            appendMenuText(popup, flags, static_cast<UINT>(ID_FILTER_FIRST + i), tabs_.tabText(i));
+        }
+    }
+}
+
+void MainWindow::cmdEnter() {
+    HWND focus = GetFocus();
+    wchar_t cls[64] = {};
+    if (focus && GetClassNameW(focus, cls, 64) && lstrcmpW(cls, L"Internet Explorer_Server") == 0) {
+        SendMessageW(focus, WM_CHAR, 13, 1);
+        return;
+    }
+    Page* page = tabs_.currentPage();
+    if (!page || !focus || !pageHoldsRows(page->kind())) return;
+    HWND combo = page->item(IDC_SEARCHWORD);
+    if (combo && (focus == combo || GetParent(focus) == combo)) search(*page);
+}
+
+void MainWindow::cmdExit() { SendMessageW(hwnd_, WM_CLOSE, 0, 0); }
+
+void MainWindow::cmdDelete() {
+    EntryList* list = currentList();
+    Win32ListView* view = currentView();
+    if (!list || !view) return;
+    int selected = view->selectedCount();
+    if (selected <= 0) return;
+    list->syncSelectionFromView();
+    if (list->deleteSelected() > 0) {
+        showCounts(view);
+        showMessage(kMsgDeleted, selected);
+        SetFocus(view->hwnd());
+    }
+}
+
+void MainWindow::cmdSelectAll() {
+    Win32ListView* view = currentView();
+    if (!currentList() || !view || view->itemCount() <= 0) return;
+    view->setAllSelected(true);
+    showCounts(view);
+    showMessage(kMsgSelectedAll, view->itemCount());
+}
+
+void MainWindow::cmdInvert() {
+    Win32ListView* view = currentView();
+    if (!currentList() || !view) return;
+    int n = view->itemCount();
+    if (n <= 0) return;
+    {
+        BulkUpdate bulk(view);
+        for (int i = 0; i < n; ++i) view->setSelected(i, !view->isSelected(i));
+    }
+    showCounts(view);
+    showMessage(kMsgInverted);
+}
+
+void MainWindow::cmdClearSelection() {
+    Win32ListView* view = currentView();
+    if (!currentList() || !view || view->itemCount() <= 0) return;
+    view->setAllSelected(false);
+    showCounts(view);
+    showMessage(kMsgSelectionCleared);
+}
+
+void MainWindow::cmdClearAll() {
+    EntryList* list = currentList();
+    Win32ListView* view = currentView();
+    if (!list || !view || list->count() <= 0) return;
+    list->clear();
+    view->deleteAllItems();
+    showCounts(view);
+    showMessage(kMsgCleared);
+}
+
+void MainWindow::cmdSelectMarked() {
+    EntryList* list = currentList();
+    Win32ListView* view = currentView();
+    if (!list || !view) return;
+    int n = list->selectMarked();
+    showCounts(view);
+    showMessage(kMsgSelectedMarked, n);
+}
+
+void MainWindow::cmdMarkSelected() {
+    EntryList* list = currentList();
+    Win32ListView* view = currentView();
+    if (!list || !view) return;
+    int n = list->markSelected();
+    view->invalidate();
+    showCounts(view);
+    showMessage(kMsgMarked, n);
+}
+
+void MainWindow::moveSelectedToTab(int index) {
+    EntryList* list = currentList();
+    EntryList* target = tabs_.pageList(index);
+    Win32ListView* view = currentView();
+    if (!list || !target || !view || target == list || view->selectedCount() <= 0) return;
+    list->syncSelectionFromView();
+    int moved = list->moveSelectedTo(*target);
+    showCounts(view);
+    showMessage(kMsgMoved, moved);
+}
+
+void MainWindow::toggleFilter(int index) {
+    EntryList* list = currentList();
+    EntryList* other = tabs_.pageList(index);
+    if (!list || !other || list == other) return;
+    if (list->usesFilter(other))
+        list->unlinkFilter(other);
+    else
+        list->linkFilter(other);
+}
+
+void MainWindow::cmdNextTab() {
+    tabs_.nextPage();
+    afterPageChange();
+}
+
+void MainWindow::cmdPreviousTab() {
+    tabs_.previousPage();
+    afterPageChange();
+}
+
+void MainWindow::cmdNextMark() {
+    if (EntryList* list = currentList()) list->scrollToMark(true);
+}
+
+void MainWindow::cmdPreviousMark() {
+    if (EntryList* list = currentList()) list->scrollToMark(false);
+}
+
+// No page has a focus ring: both commands leave the focus where it is.
+void MainWindow::cmdFocusForward() {}
+void MainWindow::cmdFocusBackward() {}
+
+void MainWindow::cmdRestore() {
+    ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
+    SetForegroundWindow(hwnd_);
+}
+
+void MainWindow::cmdHide() { ShowWindow(hwnd_, SW_HIDE); }
+
+// ---------------------------------------------------------------------------------------------------------------
+// Page events
+
+void MainWindow::onListClick(Page& page, bool right) {
+    showCounts(page.listView());
+    if (!right) return;
+    POINT p;
+    GetCursorPos(&p);
+    TrackPopupMenu(GetSubMenu(menu(), kEditMenu), TPM_LEFTBUTTON, p.x, p.y, 0, hwnd_, nullptr);
+}
+
+void MainWindow::onColumnClick(Page& page, int viewColumn) {
+    EntryList* list = page.list();
+    Win32ListView* view = page.listView();
+    if (!list || !view || tabs_.currentPage() != &page) return;
+    int logical = logicalColumnFromView(list->kind(), viewColumn);
+    list->syncSelectionFromView();
+    list->sort(logical);
+    list->pushSelectionToView();
+    view->invalidate();
+}
+
+void MainWindow::onDroppedFiles(Page& page, HDROP drop) {
+    (void)page;  // Opening dropped list files belongs to the file commands.
+    DragFinish(drop);
+}
+
+void MainWindow::fillHistoryCombo(Page& page, int comboId) {
+    const bool bbs = page.kind() == PageKind::Bbs;
+    HistoryKind kind = comboId == IDC_SEARCHWORD ? (bbs ? kBbsSearchHistory : kSearchHistory)
+                                                 : (bbs ? kBbsHostWordHistory : kHostWordHistory);
+    HWND combo = page.item(comboId);
+    while (SendMessageW(combo, CB_DELETESTRING, 0, 0) != CB_ERR) {
+    }
+    const HistoryList& history = histories_[kind];
+    for (int i = 0; i < history.count(); ++i) {
+        std::wstring w = widen(history.entry(i));
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(w.c_str()));
+    }
+}
+
+void MainWindow::search(Page& page) {
+    (void)page;  // The keyword search is wired in when the matching engine provides it.
+}
+
+}  // namespace twk::ui

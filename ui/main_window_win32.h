@@ -1,0 +1,165 @@
+// The main window: owns the pages, the status bar, the settings, the histories and the conditions for the whole
+// run, and turns menu commands, accelerators and page events into operations on the current page's rows.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "match/condition_list.h"
+#include "settings/history_list.h"
+#include "settings/profile_file.h"
+#include "settings/settings_keys.h"
+#include "ui/base_window_win32.h"
+#include "ui/handles_win32.h"
+#include "ui/list_presentation_win32.h"
+#include "ui/status_bar_win32.h"
+#include "ui/tab_set_win32.h"
+
+namespace twk::ui {
+
+class SettingsPage;
+class ConditionPage;
+
+// The window caption, tray tip and message-box caption.
+extern const char* const kProductTitle;  // "Tollwick version 3.25"
+extern const wchar_t* const kMainWindowClass;  // "TWKMAINWND"
+
+// The automatic collection as far as the window needs to know it.
+struct CollectionState {
+    bool running = false;
+    bool rotate = false;
+    EntryList* target = nullptr;
+};
+
+class MainWindow : public BaseWindow<MainWindow> {
+public:
+    // `programFolder` ends with "\": the settings files and the fixed list files live there.
+    MainWindow(HINSTANCE instance, std::string programFolder);
+    ~MainWindow();
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Registers the window class (once per process) and creates the window from its template; the whole
+    // initialisation runs inside. Then shows it. Returns the window, or nullptr.
+    HWND create(int showCommand);
+    // Message loop until the window is destroyed; returns the exit code.
+    int run(HACCEL accelerators);
+
+    LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void onNcDestroy();
+
+    // What the pages and commands share.
+    HINSTANCE instance() const { return instance_; }
+    ListTabSet& tabs() { return tabs_; }
+    StatusBar& statusBar() { return statusBar_; }
+    const ListPalette& palette() const { return palette_; }
+    const WindowState& windowState() const { return windowState_; }
+    WindowState& windowState() { return windowState_; }
+    ProfileFile& userSettings() { return userSettings_; }
+    const std::string& programFolder() const { return folder_; }
+    Histories& histories() { return histories_; }
+    ConditionList& conditions() { return conditions_; }
+    CollectionState& collection() { return collection_; }
+    SettingsPage* settingsPage() const;
+    ConditionPage* conditionPage() const;
+    bool noDialog() const { return noDialog_; }
+    void setNoDialog(bool on) { noDialog_ = on; }
+    int bbsDelay() const { return bbsDelay_; }
+    void setBbsDelay(int ms) { bbsDelay_ = ms; }
+    HMENU menu() const { return GetMenu(hwnd_); }
+
+    // The command dispatch of WM_COMMAND (also used by the pages for the commands their buttons stand for).
+    void command(int id, bool fromAccelerator);
+    // Re-applies which menu items and page controls are enabled for the current page and the collection.
+    int updateCommandStates();
+    // A list view was clicked (counts), or right-clicked (counts, then the 編集 menu at the cursor).
+    void onListClick(Page& page, bool right);
+    void onColumnClick(Page& page, int viewColumn);
+    void onDroppedFiles(Page& page, HDROP drop);
+    void fillHistoryCombo(Page& page, int comboId);
+    // The keyboard search of a list page or the BBS page.
+    void search(Page& page);
+
+    // The page kinds' command-state rows, exposed for tests.
+    enum class MenuState { Grey, Enable, Unchanged, GreyWhileBlocked };
+    struct CommandStateRow {
+        PageKind kind;
+        MenuState edit, get, fileGroup, save, history, filterMenu;
+    };
+    static const CommandStateRow* commandStateRow(PageKind kind);
+
+private:
+    using Handler = void (MainWindow::*)();
+    struct CommandEntry {
+        int id;
+        Handler handler;
+        bool accelerator;  // in the accelerator table
+    };
+    static const CommandEntry kCommands[];
+
+    // Window messages.
+    void onInitDialog();
+    void onSize(WPARAM wParam, LPARAM lParam);
+    void onTabNotify();
+    void onInitMenuPopup(HMENU popup);
+    bool close(bool ask);
+    static LRESULT CALLBACK tabControlProc(HWND tab, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    void onTabRightClick(LPARAM lParam);
+    void afterPageChange();
+    void placeWindow();
+    void createStartPages();
+    void saveState();
+
+    // Commands.
+    void cmdEnter();
+    void cmdExit();
+    void cmdDelete();
+    void cmdSelectAll();
+    void cmdInvert();
+    void cmdClearSelection();
+    void cmdClearAll();
+    void cmdSelectMarked();
+    void cmdMarkSelected();
+    void cmdNextTab();
+    void cmdPreviousTab();
+    void cmdNextMark();
+    void cmdPreviousMark();
+    void cmdFocusForward();
+    void cmdFocusBackward();
+    void cmdRestore();
+    void cmdHide();
+    void cmdNothing() {}
+    void moveSelectedToTab(int index);
+    void toggleFilter(int index);
+
+    // The current page's list and its view, when the current page holds rows.
+    EntryList* currentList() const { return tabs_.currentList(); }
+    Win32ListView* currentView() const;
+
+    HINSTANCE instance_;
+    std::string folder_;
+    ListTabSet tabs_;
+    StatusBar statusBar_;
+    std::unique_ptr<StatusReporter> reporter_;
+    Reporter* previousReporter_ = nullptr;
+    ProfileFile userSettings_;
+    ProfileFile definitions_;
+    ListPalette palette_;
+    Histories histories_;
+    ConditionList conditions_;
+    DWORD lastTrayDoubleClick_ = 0;
+    UINT taskbarCreatedMessage_ = 0;
+    CollectionState collection_;
+    WindowState windowState_;
+    bool noDialog_ = false;
+    int bbsDelay_ = 100;
+    WNDPROC tabControlPrevious_ = nullptr;
+    int statusHeight_ = 0;
+    OwnedWindow window_;
+};
+
+}  // namespace twk::ui

@@ -1,0 +1,280 @@
+#include "ui/pages_win32.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include "core/entry_list.h"
+#include "resources/resource.h"
+#include "ui/main_window_win32.h"
+#include "ui/tab_set_win32.h"
+
+namespace twk::ui {
+
+namespace {
+
+// Moves a control; size < 0 keeps its size.
+void moveControl(HWND page, int id, int x, int y, int width = -1, int height = -1) {
+    HWND control = GetDlgItem(page, id);
+    if (!control) return;
+    UINT flags = SWP_NOZORDER;
+    if (width < 0) flags |= SWP_NOSIZE;
+    SetWindowPos(control, nullptr, x, y, width < 0 ? 0 : width, height < 0 ? 0 : height, flags);
+}
+
+const int* widthsFor(const MainWindow& main, PageKind kind) {
+    const WindowState& state = main.windowState();
+    switch (kind) {
+        case PageKind::Bbs:
+            return state.bbsColumnWidths;
+        case PageKind::Conditions:
+            return state.condColumnWidths;
+        default:
+            return state.columnWidths;
+    }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------------------------
+Page::Page(MainWindow& main, PageKind kind, int templateId) : main_(main), kind_(kind), templateId_(templateId) {}
+
+Page::~Page() { destroy(); }
+
+HWND Page::create(HINSTANCE instance, HWND parent) {
+    HWND window = CreateDialogParamW(instance, MAKEINTRESOURCEW(templateId_), parent, &BaseDialog<Page>::dialogProc,
+                                     reinterpret_cast<LPARAM>(this));
+    window_.reset(window);
+    return window;
+}
+
+void Page::destroy() { window_.reset(); }
+
+INT_PTR Page::onMessage(UINT, WPARAM, LPARAM) { return FALSE; }
+
+// ---------------------------------------------------------------------------------------------------------------
+void RowsPage::setIconButton(int id, int icon) {
+    HANDLE image = LoadImageW(main_.instance(), MAKEINTRESOURCEW(icon), IMAGE_ICON, 16, 16, LR_SHARED);
+    SendDlgItemMessageW(hwnd_, id, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(image));
+}
+
+INT_PTR RowsPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG: {
+            view_.attach(GetDlgItem(hwnd_, IDC_LIST));
+            setIconButton(IDC_NEXTMARK, IDI_NEXTMARK);
+            setIconButton(IDC_PREVMARK, IDI_PREVMARK);
+            setIconButton(IDC_CLOSELIST, IDI_CLOSE);
+            setupColumns(kind(), view_.hwnd(), widthsFor(main_, kind()), loadUserColumns(main_.userSettings()),
+                         main_.palette());
+            installSubclass(view_.hwnd(), &RowsPage::viewProc, this);
+            return FALSE;
+        }
+        case WM_SIZE:
+            layout(LOWORD(lParam), HIWORD(lParam));
+            return TRUE;
+        case WM_DRAWITEM: {
+            auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (wParam != IDC_LIST || !item) return FALSE;
+            ListTabSet& tabs = main_.tabs();
+            if (tabs.initialised() && list() && tabs.currentPage() == this) paintRow(kind(), *list(), *item, main_.palette());
+            return TRUE;
+        }
+        case WM_NOTIFY: {
+            auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (header && header->idFrom == IDC_LIST && header->code == LVN_COLUMNCLICK) {
+                main_.onColumnClick(*this, reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
+                return TRUE;
+            }
+            return FALSE;
+        }
+        case WM_COMMAND:
+            onCommand(LOWORD(wParam), HIWORD(wParam));
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+void RowsPage::onCommand(int id, int code) {
+    if (code == CBN_DROPDOWN) {
+        if (id == IDC_SEARCHWORD || id == IDC_HOSTWORD) main_.fillHistoryCombo(*this, id);
+        return;
+    }
+    if (code != BN_CLICKED) return;
+    switch (id) {
+        case IDC_SEARCH:
+            main_.search(*this);
+            break;
+        case IDC_NEXTMARK:
+            if (list()) list()->scrollToMark(true);
+            break;
+        case IDC_PREVMARK:
+            if (list()) list()->scrollToMark(false);
+            break;
+        case IDC_MANUALGET:
+            main_.command(ID_GET_MANUAL, false);
+            break;
+        case IDC_AUTOCOLLECT:
+            main_.command(main_.collection().running ? ID_GET_STOP : ID_GET_START, false);
+            break;
+        case IDC_CLOSELIST:
+            main_.command(ID_FILE_CLOSE, false);
+            break;
+        default:
+            break;
+    }
+}
+
+LRESULT CALLBACK RowsPage::viewProc(HWND view, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    auto* self = static_cast<RowsPage*>(subclassSelf(view));
+    try {
+        if (self && message != WM_NCDESTROY) return self->onViewMessage(view, message, wParam, lParam);
+    } catch (...) {
+        return 0;
+    }
+    return callPrevious(view, message, wParam, lParam);
+}
+
+LRESULT RowsPage::onViewMessage(HWND view, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_KEYDOWN: {
+            bool control = GetKeyState(VK_CONTROL) < 0;
+            int command = 0;
+            switch (wParam) {
+                case VK_DELETE:
+                    main_.command(ID_EDIT_DELETE, false);
+                    return 0;
+                case 'A':
+                    command = ID_EDIT_SELECTALL;
+                    break;
+                case 'C':
+                    command = ID_EDIT_COPY;
+                    break;
+                case 'V':
+                    command = ID_EDIT_PASTE;
+                    break;
+                case 'X':
+                    command = ID_EDIT_CUT;
+                    break;
+                default:
+                    return callPrevious(view, message, wParam, lParam);
+            }
+            if (control) main_.command(command, false);
+            return 0;
+        }
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN: {
+            LRESULT result = callPrevious(view, message, wParam, lParam);
+            main_.onListClick(*this, message == WM_RBUTTONDOWN);
+            return result;
+        }
+        case WM_DROPFILES:
+            if (kind() == PageKind::Bbs) return callPrevious(view, message, wParam, lParam);
+            main_.onDroppedFiles(*this, reinterpret_cast<HDROP>(wParam));
+            return 0;
+        default:
+            return callPrevious(view, message, wParam, lParam);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+ListPage::ListPage(MainWindow& main, PageKind kind) : RowsPage(main, kind, IDD_LISTPAGE) {}
+
+void ListPage::layout(int width, int height) {
+    moveControl(hwnd_, IDC_LIST, 0, 29, width, height - 29);
+    moveControl(hwnd_, IDC_CLOSELIST, width - 18, 3);
+    moveControl(hwnd_, IDC_AUTOCOLLECT, width - 108, 3);
+    moveControl(hwnd_, IDC_MANUALGET, width - 193, 3);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+BbsPage::BbsPage(MainWindow& main) : RowsPage(main, PageKind::Bbs, IDD_BBSPAGE) {}
+
+void BbsPage::layout(int width, int height) {
+    const WindowState& state = main_.windowState();
+    const int w = state.bbsLvWidth, h = state.bbsLvHeight;
+    if (state.bbsVertical == 1) {
+        moveControl(hwnd_, IDC_CLOSELIST, width - 18, 32);
+        moveControl(hwnd_, IDC_BBS_TITLE, w + 4, 31, width - w - 28, 18);
+        moveControl(hwnd_, IDC_LIST, 0, 29, w, height - 29);
+        moveControl(hwnd_, IDC_BBS_SPLITTER, w + 1, 29, 2, height - 29);
+        moveControl(hwnd_, IDC_BBS_BROWSERTABS, w + 4, 52, width - w - 3, height - 52);
+    } else {
+        moveControl(hwnd_, IDC_CLOSELIST, width - 18, h + 36);
+        moveControl(hwnd_, IDC_BBS_TITLE, 0, h + 35, width - 25, 18);
+        moveControl(hwnd_, IDC_LIST, 0, 29, width, h);
+        moveControl(hwnd_, IDC_BBS_SPLITTER, 0, h + 30, width, 2);
+        moveControl(hwnd_, IDC_BBS_BROWSERTABS, 0, h + 56, width, height - h - 56);
+    }
+    moveControl(hwnd_, IDC_BBS_REFRESH, width - 108, 3);
+    moveControl(hwnd_, IDC_MANUALGET, width - 193, 3);
+}
+
+void BbsPage::onCommand(int id, int code) {
+    if (code == BN_CLICKED && (id == IDC_BBS_STACKED || id == IDC_BBS_SIDEBYSIDE)) {
+        int vertical = id == IDC_BBS_SIDEBYSIDE ? 1 : 0;
+        WindowState& state = main_.windowState();
+        if (state.bbsVertical != vertical) {
+            state.bbsVertical = vertical;
+            RECT r;
+            GetClientRect(hwnd_, &r);
+            layout(r.right, r.bottom);
+        }
+        return;
+    }
+    if (code == BN_CLICKED && (id == IDC_MANUALGET || id == IDC_CLOSELIST || id == IDC_BBS_REFRESH)) {
+        // The BBS collection and the browser pages are not part of this page yet.
+        return;
+    }
+    RowsPage::onCommand(id, code);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+ConditionPage::ConditionPage(MainWindow& main) : Page(main, PageKind::Conditions, IDD_CONDITIONS) {}
+
+INT_PTR ConditionPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            view_.attach(GetDlgItem(hwnd_, IDC_LIST));
+            setupColumns(PageKind::Conditions, view_.hwnd(), widthsFor(main_, PageKind::Conditions), {},
+                         main_.palette());
+            return FALSE;
+        case WM_SIZE:
+            layout(LOWORD(lParam), HIWORD(lParam));
+            return TRUE;
+        case WM_DRAWITEM: {
+            auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (wParam != IDC_LIST || !item) return FALSE;
+            ConditionList& conditions = main_.conditions();
+            int index = static_cast<int>(item->itemID);
+            if (index >= 0 && index < conditions.count()) paintCondition(conditions.at(index), *item, main_.palette());
+            return TRUE;
+        }
+        default:
+            return FALSE;
+    }
+}
+
+void ConditionPage::refreshItems() {
+    BulkUpdate bulk(&view_);
+    view_.deleteAllItems();
+    int n = main_.conditions().count();
+    for (int i = 0; i < n; ++i) view_.insertItem(i);
+}
+
+void ConditionPage::layout(int width, int height) {
+    moveControl(hwnd_, IDC_LIST, 0, 29, width, height - 29);
+    moveControl(hwnd_, IDC_COND_ADD, width - 90, 3);
+    moveControl(hwnd_, IDC_COND_IGNOREABSENT, width - 222, 6);
+    moveControl(hwnd_, IDC_COND_TARGET, width - 360, 3);
+    moveControl(hwnd_, IDC_COND_TARGET_LABEL, width - 402, 8);
+    RECT r;
+    HWND edit = GetDlgItem(hwnd_, IDC_COND_TEXT);
+    if (edit && GetWindowRect(edit, &r)) {
+        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+        SetWindowPos(edit, nullptr, r.left, r.top, width > 510 ? width - 510 : 0, 20, SWP_NOZORDER | SWP_NOMOVE);
+    }
+}
+
+}  // namespace twk::ui

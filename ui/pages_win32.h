@@ -1,0 +1,104 @@
+// The pages of the main tab control: list pages (the user's lists and the ignore list), the BBS page, the
+// condition page. Each page is a modeless child dialog; the page object handles its own controls, the
+// owner-drawn painting of its list view and the view's notifications.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "ui/base_window_win32.h"
+#include "ui/list_presentation_win32.h"
+#include "ui/list_view_win32.h"
+
+namespace twk {
+class EntryList;
+}
+
+namespace twk::ui {
+
+class MainWindow;
+
+class Page : public BaseDialog<Page> {
+public:
+    Page(MainWindow& main, PageKind kind, int templateId);
+    virtual ~Page();
+    Page(const Page&) = delete;
+    Page& operator=(const Page&) = delete;
+
+    // Creates the dialog as a child of `parent`; nullptr on failure.
+    HWND create(HINSTANCE instance, HWND parent);
+    void destroy();
+
+    PageKind kind() const { return kind_; }
+    int templateId() const { return templateId_; }
+    EntryList* list() const { return list_; }
+    void setList(EntryList* list) { list_ = list; }
+    // The page's list view (control 1001), or nullptr for the settings page.
+    virtual Win32ListView* listView() { return nullptr; }
+    // The combo box of the search word and of the host word (control ids), when the page has them.
+    HWND item(int id) const { return GetDlgItem(hwnd_, id); }
+
+    virtual INT_PTR onMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void onNcDestroy() { window_.release(); }
+
+protected:
+    MainWindow& main_;
+
+private:
+    PageKind kind_;
+    int templateId_;
+    EntryList* list_ = nullptr;
+    OwnedWindow window_;
+};
+
+// A page whose list view shows the rows of an EntryList (list pages and the BBS page).
+class RowsPage : public Page {
+public:
+    RowsPage(MainWindow& main, PageKind kind, int templateId) : Page(main, kind, templateId) {}
+    Win32ListView* listView() override { return &view_; }
+    INT_PTR onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+protected:
+    virtual void layout(int width, int height) = 0;
+    virtual void onCommand(int id, int code);
+    void setIconButton(int id, int icon);
+
+    Win32ListView view_;
+
+private:
+    static LRESULT CALLBACK viewProc(HWND view, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    LRESULT onViewMessage(HWND view, UINT message, WPARAM wParam, LPARAM lParam);
+};
+
+class ListPage final : public RowsPage {
+public:
+    ListPage(MainWindow& main, PageKind kind);
+
+protected:
+    void layout(int width, int height) override;
+};
+
+class BbsPage final : public RowsPage {
+public:
+    explicit BbsPage(MainWindow& main);
+
+protected:
+    void layout(int width, int height) override;
+    void onCommand(int id, int code) override;
+};
+
+class ConditionPage final : public Page {
+public:
+    explicit ConditionPage(MainWindow& main);
+    Win32ListView* listView() override { return &view_; }
+    INT_PTR onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Makes the view hold one item per condition.
+    void refreshItems();
+
+private:
+    void layout(int width, int height);
+    Win32ListView view_;
+};
+
+}  // namespace twk::ui

@@ -1,0 +1,61 @@
+#include "ui/status_bar_win32.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+#include "ui/text_win32.h"
+
+namespace twk::ui {
+
+const char* const kErrorBoxCaption = "Debug Message";
+
+int StatusBar::create(HWND parent, int controlId, int partCount, const int* rightEdges) {
+    window_.reset();
+    HWND bar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | SBARS_SIZEGRIP, 0, 0, 0, 0, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
+                               reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
+    if (!bar) return 0;
+    window_.reset(bar);
+    std::vector<int> edges(rightEdges, rightEdges + partCount);
+    SendMessageW(bar, SB_SETPARTS, static_cast<WPARAM>(partCount), reinterpret_cast<LPARAM>(edges.data()));
+    ShowWindow(bar, SW_SHOW);
+    return 1;
+}
+
+void StatusBar::setText(int part, const char* text) {
+    if (!window_) return;
+    std::wstring w = widen(text ? text : "");
+    SendMessageW(window_.get(), SB_SETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(w.c_str()));
+}
+
+std::string StatusBar::text(int part) const {
+    if (!window_) return std::string();
+    LRESULT len = LOWORD(SendMessageW(window_.get(), SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0));
+    std::vector<wchar_t> buf(static_cast<size_t>(len) + 1);
+    SendMessageW(window_.get(), SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(buf.data()));
+    return narrow(buf.data());
+}
+
+void StatusBar::resize(WPARAM wParam, LPARAM lParam) {
+    if (window_) SendMessageW(window_.get(), WM_SIZE, wParam, lParam);
+}
+
+RECT StatusBar::windowRect() const {
+    RECT r = {};
+    if (window_) GetWindowRect(window_.get(), &r);
+    return r;
+}
+
+int StatusBar::height() const {
+    RECT r = windowRect();
+    return r.bottom - r.top;
+}
+
+void StatusReporter::showErrorBox(const char* text, bool ownerless) {
+    std::wstring body = widen(text);
+    std::wstring caption = widen(kErrorBoxCaption);
+    MessageBoxW(ownerless ? nullptr : owner_, body.c_str(), caption.c_str(), MB_OK);
+}
+
+}  // namespace twk::ui

@@ -1,0 +1,97 @@
+// The page sets: a tab control with one child dialog page per tab. ListTabSet is the main window's: each page
+// may own a list of rows.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/entry_list.h"
+#include "ui/list_presentation_win32.h"
+#include "ui/pages_win32.h"
+
+namespace twk::ui {
+
+// Moves the keyboard focus through a fixed set of a page's windows.
+class FocusRing {
+public:
+    explicit FocusRing(std::vector<HWND> windows) : windows_(std::move(windows)) {}
+    // Focuses the next (or previous) enabled and visible window after the focused one, wrapping around. Returns
+    // false when the focused window is not in the ring or no other window can take the focus.
+    bool move(bool forward);
+
+private:
+    std::vector<HWND> windows_;
+};
+
+class TabPageSet {
+public:
+    virtual ~TabPageSet() = default;
+
+    void init(HINSTANCE instance, HWND tabControl);
+    bool initialised() const { return initialised_ != 0; }
+    int count() const { return count_; }
+    int current() const { return current_; }
+    HWND tabControl() const { return tabs_; }
+
+    int selectPage(int index);
+    void nextPage();
+    void previousPage();
+    int followSelection();
+    void fitPages();
+    HWND pageWindow(int index) const;
+    std::string tabText(int index) const;
+    int setTabText(int index, const char* text);
+
+    virtual int removePage(int index) = 0;
+    virtual void removeAll() = 0;
+
+protected:
+    // Shows the page of `index` in place of the current one and focuses its list view.
+    void switchTo(int index);
+    RECT displayArea() const;  // in the tab control's parent coordinates
+    int insertTab(int index, const char* text);
+
+    HINSTANCE instance_ = nullptr;
+    HWND tabs_ = nullptr;
+    int initialised_ = 0;
+    int count_ = 0;
+    int current_ = 0;
+    std::vector<HWND> pages_;
+};
+
+struct PageRecord {
+    PageKind kind = PageKind::Normal;
+    std::unique_ptr<EntryList> list;
+    std::unique_ptr<FocusRing> ring;
+    std::unique_ptr<Page> page;
+};
+
+class ListTabSet final : public TabPageSet {
+public:
+    ~ListTabSet() override { removeAll(); }
+
+    // Creates the page's dialog, adds its tab and takes the page and its list. show is SW_SHOW (the page becomes
+    // current) or SW_HIDE. Returns 1, or 0 with nothing changed.
+    int addPage(std::unique_ptr<Page> page, int show, const char* text, std::unique_ptr<EntryList> list);
+    int insertPage(std::unique_ptr<Page> page, int index, int show, const char* text,
+                   std::unique_ptr<EntryList> list);
+    int removePage(int index) override;
+    void removeAll() override;
+
+    EntryList* pageList(int index) const;
+    Page* page(int index) const;
+    PageKind kind(int index) const;
+    Page* currentPage() const { return page(current_); }
+    EntryList* currentList() const { return pageList(current_); }
+    int tabTexts(std::vector<std::string>& out) const;
+    HWND firstPageOfKind(PageKind kind) const;
+    int indexOfList(const EntryList* list) const;
+
+private:
+    std::vector<PageRecord> records_;
+};
+
+}  // namespace twk::ui
