@@ -1,0 +1,72 @@
+// Whole-file reading and safe file replacement. Paths are cp932 byte strings, as the rest of the program
+// keeps them; the platform files (file_io_posix.cpp, file_io_win32.cpp) open them with the narrow system
+// calls.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace twk {
+
+// The largest text file the program reads in one piece: 64 MiB.
+constexpr std::size_t kMaxTextFileSize = 67108864;
+
+enum class FileReadStatus {
+    Ok,
+    NotFound,    // no such file (or folder on the way to it)
+    CannotOpen,  // it exists but cannot be opened for reading, or is not a regular file
+    TooLarge,    // larger than the limit
+    NoMemory,
+    ShortRead,  // its size could not be found, or fewer bytes were read than its size
+};
+
+// The whole file in one block of size + 1 bytes whose last byte is 0.
+struct FileBytes {
+    std::unique_ptr<char[]> data;
+    std::size_t size = 0;
+};
+
+FileReadStatus readWholeFile(const std::string& path, std::size_t limit, FileBytes& out);
+
+// A file opened for writing. Owns its handle; not copyable.
+class OutputFile {
+  public:
+    OutputFile() = default;
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // Creates the file, or empties an existing one.
+    bool create(const std::string& path);
+    // Opens the file, creating it when missing, and moves to its end; nothing is truncated.
+    bool openForAppend(const std::string& path);
+    bool isOpen() const { return handle_ != kNoHandle; }
+    // Writes all n bytes, or reports failure.
+    bool write(const char* data, std::size_t n);
+    // Flushes the data to the disk and closes; false when either fails.
+    bool commit();
+    void close();
+
+  private:
+    static constexpr std::intptr_t kNoHandle = -1;
+    bool writeSome(const char* data, std::size_t n);
+    std::intptr_t handle_ = kNoHandle;
+};
+
+// Moves `from` over `to`, replacing `to` when it exists.
+bool moveFileReplacing(const std::string& from, const std::string& to);
+bool removeFile(const std::string& path);
+
+// Gives `path` exactly the given bytes without ever leaving it half written: the bytes go to a temporary file
+// beside it (path + kReplaceSuffix), which is flushed and then moved over the old file. On failure the old
+// file is left as it was and the temporary file is removed. Zero bytes give an empty file.
+extern const char* const kReplaceSuffix;
+bool replaceFileContents(const std::string& path, const char* data, std::size_t size);
+
+// Test hook: the writes of OutputFile fail once `bytes` more bytes have been written (the bytes before that
+// point are written). -1 disables.
+void injectFileWriteFailure(long long bytes);
+
+}  // namespace twk

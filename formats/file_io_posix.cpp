@@ -1,0 +1,117 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <new>
+
+#include "formats/file_io.h"
+
+namespace twk {
+
+namespace {
+
+// Closes a descriptor on every way out.
+class Descriptor {
+  public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+bool writeFully(int fd, const char* data, std::size_t n) {
+    while (n > 0) {
+        ssize_t w = ::write(fd, data, n);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += w;
+        n -= static_cast<std::size_t>(w);
+    }
+    return true;
+}
+
+}  // namespace
+
+FileReadStatus readWholeFile(const std::string& path, std::size_t limit, FileBytes& out) {
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return (errno == ENOENT || errno == ENOTDIR) ? FileReadStatus::NotFound : FileReadStatus::CannotOpen;
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0) return FileReadStatus::ShortRead;
+    if (!S_ISREG(st.st_mode)) return FileReadStatus::CannotOpen;
+    if (st.st_size < 0) return FileReadStatus::ShortRead;
+    if (static_cast<unsigned long long>(st.st_size) > limit) return FileReadStatus::TooLarge;
+    std::size_t size = static_cast<std::size_t>(st.st_size);
+    std::unique_ptr<char[]> data(new (std::nothrow) char[size + 1]);
+    if (!data) return FileReadStatus::NoMemory;
+    std::size_t got = 0;
+    while (got < size) {
+        ssize_t r = ::read(fd.get(), data.get() + got, size - got);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return FileReadStatus::ShortRead;
+        got += static_cast<std::size_t>(r);
+    }
+    data[size] = 0;
+    out.data = std::move(data);
+    out.size = size;
+    return FileReadStatus::Ok;
+}
+
+bool OutputFile::create(const std::string& path) {
+    close();
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    handle_ = fd;
+    return true;
+}
+
+bool OutputFile::openForAppend(const std::string& path) {
+    close();
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    handle_ = fd;
+    if (::lseek(fd, 0, SEEK_END) < 0) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+bool OutputFile::writeSome(const char* data, std::size_t n) {
+    return writeFully(static_cast<int>(handle_), data, n);
+}
+
+bool OutputFile::commit() {
+    if (!isOpen()) return false;
+    int fd = static_cast<int>(handle_);
+    handle_ = kNoHandle;
+    bool ok = ::fsync(fd) == 0;
+    if (::close(fd) != 0) ok = false;
+    return ok;
+}
+
+void OutputFile::close() {
+    if (!isOpen()) return;
+    ::close(static_cast<int>(handle_));
+    handle_ = kNoHandle;
+}
+
+bool moveFileReplacing(const std::string& from, const std::string& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool removeFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
+
+}  // namespace twk

@@ -1,0 +1,119 @@
+#include <windows.h>
+
+#include <new>
+
+#include "formats/file_io.h"
+
+namespace twk {
+
+namespace {
+
+// Closes a file handle on every way out.
+class FileHandle {
+  public:
+    explicit FileHandle(HANDLE h) : h_(h) {}
+    ~FileHandle() {
+        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    HANDLE get() const { return h_; }
+
+  private:
+    HANDLE h_;
+};
+
+HANDLE toHandle(std::intptr_t h) {
+    return reinterpret_cast<HANDLE>(h);
+}
+
+}  // namespace
+
+FileReadStatus readWholeFile(const std::string& path, std::size_t limit, FileBytes& out) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        DWORD e = GetLastError();
+        return (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) ? FileReadStatus::NotFound
+                                                                        : FileReadStatus::CannotOpen;
+    }
+    DWORD high = 0;
+    DWORD low = GetFileSize(file.get(), &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return FileReadStatus::ShortRead;
+    unsigned long long size64 = (static_cast<unsigned long long>(high) << 32) | low;
+    if (size64 > limit) return FileReadStatus::TooLarge;
+    std::size_t size = static_cast<std::size_t>(size64);
+    std::unique_ptr<char[]> data(new (std::nothrow) char[size + 1]);
+    if (!data) return FileReadStatus::NoMemory;
+    std::size_t got = 0;
+    while (got < size) {
+        DWORD chunk = 0;
+        DWORD want = static_cast<DWORD>(size - got);
+        if (!ReadFile(file.get(), data.get() + got, want, &chunk, nullptr) || chunk == 0)
+            return FileReadStatus::ShortRead;
+        got += chunk;
+    }
+    data[size] = 0;
+    out.data = std::move(data);
+    out.size = size;
+    return FileReadStatus::Ok;
+}
+
+bool OutputFile::create(const std::string& path) {
+    close();
+    HANDLE h =
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    handle_ = reinterpret_cast<std::intptr_t>(h);
+    return true;
+}
+
+bool OutputFile::openForAppend(const std::string& path) {
+    close();
+    HANDLE h =
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    handle_ = reinterpret_cast<std::intptr_t>(h);
+    if (SetFilePointer(h, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+bool OutputFile::writeSome(const char* data, std::size_t n) {
+    HANDLE h = toHandle(handle_);
+    while (n > 0) {
+        DWORD chunk = n > 0x40000000u ? 0x40000000u : static_cast<DWORD>(n);
+        DWORD written = 0;
+        if (!WriteFile(h, data, chunk, &written, nullptr) || written == 0) return false;
+        data += written;
+        n -= written;
+    }
+    return true;
+}
+
+bool OutputFile::commit() {
+    if (!isOpen()) return false;
+    HANDLE h = toHandle(handle_);
+    handle_ = kNoHandle;
+    bool ok = FlushFileBuffers(h) != 0;
+    if (!CloseHandle(h)) ok = false;
+    return ok;
+}
+
+void OutputFile::close() {
+    if (!isOpen()) return;
+    CloseHandle(toHandle(handle_));
+    handle_ = kNoHandle;
+}
+
+bool moveFileReplacing(const std::string& from, const std::string& to) {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool removeFile(const std::string& path) {
+    return DeleteFileA(path.c_str()) != 0;
+}
+
+}  // namespace twk

@@ -1,0 +1,81 @@
+#include "formats/list_file.h"
+
+#include "core/entry_list.h"
+#include "core/list_view.h"
+#include "formats/serialize.h"
+#include "formats/text_buffer.h"
+
+namespace twk {
+
+namespace {
+// Fields of the current line form: the eight fields of a row, the version being the seventh.
+constexpr int kRowFields = 8;
+constexpr int kOlderFormFields = 7;
+constexpr int kVerField = 6;
+}  // namespace
+
+int splitFields(char* line, char** fields, int maxFields) {
+    int n = 1;
+    fields[0] = line;
+    for (char* p = line; *p && n < maxFields; ++p) {
+        if (*p == '\t') {
+            *p = 0;
+            fields[n++] = p + 1;
+        }
+    }
+    return n;
+}
+
+int addListLines(EntryList& list, TextBuffer& text, const ListLineRules& rules) {
+    char* fields[kListFileFields + 1];
+    const int maxFields = rules.maxFields > kListFileFields ? kListFileFields : rules.maxFields;
+    static char empty[1] = {0};
+    int added = 0;
+    std::size_t length = 0;
+    while (char* line = text.nextLine(&length)) {
+        if (length == 0 || line[0] == 0) continue;
+        int n = splitFields(line, fields, maxFields);
+        if (n == kOlderFormFields && rules.acceptOlderForm) {
+            fields[kRowFields - 1] = fields[kVerField];
+            fields[kVerField] = empty;
+            n = kRowFields;
+        }
+        if (n < kRowFields) continue;
+        added += list.addTexts(n, fields, rules.mode) == 1 ? 1 : 0;
+    }
+    return added;
+}
+
+ListFileLoad loadListFile(EntryList& list, const std::string& path) {
+    ListFileLoad result;
+    TextBuffer text;
+    result.status = text.loadFile(path);
+    if (!result.ok()) return result;
+    const bool hadRows = list.count() > 0;
+    {
+        BulkUpdate bulk(list.view());
+        result.added = addListLines(list, text, kListFileRules);
+    }
+    text.release();
+    list.setPath(path);
+    list.setModified(hadRows);
+    if (result.added > 0) list.purgeDependents();
+    return result;
+}
+
+int readListFile(EntryList& list, const std::string& path) {
+    return loadListFile(list, path).added;
+}
+
+}  // namespace twk
+
+namespace twk {
+
+int saveListFile(const EntryList& list, const std::string& path) {
+    SerializedRows rows = serializeRows(list, ListForm);
+    if (rows.noMemory) return -1;
+    if (!replaceFileContents(path, rows.block.get(), rows.length)) return -1;
+    return rows.lines;
+}
+
+}  // namespace twk

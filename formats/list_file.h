@@ -1,0 +1,61 @@
+// List text files: one row per line, fields separated by TAB, and the reader that adds such lines to a list.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "formats/file_io.h"
+
+namespace twk {
+
+class EntryList;
+class TextBuffer;
+
+// The most fields a line is split into: list files and pasted text.
+constexpr int kListFileFields = 19;
+constexpr int kPastedTextFields = 18;
+
+// Splits a line in place: TABs become NULs and `fields` receives the start of each field. At most maxFields
+// fields; later TABs stay inside the last one. A TAB at the very end gives a last, empty field. Returns the
+// number of fields (at least 1).
+int splitFields(char* line, char** fields, int maxFields);
+
+// How the lines of a text become rows.
+struct ListLineRules {
+    int maxFields;         // kListFileFields or kPastedTextFields
+    bool acceptOlderForm;  // a line of exactly 7 fields is a row without the version field
+    int mode;              // addTexts mode: 1 sorted position, otherwise appended
+};
+constexpr ListLineRules kListFileRules{kListFileFields, true, 0};
+inline ListLineRules pastedTextRules(int mode) {
+    return ListLineRules{kPastedTextFields, false, mode};
+}
+
+// Adds every usable line of the text to the list (addTexts), however long the line; empty lines and lines of
+// too few fields are skipped. Returns the number of rows added. Neither the list's path and modified flag nor
+// its dependents are touched.
+int addListLines(EntryList& list, TextBuffer& text, const ListLineRules& rules);
+
+struct ListFileLoad {
+    FileReadStatus status = FileReadStatus::NotFound;
+    int added = 0;
+    bool ok() const { return status == FileReadStatus::Ok; }
+};
+
+// Appends the rows of a list file to the list. When the file cannot be loaded, the list, its path and its
+// modified flag are left untouched. Otherwise path := the file, modified := whether the list held rows
+// before, and the lists that use this one as a filter drop the hashes just added.
+ListFileLoad loadListFile(EntryList& list, const std::string& path);
+// The same, returning the number of rows added (0 when the file could not be loaded).
+int readListFile(EntryList& list, const std::string& path);
+
+}  // namespace twk
+
+namespace twk {
+
+// Writes every row of the list in the list-file form to `path`. The old file is replaced only once the new
+// text is completely written; an empty list gives an empty file. Returns the number of rows written, or -1
+// when the file could not be written (the old one then stays as it was). The list itself is not changed.
+int saveListFile(const EntryList& list, const std::string& path);
+
+}  // namespace twk

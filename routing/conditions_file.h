@@ -1,0 +1,52 @@
+// "ConditionList.txt": the move-and-ignore conditions, one a line, and the routing of collected records by
+// them.
+#pragma once
+
+#include <string>
+
+#include "core/entry.h"
+
+namespace twk {
+
+class ConditionList;
+class EntryList;
+class ListTabs;
+class ListViewOps;
+
+extern const char* const kConditionFileName;  // "ConditionList.txt"
+
+// Reads a number as the conditions file stores it: optional spaces and sign, then "0x" and hex digits or
+// decimal digits, up to the first other character. No digits read as 0; values beyond the 32-bit range are
+// held at its ends.
+long parseFileInteger(const char* text);
+
+// Replaces the conditions by those of the file. `view` (the condition list view, optional) is emptied first
+// and gets one item per condition loaded. Lines of fewer than 3 fields and lines whose condition text is
+// wrong are skipped. Destinations are resolved against the tabs. Returns the number of conditions, or -1 when
+// the file cannot be read (the list is then empty).
+int loadConditionFile(ConditionList& conditions, const std::string& path, const ListTabs& tabs,
+                      ListViewOps* view = nullptr);
+
+// Writes every condition as its line (use, text, destination, flag), replacing the file only once the new
+// text is completely written. Returns the number written, or -1 when the file could not be written.
+int saveConditionFile(const ConditionList& conditions, const std::string& path);
+
+// Binds every condition that names a destination to the leftmost tab holding a list with exactly that title
+// (state 0), or unbinds it (state 1 with ignoreIfAbsent, else 2). Conditions without a destination stay
+// state 1.
+void resolveDestinations(ConditionList& conditions, const ListTabs& tabs);
+
+// What became of a collected record.
+enum class RouteAction {
+    Kept,     // no condition matched: offered to the collecting list
+    Moved,    // a move condition matched: offered to its destination list
+    Dropped,  // an ignore condition matched
+};
+
+// Offers one collected record to the collecting list, unless a usable condition matches it first: then the
+// record goes to that condition's destination (addRawRecord, same mode) or is dropped. Records collected into
+// the BBS list are never routed. Returns 1 when the collecting list gained a row, else 0.
+int routeCollectedRecord(const ConditionList& conditions, const RawRecord& record, EntryList& collecting,
+                         int mode, RouteAction* action = nullptr);
+
+}  // namespace twk
