@@ -700,6 +700,7 @@ std::unique_ptr<Regex> compileRegex(const char* pattern, RegexError* error) {
         program->lineEnd = builder.lineEnd;
         program->classes.reserve(parser.classes().size());
         for (std::string& text : parser.classes()) program->classes.emplace_back(std::move(text));
+        regex_detail::computeStartBytes(*program);
         if (error) *error = RegexError::None;
         return std::make_unique<Regex>(std::move(program));
     } catch (const TooComplex&) {

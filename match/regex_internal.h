@@ -41,6 +41,8 @@ class ClassSet {
         return classMatches(text_.data(), text_.size(), c1, c2);
     }
     const std::string& text() const { return text_; }
+    // The one-byte characters in the class, as 256 bits.
+    const uint64_t* singleBits() const { return single_; }
 
   private:
     std::string text_;
@@ -90,6 +92,9 @@ struct Scratch {
     std::vector<MatchSpan> spans;
 };
 
+// Works out Program::startBytes once the transitions and classes are in place.
+void computeStartBytes(Regex::Program& program);
+
 }  // namespace regex_detail
 
 struct Regex::Program {
@@ -100,6 +105,10 @@ struct Regex::Program {
     int groups = 0;
     bool lineStart = false;
     bool lineEnd = false;
+    // The bytes a match can begin with (every byte when a match can be empty); other start positions are
+    // skipped without walking.
+    uint64_t startBytes[4] = {~uint64_t(0), ~uint64_t(0), ~uint64_t(0), ~uint64_t(0)};
+    bool canStartWith(unsigned char c) const { return (startBytes[c >> 6] >> (c & 63)) & 1; }
     mutable regex_detail::Scratch scratch;
 };
 

@@ -120,6 +120,35 @@ void VisitedSet::reset(std::size_t states, std::size_t positions) {
     }
 }
 
+void computeStartBytes(Regex::Program& program) {
+    // The consuming transitions reachable from the start state through epsilon transitions alone.
+    uint64_t bits[4] = {0, 0, 0, 0};
+    std::vector<bool> seen(program.first.size() - 1, false);
+    std::vector<uint32_t> pending{0};
+    seen[0] = true;
+    while (!pending.empty()) {
+        const uint32_t state = pending.back();
+        pending.pop_back();
+        if (state == 1) return;  // a match can be empty: every position may start one
+        for (uint32_t i = program.first[state]; i < program.first[state + 1]; ++i) {
+            const Transition& t = program.transitions[i];
+            if (t.kind == kTransChar) {
+                bits[t.c1 >> 6] |= uint64_t(1) << (t.c1 & 63);
+            } else if (t.kind == kTransClass) {
+                const uint64_t* single = program.classes[t.arg].singleBits();
+                for (int w = 0; w < 4; ++w) bits[w] |= single[w];
+                for (int c = 0x81; c <= 0xFC; ++c) {
+                    if (isLeadByte(static_cast<unsigned char>(c))) bits[c >> 6] |= uint64_t(1) << (c & 63);
+                }
+            } else if (!seen[t.target]) {
+                seen[t.target] = true;
+                pending.push_back(t.target);
+            }
+        }
+    }
+    for (int w = 0; w < 4; ++w) program.startBytes[w] = bits[w];
+}
+
 namespace {
 
 // Walks from state 0 at start; returns the end position of the first match, or -1.
@@ -192,8 +221,11 @@ int matchRegex(const Regex& regex, const char* text, MatchSlots* slots) {
 
     std::size_t start = 0;
     while (start < length) {
-        for (MatchSpan& span : scratch.spans) span = MatchSpan{};
-        const long long end = walk(program, t, start, scratch);
+        long long end = -1;
+        if (program.canStartWith(t[start])) {
+            for (MatchSpan& span : scratch.spans) span = MatchSpan{};
+            end = walk(program, t, start, scratch);
+        }
         if (end >= 0) {
             scratch.spans[0] = {static_cast<int>(start), static_cast<int>(end)};
             if (slots) slots->spans = scratch.spans;
