@@ -127,7 +127,7 @@ uint64_t EmulatedComparer::sortKeyPrefix(const char* text) const {
         key = (key << 8) | w.primary[*p];
         ++n;
     }
-    return key << (8 * (8 - n));
+    return n == 0 ? 0 : key << (8 * (8 - n));
 }
 
 namespace {
