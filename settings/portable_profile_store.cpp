@@ -3,7 +3,6 @@
 #include <cstring>
 #include <string>
 
-#include "core/text.h"
 #include "settings/profile_store.h"
 #include "settings/profile_text.h"
 
@@ -56,16 +55,7 @@ std::size_t PortableProfileStore::readValue(const char* path, const char* sectio
     std::memset(buffer, 0, size);
     std::string file;
     if (!path || readFile(path, file) != ReadResult::Read) return 0;
-    const std::string value = findProfileValue(file, section, key);
-    // Whole characters only: a double-byte character that does not fit is left out entirely.
-    std::size_t n = 0;
-    while (n < value.size()) {
-        const std::size_t step = (isLeadByte(value[n]) && n + 1 < value.size()) ? 2 : 1;
-        if (n + step > size - 1) break;
-        n += step;
-    }
-    std::memcpy(buffer, value.data(), n);
-    return n;
+    return copyProfileValue(findProfileValue(file, section, key), buffer, size);
 }
 
 bool PortableProfileStore::writeValue(const char* path, const char* section, const char* key, const char* value) {

@@ -167,4 +167,17 @@ std::string setProfileValue(const std::string& file, const char* section, const 
     return out;
 }
 
+std::size_t copyProfileValue(const std::string& value, char* buffer, std::size_t size) {
+    if (!buffer || size == 0) return 0;
+    std::memset(buffer, 0, size);
+    std::size_t n = 0;
+    while (n < value.size()) {
+        const std::size_t step = (isLeadByte(value[n]) && n + 1 < value.size()) ? 2 : 1;
+        if (n + step > size - 1) break;
+        n += step;
+    }
+    std::memcpy(buffer, value.data(), n);
+    return n;
+}
+
 }  // namespace twk

@@ -14,6 +14,7 @@
 //  - a value enclosed in a pair of the same quote character (" or ') loses the pair.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace twk {
@@ -25,5 +26,10 @@ std::string findProfileValue(const std::string& file, const char* section, const
 // the last non-blank line of the section, or the section with the key appended at the end of the file. New
 // lines end with CR LF. Every other byte of the file is kept.
 std::string setProfileValue(const std::string& file, const char* section, const char* key, const char* value);
+
+// Copies value into buffer (size >= 1 bytes) as the stores deliver it: terminated, at most size - 1 bytes, and
+// never a lone first byte of a double-byte character at the end. The rest of the buffer is zero. Returns the
+// number of bytes copied.
+std::size_t copyProfileValue(const std::string& value, char* buffer, std::size_t size);
 
 }  // namespace twk
