@@ -9,7 +9,9 @@
 
 #include "core/entry_list.h"
 #include "core/report.h"
+#include "match/search.h"
 #include "resources/resource.h"
+#include "routing/conditions_file.h"
 #include "ui/settings_page_win32.h"
 #include "ui/text_win32.h"
 
@@ -159,7 +161,7 @@ const MainWindow::CommandStateRow* MainWindow::commandStateRow(PageKind kind) {
 
 // ---------------------------------------------------------------------------------------------------------------
 MainWindow::MainWindow(HINSTANCE instance, std::string programFolder)
-    : instance_(instance), folder_(std::move(programFolder)) {
+    : instance_(instance), folder_(std::move(programFolder)), fixedLists_(folder_) {
     userSettings_.setPath(folder_ + "TWK.ini");
     definitions_.setPath(folder_ + "TWKdef.ini");
 }
@@ -298,8 +300,13 @@ void MainWindow::onInitDialog() {
 
     createStartPages();
 
-    tabControlPrevious_ = nullptr;
     installSubclass(tab, &MainWindow::tabControlProc, this);
+
+    // The lists and conditions kept from the last run.
+    fixedLists_.loadAll(tabs_);
+    ConditionPage* conditionsPage = conditionPage();
+    loadConditionFile(conditions_, folder_ + kConditionFileName, tabs_,
+                      conditionsPage ? conditionsPage->listView() : nullptr);
 
     applyAlpha(hwnd_, loadAlpha(userSettings_));
 }
@@ -423,6 +430,9 @@ bool MainWindow::close(bool ask) {
     (void)ask;  // Unsaved lists are asked about once lists can be saved to files.
     saveState();
     saveHistories(userSettings_, histories_);
+    fixedLists_.saveAll(tabs_);
+    saveConditionFile(conditions_, folder_ + kConditionFileName);
+    if (ConditionPage* page = conditionPage()) page->listView()->deleteAllItems();
     conditions_ = ConditionList();
     DestroyWindow(hwnd_);
     return true;
@@ -720,7 +730,14 @@ void MainWindow::fillHistoryCombo(Page& page, int comboId) {
 }
 
 void MainWindow::search(Page& page) {
-    (void)page;  // The keyword search is wired in when the matching engine provides it.
+    EntryList* list = page.list();
+    if (!list) return;
+    SettingsPage* settings = settingsPage();
+    const bool useRegex = settings && settings->checked(IDC_SET_REGEXP);
+    std::string text = windowText(page.item(IDC_SEARCHWORD), kSearchTextMax);
+    SearchOutcome outcome = runSearchCommand(*list, text.c_str(), useRegex, list->kind());
+    if (outcome.remember)
+        histories_[page.kind() == PageKind::Bbs ? kBbsSearchHistory : kSearchHistory].pushFront(text);
 }
 
 }  // namespace twk::ui

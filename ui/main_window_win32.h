@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "match/condition_list.h"
+#include "routing/fixed_lists.h"
 #include "settings/history_list.h"
 #include "settings/profile_file.h"
 #include "settings/settings_keys.h"
@@ -151,13 +152,13 @@ private:
     ListPalette palette_;
     Histories histories_;
     ConditionList conditions_;
+    FixedListFiles fixedLists_;
     DWORD lastTrayDoubleClick_ = 0;
     UINT taskbarCreatedMessage_ = 0;
     CollectionState collection_;
     WindowState windowState_;
     bool noDialog_ = false;
     int bbsDelay_ = 100;
-    WNDPROC tabControlPrevious_ = nullptr;
     int statusHeight_ = 0;
     OwnedWindow window_;
 };

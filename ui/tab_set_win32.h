@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/entry_list.h"
+#include "routing/list_tabs.h"
 #include "ui/list_presentation_win32.h"
 #include "ui/pages_win32.h"
 
@@ -69,8 +70,13 @@ struct PageRecord {
     std::unique_ptr<Page> page;
 };
 
-class ListTabSet final : public TabPageSet {
+class ListTabSet final : public TabPageSet, public ListTabs {
 public:
+    // What routing sees of the tabs.
+    int tabCount() const override { return count_; }
+    std::string tabTitle(int index) const override { return tabText(index); }
+    EntryList* tabList(int index) const override { return pageList(index); }
+
     ~ListTabSet() override { removeAll(); }
 
     // Creates the page's dialog, adds its tab and takes the page and its list. show is SW_SHOW (the page becomes
