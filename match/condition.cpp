@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "core/text.h"
 
 namespace twk {
@@ -253,6 +257,44 @@ inline bool matchesAt(const unsigned char* p, std::size_t avail, const unsigned 
     return true;
 }
 
+// Marks (in the high bit of each byte, possibly with false alarms but never a miss) the bytes of a word equal to
+// a key byte: for an upper-case letter that may be folded, either case. Setting bit 5 maps exactly the two
+// cases of a letter to its lower case.
+class ByteFilter {
+public:
+    ByteFilter(unsigned char c, bool folds) {
+        bool letter = folds && c >= 'A' && c <= 'Z';
+        orMask_ = letter ? kOnes * 0x20 : 0;
+        pattern_ = kOnes * (letter ? (c | 0x20) : c);
+    }
+    std::uint64_t hits(std::uint64_t w) const { return zeroBytes((w | orMask_) ^ pattern_); }
+    unsigned char orByte() const { return static_cast<unsigned char>(orMask_); }
+    unsigned char byte() const { return static_cast<unsigned char>(pattern_); }
+
+private:
+    std::uint64_t orMask_;
+    std::uint64_t pattern_;
+};
+
+// Whether a position starts a character, asked for positions in increasing order. A byte outside the lead-byte
+// range always ends a character, so the position after the last such byte before p starts one, and from there
+// the bytes of the lead-byte range run in pairs: p starts a character when that run has even length. The run is
+// looked at only back to the last position already known to start a character, so a scan stays linear.
+class CharacterStarts {
+public:
+    explicit CharacterStarts(const unsigned char* start) : known_(start) {}
+    bool isStart(const unsigned char* p) {
+        const unsigned char* q = p;
+        while (q > known_ && isLeadByte(q[-1])) --q;
+        bool at = ((p - q) & 1) == 0;
+        known_ = at ? p : p + 1;  // not a start: p is a second byte, so p + 1 starts the next character
+        return at;
+    }
+
+private:
+    const unsigned char* known_;
+};
+
 // Number normalisation helpers.
 bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
@@ -329,28 +371,61 @@ bool fieldContains(const char* field, std::size_t length, const std::string& key
     const unsigned char* k = reinterpret_cast<const unsigned char*>(key.data());
     const std::size_t n = key.size();
     const unsigned char first = k[0];
-    // Bytes that can start a match: the key's first byte and, for a letter, its lower case.
-    const unsigned char other = (first >= 'A' && first <= 'Z') ? static_cast<unsigned char>(first + 32) : first;
-    const std::uint64_t firstWord = kOnes * first;
-    const std::uint64_t otherWord = kOnes * other;
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(field);
-    const unsigned char* const end = p + length;
-    while (p < end) {
-        // Skip words of plain ASCII without a NUL and without a possible first byte: every byte in them is a
-        // character of its own, so the position after them is still a character boundary.
-        while (end - p >= 8) {
-            std::uint64_t w;
-            std::memcpy(&w, p, 8);
-            if ((zeroBytes(w) | zeroBytes(w ^ firstWord) | zeroBytes(w ^ otherWord) | (w & kHighs)) != 0) break;
+    const bool twoBytes = n >= 2;
+    // The key's first two bytes filter the positions; the second is folded unless it ends a double-byte pair.
+    const ByteFilter firstFilter(first, true);
+    const ByteFilter secondFilter(twoBytes ? k[1] : 0, !isLeadByte(first));
+    const unsigned char* const start = reinterpret_cast<const unsigned char*>(field);
+    const unsigned char* const end = start + length;
+    CharacterStarts starts(start);
+    auto candidate = [&](const unsigned char* q) {
+        return fold(*q) == first && starts.isStart(q) && matchesAt(q, static_cast<std::size_t>(end - q), k, n);
+    };
+    const unsigned char* p = start;
+    // Skip blocks that hold neither a NUL nor a position where the key's first two bytes could begin.
+#if defined(__SSE2__)
+    {
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i or1 = _mm_set1_epi8(static_cast<char>(firstFilter.orByte()));
+        const __m128i is1 = _mm_set1_epi8(static_cast<char>(firstFilter.byte()));
+        const __m128i or2 = _mm_set1_epi8(static_cast<char>(secondFilter.orByte()));
+        const __m128i is2 = _mm_set1_epi8(static_cast<char>(secondFilter.byte()));
+        while (end - p >= 17) {
+            __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            __m128i hits = _mm_cmpeq_epi8(_mm_or_si128(v0, or1), is1);
+            if (twoBytes) {
+                __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+                hits = _mm_and_si128(hits, _mm_cmpeq_epi8(_mm_or_si128(v1, or2), is2));
+            }
+            unsigned nul = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v0, zero)));
+            unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
+            if (nul != 0) mask &= (nul & (0u - nul)) - 1;  // only the positions before the first NUL
+            for (; mask != 0; mask &= mask - 1) {
+                if (candidate(p + __builtin_ctz(mask))) return true;
+            }
+            if (nul != 0) return false;
+            p += 16;
+        }
+    }
+#endif
+    while (end - p >= 9) {
+        std::uint64_t w0, w1;
+        std::memcpy(&w0, p, 8);
+        std::memcpy(&w1, p + 1, 8);
+        std::uint64_t hits = firstFilter.hits(w0);
+        if (twoBytes) hits &= secondFilter.hits(w1);
+        if ((zeroBytes(w0) | hits) != 0) {
+            for (const unsigned char* stop = p + 8; p < stop; ++p) {
+                if (*p == 0) return false;
+                if (candidate(p)) return true;
+            }
+        } else {
             p += 8;
         }
-        const unsigned char* stop = (end - p >= 8) ? p + 8 : end;
-        while (p < stop) {
-            unsigned char c = *p;
-            if (c == 0) return false;
-            if (fold(c) == first && matchesAt(p, static_cast<std::size_t>(end - p), k, n)) return true;
-            p += (isLeadByte(c) && p + 1 < end && p[1] != 0) ? 2 : 1;
-        }
+    }
+    for (; p < end; ++p) {
+        if (*p == 0) return false;
+        if (candidate(p)) return true;
     }
     return false;
 }
