@@ -50,11 +50,13 @@ ParsedLine parseLine(const std::string& file, const Line& line) {
     while (e > b && isBlank(file[e - 1])) --e;
     if (b == e) return p;
     if (file[b] == '[') {
-        // The closing bracket, stepping over double-byte characters (their second byte may be 0x5D).
-        std::size_t i = b + 1;
-        while (i < e && file[i] != ']') i += (isLeadByte(file[i]) && i + 1 < e) ? 2 : 1;
-        if (i < e) {
-            std::size_t nb = b + 1, ne = i;
+        // The last closing bracket of the line ends the name, stepping over double-byte characters (their
+        // second byte may be 0x5D).
+        std::size_t close = e;
+        for (std::size_t i = b + 1; i < e; i += (isLeadByte(file[i]) && i + 1 < e) ? 2 : 1)
+            if (file[i] == ']') close = i;
+        if (close < e) {
+            std::size_t nb = b + 1, ne = close;
             while (nb < ne && isBlank(file[nb])) ++nb;
             while (ne > nb && isBlank(file[ne - 1])) --ne;
             p.kind = LineKind::Section;
@@ -86,9 +88,15 @@ ParsedLine parseLine(const std::string& file, const Line& line) {
 
 char foldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
-// Whether file[begin, end) names `name`: ASCII letters without regard to case, double-byte characters exactly.
+// Whether file[begin, end) names `name` (blanks around `name` do not count): ASCII letters without regard to
+// case, double-byte characters exactly.
 bool sameName(const std::string& file, std::size_t begin, std::size_t end, const char* name) {
-    const std::size_t len = std::strlen(name);
+    std::size_t len = std::strlen(name);
+    while (len > 0 && isBlank(*name)) {
+        ++name;
+        --len;
+    }
+    while (len > 0 && isBlank(name[len - 1])) --len;
     if (end - begin != len) return false;
     for (std::size_t i = 0; i < len; ++i) {
         const char a = file[begin + i], b = name[i];
@@ -112,15 +120,14 @@ struct Location {
 
 Location locate(const std::string& file, const std::vector<Line>& lines, const char* section, const char* key) {
     Location loc;
-    bool inSection = false;
+    // Lines before the first section header form a section without a name.
+    bool inSection = sameName(file, 0, 0, section);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         ParsedLine p = parseLine(file, lines[i]);
         if (p.kind == LineKind::Section) {
-            if (inSection) break;  // the first matching section is over
-            if (sameName(file, p.nameBegin, p.nameEnd, section)) {
-                inSection = true;
-                loc.sectionLine = loc.lastContent = static_cast<long>(i);
-            }
+            if (inSection && loc.sectionLine >= 0) break;  // the first matching section is over
+            inSection = sameName(file, p.nameBegin, p.nameEnd, section);
+            if (inSection) loc.sectionLine = loc.lastContent = static_cast<long>(i);
             continue;
         }
         if (!inSection || p.kind == LineKind::Blank) continue;
@@ -148,11 +155,12 @@ std::string setProfileValue(const std::string& file, const char* section, const 
     if (!value) value = "";
     std::vector<Line> lines = splitLines(file);
     Location loc = locate(file, lines, section, key);
-    const std::string entry = std::string(key) + "=" + value;
     if (loc.keyLine >= 0) {
+        // The key keeps its spelling; the rest of its line becomes "=value".
         const Line& line = lines[static_cast<std::size_t>(loc.keyLine)];
-        return file.substr(0, line.begin) + entry + file.substr(line.end);
+        return file.substr(0, loc.key.nameEnd) + "=" + value + file.substr(line.end);
     }
+    const std::string entry = std::string(key) + "=" + value;
     if (loc.sectionLine >= 0) {
         const Line& after = lines[static_cast<std::size_t>(loc.lastContent)];
         std::string out = file.substr(0, after.next);

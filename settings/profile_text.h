@@ -2,16 +2,18 @@
 // file access; they are kept apart so that the rules can be checked on plain byte strings.
 //
 // Rules (those of the system's profile functions, as far as the program meets them):
-//  - lines end with CR LF, LF or a lone CR; a UTF-8 byte-order mark before the first line is ignored;
-//  - blanks (space, tab) around section names, keys and values do not count;
-//  - "[name]" starts a section (the first "]" that is not the second byte of a double-byte character ends the
-//    name; text after it is ignored); a "[" line without "]" is an ordinary line;
+//  - lines end with CR LF, LF or a lone CR; a UTF-8 byte-order mark before the first line is skipped (the
+//    bytes after it are taken as they are, not converted);
+//  - blanks (space, tab) around section names, keys and values do not count, in the file or in the names asked
+//    for;
+//  - "[name]" starts a section: the name ends at the last "]" of the line that is not the second byte of a
+//    double-byte character; a "[" line without "]" is an ordinary line;
 //  - "key=value" inside a section; a line without "=" is a key without value; lines before the first section
-//    belong to no section;
+//    header form a section without a name;
 //  - section names and keys match without regard to the case of ASCII letters; double-byte characters match
 //    byte for byte;
-//  - the first matching section and, in it, the first matching key count;
-//  - a value enclosed in a pair of the same quote character (" or ') loses the pair.
+//  - only the first section of a name counts, and in it the first line of a key;
+//  - a value of two or more bytes enclosed in the same quote character (" or ') loses the pair.
 #pragma once
 
 #include <cstddef>
@@ -22,7 +24,7 @@ namespace twk {
 // The value of the key, empty when the section or the key is missing.
 std::string findProfileValue(const std::string& file, const char* section, const char* key);
 
-// The file with the key set to value: its line replaced (its line end kept), or a new "key=value" line after
+// The file with the key set to value: the rest of its line after the key replaced by "=value", or a new "key=value" line after
 // the last non-blank line of the section, or the section with the key appended at the end of the file. New
 // lines end with CR LF. Every other byte of the file is kept.
 std::string setProfileValue(const std::string& file, const char* section, const char* key, const char* value);

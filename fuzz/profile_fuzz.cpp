@@ -1,0 +1,41 @@
+// The profile file format over arbitrary bytes: reading keys, setting keys, and what a write must keep.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "settings/profile_text.h"
+
+namespace {
+
+// Section and key names the program could use, including double-byte ones and case variants.
+const char* const kNames[] = {"Tollwick", "tollwick", "S", "k", "K", "History00", "表ソ", "x]y", "", " "};
+constexpr std::size_t kNameCount = sizeof kNames / sizeof kNames[0];
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 3) return 0;
+    const char* section = kNames[data[0] % kNameCount];
+    const char* key = kNames[data[1] % kNameCount];
+    const char* other = kNames[data[2] % kNameCount];
+    const std::string file(reinterpret_cast<const char*>(data + 3), size - 3);
+
+    const std::string before = twk::findProfileValue(file, section, other);
+    (void)twk::findProfileValue(file, other, key);
+    char buffer[16];
+    twk::copyProfileValue(before, buffer, sizeof buffer);
+    if (buffer[sizeof buffer - 1] != 0) std::abort();
+
+    // A value without line breaks, blanks at its ends or quotes reads back exactly after it was set, and an
+    // untouched key of the same section keeps its value.
+    const std::string value = "v=1 \x95\x5C";
+    const std::string written = twk::setProfileValue(file, section, key, value.c_str());
+    if (*section && *key && std::string(section).find_first_of("[]\r\n ") == std::string::npos &&
+        std::string(key).find_first_of("=[\r\n ") == std::string::npos) {
+        if (twk::findProfileValue(written, section, key) != value) std::abort();
+    }
+    // Writing a key never grows the file by more than a new section and key.
+    if (written.size() > file.size() + value.size() + 64) std::abort();
+    return 0;
+}
