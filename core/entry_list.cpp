@@ -190,7 +190,7 @@ int EntryList::findHash(const char* hash) const {
     // Ascending lstrcmpA order: the probed row goes before the key when it compares lower.
     const TextComparer& cmp = textComparer();
     const uint64_t key = cmp.sortKeyPrefix(hash);
-    bool found = hashes_.search(
+    bool found = hashes_.searchStrict(
         [&](const RowRef& probe) {
             if (probe.key != key) return probe.key < key ? -1 : 1;
             return cmp.compare(probe.entry->hash, hash);
@@ -238,7 +238,7 @@ int EntryList::insertEntry(Entry* entry, int mode) {
         if (probe.key != hashed.key) return probe.key < hashed.key ? -1 : 1;
         return text.compare(probe.entry->hash, entry->hash);
     };
-    if (hashes_.search(byHash, &where, &position)) {
+    if (hashes_.searchStrict(byHash, &where, &position)) {
         Entry* existing = hashes_.get(where);
         // Merge when the new reference amount is the larger number (column 5, flag 0: positive when a > b).
         if (compareRefAmountText(entry->refAmount, existing->refAmount) > 0) {
@@ -311,7 +311,7 @@ void EntryList::removeFromHashOrder(Entry* e) {
         if (probe.key != hashed.key) return probe.key < hashed.key ? -1 : 1;
         return text.compare(probe.entry->hash, e->hash);
     };
-    if (hashes_.search(byHash, &where, &position)) hashes_.removeAt(where);
+    if (hashes_.searchStrict(byHash, &where, &position)) hashes_.removeAt(where);
 }
 
 int EntryList::removeAt(int position, bool free) {
