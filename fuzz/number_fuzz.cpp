@@ -18,9 +18,12 @@ std::uint32_t reference(const std::string& s, std::size_t i) {
     for (; i < s.size(); ++i) {
         char c = s[i];
         int d = -1;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
         if (d < 0) break;
         v = (v * base + static_cast<std::uint64_t>(d)) & 0xFFFFFFFFu;
     }

@@ -12,6 +12,16 @@ namespace {
 const char* const kNames[] = {"Tollwick", "tollwick", "S", "k", "K", "History00", "表ソ", "x]y", "", " "};
 constexpr std::size_t kNameCount = sizeof kNames / sizeof kNames[0];
 
+// A name as the format compares it (these names have no double-byte letters to fold).
+std::string normalized(const char* name) {
+    std::string s(name);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.pop_back();
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.erase(0, 1);
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -35,6 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::string(key).find_first_of("=[\r\n ") == std::string::npos) {
         if (twk::findProfileValue(written, section, key) != value) std::abort();
     }
+    // Every other key of the section keeps its value.
+    if (normalized(other) != normalized(key) && twk::findProfileValue(written, section, other) != before)
+        std::abort();
     // Writing a key never grows the file by more than a new section and key.
     if (written.size() > file.size() + value.size() + 64) std::abort();
     return 0;

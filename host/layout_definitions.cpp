@@ -88,7 +88,8 @@ void loadLayoutDefinitions(const ProfileFile& file, LayoutDefinitions& definitio
     for (const DefinitionKey& k : kDefinitionKeys) {
         switch (k.form) {
             case Form::Unsigned:
-                definitions.*k.unsignedField = file.numberOr(kProfileSection, k.name, definitions.*k.unsignedField);
+                definitions.*k.unsignedField =
+                    file.numberOr(kProfileSection, k.name, definitions.*k.unsignedField);
                 break;
             case Form::Signed:
                 definitions.*k.signedField = file.intOr(kProfileSection, k.name, definitions.*k.signedField);

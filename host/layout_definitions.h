@@ -41,8 +41,8 @@ struct LayoutDefinitions {
     }
 };
 
-// Fills every field but startPtr from the definitions file; missing keys (or a missing file) keep the defaults.
-// An empty string value also means the default.
+// Fills every field but startPtr from the definitions file; missing keys (or a missing file) keep the
+// defaults. An empty string value also means the default.
 void loadLayoutDefinitions(const ProfileFile& file, LayoutDefinitions& definitions);
 
 }  // namespace twk

@@ -10,7 +10,7 @@ namespace twk {
 class ProfileFile;
 
 class HistoryList {
-public:
+  public:
     // The largest capacity a list accepts; a larger one leaves no room, like a negative one.
     static constexpr std::int32_t kCapacityLimit = 1000;
     // Entries are at most this many bytes (longer texts are cut).
@@ -19,8 +19,9 @@ public:
     // Drops every entry and makes room for `capacity` entries; no room (capacity 0) when it is negative or
     // above kCapacityLimit.
     void reset(std::int32_t capacity);
-    // Puts `text` at entry 0; an equal entry (same bytes) moves to the front instead of being repeated, and a full
-    // list loses its oldest entry. Returns false, changing nothing, for an empty text or a list without room.
+    // Puts `text` at entry 0; an equal entry (same bytes) moves to the front instead of being repeated, and a
+    // full list loses its oldest entry. Returns false, changing nothing, for an empty text or a list without
+    // room.
     bool pushFront(const std::string& text);
     // The text of entry i, or the empty text when i is not an entry.
     const std::string& entry(std::int32_t i) const;
@@ -28,7 +29,7 @@ public:
     std::int32_t count() const { return static_cast<std::int32_t>(entries_.size()); }
     std::int32_t capacity() const { return capacity_; }
 
-private:
+  private:
     std::int32_t capacity_ = 0;
     std::vector<std::string> entries_;
 };
@@ -43,7 +44,8 @@ enum HistoryKind {
     kHistoryKindCount
 };
 
-// Key prefix of a history: its capacity key is prefix + "Max", entry n is prefix + n with at least two digits.
+// Key prefix of a history: its capacity key is prefix + "Max", entry n is prefix + n with at least two
+// digits.
 std::string historyKeyPrefix(HistoryKind kind);
 
 struct Histories {

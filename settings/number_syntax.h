@@ -1,5 +1,5 @@
-// The two number syntaxes of the settings files. Both stop at the first character that does not fit and give 0
-// when no digit was read; arithmetic is 32-bit and wraps.
+// The two number syntaxes of the settings files. Both stop at the first character that does not fit and give
+// 0 when no digit was read; arithmetic is 32-bit and wraps.
 #pragma once
 
 #include <cstdint>

@@ -49,8 +49,8 @@ bool replaceFile(const char* path, const std::string& contents, bool existed) {
 
 }  // namespace
 
-std::size_t PortableProfileStore::readValue(const char* path, const char* section, const char* key, char* buffer,
-                                            std::size_t size) const {
+std::size_t PortableProfileStore::readValue(const char* path, const char* section, const char* key,
+                                            char* buffer, std::size_t size) const {
     if (!buffer || size == 0) return 0;
     std::memset(buffer, 0, size);
     std::string file;
@@ -58,7 +58,8 @@ std::size_t PortableProfileStore::readValue(const char* path, const char* sectio
     return copyProfileValue(findProfileValue(file, section, key), buffer, size);
 }
 
-bool PortableProfileStore::writeValue(const char* path, const char* section, const char* key, const char* value) {
+bool PortableProfileStore::writeValue(const char* path, const char* section, const char* key,
+                                      const char* value) {
     if (!path || !*path || !section || !key) return false;
     std::string file;
     const ReadResult read = readFile(path, file);

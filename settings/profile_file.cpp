@@ -22,7 +22,8 @@ bool readNumberText(const ProfileStore& store, const std::string& path, const ch
 
 }  // namespace
 
-bool ProfileFile::readInt(const char* section, const char* key, std::int32_t fallback, std::int32_t& out) const {
+bool ProfileFile::readInt(const char* section, const char* key, std::int32_t fallback,
+                          std::int32_t& out) const {
     if (path_.empty()) return false;
     char buffer[kNumberBufferSize];
     if (!readNumberText(*store_, path_, section, key, buffer)) {

@@ -19,7 +19,7 @@ constexpr std::size_t kNumberBufferSize = 16;
 constexpr std::size_t kTextBufferSize = 260;
 
 class ProfileFile {
-public:
+  public:
     ProfileFile() : store_(&systemProfileStore()) {}
     explicit ProfileFile(ProfileStore& store, std::string path = std::string())
         : store_(&store), path_(std::move(path)) {}
@@ -35,7 +35,8 @@ public:
     // A non-empty value goes into `buffer` (at most size - 1 bytes) and true is returned; an empty or missing
     // value puts `fallback` into `buffer` (cut to size - 1 bytes) and returns false. So an empty value never
     // overrides a non-empty default.
-    bool readText(const char* section, const char* key, const char* fallback, char* buffer, std::size_t size) const;
+    bool readText(const char* section, const char* key, const char* fallback, char* buffer,
+                  std::size_t size) const;
 
     // Conveniences over the above for callers that do not care whether the key was found.
     std::int32_t intOr(const char* section, const char* key, std::int32_t fallback) const;
@@ -48,7 +49,7 @@ public:
     // Writes the text unchanged.
     bool writeText(const char* section, const char* key, const char* text);
 
-private:
+  private:
     ProfileStore* store_;
     std::string path_;
 };

@@ -1,6 +1,7 @@
-// Where profile files ("key=value" lines under "[section]" headers) are read and written. The program asks two
-// things of a store: the text of one key, and replacing (or adding) one key. The system's profile functions are
-// one store; a portable one behaves the same for everything the program does and serves the native build.
+// Where profile files ("key=value" lines under "[section]" headers) are read and written. The program asks
+// two things of a store: the text of one key, and replacing (or adding) one key. The system's profile
+// functions are one store; a portable one behaves the same for everything the program does and serves the
+// native build.
 #pragma once
 
 #include <cstddef>
@@ -8,25 +9,25 @@
 namespace twk {
 
 class ProfileStore {
-public:
+  public:
     virtual ~ProfileStore() = default;
 
-    // Copies the value of `key` in `section` of the file at `path` into `buffer` (`size` bytes, size >= 1) and
-    // terminates it. A missing file, section or key gives the empty text. A longer value is cut to at most
-    // size - 1 bytes, never inside a double-byte character. Surrounding blanks and one pair of matching quotes
-    // around the value are not part of it. Returns the length of the text in `buffer`.
+    // Copies the value of `key` in `section` of the file at `path` into `buffer` (`size` bytes, size >= 1)
+    // and terminates it. A missing file, section or key gives the empty text. A longer value is cut to at
+    // most size - 1 bytes, never inside a double-byte character. Surrounding blanks and one pair of matching
+    // quotes around the value are not part of it. Returns the length of the text in `buffer`.
     virtual std::size_t readValue(const char* path, const char* section, const char* key, char* buffer,
                                   std::size_t size) const = 0;
 
-    // Sets `key` in `section` to `value`: the key's line is replaced, or added at the end of its section, or the
-    // section is added at the end of the file; the file is created when it does not exist. Every other line is
-    // kept. Returns false when the file cannot be written.
+    // Sets `key` in `section` to `value`: the key's line is replaced, or added at the end of its section, or
+    // the section is added at the end of the file; the file is created when it does not exist. Every other
+    // line is kept. Returns false when the file cannot be written.
     virtual bool writeValue(const char* path, const char* section, const char* key, const char* value) = 0;
 };
 
 // The portable store: plain file access, the same rules as the system's profile functions (see the .cpp).
 class PortableProfileStore final : public ProfileStore {
-public:
+  public:
     std::size_t readValue(const char* path, const char* section, const char* key, char* buffer,
                           std::size_t size) const override;
     bool writeValue(const char* path, const char* section, const char* key, const char* value) override;

@@ -11,7 +11,7 @@ namespace {
 // The system's profile functions. The buffer is zero-filled first: when a value is cut inside a double-byte
 // character the system leaves the byte before the terminator unwritten.
 class SystemProfileStore final : public ProfileStore {
-public:
+  public:
     std::size_t readValue(const char* path, const char* section, const char* key, char* buffer,
                           std::size_t size) const override {
         if (!buffer || size == 0) return 0;

@@ -24,7 +24,9 @@ struct ParsedLine {
     bool hasValue = false;
 };
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::vector<Line> splitLines(const std::string& file) {
     std::vector<Line> lines;
@@ -86,7 +88,9 @@ ParsedLine parseLine(const std::string& file, const Line& line) {
     return p;
 }
 
-char foldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char foldAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // Whether file[begin, end) names `name` (blanks around `name` do not count): ASCII letters without regard to
 // case, double-byte characters exactly.
@@ -112,13 +116,14 @@ bool sameName(const std::string& file, std::size_t begin, std::size_t end, const
 
 // Where a key lies: the index of its line, or -1; the section's first line and last non-blank line.
 struct Location {
-    long sectionLine = -1;   // the "[section]" line, or -1 when there is no such section
-    long lastContent = -1;   // the last non-blank line of the section (the header when it is empty)
-    long keyLine = -1;       // the key's line, or -1
+    long sectionLine = -1;  // the "[section]" line, or -1 when there is no such section
+    long lastContent = -1;  // the last non-blank line of the section (the header when it is empty)
+    long keyLine = -1;      // the key's line, or -1
     ParsedLine key;
 };
 
-Location locate(const std::string& file, const std::vector<Line>& lines, const char* section, const char* key) {
+Location locate(const std::string& file, const std::vector<Line>& lines, const char* section,
+                const char* key) {
     Location loc;
     // Lines before the first section header form a section without a name.
     bool inSection = sameName(file, 0, 0, section);
@@ -150,7 +155,8 @@ std::string findProfileValue(const std::string& file, const char* section, const
     return file.substr(loc.key.valueBegin, loc.key.valueEnd - loc.key.valueBegin);
 }
 
-std::string setProfileValue(const std::string& file, const char* section, const char* key, const char* value) {
+std::string setProfileValue(const std::string& file, const char* section, const char* key,
+                            const char* value) {
     if (!section || !key) return file;
     if (!value) value = "";
     std::vector<Line> lines = splitLines(file);

@@ -4,7 +4,8 @@
 // Rules (those of the system's profile functions, as far as the program meets them):
 //  - lines end with CR LF, LF or a lone CR; a UTF-8 byte-order mark before the first line is skipped (the
 //    bytes after it are taken as they are, not converted);
-//  - blanks (space, tab) around section names, keys and values do not count, in the file or in the names asked
+//  - blanks (space, tab) around section names, keys and values do not count, in the file or in the names
+//  asked
 //    for;
 //  - "[name]" starts a section: the name ends at the last "]" of the line that is not the second byte of a
 //    double-byte character; a "[" line without "]" is an ordinary line;
@@ -24,14 +25,14 @@ namespace twk {
 // The value of the key, empty when the section or the key is missing.
 std::string findProfileValue(const std::string& file, const char* section, const char* key);
 
-// The file with the key set to value: the rest of its line after the key replaced by "=value", or a new "key=value" line after
-// the last non-blank line of the section, or the section with the key appended at the end of the file. New
-// lines end with CR LF. Every other byte of the file is kept.
+// The file with the key set to value: the rest of its line after the key replaced by "=value", or a new
+// "key=value" line after the last non-blank line of the section, or the section with the key appended at the
+// end of the file. New lines end with CR LF. Every other byte of the file is kept.
 std::string setProfileValue(const std::string& file, const char* section, const char* key, const char* value);
 
-// Copies value into buffer (size >= 1 bytes) as the stores deliver it: terminated, at most size - 1 bytes, and
-// never a lone first byte of a double-byte character at the end. The rest of the buffer is zero. Returns the
-// number of bytes copied.
+// Copies value into buffer (size >= 1 bytes) as the stores deliver it: terminated, at most size - 1 bytes,
+// and never a lone first byte of a double-byte character at the end. The rest of the buffer is zero. Returns
+// the number of bytes copied.
 std::size_t copyProfileValue(const std::string& value, char* buffer, std::size_t size);
 
 }  // namespace twk

@@ -70,7 +70,9 @@ const SettingKey kSettingKeys[kSettingCount] = {
 
 }  // namespace
 
-const SettingKey& settingKey(SettingId id) { return kSettingKeys[id]; }
+const SettingKey& settingKey(SettingId id) {
+    return kSettingKeys[id];
+}
 
 std::string settingKeyName(SettingId id, int n) {
     const SettingKey& key = kSettingKeys[id];
@@ -142,7 +144,9 @@ const WidthTable kWidthTables[] = {
     {kSetCondColumnWidth, [](WindowState& s) { return s.condColumnWidths; }, kCondColumnCount},
 };
 
-bool flag(const ProfileFile& file, SettingId id) { return readSigned(file, id) != 0; }
+bool flag(const ProfileFile& file, SettingId id) {
+    return readSigned(file, id) != 0;
+}
 
 }  // namespace
 
@@ -197,7 +201,9 @@ std::vector<std::string> loadUserColumns(const ProfileFile& file) {
     return titles;
 }
 
-std::int32_t loadAlpha(const ProfileFile& file) { return readSigned(file, kSetAlpha); }
+std::int32_t loadAlpha(const ProfileFile& file) {
+    return readSigned(file, kSetAlpha);
+}
 
 std::uint32_t loadStartPtr(const ProfileFile& file) {
     return file.numberOr(kProfileSection, kSettingKeys[kSetStartPtr].name, kDefaultStartPtr);

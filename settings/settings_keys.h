@@ -1,5 +1,5 @@
-// Every key of the user settings file "TWK.ini" (section "Tollwick"), with its reading form, default and range,
-// and the plain values the main window loads and saves through them.
+// Every key of the user settings file "TWK.ini" (section "Tollwick"), with its reading form, default and
+// range, and the plain values the main window loads and saves through them.
 #pragma once
 
 #include <cstdint>
@@ -79,7 +79,8 @@ enum SettingId {
 
 const SettingKey& settingKey(SettingId id);
 
-// The name of numbered key n of a pattern ("ColumnWidth%2.2d", 3 -> "ColumnWidth03"); a single key's name as is.
+// The name of numbered key n of a pattern ("ColumnWidth%2.2d", 3 -> "ColumnWidth03"); a single key's name as
+// is.
 std::string settingKeyName(SettingId id, int n = 0);
 
 // System colour indexes (the values of the platform's COLOR_* constants) used as colour defaults.

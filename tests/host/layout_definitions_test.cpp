@@ -1,8 +1,9 @@
+#include "host/layout_definitions.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "host/layout_definitions.h"
 #include "settings/profile_file.h"
 #include "support/memory_profile_store.h"
 
@@ -55,10 +56,11 @@ TEST(LayoutDefinitions, MissingFileGivesTheDefaults) {
 
 TEST(LayoutDefinitions, NumbersUseTheirReadingForm) {
     MemoryProfileStore store;
-    LayoutDefinitions defs = load(store,
-                                  "Step0=0x10\r\nStep1=0X10\r\nStep2=16abc\r\nStep3=-16\r\nStep7=4294967295\r\n"
-                                  "NextStep=0x2800\r\nMaxItem=-5\r\nTabSearch=+7\r\nMenuId=0x9c\r\n"
-                                  "TabWidth=123456789012345678\r\nComboBbs=\r\n");
+    LayoutDefinitions defs =
+        load(store,
+             "Step0=0x10\r\nStep1=0X10\r\nStep2=16abc\r\nStep3=-16\r\nStep7=4294967295\r\n"
+             "NextStep=0x2800\r\nMaxItem=-5\r\nTabSearch=+7\r\nMenuId=0x9c\r\n"
+             "TabWidth=123456789012345678\r\nComboBbs=\r\n");
     EXPECT_EQ(defs.stepOffsets[0], 16u);
     EXPECT_EQ(defs.stepOffsets[1], 0u);
     EXPECT_EQ(defs.stepOffsets[2], 16u);
@@ -74,22 +76,26 @@ TEST(LayoutDefinitions, NumbersUseTheirReadingForm) {
 
 TEST(LayoutDefinitions, StatusListsStopAtTheFirstMissingOrEmptyWord) {
     MemoryProfileStore store;
-    LayoutDefinitions defs = load(store,
-                                  "State00=完全キャッシュ\r\nState01=部分キャッシュ\r\nState03=ダウンロード中\r\n"
-                                  "BbsState00=スレッド\r\nBbsState01=\r\nBbsState02=x\r\n");
+    LayoutDefinitions defs =
+        load(store,
+             "State00=完全キャッシュ\r\nState01=部分キャッシュ\r\nState03=ダウンロード中\r\n"
+             "BbsState00=スレッド\r\nBbsState01=\r\nBbsState02=x\r\n");
     EXPECT_EQ(defs.fileStates, (std::vector<std::string>{"完全キャッシュ", "部分キャッシュ"}));
     EXPECT_EQ(defs.bbsStates, (std::vector<std::string>{"スレッド"}));
 
     std::string many;
-    for (int n = 0; n < 120; ++n) many += "State" + std::string(n < 10 ? "0" : "") + std::to_string(n) + "=w\r\n";
+    for (int n = 0; n < 120; ++n)
+        many += "State" + std::string(n < 10 ? "0" : "") + std::to_string(n) + "=w\r\n";
     EXPECT_EQ(load(store, many).fileStates.size(), 120u);  // State99 is followed by State100
 }
 
 TEST(LayoutDefinitions, EmptyStringsMeanTheDefault) {
     MemoryProfileStore store;
-    LayoutDefinitions defs = load(store,
-                                  "VobraTitle=\r\nVobraClass=VobraMain\r\nComboTitle=\r\nButtonTitle=Search\r\n"
-                                  "ComboClass=" + std::string(300, 'c') + "\r\n");
+    LayoutDefinitions defs =
+        load(store,
+             "VobraTitle=\r\nVobraClass=VobraMain\r\nComboTitle=\r\nButtonTitle=Search\r\n"
+             "ComboClass=" +
+                 std::string(300, 'c') + "\r\n");
     EXPECT_EQ(defs.vobraTitle, "Vobra v");
     EXPECT_EQ(defs.vobraClass, "VobraMain");
     EXPECT_EQ(defs.comboTitle, "");

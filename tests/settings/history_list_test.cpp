@@ -1,9 +1,9 @@
+#include "settings/history_list.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "settings/history_list.h"
 
 namespace twk {
 namespace {

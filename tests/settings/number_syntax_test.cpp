@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "settings/number_syntax.h"
+
+#include <gtest/gtest.h>
 
 namespace twk {
 namespace {

@@ -1,8 +1,9 @@
+#include "settings/profile_file.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "settings/profile_file.h"
 #include "support/memory_profile_store.h"
 
 namespace twk {
@@ -13,7 +14,7 @@ using test::MemoryProfileStore;
 const char* const kPath = "C:\\prog\\TWK.ini";
 
 class ProfileFileTest : public testing::Test {
-protected:
+  protected:
     ProfileFile fileWith(const std::string& body) {
         store.files[kPath] = "[Tollwick]\r\n" + body;
         return ProfileFile(store, kPath);
@@ -53,8 +54,8 @@ TEST_F(ProfileFileTest, NumbersUseTheirSyntaxAndTheDefaultOnlyWhenEmpty) {
 
 TEST_F(ProfileFileTest, OnlyTheFirstFifteenCharactersOfANumberCount) {
     // "0x" and 11 zeros and "1F" are 15 characters; one more zero pushes the F past the cut.
-    ProfileFile file = fileWith("long=1234567890123456789\r\nhex=0x" + std::string(11, '0') + "1F\r\nhex2=0x" +
-                                std::string(12, '0') + "1F\r\n");
+    ProfileFile file = fileWith("long=1234567890123456789\r\nhex=0x" + std::string(11, '0') +
+                                "1F\r\nhex2=0x" + std::string(12, '0') + "1F\r\n");
     std::int32_t i = 0;
     file.readInt(kProfileSection, "long", 0, i);
     EXPECT_EQ(i, static_cast<std::int32_t>(123456789012345LL & 0xFFFFFFFF));

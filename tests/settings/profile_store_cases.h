@@ -17,7 +17,7 @@ namespace twk::test {
 
 // A folder of its own below the system's temporary folder, removed with everything in it.
 class TempFolder {
-public:
+  public:
     TempFolder() {
         static std::atomic<int> serial{0};
         const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
@@ -35,12 +35,13 @@ public:
     std::string file(const std::string& name) const { return (path_ / name).string(); }
     std::size_t entryCount() const {
         std::size_t n = 0;
-        for (auto it = std::filesystem::directory_iterator(path_); it != std::filesystem::directory_iterator(); ++it)
+        for (auto it = std::filesystem::directory_iterator(path_);
+             it != std::filesystem::directory_iterator(); ++it)
             ++n;
         return n;
     }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -87,7 +88,8 @@ struct CaseFile {
 inline std::vector<CaseFile> readCaseFiles() {
     return {
         {"quotes.ini",
-         "[S]\r\nq1=\"abc\"\r\nq2='abc'\r\nq3=\"abc\r\nq4=\"\"\r\nq5=\"a\"b\"\r\nq6=\" x \"\r\nq7=  \"y\"  \r\n"
+         "[S]\r\nq1=\"abc\"\r\nq2='abc'\r\nq3=\"abc\r\nq4=\"\"\r\nq5=\"a\"b\"\r\nq6=\" x \"\r\nq7=  \"y\"  "
+         "\r\n"
          "q8=\"\r\n"},
         {"blanks.ini",
          "[S]\r\n  k1  =  v 1  \r\n\tk2\t=\tv2\t\r\nnoeq\r\n=empty\r\n;c=comment\r\ndup=1\r\nDUP=2\r\n"},
@@ -95,7 +97,8 @@ inline std::vector<CaseFile> readCaseFiles() {
          "top=1\r\n[ Sp ]\r\nk=sp\r\n[Br\r\nk2=br\r\n[T] trailing\r\nk=t\r\n[S]\r\nk=first\r\n[U]\r\n[S]\r\n"
          "k=second\r\nk3=third\r\n"},
         {"ends.ini", "[A]\rk=cr\r[B]\nk=lf\n[C]\r\n\r\nk=x\r\r\nk2=y\n\r"},
-        {"dbcs.ini", "[表ソ]\r\n表=完全キャッシュ\r\nＡ=fw\r\n[‐]\r\nk=dash\r\n[x‐]y]\r\nk=z\r\nk2=C:\\表\\予\r\n"},
+        {"dbcs.ini",
+         "[表ソ]\r\n表=完全キャッシュ\r\nＡ=fw\r\n[‐]\r\nk=dash\r\n[x‐]y]\r\nk=z\r\nk2=C:\\表\\予\r\n"},
         {"bom.ini", "\xEF\xBB\xBF[S]\r\nk=bom\r\n"},
         {"last.ini", "[Tollwick]\r\nAlpha=200"},
     };
@@ -177,7 +180,9 @@ inline std::vector<WriteCase> writeCases() {
         {"created by the first write",
          false,
          "",
-         {{"Tollwick", "WindowTop", "12"}, {"Tollwick", "History00", "C:\\表\\ソフト.txt"}, {"Other", "k", "v"}},
+         {{"Tollwick", "WindowTop", "12"},
+          {"Tollwick", "History00", "C:\\表\\ソフト.txt"},
+          {"Other", "k", "v"}},
          {{"Tollwick", "WindowTop", "12"},
           {"Tollwick", "History00", "C:\\表\\ソフト.txt"},
           {"Other", "k", "v"},
@@ -223,10 +228,11 @@ inline void expectWriteCases(ProfileStore& writer, const ProfileStore& reader, c
         const std::string path = folder.file(std::string(label) + std::to_string(n++) + ".ini");
         if (c.exists) putFile(path, c.initial);
         for (const Write& w : c.writes)
-            EXPECT_TRUE(writer.writeValue(path.c_str(), w.section, w.key, w.value)) << c.name << ": " << w.key;
+            EXPECT_TRUE(writer.writeValue(path.c_str(), w.section, w.key, w.value))
+                << c.name << ": " << w.key;
         for (const Write& w : c.expected)
-            EXPECT_EQ(readWith(reader, path, w.section, w.key), w.value) << label << ", " << c.name << ": ["
-                                                                          << w.section << "] " << w.key;
+            EXPECT_EQ(readWith(reader, path, w.section, w.key), w.value)
+                << label << ", " << c.name << ": [" << w.section << "] " << w.key;
     }
 }
 

@@ -1,6 +1,7 @@
+#include "settings/profile_store.h"
+
 #include <gtest/gtest.h>
 
-#include "settings/profile_store.h"
 #include "settings/profile_text.h"
 #include "tests/settings/profile_store_cases.h"
 

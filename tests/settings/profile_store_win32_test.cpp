@@ -37,7 +37,8 @@ TEST(SystemProfileStore, AgreesWithThePortableStore) {
 
 TEST(SystemProfileStore, FailedWritesReportFailure) {
     TempFolder folder;
-    EXPECT_FALSE(systemProfileStore().writeValue(folder.file("no-such-folder\\TWK.ini").c_str(), "S", "k", "v"));
+    EXPECT_FALSE(
+        systemProfileStore().writeValue(folder.file("no-such-folder\\TWK.ini").c_str(), "S", "k", "v"));
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+#include "settings/settings_keys.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -5,7 +7,6 @@
 
 #include "settings/history_list.h"
 #include "settings/profile_file.h"
-#include "settings/settings_keys.h"
 #include "support/memory_profile_store.h"
 
 namespace twk {
@@ -16,7 +17,7 @@ using test::MemoryProfileStore;
 const char* const kPath = "C:\\prog\\TWK.ini";
 
 class SettingsTest : public testing::Test {
-protected:
+  protected:
     ProfileFile fileWith(const std::string& body) {
         store.files[kPath] = "[Tollwick]\r\n" + body;
         return ProfileFile(store, kPath);
@@ -86,8 +87,8 @@ TEST_F(SettingsTest, AbsentFileGivesDefaultsAndCloseCreatesIt) {
     EXPECT_EQ(stored("CondColumnWidth04"), "100");
     EXPECT_EQ(stored("BbsLvHeight"), "100");
     EXPECT_EQ(stored("BbsVertical"), "0");
-    for (const char* key : {"HistoryMax", "SearchHistoryMax", "VobraHistoryMax", "BbsHistoryMax",
-                            "VobraBbsHistoryMax"})
+    for (const char* key :
+         {"HistoryMax", "SearchHistoryMax", "VobraHistoryMax", "BbsHistoryMax", "VobraBbsHistoryMax"})
         EXPECT_EQ(stored(key), "10") << key;
     EXPECT_FALSE(has("History00"));
     // The settings page's keys are not written at close.
@@ -131,7 +132,8 @@ TEST_F(SettingsTest, ColoursAreUnsignedAndGridLineSigned) {
 }
 
 TEST_F(SettingsTest, UserColumnsStopAtTheFirstEmptyTitle) {
-    ProfileFile file = fileWith("UserColumn00=作者\r\nUserColumn01=メモ\r\nUserColumn02=\r\nUserColumn03=x\r\n");
+    ProfileFile file =
+        fileWith("UserColumn00=作者\r\nUserColumn01=メモ\r\nUserColumn02=\r\nUserColumn03=x\r\n");
     EXPECT_EQ(loadUserColumns(file), (std::vector<std::string>{"作者", "メモ"}));
     std::string all;
     for (int i = 0; i < 12; ++i) all += settingKeyName(kSetUserColumn, i) + "=c" + std::to_string(i) + "\r\n";

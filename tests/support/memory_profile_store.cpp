@@ -4,13 +4,14 @@
 
 namespace twk::test {
 
-std::size_t MemoryProfileStore::readValue(const char* path, const char* section, const char* key, char* buffer,
-                                          std::size_t size) const {
+std::size_t MemoryProfileStore::readValue(const char* path, const char* section, const char* key,
+                                          char* buffer, std::size_t size) const {
     ++reads;
     return copyProfileValue(value(path, section, key), buffer, size);
 }
 
-bool MemoryProfileStore::writeValue(const char* path, const char* section, const char* key, const char* value) {
+bool MemoryProfileStore::writeValue(const char* path, const char* section, const char* key,
+                                    const char* value) {
     ++writes;
     if (failWrites) return false;
     std::string& file = files[path];

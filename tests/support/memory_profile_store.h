@@ -10,7 +10,7 @@
 namespace twk::test {
 
 class MemoryProfileStore : public ProfileStore {
-public:
+  public:
     std::size_t readValue(const char* path, const char* section, const char* key, char* buffer,
                           std::size_t size) const override;
     bool writeValue(const char* path, const char* section, const char* key, const char* value) override;
