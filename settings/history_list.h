@@ -1,6 +1,7 @@
 // Most-recently-used lists of texts (recent files, search words). Entry 0 is the newest.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
