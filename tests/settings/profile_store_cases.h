@@ -98,7 +98,7 @@ inline std::vector<CaseFile> readCaseFiles() {
          "k=second\r\nk3=third\r\n"},
         {"ends.ini", "[A]\rk=cr\r[B]\nk=lf\n[C]\r\n\r\nk=x\r\r\nk2=y\n\r"},
         {"dbcs.ini",
-         "[表ソ]\r\n表=完全キャッシュ\r\nＡ=fw\r\n[‐]\r\nk=dash\r\n[x‐]y]\r\nk=z\r\nk2=C:\\表\\予\r\n"},
+         "[表ソ]\r\n表=完全キャッシュ\r\nＡ=fw\r\n[‐]\r\nk=dash\r\n[x‐]y]\r\nk=z\r\nk2=C:\\表\\予\r\n[アA]\r\nア=kana\r\n"},
         {"bom.ini", "\xEF\xBB\xBF[S]\r\nk=bom\r\n"},
         {"last.ini", "[Tollwick]\r\nAlpha=200"},
     };
@@ -137,6 +137,10 @@ inline std::vector<ReadCase> readCases() {
         {"dbcs.ini", "‐", "k", 260, "dash"},
         {"dbcs.ini", "x‐]y", "k", 260, "z"},
         {"dbcs.ini", "x‐]y", "k2", 260, "C:\\表\\予"},
+        // The second byte of a double-byte character is no ASCII letter to fold: ア is 83 41, ャ is 83 61.
+        {"dbcs.ini", "アa", "ア", 260, "kana"},
+        {"dbcs.ini", "アA", "ャ", 260, ""},
+        {"dbcs.ini", "ャA", "ア", 260, ""},
         {"dbcs.ini", "表ソ", "表", 1, ""},
         {"dbcs.ini", "表ソ", "表", 2, ""},
         {"dbcs.ini", "表ソ", "表", 3, "完"},
