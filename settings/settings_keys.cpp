@@ -105,44 +105,44 @@ void writeSigned(ProfileFile& file, SettingId id, std::int32_t value, int n = 0)
     file.writeInt(kProfileSection, settingKeyName(id, n).c_str(), value);
 }
 
-// A window-state value and the key it is kept under.
-struct StateField {
+// The window-state values and the keys they are kept under.
+struct RectField {
+    SettingId id;
+    std::int32_t WindowRect::*member;
+};
+
+const RectField kRectFields[] = {
+    {kSetWindowTop, &WindowRect::top},
+    {kSetWindowLeft, &WindowRect::left},
+    {kSetWindowRight, &WindowRect::right},
+    {kSetWindowBottom, &WindowRect::bottom},
+};
+
+struct PaneField {
     SettingId id;
     std::int32_t WindowState::*member;
 };
 
-const SettingId kRectKeys[] = {kSetWindowTop, kSetWindowLeft, kSetWindowRight, kSetWindowBottom};
-const StateField kPaneFields[] = {
+const PaneField kPaneFields[] = {
     {kSetBbsLvWidth, &WindowState::bbsLvWidth},
     {kSetBbsLvHeight, &WindowState::bbsLvHeight},
     {kSetBbsVertical, &WindowState::bbsVertical},
 };
 
-std::int32_t& rectValue(WindowRect& rect, SettingId id) {
+// The three column-width tables: key and number of columns.
+const SettingId kWidthKeys[] = {kSetColumnWidth, kSetBbsColumnWidth, kSetCondColumnWidth};
+
+template <class State>
+auto widthsOf(State& state, SettingId id) -> decltype(&state.columnWidths[0]) {
     switch (id) {
-        case kSetWindowTop:
-            return rect.top;
-        case kSetWindowLeft:
-            return rect.left;
-        case kSetWindowRight:
-            return rect.right;
+        case kSetColumnWidth:
+            return state.columnWidths;
+        case kSetBbsColumnWidth:
+            return state.bbsColumnWidths;
         default:
-            return rect.bottom;
+            return state.condColumnWidths;
     }
 }
-
-// The three width tables and their keys.
-struct WidthTable {
-    SettingId id;
-    std::int32_t* (*widths)(WindowState&);
-    int count;
-};
-
-const WidthTable kWidthTables[] = {
-    {kSetColumnWidth, [](WindowState& s) { return s.columnWidths; }, kFileColumnCount},
-    {kSetBbsColumnWidth, [](WindowState& s) { return s.bbsColumnWidths; }, kBbsColumnCount},
-    {kSetCondColumnWidth, [](WindowState& s) { return s.condColumnWidths; }, kCondColumnCount},
-};
 
 bool flag(const ProfileFile& file, SettingId id) {
     return readSigned(file, id) != 0;
@@ -152,24 +152,23 @@ bool flag(const ProfileFile& file, SettingId id) {
 
 WindowState loadWindowState(const ProfileFile& file, const WindowRect& templateRect) {
     WindowState state;
-    WindowRect defaults = templateRect;
-    for (SettingId id : kRectKeys) rectValue(state.rect, id) = readSigned(file, id, rectValue(defaults, id));
-    for (const WidthTable& t : kWidthTables) {
-        std::int32_t* widths = t.widths(state);
-        for (int i = 0; i < t.count; ++i) widths[i] = readSigned(file, t.id, widths[i], i);
+    for (const RectField& f : kRectFields)
+        state.rect.*f.member = readSigned(file, f.id, templateRect.*f.member);
+    for (SettingId id : kWidthKeys) {
+        std::int32_t* widths = widthsOf(state, id);
+        for (int i = 0; i < kSettingKeys[id].count; ++i) widths[i] = readSigned(file, id, widths[i], i);
     }
-    for (const StateField& f : kPaneFields) state.*f.member = readSigned(file, f.id);
+    for (const PaneField& f : kPaneFields) state.*f.member = readSigned(file, f.id);
     return state;
 }
 
 void saveWindowState(ProfileFile& file, const WindowState& state) {
-    WindowState copy = state;
-    for (SettingId id : kRectKeys) writeSigned(file, id, rectValue(copy.rect, id));
-    for (const WidthTable& t : kWidthTables) {
-        const std::int32_t* widths = t.widths(copy);
-        for (int i = 0; i < t.count; ++i) writeSigned(file, t.id, widths[i], i);
+    for (const RectField& f : kRectFields) writeSigned(file, f.id, state.rect.*f.member);
+    for (SettingId id : kWidthKeys) {
+        const std::int32_t* widths = widthsOf(state, id);
+        for (int i = 0; i < kSettingKeys[id].count; ++i) writeSigned(file, id, widths[i], i);
     }
-    for (const StateField& f : kPaneFields) writeSigned(file, f.id, state.*f.member);
+    for (const PaneField& f : kPaneFields) writeSigned(file, f.id, state.*f.member);
 }
 
 ListColours loadListColours(const ProfileFile& file, const SystemColours& defaults) {
