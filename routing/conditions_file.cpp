@@ -52,15 +52,11 @@ long parseFileInteger(const char* text) {
     return static_cast<long>(value);
 }
 
-int loadConditionFile(ConditionList& conditions, const std::string& path, const ListTabs& tabs,
-                      ListViewOps* view) {
-    if (view) view->deleteAllItems();
-    conditions.clear();
-    TextBuffer text;
-    if (text.loadFile(path) != FileReadStatus::Ok) return -1;
+int addConditionLines(ConditionList& conditions, TextBuffer& text, ListViewOps* view) {
     // Lines are read whole: a condition saved with a long text and destination comes back as it was written.
     char* fields[kConditionFields];
     std::size_t length = 0;
+    int added = 0;
     while (char* line = text.nextLine(&length)) {
         if (length == 0) continue;
         int n = splitFields(line, fields, kConditionFields);
@@ -70,15 +66,25 @@ int loadConditionFile(ConditionList& conditions, const std::string& path, const 
         if (index < 0) continue;
         conditions.at(index).used = parseFileInteger(fields[kFieldUse]) != 0;
         if (view) view->insertItem(index);
+        ++added;
     }
+    return added;
+}
+
+int loadConditionFile(ConditionList& conditions, const std::string& path, const ListTabs& tabs,
+                      ListViewOps* view) {
+    if (view) view->deleteAllItems();
+    conditions.clear();
+    TextBuffer text;
+    if (text.loadFile(path) != FileReadStatus::Ok) return -1;
+    addConditionLines(conditions, text, view);
     text.release();
     resolveDestinations(conditions, tabs);
     return conditions.count();
 }
 
-int saveConditionFile(const ConditionList& conditions, const std::string& path) {
+std::string conditionFileText(const ConditionList& conditions) {
     std::string out;
-    int written = 0;
     for (const Condition& c : conditions) {
         out += c.used ? '1' : '0';
         out += '\t';
@@ -88,10 +94,14 @@ int saveConditionFile(const ConditionList& conditions, const std::string& path) 
         out += '\t';
         out += c.ignoreIfAbsent ? '1' : '0';
         out += "\r\n";
-        ++written;
     }
+    return out;
+}
+
+int saveConditionFile(const ConditionList& conditions, const std::string& path) {
+    const std::string out = conditionFileText(conditions);
     if (!replaceFileContents(path, out.data(), out.size())) return -1;
-    return written;
+    return conditions.count();
 }
 
 void resolveDestinations(ConditionList& conditions, const ListTabs& tabs) {

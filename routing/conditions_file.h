@@ -12,6 +12,7 @@ class ConditionList;
 class EntryList;
 class ListTabs;
 class ListViewOps;
+class TextBuffer;
 
 extern const char* const kConditionFileName;  // "ConditionList.txt"
 
@@ -26,6 +27,13 @@ long parseFileInteger(const char* text);
 // the file cannot be read (the list is then empty).
 int loadConditionFile(ConditionList& conditions, const std::string& path, const ListTabs& tabs,
                       ListViewOps* view = nullptr);
+
+// Adds the conditions of the text's lines (as loadConditionFile does, without emptying anything first or
+// resolving destinations). Returns the number added.
+int addConditionLines(ConditionList& conditions, TextBuffer& text, ListViewOps* view = nullptr);
+
+// The file's text for the conditions: one line each, ended by CR LF.
+std::string conditionFileText(const ConditionList& conditions);
 
 // Writes every condition as its line (use, text, destination, flag), replacing the file only once the new
 // text is completely written. Returns the number written, or -1 when the file could not be written.

@@ -1,0 +1,74 @@
+// The list-file reader over arbitrary bytes, then every line form of what it read.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/entry_list.h"
+#include "formats/list_file.h"
+#include "formats/serialize.h"
+#include "formats/text_buffer.h"
+
+namespace {
+
+void check(bool ok) {
+    if (!ok) std::abort();
+}
+
+void serializeAll(const twk::EntryList& list, const twk::HashSet& excluded) {
+    static const int kForms[] = {twk::ListForm,      twk::NameForm,        twk::HashForm,
+                                 twk::DownloadForm,  twk::DownloadBbsForm, twk::IgnoreForm,
+                                 twk::IgnoreBbsForm, twk::TripForm,        twk::KeyInfoForm};
+    for (int form : kForms) {
+        for (int flags : {0, twk::SelectedOnly}) {
+            for (const twk::HashSet* ex : {static_cast<const twk::HashSet*>(nullptr), &excluded}) {
+                twk::SerializedRows r = twk::serializeRows(list, form | flags, ex);
+                check((r.length == 0) == (r.block == nullptr));
+                check(r.lines >= 0 && r.lines <= list.count());
+                if (r.block) check(r.block[r.length] == 0);
+                if (!flags && !ex) check(r.lines == list.count());
+            }
+        }
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    twk::TextBuffer text;
+    if (!text.loadText(reinterpret_cast<const char*>(data), size)) return 0;
+
+    twk::EntryList ignore(twk::ListKind::Ignore);
+    twk::EntryList list(twk::ListKind::Normal);
+    list.linkFilter(&ignore);
+    const char* ignored[8] = {"ignored", "", "", "", "", "", "", "IGNORED"};
+    ignore.addTexts(8, ignored, 0);
+
+    int added = twk::addListLines(list, text, twk::kListFileRules);
+    check(added == list.count());
+
+    // Every other row selected; the hashes of the first rows excluded.
+    twk::HashSet excluded;
+    for (int p = 0; p < list.count(); ++p) {
+        list.entryAt(p)->selected = p % 2;
+        if (p < 4) excluded.add(list.entryAt(p)->hash);
+    }
+    serializeAll(list, excluded);
+
+    // The list-file text reads back into an empty list without trouble.
+    twk::SerializedRows saved = twk::serializeRows(list, twk::ListForm);
+    twk::TextBuffer again;
+    if (saved.block && again.loadText(saved.block.get(), saved.length)) {
+        twk::EntryList back(twk::ListKind::Normal);
+        twk::addListLines(back, again, twk::kListFileRules);
+    }
+
+    // The same bytes as pasted text, sorted in, and read through the copying line reader.
+    text.loadText(reinterpret_cast<const char*>(data), size);
+    twk::EntryList pasted(twk::ListKind::Normal);
+    twk::addListLines(pasted, text, twk::pastedTextRules(1));
+    text.loadText(reinterpret_cast<const char*>(data), size);
+    char line[16];
+    while (text.readLine(line, sizeof line)) check(std::strlen(line) < sizeof line);
+    return 0;
+}
