@@ -1,0 +1,146 @@
+#include "host/host_system_win32.h"
+
+#include <windows.h>
+
+namespace twk {
+
+namespace {
+
+HWND hwnd(WindowRef w) {
+    return reinterpret_cast<HWND>(w);
+}
+WindowRef ref(HWND h) {
+    return reinterpret_cast<WindowRef>(h);
+}
+
+// Owns a kernel handle; closes it once.
+class KernelHandle {
+  public:
+    explicit KernelHandle(HANDLE h) : h_(h) {}
+    ~KernelHandle() {
+        if (valid()) CloseHandle(h_);
+    }
+    KernelHandle(const KernelHandle&) = delete;
+    KernelHandle& operator=(const KernelHandle&) = delete;
+    bool valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return h_; }
+
+  private:
+    HANDLE h_;
+};
+
+class Win32Process final : public HostProcess {
+  public:
+    explicit Win32Process(HANDLE h) : handle_(h) {}
+    bool read(std::uint32_t address, void* buffer, std::size_t size) override {
+        SIZE_T done = 0;
+        const void* from = reinterpret_cast<const void*>(static_cast<std::uintptr_t>(address));
+        return ReadProcessMemory(handle_.get(), from, buffer, size, &done) && done == size;
+    }
+
+  private:
+    KernelHandle handle_;
+};
+
+class Win32Library final : public HostLibrary {
+  public:
+    explicit Win32Library(HMODULE m) : module_(m) {}
+    ~Win32Library() override { FreeLibrary(module_); }
+    Win32Library(const Win32Library&) = delete;
+    Win32Library& operator=(const Win32Library&) = delete;
+    void* findExport(const char* name) override {
+        return reinterpret_cast<void*>(GetProcAddress(module_, name));
+    }
+
+  private:
+    HMODULE module_;
+};
+
+}  // namespace
+
+WindowRef Win32HostSystem::topWindow(WindowRef parent) const {
+    return ref(GetTopWindow(hwnd(parent)));
+}
+WindowRef Win32HostSystem::nextWindow(WindowRef window) const {
+    return ref(GetWindow(hwnd(window), GW_HWNDNEXT));
+}
+WindowRef Win32HostSystem::firstChild(WindowRef window) const {
+    return ref(GetWindow(hwnd(window), GW_CHILD));
+}
+WindowRef Win32HostSystem::parentOf(WindowRef window) const {
+    return ref(GetParent(hwnd(window)));
+}
+
+int Win32HostSystem::className(WindowRef window, char* buffer, int size) const {
+    if (size <= 0) return 0;
+    buffer[0] = 0;
+    int n = GetClassNameA(hwnd(window), buffer, size);
+    buffer[size - 1] = 0;
+    return n;
+}
+
+int Win32HostSystem::windowText(WindowRef window, char* buffer, int size) const {
+    if (size <= 0) return 0;
+    buffer[0] = 0;
+    int n = GetWindowTextA(hwnd(window), buffer, size);
+    buffer[size - 1] = 0;
+    return n;
+}
+
+bool Win32HostSystem::isVisible(WindowRef window) const {
+    return IsWindowVisible(hwnd(window)) != FALSE;
+}
+int Win32HostSystem::controlId(WindowRef window) const {
+    return GetDlgCtrlID(hwnd(window));
+}
+
+std::uint32_t Win32HostSystem::processId(WindowRef window) const {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd(window), &pid);
+    return pid;
+}
+
+std::intptr_t Win32HostSystem::sendMessage(WindowRef window, unsigned message, std::uintptr_t wParam,
+                                           std::intptr_t lParam) {
+    return SendMessageA(hwnd(window), message, wParam, lParam);
+}
+
+bool Win32HostSystem::postMessage(WindowRef window, unsigned message, std::uintptr_t wParam,
+                                  std::intptr_t lParam) {
+    return PostMessageA(hwnd(window), message, wParam, lParam) != FALSE;
+}
+
+void Win32HostSystem::hideWindow(WindowRef window) {
+    ShowWindow(hwnd(window), SW_HIDE);
+}
+
+std::unique_ptr<HostProcess> Win32HostSystem::openProcess(std::uint32_t access, std::uint32_t processId) {
+    HANDLE h = OpenProcess(access, FALSE, processId);
+    if (h == nullptr || h == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32Process>(h);
+}
+
+std::unique_ptr<HostLibrary> Win32HostSystem::loadLibrary(const char* name) {
+    HMODULE m = LoadLibraryA(name);
+    if (!m) return nullptr;
+    return std::make_unique<Win32Library>(m);
+}
+
+int Win32HostSystem::enableDebugPrivilege() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) return 0;
+    KernelHandle owner(token);
+    TOKEN_PRIVILEGES tp = {};
+    if (!LookupPrivilegeValueA(nullptr, "seDebugPrivilege", &tp.Privileges[0].Luid)) return 0;
+    tp.PrivilegeCount = 1;
+    tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (!AdjustTokenPrivileges(token, FALSE, &tp, 0, nullptr, nullptr)) return 0;
+    return 1;
+}
+
+HostSystem& systemHost() {
+    static Win32HostSystem system;
+    return system;
+}
+
+}  // namespace twk
