@@ -46,28 +46,6 @@ enum Token {
     kTokEnd = 19,
 };
 
-constexpr char kDotClass[] = "\x01-\xFF";
-
-// The class text of a predefined class letter (d D s S w W), or nullptr.
-const char* predefinedClass(unsigned char c) {
-    switch (c) {
-        case 'd':
-            return "0-9";
-        case 'D':
-            return "^0-9";
-        case 'w':
-            return "0-9a-zA-Z_";
-        case 'W':
-            return "^0-9a-zA-Z_";
-        case 's':
-            return "\t\r\n ";
-        case 'S':
-            return "^\t\r\n ";
-        default:
-            return nullptr;
-    }
-}
-
 int hexValue(unsigned char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -127,7 +105,7 @@ class Lexer {
                 return repetition();
             case '.':
                 ++i_;
-                class_ = kDotClass;
+                class_ = regex_detail::kDotClassText;
                 return kTokClass;
             case '[':
                 return bracketClass();
@@ -215,7 +193,7 @@ class Lexer {
                     ++i_;
                     break;
                 }
-                if (predefinedClass(d) || d == '\\') {
+                if (regex_detail::predefinedClassText(d) || d == '\\') {
                     // Copied as they are; the class test expands them.
                     class_ += '\\';
                     class_ += static_cast<char>(d);
@@ -292,7 +270,7 @@ class Lexer {
             ++i_;
             return literal('\\');
         }
-        if (const char* text = predefinedClass(d)) {
+        if (const char* text = regex_detail::predefinedClassText(d)) {
             i_ += 2;
             class_ = text;
             return kTokClass;

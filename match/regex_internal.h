@@ -12,6 +12,25 @@
 namespace twk {
 namespace regex_detail {
 
+// The class text of a predefined class letter (d D s S w W of 「\d」 and the like), or nullptr.
+inline const char* predefinedClassText(unsigned char letter) {
+    struct Predefined {
+        char letter;
+        const char* text;
+    };
+    static constexpr Predefined kTable[] = {
+        {'d', "0-9"},         {'D', "^0-9"},    {'w', "0-9a-zA-Z_"},
+        {'W', "^0-9a-zA-Z_"}, {'s', "\t\r\n "}, {'S', "^\t\r\n "},
+    };
+    for (const Predefined& p : kTable) {
+        if (p.letter == static_cast<char>(letter)) return p.text;
+    }
+    return nullptr;
+}
+
+// The class text of ".": every byte but 0.
+constexpr char kDotClassText[] = "\x01-\xFF";
+
 enum TransitionKind : uint8_t {
     kTransEpsilon,
     kTransChar,   // c1 c2: one character (c2 is 0 for a one-byte character)

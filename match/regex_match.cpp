@@ -11,25 +11,6 @@ namespace twk {
 namespace regex_detail {
 namespace {
 
-const char* predefinedClassText(unsigned char c) {
-    switch (c) {
-        case 'd':
-            return "0-9";
-        case 'D':
-            return "^0-9";
-        case 'w':
-            return "0-9a-zA-Z_";
-        case 'W':
-            return "^0-9a-zA-Z_";
-        case 's':
-            return "\t\r\n ";
-        case 'S':
-            return "^\t\r\n ";
-        default:
-            return nullptr;
-    }
-}
-
 struct Endpoint {
     unsigned char byte;
     std::size_t next;  // index after the endpoint
