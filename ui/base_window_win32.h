@@ -1,5 +1,5 @@
-// Window and dialog objects: the procedure stores the object's address when the window is created and forwards
-// every later message to the object. No exception leaves a procedure.
+// Window and dialog objects: the procedure stores the object's address when the window is created and
+// forwards every later message to the object. No exception leaves a procedure.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +10,7 @@ namespace twk::ui {
 // the object). T provides: LRESULT onMessage(UINT, WPARAM, LPARAM) and void onNcDestroy().
 template <class T>
 class BaseWindow {
-public:
+  public:
     HWND hwnd() const { return hwnd_; }
 
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
@@ -40,7 +40,7 @@ public:
         return result;
     }
 
-protected:
+  protected:
     HWND hwnd_ = nullptr;
 };
 
@@ -48,7 +48,7 @@ protected:
 // parameter. T provides: INT_PTR onMessage(UINT, WPARAM, LPARAM) and void onNcDestroy().
 template <class T>
 class BaseDialog {
-public:
+  public:
     HWND hwnd() const { return hwnd_; }
 
     static INT_PTR CALLBACK dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
@@ -78,7 +78,7 @@ public:
         return result;
     }
 
-protected:
+  protected:
     HWND hwnd_ = nullptr;
 };
 

@@ -14,7 +14,9 @@ void installSubclass(HWND window, WNDPROC procedure, void* self) {
     SetPropW(window, kPropPrevious, reinterpret_cast<HANDLE>(previous));
 }
 
-void* subclassSelf(HWND window) { return GetPropW(window, kPropSelf); }
+void* subclassSelf(HWND window) {
+    return GetPropW(window, kPropSelf);
+}
 
 LRESULT callPrevious(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto previous = reinterpret_cast<WNDPROC>(GetPropW(window, kPropPrevious));

@@ -9,7 +9,7 @@ namespace twk::ui {
 
 template <class Traits>
 class Owned {
-public:
+  public:
     using Handle = typename Traits::Handle;
     Owned() = default;
     explicit Owned(Handle h) : h_(h) {}
@@ -30,7 +30,7 @@ public:
         h_ = h;
     }
 
-private:
+  private:
     Handle h_ = Handle();
 };
 

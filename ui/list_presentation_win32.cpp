@@ -17,7 +17,7 @@ struct ColumnSpec {
 };
 
 const ColumnSpec kFileColumns[] = {
-    {"　", kColMark, LVCFMT_CENTER},          {"ファイル名", kColName, LVCFMT_LEFT},
+    {"　", kColMark, LVCFMT_CENTER},           {"ファイル名", kColName, LVCFMT_LEFT},
     {"トリップ", kColTrip, LVCFMT_LEFT},       {"サイズ", kColSize, LVCFMT_RIGHT},
     {"状態", kColStatus, LVCFMT_LEFT},         {"被参照量", kColRefAmount, LVCFMT_RIGHT},
     {"更新時刻", kColUpdateTime, LVCFMT_LEFT}, {"Ver", kColVer, LVCFMT_LEFT},
@@ -25,15 +25,16 @@ const ColumnSpec kFileColumns[] = {
 };
 
 const ColumnSpec kBbsColumns[] = {
-    {"　", kColMark, LVCFMT_CENTER},           {"スレッドタイトル", kColName, LVCFMT_LEFT},
-    {"サイズ", kColSize, LVCFMT_RIGHT},         {"状態", kColStatus, LVCFMT_LEFT},
-    {"発言数", kColRefAmount, LVCFMT_RIGHT},    {"更新時刻", kColUpdateTime, LVCFMT_LEFT},
-    {"Ver", kColVer, LVCFMT_LEFT},              {"ハッシュ", kColHash, LVCFMT_LEFT},
+    {"　", kColMark, LVCFMT_CENTER},         {"スレッドタイトル", kColName, LVCFMT_LEFT},
+    {"サイズ", kColSize, LVCFMT_RIGHT},      {"状態", kColStatus, LVCFMT_LEFT},
+    {"発言数", kColRefAmount, LVCFMT_RIGHT}, {"更新時刻", kColUpdateTime, LVCFMT_LEFT},
+    {"Ver", kColVer, LVCFMT_LEFT},           {"ハッシュ", kColHash, LVCFMT_LEFT},
 };
 
 const ColumnSpec kConditionColumns[] = {
-    {"使用", -1, LVCFMT_LEFT},         {"移動", -1, LVCFMT_LEFT},          {"移動＆無視条件", -1, LVCFMT_LEFT},
-    {"移動先リスト", -1, LVCFMT_LEFT}, {"不存在時に無視", -1, LVCFMT_LEFT},
+    {"使用", -1, LVCFMT_LEFT},           {"移動", -1, LVCFMT_LEFT},
+    {"移動＆無視条件", -1, LVCFMT_LEFT}, {"移動先リスト", -1, LVCFMT_LEFT},
+    {"不存在時に無視", -1, LVCFMT_LEFT},
 };
 
 struct ColumnSet {
@@ -46,7 +47,8 @@ ColumnSet columnSet(PageKind kind) {
         case PageKind::Bbs:
             return {kBbsColumns, static_cast<int>(sizeof kBbsColumns / sizeof kBbsColumns[0])};
         case PageKind::Conditions:
-            return {kConditionColumns, static_cast<int>(sizeof kConditionColumns / sizeof kConditionColumns[0])};
+            return {kConditionColumns,
+                    static_cast<int>(sizeof kConditionColumns / sizeof kConditionColumns[0])};
         case PageKind::Normal:
         case PageKind::Ignore:
             return {kFileColumns, static_cast<int>(sizeof kFileColumns / sizeof kFileColumns[0])};
@@ -74,7 +76,8 @@ int columnWidth(HWND view, int index) {
 void drawCell(HDC dc, const char* text, int len, int left, int top, int right, int bottom, UINT align) {
     RECT cell = {left, top, right, bottom};
     std::wstring w = widen(text ? text : "", text ? len : 0);
-    DrawTextW(dc, w.c_str(), static_cast<int>(w.size()), &cell, DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER | align);
+    DrawTextW(dc, w.c_str(), static_cast<int>(w.size()), &cell,
+              DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER | align);
 }
 
 // Fills the item rectangle and prepares the text colours; returns the view's horizontal scroll position.
@@ -103,17 +106,20 @@ SystemColours currentSystemColours() {
     return c;
 }
 
-int fixedColumnCount(PageKind kind) { return columnSet(kind).count; }
+int fixedColumnCount(PageKind kind) {
+    return columnSet(kind).count;
+}
 
-void setupColumns(PageKind kind, HWND view, const std::int32_t* widths, const std::vector<std::string>& userColumns,
-                  const ListPalette& palette) {
+void setupColumns(PageKind kind, HWND view, const std::int32_t* widths,
+                  const std::vector<std::string>& userColumns, const ListPalette& palette) {
     if (!view) return;
     DWORD style = static_cast<DWORD>(SendMessageW(view, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
     style |= LVS_EX_FULLROWSELECT;
     if (palette.gridLines()) style |= LVS_EX_GRIDLINES;
     SendMessageW(view, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(style));
     ColumnSet set = columnSet(kind);
-    for (int i = 0; i < set.count; ++i) insertColumn(view, i, set.columns[i].format, widths[i], set.columns[i].title);
+    for (int i = 0; i < set.count; ++i)
+        insertColumn(view, i, set.columns[i].format, widths[i], set.columns[i].title);
     if (kind != PageKind::Conditions) {
         int index = set.count;
         for (const std::string& title : userColumns) {
@@ -145,13 +151,15 @@ void paintRow(PageKind kind, const EntryList& list, const DRAWITEMSTRUCT& item, 
             drawCell(item.hDC, text, len, x + 4, top, x + w, bottom, DT_LEFT);
         x += w;
     }
-    int columns = static_cast<int>(SendMessageW(reinterpret_cast<HWND>(SendMessageW(view, LVM_GETHEADER, 0, 0)),
-                                                HDM_GETITEMCOUNT, 0, 0));
+    int columns = static_cast<int>(SendMessageW(
+        reinterpret_cast<HWND>(SendMessageW(view, LVM_GETHEADER, 0, 0)), HDM_GETITEMCOUNT, 0, 0));
     for (size_t i = 0; i < row->extraColumns.size(); ++i) {
         int c = set.count + static_cast<int>(i);
         int w = c < columns ? columnWidth(view, c) : 0;
         const std::string& value = row->extraColumns[i];
-        if (w > 0) drawCell(item.hDC, value.data(), static_cast<int>(value.size()), x + 4, top, x + w, bottom, DT_LEFT);
+        if (w > 0)
+            drawCell(item.hDC, value.data(), static_cast<int>(value.size()), x + 4, top, x + w, bottom,
+                     DT_LEFT);
         x += w;
     }
 }
@@ -172,7 +180,9 @@ const char* conditionActionMark(const Condition& condition) {
     }
 }
 
-const char* conditionAbsentMark(const Condition& condition) { return condition.ignoreIfAbsent ? "○" : "－"; }
+const char* conditionAbsentMark(const Condition& condition) {
+    return condition.ignoreIfAbsent ? "○" : "－";
+}
 
 void paintCondition(const Condition& condition, const DRAWITEMSTRUCT& item, const ListPalette& palette) {
     HWND view = item.hwndItem;
@@ -185,12 +195,12 @@ void paintCondition(const Condition& condition, const DRAWITEMSTRUCT& item, cons
     drawCell(item.hDC, conditionActionMark(condition), 2, x, top, x + w, bottom, DT_CENTER);
     x += w;
     w = columnWidth(view, 2);
-    drawCell(item.hDC, condition.text.data(), static_cast<int>(condition.text.size()), x + 4, top, x + w, bottom,
-             DT_LEFT);
+    drawCell(item.hDC, condition.text.data(), static_cast<int>(condition.text.size()), x + 4, top, x + w,
+             bottom, DT_LEFT);
     x += w;
     w = columnWidth(view, 3);
-    drawCell(item.hDC, condition.destinationName.data(), static_cast<int>(condition.destinationName.size()), x + 4,
-             top, x + w, bottom, DT_LEFT);
+    drawCell(item.hDC, condition.destinationName.data(), static_cast<int>(condition.destinationName.size()),
+             x + 4, top, x + w, bottom, DT_LEFT);
     x += w;
     w = columnWidth(view, 4);
     drawCell(item.hDC, conditionAbsentMark(condition), 2, x, top, x + w, bottom, DT_CENTER);

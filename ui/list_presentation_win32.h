@@ -19,18 +19,20 @@ namespace twk::ui {
 
 enum class PageKind : int { Normal = 0, Ignore = 1, Bbs = 2, Settings = 3, Conditions = 4 };
 
-inline bool pageHoldsRows(PageKind kind) { return static_cast<int>(kind) <= static_cast<int>(PageKind::Bbs); }
+inline bool pageHoldsRows(PageKind kind) {
+    return static_cast<int>(kind) <= static_cast<int>(PageKind::Bbs);
+}
 
 // The colours of the rows and the two fill brushes, made once at start.
 class ListPalette {
-public:
+  public:
     void load(const ListColours& colours);
     bool gridLines() const { return colours_.gridLines != 0; }
     COLORREF text(bool selected) const { return selected ? colours_.textSelect : colours_.textItem; }
     COLORREF back(bool selected) const { return selected ? colours_.backSelect : colours_.backItem; }
     HBRUSH brush(bool selected) const { return selected ? selectedBrush_.get() : itemBrush_.get(); }
 
-private:
+  private:
     ListColours colours_;
     OwnedBrush itemBrush_;
     OwnedBrush selectedBrush_;
@@ -42,10 +44,10 @@ SystemColours currentSystemColours();
 // Width of a user column (not stored).
 constexpr int kUserColumnWidth = 100;
 
-// The columns of the view of a page kind: extended style, fixed columns with the given widths, the user columns
-// (list and BBS pages) and the background colour.
-void setupColumns(PageKind kind, HWND view, const std::int32_t* widths, const std::vector<std::string>& userColumns,
-                  const ListPalette& palette);
+// The columns of the view of a page kind: extended style, fixed columns with the given widths, the user
+// columns (list and BBS pages) and the background colour.
+void setupColumns(PageKind kind, HWND view, const std::int32_t* widths,
+                  const std::vector<std::string>& userColumns, const ListPalette& palette);
 
 // Number of fixed columns of a page kind's view.
 int fixedColumnCount(PageKind kind);

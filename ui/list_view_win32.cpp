@@ -23,8 +23,8 @@ void Win32ListView::deleteAllItems() {
 
 bool Win32ListView::isSelected(int position) const {
     if (!view_) return false;
-    return (SendMessageW(view_, LVM_GETITEMSTATE, static_cast<WPARAM>(position), LVIS_SELECTED) & LVIS_SELECTED) !=
-           0;
+    return (SendMessageW(view_, LVM_GETITEMSTATE, static_cast<WPARAM>(position), LVIS_SELECTED) &
+            LVIS_SELECTED) != 0;
 }
 
 void Win32ListView::setSelected(int position, bool selected) {
@@ -35,7 +35,9 @@ void Win32ListView::setSelected(int position, bool selected) {
     SendMessageW(view_, LVM_SETITEMSTATE, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(&item));
 }
 
-void Win32ListView::setAllSelected(bool selected) { setSelected(-1, selected); }
+void Win32ListView::setAllSelected(bool selected) {
+    setSelected(-1, selected);
+}
 
 int Win32ListView::itemCount() const {
     return view_ ? static_cast<int>(SendMessageW(view_, LVM_GETITEMCOUNT, 0, 0)) : 0;

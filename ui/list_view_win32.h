@@ -8,7 +8,7 @@
 namespace twk::ui {
 
 class Win32ListView final : public ListViewOps {
-public:
+  public:
     Win32ListView() = default;
     explicit Win32ListView(HWND view) : view_(view) {}
     void attach(HWND view) { view_ = view; }
@@ -22,8 +22,8 @@ public:
     int itemCount() const override;
     int selectedCount() const override;
     int topRow() const override;
-    // The height of one row as the view lays it out (the first item's rectangle); before the view has an item,
-    // the height it last reported, or the height of a line of its font.
+    // The height of one row as the view lays it out (the first item's rectangle); before the view has an
+    // item, the height it last reported, or the height of a line of its font.
     int rowHeight() const override;
     void scrollBy(int dy) override;
     void beginBulkUpdate() override;
@@ -33,7 +33,7 @@ public:
     void setAllSelected(bool selected);
     int bulkDepth() const { return bulkDepth_; }
 
-private:
+  private:
     HWND view_ = nullptr;
     int bulkDepth_ = 0;
     mutable int lastRowHeight_ = 0;

@@ -14,6 +14,7 @@
 #include "routing/conditions_file.h"
 #include "ui/settings_page_win32.h"
 #include "ui/text_win32.h"
+#include "ui/tray_win32.h"
 
 namespace twk::ui {
 
@@ -25,22 +26,25 @@ namespace {
 constexpr int kStatusParts = 3;
 constexpr int kStatusEdges[kStatusParts] = {155, 225, 2048};
 constexpr UINT kTrayCallbackMessage = WM_USER + 2002;
+constexpr UINT kTrayIconId = 2002;
+// A button-up this soon after a double-click on the icon restores the window.
+constexpr DWORD kTrayRestoreWindowMs = 1000;
 constexpr int kStartListsAllocationCode = 484;
 
 // Positions in the main menu.
 constexpr int kFileMenu = 0;
 constexpr int kEditMenu = 1;
 constexpr int kGetMenu = 2;
-constexpr int kHistoryPopup = 11;     // in ファイル
-constexpr int kMovePopup = 5;         // in 編集
-constexpr int kFilterPopup = 6;       // in 編集
+constexpr int kHistoryPopup = 11;  // in ファイル
+constexpr int kMovePopup = 5;      // in 編集
+constexpr int kFilterPopup = 6;    // in 編集
 
 // The ids of the file commands that follow the page kind as one group.
 constexpr int kFileGroup[] = {ID_FILE_OPEN, ID_FILE_OPENADD, ID_FILE_CLOSE, ID_FILE_SAVEAS};
 
 // Controls of a list page that drive the host; the ignore list page hides them.
-constexpr int kHostControls[] = {IDC_CLOSELIST,      IDC_AUTOCOLLECT, IDC_MANUALGET,  IDC_HOSTWORD_LABEL,
-                                 IDC_HOSTWORD,       IDC_HOSTWORD_GET, IDC_HOSTWORD_SET};
+constexpr int kHostControls[] = {IDC_CLOSELIST, IDC_AUTOCOLLECT,  IDC_MANUALGET,   IDC_HOSTWORD_LABEL,
+                                 IDC_HOSTWORD,  IDC_HOSTWORD_GET, IDC_HOSTWORD_SET};
 
 // Status texts of the row commands.
 const char* const kMsgDeleted = "%d件の情報を削除しました";
@@ -58,7 +62,11 @@ const char* const kConditionsTabText = "条件リスト";
 const char* const kIgnoreTabText = "無視リスト";
 const char* const kNewListTabFormat = "新規リスト%2.2d";
 
-INT_PTR CALLBACK mainDialogStub(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+const char* const kMsgCollected = "%d件の情報を取得しました";
+
+INT_PTR CALLBACK mainDialogStub(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
 
 void applyMenuState(HMENU menu, UINT item, UINT by, MainWindow::MenuState state, bool blocked) {
     using S = MainWindow::MenuState;
@@ -77,19 +85,6 @@ void appendMenuText(HMENU menu, UINT flags, UINT id, const std::string& text) {
     AppendMenuW(menu, MF_STRING | flags, id, w.c_str());
 }
 
-// Makes the opacity of a window `alpha` (0..255) through the layered-window call, looked up at run time.
-void applyAlpha(HWND window, int alpha) {
-    if (alpha < 0 || alpha >= 255) return;
-    using SetLayered = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
-    HMODULE user = GetModuleHandleW(L"user32.dll");
-    auto set = user ? reinterpret_cast<SetLayered>(
-                          reinterpret_cast<void*>(GetProcAddress(user, "SetLayeredWindowAttributes")))
-                    : nullptr;
-    if (!set) return;
-    SetWindowLongPtrW(window, GWL_EXSTYLE, GetWindowLongPtrW(window, GWL_EXSTYLE) | WS_EX_LAYERED);
-    set(window, 0, static_cast<BYTE>(alpha), LWA_ALPHA);
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -105,8 +100,8 @@ const MainWindow::CommandEntry MainWindow::kCommands[] = {
     {ID_EDIT_MARKSELECTED, &MainWindow::cmdMarkSelected, false},
     {ID_RESTORE, &MainWindow::cmdRestore, false},
     {ID_VIEW_HIDE, &MainWindow::cmdHide, false},
-    // File commands, clipboard, export to the host, collection and host window commands: present in the menus,
-    // handled when their operations exist.
+    // File commands, clipboard, export to the host, collection and host window commands: present in the
+    // menus, handled when their operations exist.
     {ID_FILE_OPEN, &MainWindow::cmdNothing, true},
     {ID_FILE_NEWLIST, &MainWindow::cmdNothing, true},
     {ID_FILE_OPENNEW, &MainWindow::cmdNothing, false},
@@ -124,11 +119,11 @@ const MainWindow::CommandEntry MainWindow::kCommands[] = {
     {ID_EDIT_CUT, &MainWindow::cmdNothing, false},
     {ID_EDIT_COPY, &MainWindow::cmdNothing, false},
     {ID_EDIT_PASTE, &MainWindow::cmdNothing, false},
-    {ID_GET_MANUAL, &MainWindow::cmdNothing, false},
+    {ID_GET_MANUAL, &MainWindow::cmdManualGet, false},
     {ID_GET_START, &MainWindow::cmdNothing, false},
     {ID_GET_STOP, &MainWindow::cmdNothing, false},
-    {ID_HOST_SEARCHTAB, &MainWindow::cmdNothing, false},
-    {ID_HOST_TOGGLE, &MainWindow::cmdNothing, false},
+    {ID_HOST_SEARCHTAB, &MainWindow::cmdHostSearchTab, false},
+    {ID_HOST_TOGGLE, &MainWindow::cmdHostToggle, false},
     // Accelerator-only commands.
     {ID_NEXTTAB, &MainWindow::cmdNextTab, true},
     {ID_PREVTAB, &MainWindow::cmdPreviousTab, true},
@@ -141,13 +136,16 @@ const MainWindow::CommandEntry MainWindow::kCommands[] = {
 
 namespace {
 // Accelerator ids that are also menu commands.
-bool isMenuCommandToo(int id) { return id == ID_FILE_OPEN || id == ID_FILE_NEWLIST; }
+bool isMenuCommandToo(int id) {
+    return id == ID_FILE_OPEN || id == ID_FILE_NEWLIST;
+}
 }  // namespace
 
 const MainWindow::CommandStateRow* MainWindow::commandStateRow(PageKind kind) {
     using S = MenuState;
     static const CommandStateRow kRows[] = {
-        //  page                edit        get                   file group  save        history     filter menu
+        //  page                edit        get                   file group  save        history     filter
+        //  menu
         {PageKind::Settings, S::Grey, S::Grey, S::Grey, S::Grey, S::Grey, S::Unchanged},
         {PageKind::Conditions, S::Grey, S::Grey, S::Grey, S::Grey, S::Grey, S::Unchanged},
         {PageKind::Normal, S::Enable, S::GreyWhileBlocked, S::Enable, S::Enable, S::Enable, S::Enable},
@@ -164,6 +162,7 @@ MainWindow::MainWindow(HINSTANCE instance, std::string programFolder)
     : instance_(instance), folder_(std::move(programFolder)), fixedLists_(folder_) {
     userSettings_.setPath(folder_ + "TWK.ini");
     definitions_.setPath(folder_ + "TWKdef.ini");
+    host_ = std::make_unique<HostBridge>(conditions_, [this] { return loadStartPtr(userSettings_); });
 }
 
 MainWindow::~MainWindow() {
@@ -218,7 +217,9 @@ int MainWindow::run(HACCEL accelerators) {
     return exitCode;
 }
 
-void MainWindow::onNcDestroy() { window_.release(); }
+void MainWindow::onNcDestroy() {
+    window_.release();
+}
 
 SettingsPage* MainWindow::settingsPage() const {
     for (int i = 0; i < tabs_.count(); ++i)
@@ -257,6 +258,9 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_INITMENUPOPUP:
             onInitMenuPopup(reinterpret_cast<HMENU>(wParam));
             return 0;
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) == SC_MINIMIZE && minimiseToTray()) return 0;
+            return DefWindowProcW(hwnd_, message, wParam, lParam);
         case WM_TIMER:
             // The automatic collection cycle runs here once it exists.
             return 0;
@@ -270,7 +274,11 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             PostQuitMessage(0);
             return 0;
         default:
-            if (message == kTrayCallbackMessage) return 0;
+            if (message == kTrayCallbackMessage) {
+                onTrayCallback(static_cast<UINT>(lParam));
+                return 0;
+            }
+            if (message == taskbarCreatedMessage_ && taskbarCreatedMessage_ != 0) onTaskbarCreated();
             return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
 }
@@ -284,6 +292,8 @@ void MainWindow::onInitDialog() {
     previousReporter_ = setReporter(reporter_.get());
 
     palette_.load(loadListColours(userSettings_, currentSystemColours()));
+    loadLayoutDefinitions(definitions_, host_->layout());
+    tray_.init(hwnd_, instance_, kTrayCallbackMessage, kTrayIconId);
     taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
 
     RECT r = {};
@@ -308,13 +318,15 @@ void MainWindow::onInitDialog() {
     loadConditionFile(conditions_, folder_ + kConditionFileName, tabs_,
                       conditionsPage ? conditionsPage->listView() : nullptr);
 
+    host_->enableDebugPrivilege();
     applyAlpha(hwnd_, loadAlpha(userSettings_));
 }
 
-// A stored rectangle that lies on no monitor's work area would put the window out of reach: it is moved onto the
-// nearest monitor, keeping its size where it fits.
+// A stored rectangle that lies on no monitor's work area would put the window out of reach: it is moved onto
+// the nearest monitor, keeping its size where it fits.
 void MainWindow::placeWindow() {
-    RECT want = {windowState_.rect.left, windowState_.rect.top, windowState_.rect.right, windowState_.rect.bottom};
+    RECT want = {windowState_.rect.left, windowState_.rect.top, windowState_.rect.right,
+                 windowState_.rect.bottom};
     int width = want.right - want.left, height = want.bottom - want.top;
     HMONITOR monitor = MonitorFromRect(&want, MONITOR_DEFAULTTONEAREST);
     MONITORINFO info = {};
@@ -364,10 +376,12 @@ void MainWindow::createStartPages() {
     if (normal) {
         char name[260];
         std::snprintf(name, sizeof name, kNewListTabFormat, 1);
-        tabs_.insertPage(std::make_unique<ListPage>(*this, PageKind::Normal), 0, SW_SHOW, name, std::move(normal));
+        tabs_.insertPage(std::make_unique<ListPage>(*this, PageKind::Normal), 0, SW_SHOW, name,
+                         std::move(normal));
     }
     // Every page is shown or hidden as the current index says.
-    for (int i = 0; i < tabs_.count(); ++i) ShowWindow(tabs_.pageWindow(i), i == tabs_.current() ? SW_SHOW : SW_HIDE);
+    for (int i = 0; i < tabs_.count(); ++i)
+        ShowWindow(tabs_.pageWindow(i), i == tabs_.current() ? SW_SHOW : SW_HIDE);
     SendMessageW(tabs_.tabControl(), TCM_SETCURSEL, static_cast<WPARAM>(tabs_.current()), 0);
     if (Win32ListView* view = currentView()) SetFocus(view->hwnd());
 }
@@ -415,7 +429,8 @@ void MainWindow::onTabRightClick(LPARAM lParam) {
     TCHITTESTINFO hit = {};
     hit.pt.x = GET_X_LPARAM(lParam);
     hit.pt.y = GET_Y_LPARAM(lParam);
-    int index = static_cast<int>(SendMessageW(tabs_.tabControl(), TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    int index =
+        static_cast<int>(SendMessageW(tabs_.tabControl(), TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
     if (index < 0) return;
     if (tabs_.selectPage(index)) updateCommandStates();
     POINT screen = hit.pt;
@@ -476,7 +491,8 @@ void MainWindow::command(int id, bool fromAccelerator) {
     }
     if (id >= ID_MOVETO_FIRST && id < ID_MOVETO_FIRST + ID_DYNAMIC_RANGE && id - ID_MOVETO_FIRST < tabCount)
         moveSelectedToTab(id - ID_MOVETO_FIRST);
-    else if (id >= ID_FILTER_FIRST && id < ID_FILTER_FIRST + ID_DYNAMIC_RANGE && id - ID_FILTER_FIRST < tabCount)
+    else if (id >= ID_FILTER_FIRST && id < ID_FILTER_FIRST + ID_DYNAMIC_RANGE &&
+             id - ID_FILTER_FIRST < tabCount)
         toggleFilter(id - ID_FILTER_FIRST);
 }
 
@@ -491,7 +507,8 @@ int MainWindow::updateCommandStates() {
     if (row) {
         applyMenuState(bar, kEditMenu, MF_BYPOSITION, row->edit, blocked);
         applyMenuState(bar, kGetMenu, MF_BYPOSITION, row->get, blocked);
-        for (int id : kFileGroup) applyMenuState(bar, static_cast<UINT>(id), MF_BYCOMMAND, row->fileGroup, blocked);
+        for (int id : kFileGroup)
+            applyMenuState(bar, static_cast<UINT>(id), MF_BYCOMMAND, row->fileGroup, blocked);
         applyMenuState(bar, ID_FILE_SAVE, MF_BYCOMMAND, row->save, blocked);
         applyMenuState(GetSubMenu(bar, kFileMenu), kHistoryPopup, MF_BYPOSITION, row->history, blocked);
         applyMenuState(GetSubMenu(bar, kEditMenu), kFilterPopup, MF_BYPOSITION, row->filterMenu, blocked);
@@ -509,7 +526,8 @@ int MainWindow::updateCommandStates() {
             EnableWindow(GetDlgItem(p, IDC_AUTOCOLLECT), !blocked);
             EnableWindow(GetDlgItem(p, IDC_MANUALGET), !blocked);
             const bool rotating = running && collection_.rotate;
-            for (int id : {IDC_HOSTWORD, IDC_HOSTWORD_GET, IDC_HOSTWORD_SET}) EnableWindow(GetDlgItem(p, id), !rotating);
+            for (int id : {IDC_HOSTWORD, IDC_HOSTWORD_GET, IDC_HOSTWORD_SET})
+                EnableWindow(GetDlgItem(p, id), !rotating);
             break;
         }
         default:
@@ -564,7 +582,9 @@ void MainWindow::cmdEnter() {
     if (combo && (focus == combo || GetParent(focus) == combo)) search(*page);
 }
 
-void MainWindow::cmdExit() { SendMessageW(hwnd_, WM_CLOSE, 0, 0); }
+void MainWindow::cmdExit() {
+    SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
 
 void MainWindow::cmdDelete() {
     EntryList* list = currentList();
@@ -682,11 +702,66 @@ void MainWindow::cmdFocusForward() {}
 void MainWindow::cmdFocusBackward() {}
 
 void MainWindow::cmdRestore() {
-    ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
     SetForegroundWindow(hwnd_);
+    // A window minimised the ordinary way comes back to its size as well.
+    ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
+    tray_.removeIcon();
 }
 
-void MainWindow::cmdHide() { ShowWindow(hwnd_, SW_HIDE); }
+// ---------------------------------------------------------------------------------------------------------------
+// The notification-area icon
+
+int MainWindow::trayIconResource() const {
+    return collection_.running ? IDI_TRAY_COLLECTING : IDI_TRAY_IDLE;
+}
+
+bool MainWindow::minimiseToTray() {
+    SettingsPage* settings = settingsPage();
+    if (!settings || !settings->checked(IDC_SET_TRAYICON)) return false;
+    ShowWindow(hwnd_, SW_HIDE);
+    tray_.addIcon(trayIconResource(), kProductTitle);
+    return true;
+}
+
+void MainWindow::onTrayCallback(UINT mouseMessage) {
+    switch (mouseMessage) {
+        case WM_LBUTTONDBLCLK:
+            lastTrayDoubleClick_ = GetTickCount();
+            break;
+        case WM_LBUTTONUP:
+            if (GetTickCount() - lastTrayDoubleClick_ < kTrayRestoreWindowMs) cmdRestore();
+            break;
+        case WM_RBUTTONUP:
+            showTrayMenu();
+            break;
+        default:
+            break;
+    }
+}
+
+void MainWindow::showTrayMenu() {
+    SetForegroundWindow(hwnd_);
+    OwnedMenu menu(LoadMenuW(instance_, MAKEINTRESOURCEW(IDR_TRAYMENU)));
+    if (!menu) return;
+    HMENU popup = GetSubMenu(menu.get(), 0);
+    EntryList* list = currentList();
+    const bool canStart = !collection_.running && list && list->kind() == ListKind::Normal;
+    EnableMenuItem(popup, ID_GET_START, MF_BYCOMMAND | (canStart ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(popup, ID_GET_STOP, MF_BYCOMMAND | (collection_.running ? MF_ENABLED : MF_GRAYED));
+    POINT p;
+    GetCursorPos(&p);
+    TrackPopupMenu(popup, TPM_LEFTBUTTON, p.x, p.y, 0, hwnd_, nullptr);
+}
+
+void MainWindow::onTaskbarCreated() {
+    if (IsWindowVisible(hwnd_)) return;
+    tray_.removeIcon();
+    if (!tray_.addIcon(trayIconResource(), kProductTitle)) ShowWindow(hwnd_, SW_SHOW);
+}
+
+void MainWindow::cmdHide() {
+    ShowWindow(hwnd_, SW_HIDE);
+}
 
 // ---------------------------------------------------------------------------------------------------------------
 // Page events
@@ -738,6 +813,60 @@ void MainWindow::search(Page& page) {
     SearchOutcome outcome = runSearchCommand(*list, text.c_str(), useRegex, list->kind());
     if (outcome.remember)
         histories_[page.kind() == PageKind::Bbs ? kBbsSearchHistory : kSearchHistory].pushFront(text);
+}
+
+}  // namespace twk::ui
+
+namespace twk::ui {
+
+// ---------------------------------------------------------------------------------------------------------------
+// The host
+
+void MainWindow::cmdManualGet() {
+    if (!host_->findSearchButton()) return;
+    EntryList* list = currentList();
+    if (!list || list->kind() == ListKind::Ignore) return;
+    SettingsPage* settings = settingsPage();
+    const bool autoSearch = settings && settings->checked(IDC_SET_AUTOSEARCH);
+    const bool moveAtStart = settings && settings->checked(IDC_SET_TABMOVE2);
+    const bool autoSort = settings && settings->checked(IDC_SET_AUTOSORT);
+    if (moveAtStart) host_->showSearchTab();
+    int added = host_->collect(*list, autoSort, noDialog_);
+    if (added < 0) {
+        if (collection_.running) {
+            // The automatic collection stops with the host out of reach.
+            collection_ = CollectionState();
+            updateCommandStates();
+        }
+        return;
+    }
+    showCounts(currentView());
+    showMessage(kMsgCollected, added);
+    if (autoSearch) host_->pressSearch();
+}
+
+void MainWindow::cmdHostSearchTab() {
+    host_->showSearchTab();
+}
+
+void MainWindow::cmdHostToggle() {
+    host_->toggleHostWindow();
+}
+
+void MainWindow::fetchHostWord(Page& page) {
+    const bool bbs = page.kind() == PageKind::Bbs;
+    std::string word;
+    if (!host_->readWord(bbs, word)) return;
+    setWindowText(page.item(IDC_HOSTWORD), word.c_str());
+    histories_[bbs ? kBbsHostWordHistory : kHostWordHistory].pushFront(word);
+}
+
+void MainWindow::sendHostWord(Page& page) {
+    const bool bbs = page.kind() == PageKind::Bbs;
+    std::string word = windowText(page.item(IDC_HOSTWORD), kTextBufferSize - 1);
+    if (!host_->writeWord(bbs, word.c_str())) return;
+    histories_[bbs ? kBbsHostWordHistory : kHostWordHistory].pushFront(word);
+    if (!bbs) host_->pressSearch();
 }
 
 }  // namespace twk::ui

@@ -1,8 +1,10 @@
-// The main window: owns the pages, the status bar, the settings, the histories and the conditions for the whole
-// run, and turns menu commands, accelerators and page events into operations on the current page's rows.
+// The main window: owns the pages, the status bar, the settings, the histories and the conditions for the
+// whole run, and turns menu commands, accelerators and page events into operations on the current page's
+// rows.
 #pragma once
 
 #include <windows.h>
+// The shell and control declarations need the base declarations first.
 #include <shellapi.h>
 
 #include <memory>
@@ -16,9 +18,11 @@
 #include "settings/settings_keys.h"
 #include "ui/base_window_win32.h"
 #include "ui/handles_win32.h"
+#include "ui/host_bridge_win32.h"
 #include "ui/list_presentation_win32.h"
 #include "ui/status_bar_win32.h"
 #include "ui/tab_set_win32.h"
+#include "ui/tray_win32.h"
 
 namespace twk::ui {
 
@@ -26,7 +30,7 @@ class SettingsPage;
 class ConditionPage;
 
 // The window caption, tray tip and message-box caption.
-extern const char* const kProductTitle;  // "Tollwick version 3.25"
+extern const char* const kProductTitle;        // "Tollwick version 3.25"
 extern const wchar_t* const kMainWindowClass;  // "TWKMAINWND"
 
 // The automatic collection as far as the window needs to know it.
@@ -37,7 +41,7 @@ struct CollectionState {
 };
 
 class MainWindow : public BaseWindow<MainWindow> {
-public:
+  public:
     // `programFolder` ends with "\": the settings files and the fixed list files live there.
     MainWindow(HINSTANCE instance, std::string programFolder);
     ~MainWindow();
@@ -84,6 +88,11 @@ public:
     void fillHistoryCombo(Page& page, int comboId);
     // The keyboard search of a list page or the BBS page.
     void search(Page& page);
+    // The host's search word: into the page's word box (取得), or from it to the host (設定).
+    void fetchHostWord(Page& page);
+    void sendHostWord(Page& page);
+    HostBridge& host() { return *host_; }
+    TrayNotifier& tray() { return tray_; }
 
     // The page kinds' command-state rows, exposed for tests.
     enum class MenuState { Grey, Enable, Unchanged, GreyWhileBlocked };
@@ -93,7 +102,7 @@ public:
     };
     static const CommandStateRow* commandStateRow(PageKind kind);
 
-private:
+  private:
     using Handler = void (MainWindow::*)();
     struct CommandEntry {
         int id;
@@ -134,6 +143,15 @@ private:
     void cmdRestore();
     void cmdHide();
     void cmdNothing() {}
+    void cmdManualGet();
+    // The notification-area icon.
+    int trayIconResource() const;
+    bool minimiseToTray();
+    void onTrayCallback(UINT mouseMessage);
+    void showTrayMenu();
+    void onTaskbarCreated();
+    void cmdHostSearchTab();
+    void cmdHostToggle();
     void moveSelectedToTab(int index);
     void toggleFilter(int index);
 
@@ -144,6 +162,7 @@ private:
     HINSTANCE instance_;
     std::string folder_;
     ListTabSet tabs_;
+    TrayNotifier tray_;
     StatusBar statusBar_;
     std::unique_ptr<StatusReporter> reporter_;
     Reporter* previousReporter_ = nullptr;
@@ -157,6 +176,7 @@ private:
     UINT taskbarCreatedMessage_ = 0;
     CollectionState collection_;
     WindowState windowState_;
+    std::unique_ptr<HostBridge> host_;
     bool noDialog_ = false;
     int bbsDelay_ = 100;
     int statusHeight_ = 0;

@@ -8,6 +8,7 @@
 #include "resources/resource.h"
 #include "ui/main_window_win32.h"
 #include "ui/tab_set_win32.h"
+#include "ui/text_win32.h"
 
 namespace twk::ui {
 
@@ -37,20 +38,27 @@ const int* widthsFor(const MainWindow& main, PageKind kind) {
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------------------------
-Page::Page(MainWindow& main, PageKind kind, int templateId) : main_(main), kind_(kind), templateId_(templateId) {}
+Page::Page(MainWindow& main, PageKind kind, int templateId)
+    : main_(main), kind_(kind), templateId_(templateId) {}
 
-Page::~Page() { destroy(); }
+Page::~Page() {
+    destroy();
+}
 
 HWND Page::create(HINSTANCE instance, HWND parent) {
-    HWND window = CreateDialogParamW(instance, MAKEINTRESOURCEW(templateId_), parent, &BaseDialog<Page>::dialogProc,
-                                     reinterpret_cast<LPARAM>(this));
+    HWND window = CreateDialogParamW(instance, MAKEINTRESOURCEW(templateId_), parent,
+                                     &BaseDialog<Page>::dialogProc, reinterpret_cast<LPARAM>(this));
     window_.reset(window);
     return window;
 }
 
-void Page::destroy() { window_.reset(); }
+void Page::destroy() {
+    window_.reset();
+}
 
-INT_PTR Page::onMessage(UINT, WPARAM, LPARAM) { return FALSE; }
+INT_PTR Page::onMessage(UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
 
 // ---------------------------------------------------------------------------------------------------------------
 void RowsPage::setIconButton(int id, int icon) {
@@ -65,9 +73,11 @@ INT_PTR RowsPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             setIconButton(IDC_NEXTMARK, IDI_NEXTMARK);
             setIconButton(IDC_PREVMARK, IDI_PREVMARK);
             setIconButton(IDC_CLOSELIST, IDI_CLOSE);
-            setupColumns(kind(), view_.hwnd(), widthsFor(main_, kind()), loadUserColumns(main_.userSettings()),
-                         main_.palette());
+            setupColumns(kind(), view_.hwnd(), widthsFor(main_, kind()),
+                         loadUserColumns(main_.userSettings()), main_.palette());
             installSubclass(view_.hwnd(), &RowsPage::viewProc, this);
+            // A new list page starts with the host's current search word.
+            if (kind() != PageKind::Bbs && !main_.collection().running) main_.fetchHostWord(*this);
             return FALSE;
         }
         case WM_SIZE:
@@ -77,7 +87,8 @@ INT_PTR RowsPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
             if (wParam != IDC_LIST || !item) return FALSE;
             ListTabSet& tabs = main_.tabs();
-            if (tabs.initialised() && list() && tabs.currentPage() == this) paintRow(kind(), *list(), *item, main_.palette());
+            if (tabs.initialised() && list() && tabs.currentPage() == this)
+                paintRow(kind(), *list(), *item, main_.palette());
             return TRUE;
         }
         case WM_NOTIFY: {
@@ -114,6 +125,12 @@ void RowsPage::onCommand(int id, int code) {
             break;
         case IDC_MANUALGET:
             main_.command(ID_GET_MANUAL, false);
+            break;
+        case IDC_HOSTWORD_GET:
+            main_.fetchHostWord(*this);
+            break;
+        case IDC_HOSTWORD_SET:
+            main_.sendHostWord(*this);
             break;
         case IDC_AUTOCOLLECT:
             main_.command(main_.collection().running ? ID_GET_STOP : ID_GET_START, false);
@@ -211,15 +228,19 @@ void BbsPage::layout(int width, int height) {
     moveControl(hwnd_, IDC_MANUALGET, width - 193, 3);
 }
 
+void BbsPage::relayout() {
+    RECT r;
+    GetClientRect(hwnd_, &r);
+    layout(r.right, r.bottom);
+}
+
 void BbsPage::onCommand(int id, int code) {
     if (code == BN_CLICKED && (id == IDC_BBS_STACKED || id == IDC_BBS_SIDEBYSIDE)) {
         int vertical = id == IDC_BBS_SIDEBYSIDE ? 1 : 0;
         WindowState& state = main_.windowState();
         if (state.bbsVertical != vertical) {
             state.bbsVertical = vertical;
-            RECT r;
-            GetClientRect(hwnd_, &r);
-            layout(r.right, r.bottom);
+            relayout();
         }
         return;
     }
@@ -228,6 +249,97 @@ void BbsPage::onCommand(int id, int code) {
         return;
     }
     RowsPage::onCommand(id, code);
+}
+
+INT_PTR BbsPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_MOUSEMOVE:
+            if (inSplitter(lParam)) setSplitterCursor();
+            if (dragging_) onSplitterMove(lParam);
+            return TRUE;
+        case WM_LBUTTONDOWN:
+            if (inSplitter(lParam)) {
+                setSplitterCursor();
+                dragging_ = true;
+                lastPosition_ = 0;
+                SetCapture(hwnd_);
+            }
+            return TRUE;
+        case WM_LBUTTONUP:
+            if (dragging_) onSplitterRelease(lParam);
+            return TRUE;
+        case WM_CAPTURECHANGED:
+            // Capture taken away in the middle of a drag: the drag ends where it is, without a change.
+            if (dragging_ && reinterpret_cast<HWND>(lParam) != hwnd_) {
+                if (lastPosition_ != 0) drawFeedback(lastPosition_);
+                dragging_ = false;
+                lastPosition_ = 0;
+            }
+            return TRUE;
+        default:
+            return RowsPage::onMessage(message, wParam, lParam);
+    }
+}
+
+bool BbsPage::inSplitter(LPARAM position) const {
+    const WindowState& state = main_.windowState();
+    if (state.bbsVertical == 1) {
+        long x = LOWORD(position);
+        return x >= state.bbsLvWidth && x <= static_cast<long>(state.bbsLvWidth) + 3;
+    }
+    long y = HIWORD(position);
+    return y >= static_cast<long>(state.bbsLvHeight) + 29 && y <= static_cast<long>(state.bbsLvHeight) + 32;
+}
+
+void BbsPage::setSplitterCursor() const {
+    SetCursor(LoadCursorW(nullptr, main_.windowState().bbsVertical == 1 ? IDC_SIZEWE : IDC_SIZENS));
+}
+
+// The feedback bar is drawn by inverting, so drawing it again at the same place erases it.
+void BbsPage::drawFeedback(LPARAM position) const {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    RECT bar;
+    if (main_.windowState().bbsVertical == 1) {
+        int x = LOWORD(position);
+        bar = {x, 29, x + 2, client.bottom};
+    } else {
+        int y = HIWORD(position);
+        bar = {0, y, client.right, y + 2};
+    }
+    HDC dc = GetDC(hwnd_);
+    if (!dc) return;
+    DrawFocusRect(dc, &bar);
+    ReleaseDC(hwnd_, dc);
+}
+
+void BbsPage::onSplitterMove(LPARAM position) {
+    const bool sideBySide = main_.windowState().bbsVertical == 1;
+    const WORD now = sideBySide ? LOWORD(position) : HIWORD(position);
+    const WORD last = sideBySide ? LOWORD(lastPosition_) : HIWORD(lastPosition_);
+    if (lastPosition_ != 0 && now == last) return;
+    if (lastPosition_ != 0) drawFeedback(lastPosition_);
+    drawFeedback(position);
+    lastPosition_ = position;
+}
+
+void BbsPage::onSplitterRelease(LPARAM position) {
+    if (lastPosition_ != 0) drawFeedback(lastPosition_);
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    const int width = client.right, height = client.bottom;
+    WindowState& state = main_.windowState();
+    if (state.bbsVertical == 1) {
+        int x = GET_X_LPARAM(position);
+        state.bbsLvWidth = x < 2 ? 2 : x > width - 2 ? width - 2 : x;
+    } else {
+        int y = GET_Y_LPARAM(position);
+        state.bbsLvHeight = y < 29 ? 0 : y > height - 29 ? height - 58 : y - 29;
+    }
+    dragging_ = false;
+    lastPosition_ = 0;
+    ReleaseCapture();
+    relayout();
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -243,16 +355,33 @@ INT_PTR ConditionPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SIZE:
             layout(LOWORD(lParam), HIWORD(lParam));
             return TRUE;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDC_COND_TARGET && HIWORD(wParam) == CBN_DROPDOWN) fillTargets();
+            return TRUE;
         case WM_DRAWITEM: {
             auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
             if (wParam != IDC_LIST || !item) return FALSE;
             ConditionList& conditions = main_.conditions();
             int index = static_cast<int>(item->itemID);
-            if (index >= 0 && index < conditions.count()) paintCondition(conditions.at(index), *item, main_.palette());
+            if (index >= 0 && index < conditions.count())
+                paintCondition(conditions.at(index), *item, main_.palette());
             return TRUE;
         }
         default:
             return FALSE;
+    }
+}
+
+// The destinations offered: the titles of the tabs that hold a list, from the last tab to the first.
+void ConditionPage::fillTargets() {
+    HWND combo = item(IDC_COND_TARGET);
+    while (SendMessageW(combo, CB_DELETESTRING, 0, 0) != CB_ERR) {
+    }
+    ListTabSet& tabs = main_.tabs();
+    for (int i = tabs.count() - 1; i >= 0; --i) {
+        if (!tabs.pageList(i)) continue;
+        std::wstring title = widen(tabs.tabText(i));
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title.c_str()));
     }
 }
 
@@ -273,7 +402,8 @@ void ConditionPage::layout(int width, int height) {
     HWND edit = GetDlgItem(hwnd_, IDC_COND_TEXT);
     if (edit && GetWindowRect(edit, &r)) {
         MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
-        SetWindowPos(edit, nullptr, r.left, r.top, width > 510 ? width - 510 : 0, 20, SWP_NOZORDER | SWP_NOMOVE);
+        SetWindowPos(edit, nullptr, r.left, r.top, width > 510 ? width - 510 : 0, 20,
+                     SWP_NOZORDER | SWP_NOMOVE);
     }
 }
 

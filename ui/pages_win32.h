@@ -20,7 +20,7 @@ namespace twk::ui {
 class MainWindow;
 
 class Page : public BaseDialog<Page> {
-public:
+  public:
     Page(MainWindow& main, PageKind kind, int templateId);
     virtual ~Page();
     Page(const Page&) = delete;
@@ -42,10 +42,10 @@ public:
     virtual INT_PTR onMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void onNcDestroy() { window_.release(); }
 
-protected:
+  protected:
     MainWindow& main_;
 
-private:
+  private:
     PageKind kind_;
     int templateId_;
     EntryList* list_ = nullptr;
@@ -54,50 +54,66 @@ private:
 
 // A page whose list view shows the rows of an EntryList (list pages and the BBS page).
 class RowsPage : public Page {
-public:
+  public:
     RowsPage(MainWindow& main, PageKind kind, int templateId) : Page(main, kind, templateId) {}
+    // The window goes while this part of the object still exists: its view's subclass reaches it.
+    ~RowsPage() override { destroy(); }
     Win32ListView* listView() override { return &view_; }
     INT_PTR onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-protected:
+  protected:
     virtual void layout(int width, int height) = 0;
     virtual void onCommand(int id, int code);
     void setIconButton(int id, int icon);
 
     Win32ListView view_;
 
-private:
+  private:
     static LRESULT CALLBACK viewProc(HWND view, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT onViewMessage(HWND view, UINT message, WPARAM wParam, LPARAM lParam);
 };
 
 class ListPage final : public RowsPage {
-public:
+  public:
     ListPage(MainWindow& main, PageKind kind);
 
-protected:
+  protected:
     void layout(int width, int height) override;
 };
 
 class BbsPage final : public RowsPage {
-public:
+  public:
     explicit BbsPage(MainWindow& main);
+    INT_PTR onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-protected:
+  protected:
     void layout(int width, int height) override;
     void onCommand(int id, int code) override;
+
+  private:
+    // The splitter between the list and the browser area, dragged with the left button.
+    bool inSplitter(LPARAM position) const;
+    void setSplitterCursor() const;
+    void drawFeedback(LPARAM position) const;
+    void onSplitterMove(LPARAM position);
+    void onSplitterRelease(LPARAM position);
+    void relayout();
+
+    bool dragging_ = false;
+    LPARAM lastPosition_ = 0;  // 0: no feedback bar drawn yet
 };
 
 class ConditionPage final : public Page {
-public:
+  public:
     explicit ConditionPage(MainWindow& main);
     Win32ListView* listView() override { return &view_; }
     INT_PTR onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     // Makes the view hold one item per condition.
     void refreshItems();
 
-private:
+  private:
     void layout(int width, int height);
+    void fillTargets();
     Win32ListView view_;
 };
 

@@ -70,9 +70,13 @@ void SettingsPage::show(const SettingsPageValues& v) {
         CheckDlgButton(hwnd_, kTabMoveButtons[i], i + 1 == tabMove ? BST_CHECKED : BST_UNCHECKED);
 }
 
-bool SettingsPage::checked(int id) const { return IsDlgButtonChecked(hwnd_, id) == BST_CHECKED; }
+bool SettingsPage::checked(int id) const {
+    return IsDlgButtonChecked(hwnd_, id) == BST_CHECKED;
+}
 
-std::string SettingsPage::text(int id) const { return dialogItemText(hwnd_, id); }
+std::string SettingsPage::text(int id) const {
+    return dialogItemText(hwnd_, id);
+}
 
 SettingsPageValues SettingsPage::values() const {
     SettingsPageValues v;
@@ -94,7 +98,9 @@ SettingsPageValues SettingsPage::values() const {
     return v;
 }
 
-void SettingsPage::save() { saveSettingsPage(main_.userSettings(), values()); }
+void SettingsPage::save() {
+    saveSettingsPage(main_.userSettings(), values());
+}
 
 void SettingsPage::browse() {
     std::wstring current = widen(text(IDC_SET_DOWNLIST));

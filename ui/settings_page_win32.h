@@ -9,7 +9,7 @@
 namespace twk::ui {
 
 class SettingsPage final : public Page {
-public:
+  public:
     explicit SettingsPage(MainWindow& main);
     INT_PTR onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -19,7 +19,7 @@ public:
     bool checked(int id) const;
     std::string text(int id) const;
 
-private:
+  private:
     void initialise();
     void browse();
     void save();

@@ -12,9 +12,10 @@ const char* const kErrorBoxCaption = "Debug Message";
 
 int StatusBar::create(HWND parent, int controlId, int partCount, const int* rightEdges) {
     window_.reset();
-    HWND bar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | SBARS_SIZEGRIP, 0, 0, 0, 0, parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
-                               reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
+    HWND bar =
+        CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | SBARS_SIZEGRIP, 0, 0, 0, 0, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
+                        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
     if (!bar) return 0;
     window_.reset(bar);
     std::vector<int> edges(rightEdges, rightEdges + partCount);

@@ -11,7 +11,7 @@
 namespace twk::ui {
 
 class StatusBar {
-public:
+  public:
     // Creates the control (an existing one is destroyed first), divides it into parts and shows it.
     int create(HWND parent, int controlId, int partCount, const int* rightEdges);
     void setText(int part, const char* text);
@@ -22,18 +22,18 @@ public:
     void destroy() { window_.reset(); }
     HWND hwnd() const { return window_.get(); }
 
-private:
+  private:
     OwnedWindow window_;
 };
 
 // Reports go to the status bar; error boxes are owned by the main window (or by nobody during start-up).
 class StatusReporter final : public Reporter {
-public:
+  public:
     StatusReporter(StatusBar& bar, HWND owner) : bar_(bar), owner_(owner) {}
     void setStatusText(int part, const char* text) override { bar_.setText(part, text); }
     void showErrorBox(const char* text, bool ownerless) override;
 
-private:
+  private:
     StatusBar& bar_;
     HWND owner_;
 };

@@ -122,7 +122,8 @@ int TabPageSet::insertTab(int index, const char* text) {
 }
 
 // ---------------------------------------------------------------------------------------------------------------
-int ListTabSet::addPage(std::unique_ptr<Page> page, int show, const char* text, std::unique_ptr<EntryList> list) {
+int ListTabSet::addPage(std::unique_ptr<Page> page, int show, const char* text,
+                        std::unique_ptr<EntryList> list) {
     return insertPage(std::move(page), count_, show, text, std::move(list));
 }
 

@@ -17,18 +17,18 @@ namespace twk::ui {
 
 // Moves the keyboard focus through a fixed set of a page's windows.
 class FocusRing {
-public:
+  public:
     explicit FocusRing(std::vector<HWND> windows) : windows_(std::move(windows)) {}
-    // Focuses the next (or previous) enabled and visible window after the focused one, wrapping around. Returns
-    // false when the focused window is not in the ring or no other window can take the focus.
+    // Focuses the next (or previous) enabled and visible window after the focused one, wrapping around.
+    // Returns false when the focused window is not in the ring or no other window can take the focus.
     bool move(bool forward);
 
-private:
+  private:
     std::vector<HWND> windows_;
 };
 
 class TabPageSet {
-public:
+  public:
     virtual ~TabPageSet() = default;
 
     void init(HINSTANCE instance, HWND tabControl);
@@ -49,7 +49,7 @@ public:
     virtual int removePage(int index) = 0;
     virtual void removeAll() = 0;
 
-protected:
+  protected:
     // Shows the page of `index` in place of the current one and focuses its list view.
     void switchTo(int index);
     RECT displayArea() const;  // in the tab control's parent coordinates
@@ -71,7 +71,7 @@ struct PageRecord {
 };
 
 class ListTabSet final : public TabPageSet, public ListTabs {
-public:
+  public:
     // What routing sees of the tabs.
     int tabCount() const override { return count_; }
     std::string tabTitle(int index) const override { return tabText(index); }
@@ -79,8 +79,8 @@ public:
 
     ~ListTabSet() override { removeAll(); }
 
-    // Creates the page's dialog, adds its tab and takes the page and its list. show is SW_SHOW (the page becomes
-    // current) or SW_HIDE. Returns 1, or 0 with nothing changed.
+    // Creates the page's dialog, adds its tab and takes the page and its list. show is SW_SHOW (the page
+    // becomes current) or SW_HIDE. Returns 1, or 0 with nothing changed.
     int addPage(std::unique_ptr<Page> page, int show, const char* text, std::unique_ptr<EntryList> list);
     int insertPage(std::unique_ptr<Page> page, int index, int show, const char* text,
                    std::unique_ptr<EntryList> list);
@@ -96,7 +96,7 @@ public:
     HWND firstPageOfKind(PageKind kind) const;
     int indexOfList(const EntryList* list) const;
 
-private:
+  private:
     std::vector<PageRecord> records_;
 };
 

@@ -49,6 +49,8 @@ std::string dialogItemText(HWND dialog, int id, int maxBytes) {
     return windowText(GetDlgItem(dialog, id), maxBytes);
 }
 
-void setDialogItemText(HWND dialog, int id, const char* text) { setWindowText(GetDlgItem(dialog, id), text); }
+void setDialogItemText(HWND dialog, int id, const char* text) {
+    setWindowText(GetDlgItem(dialog, id), text);
+}
 
 }  // namespace twk::ui

@@ -1,4 +1,5 @@
-// The program's text is cp932 bytes; Windows is spoken to in UTF-16. These convert explicitly between the two.
+// The program's text is cp932 bytes; Windows is spoken to in UTF-16. These convert explicitly between the
+// two.
 #pragma once
 
 #include <windows.h>
@@ -9,7 +10,9 @@ namespace twk::ui {
 
 // cp932 bytes to UTF-16 (len < 0: up to the terminating NUL).
 std::wstring widen(const char* text, int len = -1);
-inline std::wstring widen(const std::string& text) { return widen(text.data(), static_cast<int>(text.size())); }
+inline std::wstring widen(const std::string& text) {
+    return widen(text.data(), static_cast<int>(text.size()));
+}
 // UTF-16 to cp932 bytes.
 std::string narrow(const wchar_t* text, int len = -1);
 

@@ -5,7 +5,7 @@ namespace twk::ui::test {
 namespace {
 
 class CommandsTest : public WindowTest {
-protected:
+  protected:
     EntryList& startWithRows(int n) {
         start();
         EntryList& list = *main_->tabs().pageList(0);
@@ -159,9 +159,9 @@ TEST_F(CommandsTest, EnablingFollowsThePageKind) {
     const Expect table[] = {
         {0, false, false, false, false, false, false},  // normal list
         {1, false, true, true, false, true, true},      // ignore list
-        {2, true, true, true, true, true, true},        // conditions (filter menu unchanged: grey from before)
-        {3, false, true, true, false, true, false},     // BBS list
-        {4, true, true, true, true, true, false},       // settings (filter menu unchanged from the BBS page)
+        {2, true, true, true, true, true, true},     // conditions (filter menu unchanged: grey from before)
+        {3, false, true, true, false, true, false},  // BBS list
+        {4, true, true, true, true, true, false},    // settings (filter menu unchanged from the BBS page)
     };
     for (const Expect& e : table) {
         while (main_->tabs().current() != e.tab) send(ID_NEXTTAB, true);
@@ -273,6 +273,49 @@ TEST_F(CommandsTest, UnknownAndAcceleratorOnlyIdsAreIgnored) {
     send(ID_HISTORY_FIRST + 3);  // beyond the (empty) file history
     EXPECT_EQ(list.count(), 3);
     EXPECT_EQ(status(kStatusMessage), "");
+}
+
+}  // namespace
+}  // namespace twk::ui::test
+
+namespace twk::ui::test {
+namespace {
+
+// Passes status texts on to the window's own reporter and keeps the error boxes instead of showing them.
+class BoxCatcher final : public Reporter {
+  public:
+    BoxCatcher() : next_(setReporter(this)) {}
+    ~BoxCatcher() override { setReporter(next_); }
+    void setStatusText(int part, const char* text) override { next_->setStatusText(part, text); }
+    void showErrorBox(const char* text, bool) override { boxes.push_back(text); }
+    std::vector<std::string> boxes;
+
+  private:
+    Reporter* next_;
+};
+
+using HostCommandsTest = WindowTest;
+
+TEST_F(HostCommandsTest, ManualGetWithoutTheHostSaysSoAndAddsNothing) {
+    writeSetting("AutoSearch", "1");
+    start();
+    // The definitions name a host window that no program has.
+    BoxCatcher catcher;
+    send(ID_GET_MANUAL);
+    SendMessageW(main_->tabs().pageWindow(0), WM_COMMAND, MAKEWPARAM(IDC_MANUALGET, BN_CLICKED), 0);
+    ASSERT_EQ(catcher.boxes.size(), 2u);
+    EXPECT_EQ(catcher.boxes[0], stamped("Vobra v Not Found."));
+    EXPECT_EQ(main_->tabs().pageList(0)->count(), 0);
+    EXPECT_EQ(status(kStatusMessage), "");
+
+    // The word buttons do nothing, silently.
+    HWND page = main_->tabs().pageWindow(0);
+    setWindowText(GetDlgItem(page, IDC_HOSTWORD), "word");
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_HOSTWORD_SET, BN_CLICKED), 0);
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_HOSTWORD_GET, BN_CLICKED), 0);
+    EXPECT_EQ(catcher.boxes.size(), 2u);
+    EXPECT_EQ(main_->histories()[kHostWordHistory].count(), 0);
+    EXPECT_EQ(dialogItemText(page, IDC_HOSTWORD), "word");
 }
 
 }  // namespace

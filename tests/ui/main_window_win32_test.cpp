@@ -1,6 +1,4 @@
 // The main window in this process: start-up, layout, tab changes, closing.
-#include <windowsx.h>
-
 #include "tests/ui/window_fixture_win32.h"
 #include "ui/settings_page_win32.h"
 
@@ -13,7 +11,8 @@ TEST_F(MainWindowTest, StartsWithFivePagesAndTheNewListCurrent) {
     MainWindow& main = start();
     std::vector<std::string> texts;
     ASSERT_EQ(main.tabs().tabTexts(texts), 5);
-    EXPECT_EQ(texts, (std::vector<std::string>{"新規リスト01", "無視リスト", "条件リスト", "BBSリスト", "設定"}));
+    EXPECT_EQ(texts,
+              (std::vector<std::string>{"新規リスト01", "無視リスト", "条件リスト", "BBSリスト", "設定"}));
     EXPECT_EQ(main.tabs().current(), 0);
     EXPECT_EQ(SendMessageW(main.tabs().tabControl(), TCM_GETCURSEL, 0, 0), 0);
     EXPECT_EQ(GetFocus(), view(0));
@@ -33,8 +32,8 @@ TEST_F(MainWindowTest, StartsWithFivePagesAndTheNewListCurrent) {
 
     // The ignore page hides what drives the host and refuses dropped files.
     HWND ignorePage = main.tabs().pageWindow(1);
-    for (int id : {IDC_CLOSELIST, IDC_AUTOCOLLECT, IDC_MANUALGET, IDC_HOSTWORD_LABEL, IDC_HOSTWORD, IDC_HOSTWORD_GET,
-                   IDC_HOSTWORD_SET})
+    for (int id : {IDC_CLOSELIST, IDC_AUTOCOLLECT, IDC_MANUALGET, IDC_HOSTWORD_LABEL, IDC_HOSTWORD,
+                   IDC_HOSTWORD_GET, IDC_HOSTWORD_SET})
         EXPECT_FALSE(GetWindowLongW(GetDlgItem(ignorePage, id), GWL_STYLE) & WS_VISIBLE) << id;
     EXPECT_FALSE(GetWindowLongW(view(1), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
     EXPECT_TRUE(GetWindowLongW(view(0), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
@@ -103,6 +102,37 @@ TEST_F(MainWindowTest, TabKeysWrapAndFocusThePage) {
     EXPECT_EQ(main.tabs().current(), 0);
 }
 
+TEST_F(MainWindowTest, RemovingTheCurrentPageSelectsTheOneBefore) {
+    MainWindow& main = start();
+    ListTabSet& tabs = main.tabs();
+    EntryList* ignore = tabs.pageList(1);
+    ASSERT_EQ(ignore->dependentLists().size(), 2u);
+
+    // Current page at index 0: the new page at index 0 becomes current, and the removed list's links go.
+    ASSERT_EQ(tabs.removePage(0), 1);
+    EXPECT_EQ(tabs.count(), 4);
+    EXPECT_EQ(tabs.current(), 0);
+    EXPECT_EQ(tabs.pageList(0), ignore);
+    EXPECT_EQ(tabs.tabText(0), "無視リスト");
+    EXPECT_TRUE(IsWindowVisible(tabs.pageWindow(0)));
+    EXPECT_EQ(ignore->dependentLists().size(), 1u);
+
+    // Current page at index 3: index 2 becomes current.
+    tabs.selectPage(3);
+    ASSERT_EQ(tabs.removePage(3), 1);
+    EXPECT_EQ(tabs.current(), 2);
+    EXPECT_EQ(SendMessageW(tabs.tabControl(), TCM_GETCURSEL, 0, 0), 2);
+    EXPECT_EQ(tabs.kind(2), PageKind::Bbs);
+
+    // A page that is not current: the current one stays, at its new index.
+    ASSERT_EQ(tabs.removePage(0), 1);
+    EXPECT_EQ(tabs.current(), 1);
+    EXPECT_EQ(tabs.kind(1), PageKind::Bbs);
+    EXPECT_EQ(tabs.removePage(5), 0);
+    EXPECT_EQ(tabs.setTabText(7, "x"), 0);
+    EXPECT_EQ(tabs.pageWindow(2), nullptr);
+}
+
 TEST_F(MainWindowTest, ClickingATabFollowsTheTabControl) {
     MainWindow& main = start();
     addRows(*main.tabs().pageList(3), 4);
@@ -144,6 +174,30 @@ TEST_F(MainWindowTest, CloseWritesTheWindowStateAndHistories) {
     EXPECT_EQ(readSetting("SearchHistory00"), "abc");
     // The options of the settings page are saved only by its own button.
     EXPECT_EQ(readSetting("TimerDelay"), "");
+}
+
+TEST_F(MainWindowTest, LogOffSavesWithoutAskingAndEndsTheWindow) {
+    start();
+    addRows(*main_->tabs().pageList(3), 2);
+    EXPECT_EQ(SendMessageW(hwnd_, WM_QUERYENDSESSION, 0, 0), 1);
+    EXPECT_FALSE(IsWindow(hwnd_));
+    EXPECT_NE(readSetting("WindowRight"), "");
+    EXPECT_EQ(readSetting("VobraBbsHistoryMax"), "10");
+    HANDLE bbsFile = CreateFileA((folder_ + "BbsList.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(bbsFile, INVALID_HANDLE_VALUE);
+    EXPECT_GT(GetFileSize(bbsFile, nullptr), 0u);
+    CloseHandle(bbsFile);
+}
+
+TEST_F(MainWindowTest, AlphaBelowOpaqueMakesTheWindowLayered) {
+    writeSetting("Alpha", "200");
+    start();
+    EXPECT_TRUE(GetWindowLongW(hwnd_, GWL_EXSTYLE) & WS_EX_LAYERED);
+    main_.reset();
+    writeSetting("Alpha", "255");
+    start();
+    EXPECT_FALSE(GetWindowLongW(hwnd_, GWL_EXSTYLE) & WS_EX_LAYERED);
 }
 
 TEST_F(MainWindowTest, MaximisedAtCloseStoresTheRestoredRectangle) {
@@ -209,7 +263,8 @@ TEST_F(MainWindowTest, SavingTheSettingsPageWithoutARadioButtonKeepsTabMove) {
     writeSetting("TabMove", "2");
     MainWindow& main = start();
     HWND page = main.tabs().firstPageOfKind(PageKind::Settings);
-    for (int id : {IDC_SET_TABMOVE1, IDC_SET_TABMOVE2, IDC_SET_TABMOVE3}) CheckDlgButton(page, id, BST_UNCHECKED);
+    for (int id : {IDC_SET_TABMOVE1, IDC_SET_TABMOVE2, IDC_SET_TABMOVE3})
+        CheckDlgButton(page, id, BST_UNCHECKED);
     CheckDlgButton(page, IDC_SET_REGEXP, BST_CHECKED);
     setDialogItemText(page, IDC_SET_ERRORCOUNT, "7x");
     SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_SET_SAVE, BN_CLICKED),

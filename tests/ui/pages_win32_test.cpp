@@ -112,6 +112,57 @@ TEST_F(PagesTest, BbsPageSwitchesBetweenItsTwoLayouts) {
     EXPECT_EQ(readSetting("BbsLvWidth"), "250");
 }
 
+TEST_F(PagesTest, DraggingTheBbsSplitterSetsTheListSize) {
+    writeSetting("BbsLvHeight", "100");
+    start();
+    HWND page = main_->tabs().pageWindow(3);
+    RECT client;
+    GetClientRect(page, &client);
+    const int H = client.bottom;
+    WindowState& state = main_->windowState();
+    auto drag = [&](int fromX, int fromY, int toX, int toY) {
+        SendMessageW(page, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(fromX, fromY));
+        SendMessageW(page, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(toX, toY));
+        SendMessageW(page, WM_LBUTTONUP, 0, MAKELPARAM(toX, toY));
+    };
+    // Stacked: the zone is y in [h + 29, h + 32].
+    drag(50, 130, 50, 40);
+    EXPECT_EQ(state.bbsLvHeight, 11);
+    drag(50, 11 + 29, 50, 20);  // at or above y = 29: no list
+    EXPECT_EQ(state.bbsLvHeight, 0);
+    drag(50, 29, 50, H - 10);  // below H - 29
+    EXPECT_EQ(state.bbsLvHeight, H - 58);
+    RECT list;
+    GetWindowRect(view(3), &list);
+    EXPECT_EQ(list.bottom - list.top, H - 58);
+    // A press outside the zone starts nothing.
+    drag(50, 5, 50, 60);
+    EXPECT_EQ(state.bbsLvHeight, H - 58);
+
+    // Side by side: released left of the page gives the narrowest list.
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_BBS_SIDEBYSIDE, BN_CLICKED), 0);
+    const int w = state.bbsLvWidth;
+    drag(w + 1, 100, -20, 100);
+    EXPECT_EQ(state.bbsLvWidth, 2);
+    drag(3, 100, 180, 100);
+    EXPECT_EQ(state.bbsLvWidth, 180);
+}
+
+TEST_F(PagesTest, ConditionTargetsAreTheListTabsFromTheLast) {
+    start();
+    HWND page = main_->tabs().pageWindow(2);
+    HWND combo = GetDlgItem(page, IDC_COND_TARGET);
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_COND_TARGET, CBN_DROPDOWN),
+                 reinterpret_cast<LPARAM>(combo));
+    ASSERT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 3);
+    const char* expected[] = {"BBSリスト", "無視リスト", "新規リスト01"};
+    for (int i = 0; i < 3; ++i) {
+        wchar_t text[64] = {};
+        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        EXPECT_EQ(narrow(text), expected[i]);
+    }
+}
+
 TEST_F(PagesTest, ConditionPageLaysOutItsControls) {
     start();
     HWND page = main_->tabs().pageWindow(2);
@@ -123,6 +174,47 @@ TEST_F(PagesTest, ConditionPageLaysOutItsControls) {
     EXPECT_EQ(add.top, 3);
     GetWindowRect(GetDlgItem(page, IDC_COND_TEXT), &edit);
     EXPECT_EQ(edit.right - edit.left, client.right > 510 ? client.right - 510 : 0);
+}
+
+}  // namespace
+}  // namespace twk::ui::test
+
+namespace twk::ui::test {
+namespace {
+
+// Paints the view into a bitmap of its client size and returns the colour at (x, y).
+COLORREF printedPixel(HWND view, int x, int y) {
+    RECT client;
+    GetClientRect(view, &client);
+    HDC screen = GetDC(view);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageW(view, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    COLORREF c = GetPixel(dc, x, y);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(view, screen);
+    return c;
+}
+
+using PaintTest = WindowTest;
+
+TEST_F(PaintTest, SelectedRowsAreFilledWithTheSelectionColour) {
+    writeSetting("Color_BackSelect", "0x0000FF");
+    writeSetting("Color_BackItem", "0x00FF00");
+    writeSetting("GridLine", "0");
+    start();
+    addRows(*main_->tabs().pageList(0), 3);
+    selectItems(0, {1});
+    RECT row0 = {LVIR_BOUNDS, 0, 0, 0}, row1 = {LVIR_BOUNDS, 0, 0, 0};
+    SendMessageW(view(0), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row0));
+    SendMessageW(view(0), LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row1));
+    // A point inside the name column to the right of the short name.
+    const int x = 16 + 250;
+    EXPECT_EQ(printedPixel(view(0), x, (row1.top + row1.bottom) / 2), RGB(255, 0, 0));
+    EXPECT_EQ(printedPixel(view(0), x, (row0.top + row0.bottom) / 2), RGB(0, 255, 0));
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // The program as a process: one instance per session, and what closing it leaves behind.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <fstream>
 #include <string>
@@ -23,13 +22,13 @@ std::string programPath() {
 }
 
 class Process {
-public:
+  public:
     explicit Process(const std::string& exe) {
         STARTUPINFOA si = {};
         si.cb = sizeof si;
         std::string commandLine = "\"" + exe + "\"";
-        started_ = CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                                  &pi_) != 0;
+        started_ = CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                  &si, &pi_) != 0;
     }
     ~Process() {
         if (!started_) return;
@@ -50,7 +49,7 @@ public:
         return FindWindowW(kMainWindowClass, L"Tollwick version 3.25");
     }
 
-private:
+  private:
     PROCESS_INFORMATION pi_ = {};
     bool started_ = false;
 };
@@ -80,7 +79,8 @@ TEST(ProgramTest, SecondStartRestoresTheRunningWindowAndExitsWithZero) {
         EXPECT_EQ(first.exitCode(20000), 0);
     }
     char value[32] = {};
-    GetPrivateProfileStringA("Tollwick", "WindowRight", "", value, sizeof value, (folder + "TWK.ini").c_str());
+    GetPrivateProfileStringA("Tollwick", "WindowRight", "", value, sizeof value,
+                             (folder + "TWK.ini").c_str());
     EXPECT_STRNE(value, "");
     DeleteFileA(exe.c_str());
     removeFolder(folder);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+// The shell and control declarations need the base declarations first.
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
@@ -21,7 +22,7 @@ std::string makeTempFolder();
 void removeFolder(const std::string& folder);
 
 class WindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 

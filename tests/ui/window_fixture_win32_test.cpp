@@ -80,7 +80,9 @@ void WindowTest::addRows(EntryList& list, int n, int first) {
     }
 }
 
-HWND WindowTest::view(int tab) { return GetDlgItem(main_->tabs().pageWindow(tab), IDC_LIST); }
+HWND WindowTest::view(int tab) {
+    return GetDlgItem(main_->tabs().pageWindow(tab), IDC_LIST);
+}
 
 std::vector<int> WindowTest::selectedItems(int tab) {
     std::vector<int> out;

@@ -1,0 +1,74 @@
+#include "ui/host_bridge_win32.h"
+
+#include "core/entry_list.h"
+#include "host/host_link.h"
+#include "host/host_system_win32.h"
+#include "match/condition_list.h"
+
+namespace twk::ui {
+
+// Collected records that a move-and-ignore condition sends elsewhere: moved into the condition's list, or
+// dropped. Rows that stay go to the collecting list through the reader, which counts them.
+class ConditionRouter final : public RecordRouter {
+  public:
+    explicit ConditionRouter(const ConditionList& conditions) : conditions_(conditions) {}
+    bool routeAway(const RawRecord& record, EntryList& collecting, int mode) override {
+        int k = findMatchingCondition(conditions_, record);
+        if (k < 0 || k >= conditions_.count()) return false;
+        const Condition& c = conditions_.at(k);
+        if (c.state == kConditionMove && c.destination) {
+            if (c.destination == &collecting) return false;
+            c.destination->addRawRecord(record, mode);
+        }
+        return true;
+    }
+
+  private:
+    const ConditionList& conditions_;
+};
+
+HostBridge::HostBridge(const ConditionList& conditions, std::function<std::uint32_t()> storedStartPtr)
+    : router_(std::make_unique<ConditionRouter>(conditions)),
+      link_(std::make_unique<HostLink>(systemHost(), layout_)) {
+    link_->options().router = router_.get();
+    link_->options().storedStartPtr = std::move(storedStartPtr);
+}
+
+HostBridge::~HostBridge() = default;
+
+bool HostBridge::findSearchButton() {
+    return link_->findSearchButton() != kNoWindow;
+}
+
+int HostBridge::collect(EntryList& list, bool autoSort, bool noDialog) {
+    link_->options().noDialog = noDialog ? 1 : 0;
+    int seen = 0;
+    const auto& words = list.kind() == ListKind::Bbs ? layout_.bbsStates : layout_.fileStates;
+    return link_->readHostResults(words, list, seen, autoSort ? 1 : 0);
+}
+
+bool HostBridge::pressSearch() {
+    return link_->pressSearch();
+}
+
+bool HostBridge::showSearchTab() {
+    return link_->clickHostTabs(layout_.tabSearch, 0, 0);
+}
+
+void HostBridge::toggleHostWindow() {
+    link_->toggleHostWindow();
+}
+
+bool HostBridge::readWord(bool bbs, std::string& word) {
+    return link_->readSearchWord(bbs ? layout_.comboBbs : layout_.comboFile, word);
+}
+
+bool HostBridge::writeWord(bool bbs, const char* word) {
+    return link_->writeSearchWord(bbs ? layout_.comboBbs : layout_.comboFile, word);
+}
+
+int HostBridge::enableDebugPrivilege() {
+    return link_->enableDebugPrivilege();
+}
+
+}  // namespace twk::ui

@@ -1,0 +1,111 @@
+#include "ui/tray_win32.h"
+
+#include <shellapi.h>
+
+#include "ui/text_win32.h"
+
+namespace twk::ui {
+
+namespace {
+
+void setTip(NOTIFYICONDATAW& data, const char* tip) {
+    // The tip field keeps 63 characters and a NUL.
+    std::wstring w = widen(tip ? tip : "");
+    lstrcpynW(data.szTip, w.c_str(), 64);
+}
+
+}  // namespace
+
+void TrayNotifier::init(HWND owner, HINSTANCE instance, UINT callbackMessage, UINT iconId) {
+    if (shown_) removeIcon();
+    owner_ = owner;
+    instance_ = instance;
+    callbackMessage_ = callbackMessage;
+    iconId_ = iconId;
+    shown_ = 0;
+    initialised_ = 1;
+}
+
+HICON TrayNotifier::loadIcon(int iconResource) const {
+    if (iconResource != 0) return LoadIconW(instance_, MAKEINTRESOURCEW(iconResource));
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(instance_, path, MAX_PATH);
+    SHFILEINFOW info = {};
+    if (!SHGetFileInfoW(path, 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON)) return nullptr;
+    return info.hIcon;
+}
+
+int TrayNotifier::addIcon(int iconResource, const char* tip) {
+    if (!initialised_ || shown_) return 0;
+    HICON icon = loadIcon(iconResource);
+    NOTIFYICONDATAW data = {};
+    data.cbSize = sizeof data;
+    data.hWnd = owner_;
+    data.uID = iconId_;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = callbackMessage_;
+    data.hIcon = icon;
+    setTip(data, tip);
+    BOOL ok = Shell_NotifyIconW(NIM_ADD, &data);
+    shown_ = ok ? 1 : 0;
+    if (icon) DestroyIcon(icon);
+    return ok ? 1 : 0;
+}
+
+int TrayNotifier::changeIcon(int iconResource, const char* tip) {
+    if (!shown_) return 0;
+    HICON icon = loadIcon(iconResource);
+    NOTIFYICONDATAW data = {};
+    data.cbSize = sizeof data;
+    data.hWnd = owner_;
+    data.uID = iconId_;
+    if (icon) data.uFlags |= NIF_ICON;
+    data.hIcon = icon;
+    if (tip) {
+        data.uFlags |= NIF_TIP;
+        setTip(data, tip);
+    }
+    BOOL ok = Shell_NotifyIconW(NIM_MODIFY, &data);
+    if (icon) DestroyIcon(icon);
+    return ok ? 1 : 0;
+}
+
+int TrayNotifier::removeIcon() {
+    if (!initialised_) return 0;
+    NOTIFYICONDATAW data = {};
+    data.cbSize = sizeof data;
+    data.hWnd = owner_;
+    data.uID = iconId_;
+    BOOL ok = shown_ ? Shell_NotifyIconW(NIM_DELETE, &data) : FALSE;
+    shown_ = 0;
+    return ok ? 1 : 0;
+}
+
+int applyAlpha(HWND window, int alpha) {
+    if (alpha < 0 || alpha > 255) return 0;
+    OSVERSIONINFOW version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExW(&version) || version.dwPlatformId != VER_PLATFORM_WIN32_NT ||
+        version.dwMajorVersion <= 4)
+        return 0;
+    LONG_PTR style = GetWindowLongPtrW(window, GWL_EXSTYLE);
+    if (alpha == 255) {
+        SetWindowLongPtrW(window, GWL_EXSTYLE, style & ~static_cast<LONG_PTR>(WS_EX_LAYERED));
+        return 1;
+    }
+    SetWindowLongPtrW(window, GWL_EXSTYLE, style | WS_EX_LAYERED);
+    HMODULE user = LoadLibraryW(L"user32");
+    if (!user) return 0;
+    using SetLayered = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
+    auto set = reinterpret_cast<SetLayered>(
+        reinterpret_cast<void*>(GetProcAddress(user, "SetLayeredWindowAttributes")));
+    if (!set) {
+        FreeLibrary(user);
+        return 0;
+    }
+    set(window, 0, static_cast<BYTE>(alpha), LWA_ALPHA);
+    FreeLibrary(user);
+    return 1;
+}
+
+}  // namespace twk::ui
