@@ -303,26 +303,30 @@ TEST_F(HostSimTest, WindowsAreFoundByClassTitleAndZOrder) {
     SimProcess& first = start("", a);
     SimOptions b;
     b.title = "Vobra v0.95 second";
-    SimProcess& second = start("", b);  // a second instance
-    auto onTop = [&](SimProcess& s) {
-        return SimProcess::waitFor(
-            [&] { return reinterpret_cast<HWND>(link_.findHostWindow()) == s.window(); });
+    auto second = std::make_unique<SimProcess>();  // a second instance, shown later: higher in the Z order
+    std::string error;
+    ASSERT_TRUE(second->start(TWK_SIM_EXE, b, &error)) << error;
+    auto onTop = [&](HWND w) {
+        return SimProcess::waitFor([&] { return reinterpret_cast<HWND>(link_.findHostWindow()) == w; });
     };
-    ASSERT_EQ(second.command(vobra_sim::kCmdRaise), 1);
-    EXPECT_TRUE(onTop(second));
-    ASSERT_EQ(first.command(vobra_sim::kCmdRaise), 1);
-    EXPECT_TRUE(onTop(first));
+    ASSERT_TRUE(onTop(second->window()));
     EXPECT_TRUE(link_.pressSearch());
-    EXPECT_EQ(first.countLog("search"), 1);
-    EXPECT_EQ(second.countLog("search"), 0);
+    EXPECT_EQ(second->countLog("search"), 1);
+    EXPECT_EQ(first.countLog("search"), 0);
 
-    layout_.vobraTitle = "Vobra v0.95 second";
-    EXPECT_EQ(reinterpret_cast<HWND>(link_.findHostWindow()), second.window());
+    layout_.vobraTitle = "Vobra v0.95 f";  // only the lower one matches
+    EXPECT_EQ(reinterpret_cast<HWND>(link_.findHostWindow()), first.window());
     layout_.vobraTitle = "Vobra v0.95 second and more";  // longer than the title
     EXPECT_EQ(link_.findHostWindow(), kNoWindow);
     EXPECT_EQ(link_.findSearchButton(), kNoWindow);
     ASSERT_EQ(reporter_.boxes.size(), 1u);
     EXPECT_NE(reporter_.boxes[0].find("] Vobra v0.95 second and more Not Found."), std::string::npos);
+
+    layout_.vobraTitle = "Vobra v";
+    second.reset();  // a host that went away is not kept: the next search finds the other one
+    ASSERT_TRUE(onTop(first.window()));
+    EXPECT_TRUE(link_.pressSearch());
+    EXPECT_EQ(first.countLog("search"), 1);
 }
 
 TEST_F(HostSimTest, ClassComparisonIsCaseSensitive) {

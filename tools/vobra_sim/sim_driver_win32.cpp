@@ -97,6 +97,9 @@ bool SimProcess::start(const std::string& exePath, const SimOptions& o, std::str
         stop();
         return false;
     }
+    // A shown simulator takes the focus, and the window system restacks the windows when it does: wait for
+    // that, so that nobody walks the Z order while it changes.
+    if (!o.hidden) waitFor([&] { return GetForegroundWindow() == window_; }, 2000);
     return true;
 }
 

@@ -43,7 +43,6 @@ enum Command : unsigned long {
     kCmdClearLog = 9,
     kCmdGarbage = 10,  // "k": record k's whole span becomes bytes without any NUL
     kCmdQuit = 11,
-    kCmdRaise = 12,  // the main window goes to the top of the Z order (it becomes a topmost window)
 };
 
 }  // namespace vobra_sim

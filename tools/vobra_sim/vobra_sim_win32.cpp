@@ -452,10 +452,6 @@ LRESULT command(unsigned long code, const std::string& arg) {
         case kCmdQuit:
             DestroyWindow(g.main);
             return 1;
-        case kCmdRaise:
-            // Into the topmost band: a later activation of another window cannot put that one above.
-            SetWindowPos(g.main, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-            return 1;
         default:
             return 0;
     }
