@@ -36,36 +36,55 @@ void TextBuffer::release() {
     path_.clear();
 }
 
+namespace {
+
+// Byte classes of the line scan: ordinary bytes, the three line ends, and lead bytes.
+enum ByteClass : unsigned char { kPlain = 0, kLineEnd = 1, kLead = 2 };
+
+struct ByteClasses {
+    unsigned char of[256];
+    ByteClasses() {
+        for (int c = 0; c < 256; ++c) of[c] = isLeadByte(static_cast<unsigned char>(c)) ? kLead : kPlain;
+        of[0] = of[static_cast<unsigned char>('\n')] = of[static_cast<unsigned char>('\r')] = kLineEnd;
+    }
+};
+const ByteClasses kClasses;
+
+}  // namespace
+
 std::size_t TextBuffer::scanLine(std::size_t limit, std::size_t* contentEnd) {
-    const char* text = data_.get();
+    const unsigned char* text = reinterpret_cast<const unsigned char*>(data_.get());
     std::size_t p = cursor_;
-    std::size_t taken = 0;
-    while (p < size_ && taken < limit) {
-        char c = text[p];
-        if (c == '\n' || c == '\0') {
-            *contentEnd = p;
-            cursor_ = p + 1;
-            return p;
+    if (limit >= size_ - p) {
+        // The whole rest of the text fits: no count to keep. The block's final 0 stops the inner loop.
+        for (;;) {
+            while (kClasses.of[text[p]] == kPlain) ++p;
+            if (p >= size_) break;
+            if (kClasses.of[text[p]] == kLineEnd) break;
+            p += p + 1 < size_ ? 2 : 1;  // a lead byte takes the byte after it along, whatever that byte is
         }
-        if (c == '\r') {
-            *contentEnd = p;
-            ++p;
-            while (p < size_ && text[p] == '\n') ++p;
-            cursor_ = p;
-            return *contentEnd;
-        }
-        // A lead byte takes the byte after it along, whatever that byte is, when both fit.
-        if (isLeadByte(c) && p + 1 < size_ && taken + 2 <= limit) {
-            p += 2;
-            taken += 2;
-        } else {
-            ++p;
-            ++taken;
+    } else {
+        std::size_t taken = 0;
+        while (p < size_ && taken < limit) {
+            unsigned char cls = kClasses.of[text[p]];
+            if (cls == kLineEnd) break;
+            if (cls == kLead && p + 1 < size_ && taken + 2 <= limit) {
+                p += 2;
+                taken += 2;
+            } else {
+                ++p;
+                ++taken;
+            }
         }
     }
     *contentEnd = p;
+    if (p < size_ && kClasses.of[text[p]] == kLineEnd) {
+        // LF and NUL end the line; CR ends it together with every LF right after it.
+        if (text[p++] == '\r')
+            while (p < size_ && text[p] == '\n') ++p;
+    }
     cursor_ = p;
-    return p;
+    return *contentEnd;
 }
 
 bool TextBuffer::readLine(char* out, std::size_t capacity) {
