@@ -40,11 +40,13 @@ bool HostBridge::findSearchButton() {
     return link_->findSearchButton() != kNoWindow;
 }
 
-int HostBridge::collect(EntryList& list, bool autoSort, bool noDialog) {
+int HostBridge::collect(EntryList& list, bool autoSort, bool noDialog, int* seen) {
     link_->options().noDialog = noDialog ? 1 : 0;
-    int seen = 0;
+    int accepted = 0;
     const auto& words = list.kind() == ListKind::Bbs ? layout_.bbsStates : layout_.fileStates;
-    return link_->readHostResults(words, list, seen, autoSort ? 1 : 0);
+    int added = link_->readHostResults(words, list, accepted, autoSort ? 1 : 0);
+    if (seen) *seen = accepted;
+    return added;
 }
 
 bool HostBridge::pressSearch() {

@@ -32,7 +32,8 @@ class HostBridge {
     bool findSearchButton();
     // Reads the host's results into the list (its kind chooses the accepted status words). Returns the rows
     // added, or -1 when the host cannot be reached.
-    int collect(EntryList& list, bool autoSort, bool noDialog);
+    // `seen` becomes the number of records with an accepted status, whatever became of them.
+    int collect(EntryList& list, bool autoSort, bool noDialog, int* seen = nullptr);
     bool pressSearch();
     bool showSearchTab();
     void toggleHostWindow();

@@ -120,8 +120,8 @@ const MainWindow::CommandEntry MainWindow::kCommands[] = {
     {ID_EDIT_COPY, &MainWindow::cmdNothing, false},
     {ID_EDIT_PASTE, &MainWindow::cmdNothing, false},
     {ID_GET_MANUAL, &MainWindow::cmdManualGet, false},
-    {ID_GET_START, &MainWindow::cmdNothing, false},
-    {ID_GET_STOP, &MainWindow::cmdNothing, false},
+    {ID_GET_START, &MainWindow::startCollection, false},
+    {ID_GET_STOP, &MainWindow::stopCollection, false},
     {ID_HOST_SEARCHTAB, &MainWindow::cmdHostSearchTab, false},
     {ID_HOST_TOGGLE, &MainWindow::cmdHostToggle, false},
     // Accelerator-only commands.
@@ -262,7 +262,7 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if ((wParam & 0xFFF0) == SC_MINIMIZE && minimiseToTray()) return 0;
             return DefWindowProcW(hwnd_, message, wParam, lParam);
         case WM_TIMER:
-            // The automatic collection cycle runs here once it exists.
+            collectOnce();
             return 0;
         case WM_CLOSE:
             close(true);
@@ -833,11 +833,7 @@ void MainWindow::cmdManualGet() {
     if (moveAtStart) host_->showSearchTab();
     int added = host_->collect(*list, autoSort, noDialog_);
     if (added < 0) {
-        if (collection_.running) {
-            // The automatic collection stops with the host out of reach.
-            collection_ = CollectionState();
-            updateCommandStates();
-        }
+        if (collection_.running) stopCollection();
         return;
     }
     showCounts(currentView());

@@ -38,6 +38,11 @@ struct CollectionState {
     bool running = false;
     bool rotate = false;
     EntryList* target = nullptr;
+    HWND targetPage = nullptr;
+    bool autoSearch = false;
+    int tabMove = 3;     // 1 never, 2 at the start, 3 after errorCount empty cycles
+    int errorCount = 0;  // empty cycles before the host's search tab is shown again
+    int failures = 0;    // consecutive cycles that saw no record
 };
 
 class MainWindow : public BaseWindow<MainWindow> {
@@ -144,6 +149,11 @@ class MainWindow : public BaseWindow<MainWindow> {
     void cmdHide();
     void cmdNothing() {}
     void cmdManualGet();
+    // The automatic collection.
+    void startCollection();
+    void stopCollection();
+    void collectOnce();
+    void rotateSearch();
     // The notification-area icon.
     int trayIconResource() const;
     bool minimiseToTray();
@@ -180,6 +190,7 @@ class MainWindow : public BaseWindow<MainWindow> {
     bool noDialog_ = false;
     int bbsDelay_ = 100;
     int statusHeight_ = 0;
+    bool collecting_ = false;  // a cycle is running (its message boxes keep the timer going)
     OwnedWindow window_;
 };
 

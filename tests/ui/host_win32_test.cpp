@@ -1,6 +1,7 @@
 // The window against the host simulator: a manual get fills the current list, the word buttons talk to the
 // host's search box.
 #include "tests/ui/window_fixture_win32.h"
+#include "ui/pages_win32.h"
 
 namespace twk::ui::test {
 namespace {
@@ -25,7 +26,8 @@ class HostSimTest : public WindowTest {
         STARTUPINFOA si = {};
         si.cb = sizeof si;
         std::string exe = simulatorPath();
-        std::string commandLine = "\"" + exe + "\" --port -1";
+        logPath_ = folder_ + "sim.log";
+        std::string commandLine = "\"" + exe + "\" --port -1 --log \"" + logPath_ + "\"";
         if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                             &pi_))
             GTEST_SKIP() << "host simulator not started";
@@ -52,8 +54,38 @@ class HostSimTest : public WindowTest {
         }
     }
 
+    // Lines of the simulator's event log that begin with `prefix`.
+    int countLog(const std::string& prefix) const {
+        int n = 0;
+        HANDLE file = CreateFileA(logPath_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return 0;
+        std::string text;
+        char buf[4096];
+        DWORD got = 0;
+        while (ReadFile(file, buf, sizeof buf, &got, nullptr) && got > 0) text.append(buf, got);
+        CloseHandle(file);
+        size_t start = 0;
+        while (start < text.size()) {
+            size_t end = text.find('\n', start);
+            if (end == std::string::npos) end = text.size();
+            if (text.compare(start, prefix.size(), prefix) == 0) ++n;
+            start = end + 1;
+        }
+        return n;
+    }
+    // Replaces the simulator's result table (list-file lines).
+    void setHostRecords(const std::string& lines) {
+        COPYDATASTRUCT data = {1, static_cast<DWORD>(lines.size()), const_cast<char*>(lines.data())};
+        SendMessageW(sim_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    }
+    void tick() {
+        SendMessageW(hwnd_, WM_TIMER, 2003, 0);
+    }
+
     PROCESS_INFORMATION pi_ = {};
     HWND sim_ = nullptr;
+    std::string logPath_;
 };
 
 TEST_F(HostSimTest, ManualGetFillsTheCurrentListOnce) {
@@ -86,6 +118,76 @@ TEST_F(HostSimTest, WordButtonsWriteAndReadTheHostsSearchWord) {
     const HistoryList& history = main_->histories()[kHostWordHistory];
     ASSERT_EQ(history.count(), 1);
     EXPECT_EQ(history.entry(0), "夏の風景");
+}
+
+TEST_F(HostSimTest, AutomaticCollectionStartsWithACycleAndStops) {
+    start();
+    EntryList& list = *main_->tabs().pageList(0);
+    HWND settings = main_->tabs().firstPageOfKind(PageKind::Settings);
+    send(ID_GET_START);
+    ASSERT_TRUE(main_->collection().running);
+    EXPECT_EQ(list.count(), 5);
+    EXPECT_EQ(status(kStatusCollecting), "自動収集中");
+    EXPECT_TRUE(menuGrey(main_->menu(), ID_GET_START, MF_BYCOMMAND));
+    EXPECT_FALSE(menuGrey(main_->menu(), ID_GET_STOP, MF_BYCOMMAND));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(settings, IDC_SET_SPIN)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(settings, IDC_SET_ERRORCOUNT)));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(settings, IDC_SET_AUTOSORT)));
+    EXPECT_EQ(dialogItemText(main_->tabs().pageWindow(0), IDC_AUTOCOLLECT), "自動収集停止");
+
+    // A cycle while another tab is current reports nothing there.
+    send(ID_NEXTTAB, true);
+    main_->statusBar().setText(kStatusMessage, "");
+    tick();
+    EXPECT_EQ(status(kStatusMessage), "");
+
+    send(ID_GET_STOP);
+    EXPECT_FALSE(main_->collection().running);
+    EXPECT_EQ(status(kStatusCollecting), "");
+    EXPECT_FALSE(menuGrey(main_->menu(), ID_GET_START, MF_BYCOMMAND));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(settings, IDC_SET_SPIN)));
+
+    // Not from the ignore list.
+    send(ID_GET_START);
+    EXPECT_FALSE(main_->collection().running);
+}
+
+TEST_F(HostSimTest, EmptyCyclesShowTheHostsSearchTabEveryErrorCount) {
+    writeSetting("TabMove", "3");
+    writeSetting("ErrorCount", "2");
+    start();
+    setHostRecords("");
+    send(ID_GET_START);
+    ASSERT_TRUE(main_->collection().running);
+    for (int i = 0; i < 3; ++i) tick();
+    EXPECT_EQ(countLog("tab 4"), 2);
+    send(ID_GET_STOP);
+}
+
+TEST_F(HostSimTest, RotationTakesTheListTabsInTurn) {
+    writeSetting("RotateSearch", "1");
+    start();
+    EntryList& first = *main_->tabs().pageList(0);
+    ASSERT_EQ(main_->tabs().insertPage(std::make_unique<ListPage>(*main_, PageKind::Normal), 0, SW_SHOW, "B",
+                                       std::make_unique<EntryList>(ListKind::Normal)),
+              1);
+    EntryList& second = *main_->tabs().pageList(0);
+    setWindowText(GetDlgItem(main_->tabs().pageWindow(0), IDC_HOSTWORD), "wordB");
+    setWindowText(GetDlgItem(main_->tabs().pageWindow(1), IDC_HOSTWORD), "wordA");
+
+    send(ID_GET_START);  // on B: its word is searched, the first cycle waits for the timer
+    ASSERT_TRUE(main_->collection().running);
+    EXPECT_EQ(second.count(), 0);
+    EXPECT_EQ(countLog("search file=wordB"), 1);
+    tick();
+    EXPECT_EQ(second.count(), 5);
+    EXPECT_EQ(main_->collection().target, &first);
+    EXPECT_EQ(countLog("search file=wordA"), 1);
+    tick();
+    EXPECT_EQ(first.count(), 5);
+    EXPECT_EQ(main_->collection().target, &second);
+    EXPECT_EQ(countLog("search file=wordB"), 2);
+    send(ID_GET_STOP);
 }
 
 }  // namespace
