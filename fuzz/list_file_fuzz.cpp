@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "core/entry_list.h"
 #include "formats/list_file.h"
@@ -70,5 +71,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     text.loadText(reinterpret_cast<const char*>(data), size);
     char line[16];
     while (text.readLine(line, sizeof line)) check(std::strlen(line) < sizeof line);
+
+    // The copying reader with room for everything gives the same lines as the in-place one.
+    twk::TextBuffer whole, copied;
+    whole.loadText(reinterpret_cast<const char*>(data), size);
+    copied.loadText(reinterpret_cast<const char*>(data), size);
+    std::string out(size + 1, '\0');
+    for (;;) {
+        char* in = whole.nextLine();
+        bool got = copied.readLine(&out[0], out.size());
+        check((in != nullptr) == got);
+        if (!in) break;
+        check(std::strcmp(in, out.c_str()) == 0);
+    }
     return 0;
 }
