@@ -17,9 +17,11 @@ constexpr int kRows = 1000000;
 
 // Names as the host lists them: tags, titles, numbers and extensions, about a third with Japanese text.
 std::string makeName(std::mt19937& rng) {
-    static const char* const kWords[] = {"Live",  "Concert", "Album", "Best", "Remix",  "Sample", "Collection",
-                                         "Vol",   "Disc",    "HQ",    "Full", "Edition", "Special", "Track"};
-    static const char* const kJapanese[] = {"アニメ", "第", "話", "主題歌", "映画", "完全版", "特典", "高画質"};
+    static const char* const kWords[] = {"Live",   "Concert",    "Album",   "Best", "Remix",
+                                         "Sample", "Collection", "Vol",     "Disc", "HQ",
+                                         "Full",   "Edition",    "Special", "Track"};
+    static const char* const kJapanese[] = {"アニメ", "第",     "話",   "主題歌",
+                                            "映画",   "完全版", "特典", "高画質"};
     static const char* const kExt[] = {".avi", ".mp3", ".zip", ".mpg", ".ogg", ".rar", ".wmv", ".lzh"};
     std::string name = "[";
     name += kWords[rng() % 14];
@@ -47,9 +49,11 @@ EntryList& rows() {
     char hash[33];
     for (int i = 0; i < kRows; ++i) {
         std::string name = makeName(rng);
-        std::snprintf(hash, sizeof hash, "%08X%08X%08X%08X", static_cast<unsigned>(i), static_cast<unsigned>(rng()),
-                      static_cast<unsigned>(rng()), static_cast<unsigned>(rng()));
-        const char* texts[8] = {name.c_str(), "trip", "12,345,678", "完全キャッシュ", "3", "Jan 01 10:00", "1.0", hash};
+        std::snprintf(hash, sizeof hash, "%08X%08X%08X%08X", static_cast<unsigned>(i),
+                      static_cast<unsigned>(rng()), static_cast<unsigned>(rng()),
+                      static_cast<unsigned>(rng()));
+        const char* texts[8] = {name.c_str(), "trip",         "12,345,678", "完全キャッシュ",
+                                "3",          "Jan 01 10:00", "1.0",        hash};
         list->addTexts(8, texts, 0);
     }
     return *list;

@@ -1,5 +1,5 @@
-// Condition texts and rows from arbitrary bytes: the reader must never fail unsafely, a row must give the same
-// answer as an Entry and as a raw record, and the fast substring test must agree with a plain one.
+// Condition texts and rows from arbitrary bytes: the reader must never fail unsafely, a row must give the
+// same answer as an Entry and as a raw record, and the fast substring test must agree with a plain one.
 //
 // Input: the condition text, then a NUL, then the row's fields (name, trip, size, refAmount, ver, hash)
 // separated by TAB.
@@ -63,10 +63,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fields.resize(6);
     for (std::string& f : fields) f = f.substr(0, f.find('\0'));
     // Both row forms hold the same texts: the name within the raw record's buffer.
-    if (fields[0].size() >= static_cast<std::size_t>(twk::kRawNameCap)) fields[0].resize(twk::kRawNameCap - 1);
+    if (fields[0].size() >= static_cast<std::size_t>(twk::kRawNameCap))
+        fields[0].resize(twk::kRawNameCap - 1);
 
-    const char* texts[8] = {fields[0].c_str(), fields[1].c_str(), fields[2].c_str(), "",
-                            fields[3].c_str(), "",                fields[4].c_str(), fields[5].c_str()};
+    const char* texts[8] = {
+        fields[0].c_str(), fields[1].c_str(), fields[2].c_str(), "", fields[3].c_str(), "",
+        fields[4].c_str(), fields[5].c_str()};
     twk::EntryPtr entry = twk::makeEntry(texts, 8);
     twk::RawRecord raw;
     std::memset(&raw, 0, sizeof raw);

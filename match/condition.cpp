@@ -21,36 +21,38 @@ struct FoldTable {
 };
 constexpr FoldTable kFold{};
 
-inline unsigned char fold(unsigned char c) { return kFold.map[c]; }
+inline unsigned char fold(unsigned char c) {
+    return kFold.map[c];
+}
 
-bool isOperator(unsigned char c) { return c == '&' || c == '|' || c == '-'; }
+bool isOperator(unsigned char c) {
+    return c == '&' || c == '|' || c == '-';
+}
 
 // Collects the bytes of one term. A term keeps at most kMaxTermBytes bytes: once the next character does not
 // fit, copying stops and the rest of the term is still read (so that it is not taken for the next term) but
 // dropped. A double-byte character is never split by this cut. Trailing spaces of an unquoted term are cut
 // later; `keep` is the length up to the last byte that must stay (a non-space or an escaped byte).
 class TermText {
-public:
+  public:
     explicit TermText(std::string& out) : out_(out) { out_.clear(); }
     void put(const unsigned char* c, std::size_t n, bool protect) {
-        if (full_ || out_.size() + n > static_cast<std::size_t>(kMaxTermBytes)) {
-            full_ = true;
-            return;
-        }
-        out_.append(reinterpret_cast<const char*>(c), n);
+        if (!full_ && out_.size() + n > static_cast<std::size_t>(kMaxTermBytes)) full_ = true;
+        if (!full_) out_.append(reinterpret_cast<const char*>(c), n);
+        // A space followed by more of the term (even beyond the cut) is not trailing.
         if (protect || c[0] != ' ') keep_ = out_.size();
     }
     void cutTrailingSpaces() { out_.resize(keep_); }
 
-private:
+  private:
     std::string& out_;
     std::size_t keep_ = 0;
     bool full_ = false;
 };
 
 // Copies one character at p into the term and returns the byte after it. A "\" takes the next character
-// literally: a lead byte together with its second byte, so that the second byte is never read on its own. A "\"
-// at the very end of the text has nothing to escape and stays as it is.
+// literally: a lead byte together with its second byte, so that the second byte is never read on its own. A
+// "\" at the very end of the text has nothing to escape and stays as it is.
 const unsigned char* copyCharacter(const unsigned char* p, TermText& term, bool quoted) {
     if (*p == '\\') {
         if (p[1] == 0) {
@@ -104,8 +106,10 @@ bool isNumberTest(FieldTest t) {
         case FieldTest::SizeLess:
         case FieldTest::SizeGreater:
         case FieldTest::RefLess:
-        case FieldTest::RefGreater: return true;
-        default: return false;
+        case FieldTest::RefGreater:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -185,8 +189,12 @@ struct RawFields {
     FieldView hash() const { return boundedField(r.hash, sizeof r.hash); }
 };
 
-bool contains(FieldView f, const std::string& key) { return fieldContains(f.text, f.length, key); }
-int compareNumber(FieldView f, const std::string& number) { return compareNumberField(f.text, f.length, number); }
+bool contains(FieldView f, const std::string& key) {
+    return fieldContains(f.text, f.length, key);
+}
+int compareNumber(FieldView f, const std::string& number) {
+    return compareNumberField(f.text, f.length, number);
+}
 
 bool startsWithUnknown(FieldView f) {
     std::size_t i = 0;
@@ -197,19 +205,28 @@ bool startsWithUnknown(FieldView f) {
 template <class Fields>
 bool runTest(const ConditionTerm& t, const Fields& f) {
     switch (t.test) {
-        case FieldTest::NameContains: return contains(f.name(), t.folded);
-        case FieldTest::TripContains: return contains(f.trip(), t.folded);
-        case FieldTest::HashContains: return contains(f.hash(), t.folded);
-        case FieldTest::SizeEqual: return compareNumber(f.size(), t.text) == 0;
-        case FieldTest::SizeLess: return compareNumber(f.size(), t.text) < 0;
-        case FieldTest::SizeGreater: return compareNumber(f.size(), t.text) > 0;
+        case FieldTest::NameContains:
+            return contains(f.name(), t.folded);
+        case FieldTest::TripContains:
+            return contains(f.trip(), t.folded);
+        case FieldTest::HashContains:
+            return contains(f.hash(), t.folded);
+        case FieldTest::SizeEqual:
+            return compareNumber(f.size(), t.text) == 0;
+        case FieldTest::SizeLess:
+            return compareNumber(f.size(), t.text) < 0;
+        case FieldTest::SizeGreater:
+            return compareNumber(f.size(), t.text) > 0;
         case FieldTest::VerEqual: {
             FieldView v = f.ver();
             return v.length == t.text.size() && std::memcmp(v.text, t.text.data(), v.length) == 0;
         }
-        case FieldTest::RefUnknown: return startsWithUnknown(f.refAmount());
-        case FieldTest::RefLess: return compareNumber(f.refAmount(), t.text) < 0;
-        case FieldTest::RefGreater: return compareNumber(f.refAmount(), t.text) > 0;
+        case FieldTest::RefUnknown:
+            return startsWithUnknown(f.refAmount());
+        case FieldTest::RefLess:
+            return compareNumber(f.refAmount(), t.text) < 0;
+        case FieldTest::RefGreater:
+            return compareNumber(f.refAmount(), t.text) > 0;
     }
     return false;
 }
@@ -219,7 +236,9 @@ bool evaluate(const ConditionTerms& terms, const Fields& f) {
     bool result = false;
     for (const ConditionTerm& t : terms) {
         switch (t.op) {
-            case TermOperator::None: result = runTest(t, f); break;
+            case TermOperator::None:
+                result = runTest(t, f);
+                break;
             case TermOperator::And:
                 if (result) result = runTest(t, f);
                 break;
@@ -235,12 +254,14 @@ bool evaluate(const ConditionTerms& terms, const Fields& f) {
 }
 
 // ---------------------------------------------------------------------------------------------------------------
-// Substring search, eight bytes at a time through plain ASCII.
+// Substring search: blocks of field positions are filtered by the first two bytes of the key.
 
 constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
 constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
 
-inline std::uint64_t zeroBytes(std::uint64_t v) { return (v - kOnes) & ~v & kHighs; }
+inline std::uint64_t zeroBytes(std::uint64_t v) {
+    return (v - kOnes) & ~v & kHighs;
+}
 
 // Whether the folded key matches the field at p (at most `avail` bytes left).
 inline bool matchesAt(const unsigned char* p, std::size_t avail, const unsigned char* key, std::size_t n) {
@@ -257,11 +278,11 @@ inline bool matchesAt(const unsigned char* p, std::size_t avail, const unsigned 
     return true;
 }
 
-// Marks (in the high bit of each byte, possibly with false alarms but never a miss) the bytes of a word equal to
-// a key byte: for an upper-case letter that may be folded, either case. Setting bit 5 maps exactly the two
+// Marks (in the high bit of each byte, possibly with false alarms but never a miss) the bytes of a word equal
+// to a key byte: for an upper-case letter that may be folded, either case. Setting bit 5 maps exactly the two
 // cases of a letter to its lower case.
 class ByteFilter {
-public:
+  public:
     ByteFilter(unsigned char c, bool folds) {
         bool letter = folds && c >= 'A' && c <= 'Z';
         orMask_ = letter ? kOnes * 0x20 : 0;
@@ -271,17 +292,18 @@ public:
     unsigned char orByte() const { return static_cast<unsigned char>(orMask_); }
     unsigned char byte() const { return static_cast<unsigned char>(pattern_); }
 
-private:
+  private:
     std::uint64_t orMask_;
     std::uint64_t pattern_;
 };
 
-// Whether a position starts a character, asked for positions in increasing order. A byte outside the lead-byte
-// range always ends a character, so the position after the last such byte before p starts one, and from there
-// the bytes of the lead-byte range run in pairs: p starts a character when that run has even length. The run is
-// looked at only back to the last position already known to start a character, so a scan stays linear.
+// Whether a position starts a character, asked for positions in increasing order. A byte outside the
+// lead-byte range always ends a character, so the position after the last such byte before p starts one, and
+// from there the bytes of the lead-byte range run in pairs: p starts a character when that run has even
+// length. The run is looked at only back to the last position already known to start a character, so a scan
+// stays linear.
 class CharacterStarts {
-public:
+  public:
     explicit CharacterStarts(const unsigned char* start) : known_(start) {}
     bool isStart(const unsigned char* p) {
         const unsigned char* q = p;
@@ -291,12 +313,14 @@ public:
         return at;
     }
 
-private:
+  private:
     const unsigned char* known_;
 };
 
 // Number normalisation helpers.
-bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool isDigit(unsigned char c) {
+    return c >= '0' && c <= '9';
+}
 
 }  // namespace
 
@@ -311,10 +335,17 @@ bool normalizeNumber(const char* text, std::string& out) {
     if (*unit != 0) {
         if (unit[1] != 0) return false;
         switch (fold(static_cast<unsigned char>(*unit))) {
-            case 'K': groups = 1; break;
-            case 'M': groups = 2; break;
-            case 'G': groups = 3; break;
-            default: return false;
+            case 'K':
+                groups = 1;
+                break;
+            case 'M':
+                groups = 2;
+                break;
+            case 'G':
+                groups = 3;
+                break;
+            default:
+                return false;
         }
     }
     // Zero of any unit is zero: "0K" reads as "0", not as "0,000", which no size field ever shows.
@@ -347,10 +378,18 @@ bool parseConditionText(const char* text, ConditionTerms& terms) {
         while (*p == ' ') ++p;
         if (*p == 0) return true;
         switch (*p) {
-            case '&': op = TermOperator::And; break;
-            case '|': op = TermOperator::Or; break;
-            case '-': op = TermOperator::AndNot; break;
-            default: terms.clear(); return false;
+            case '&':
+                op = TermOperator::And;
+                break;
+            case '|':
+                op = TermOperator::Or;
+                break;
+            case '-':
+                op = TermOperator::AndNot;
+                break;
+            default:
+                terms.clear();
+                return false;
         }
         ++p;
         if (*p == 0) {
@@ -360,7 +399,9 @@ bool parseConditionText(const char* text, ConditionTerms& terms) {
     }
 }
 
-bool evaluateTerms(const ConditionTerms& terms, const Entry& row) { return evaluate(terms, EntryFields{row}); }
+bool evaluateTerms(const ConditionTerms& terms, const Entry& row) {
+    return evaluate(terms, EntryFields{row});
+}
 
 bool evaluateTerms(const ConditionTerms& terms, const RawRecord& record) {
     return evaluate(terms, RawFields{record});
@@ -379,7 +420,8 @@ bool fieldContains(const char* field, std::size_t length, const std::string& key
     const unsigned char* const end = start + length;
     CharacterStarts starts(start);
     auto candidate = [&](const unsigned char* q) {
-        return fold(*q) == first && starts.isStart(q) && matchesAt(q, static_cast<std::size_t>(end - q), k, n);
+        return fold(*q) == first && starts.isStart(q) &&
+               matchesAt(q, static_cast<std::size_t>(end - q), k, n);
     };
     const unsigned char* p = start;
     // Skip blocks that hold neither a NUL nor a position where the key's first two bytes could begin.

@@ -1,5 +1,5 @@
-// The keyword condition language: a chain of terms joined by "&", "|" and "-", each testing one field of a row.
-// The same tests run on a list row (Entry) and on a record read from the host (RawRecord).
+// The keyword condition language: a chain of terms joined by "&", "|" and "-", each testing one field of a
+// row. The same tests run on a list row (Entry) and on a record read from the host (RawRecord).
 #pragma once
 
 #include <cstdint>
@@ -42,9 +42,9 @@ struct ConditionTerm {
 
 using ConditionTerms = std::vector<ConditionTerm>;
 
-// Reads a condition text into its terms. Returns false (and leaves `terms` empty) when the text is wrong: empty,
-// an empty term, a number term that is not a number, a "?" term with more characters, an operator followed by
-// nothing, or anything but an operator after a quoted term.
+// Reads a condition text into its terms. Returns false (and leaves `terms` empty) when the text is wrong:
+// empty, an empty term, a number term that is not a number, a "?" term with more characters, an operator
+// followed by nothing, or anything but an operator after a quoted term.
 bool parseConditionText(const char* text, ConditionTerms& terms);
 
 // Rewrites a number term ("1500" -> "1,500", "2G" -> "2,000,000,000"). False when the text is not a number.
@@ -58,8 +58,8 @@ bool evaluateTerms(const ConditionTerms& terms, const RawRecord& record);
 // The building blocks of the tests, exposed for the search and for tests.
 // Whether `field` (length bytes, or up to its first NUL) contains the folded term `key`.
 bool fieldContains(const char* field, std::size_t length, const std::string& key);
-// Compares a number field against a normalised number: negative, 0 or positive as the field is less than, equal
-// to or greater than it. `field` is read up to its first NUL or `length` bytes.
+// Compares a number field against a normalised number: negative, 0 or positive as the field is less than,
+// equal to or greater than it. `field` is read up to its first NUL or `length` bytes.
 int compareNumberField(const char* field, std::size_t length, const std::string& number);
 
 }  // namespace twk

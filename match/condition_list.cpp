@@ -50,7 +50,11 @@ int firstMatch(const ConditionList& list, const Row& row) {
 }
 }  // namespace
 
-int findMatchingCondition(const ConditionList& list, const Entry& row) { return firstMatch(list, row); }
-int findMatchingCondition(const ConditionList& list, const RawRecord& record) { return firstMatch(list, record); }
+int findMatchingCondition(const ConditionList& list, const Entry& row) {
+    return firstMatch(list, row);
+}
+int findMatchingCondition(const ConditionList& list, const RawRecord& record) {
+    return firstMatch(list, record);
+}
 
 }  // namespace twk

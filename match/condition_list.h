@@ -21,9 +21,9 @@ enum ConditionState : int {
 struct Condition {
     bool used = true;
     int state = kConditionIgnore;
-    bool ignoreIfAbsent = false;  // 不存在時に無視
-    std::string text;             // as written
-    std::string destinationName;  // may be empty
+    bool ignoreIfAbsent = false;       // 不存在時に無視
+    std::string text;                  // as written
+    std::string destinationName;       // may be empty
     EntryList* destination = nullptr;  // not owned; bound by the routing code
     ConditionTerms terms;
 
@@ -39,7 +39,7 @@ struct Condition {
 };
 
 class ConditionList {
-public:
+  public:
     ConditionList() = default;
     ConditionList(const ConditionList&) = delete;
     ConditionList& operator=(const ConditionList&) = delete;
@@ -67,7 +67,7 @@ public:
     int swap(int a, int b);
     void clear() { items_.clear(); }
 
-private:
+  private:
     std::vector<Condition> items_;
 };
 

@@ -26,9 +26,12 @@ void setMark(Entry& e, bool on) {
 
 const char* regexField(const Entry& e, SearchField field) {
     switch (field) {
-        case SearchField::Trip: return e.trip;
-        case SearchField::Hash: return e.hash;
-        case SearchField::Name: break;
+        case SearchField::Trip:
+            return e.trip;
+        case SearchField::Hash:
+            return e.hash;
+        case SearchField::Name:
+            break;
     }
     return e.name.c_str();
 }

@@ -1,9 +1,10 @@
+#include "match/condition_list.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "core/entry_list.h"
-#include "match/condition_list.h"
 
 namespace twk {
 namespace {

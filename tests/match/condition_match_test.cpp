@@ -20,15 +20,16 @@ struct Row {
 };
 
 EntryPtr entryOf(const Row& r) {
-    const char* texts[8] = {r.name.c_str(), r.trip.c_str(), r.size.c_str(), "status",
-                            r.refAmount.c_str(), "Jan 01 10:00", r.ver.c_str(), r.hash.c_str()};
+    const char* texts[8] = {r.name.c_str(),      r.trip.c_str(), r.size.c_str(), "status",
+                            r.refAmount.c_str(), "Jan 01 10:00", r.ver.c_str(),  r.hash.c_str()};
     return makeEntry(texts, 8);
 }
 
 RawRecord recordOf(const Row& r) {
     RawRecord raw;
     std::memset(&raw, 0, sizeof raw);
-    const std::string* fields[8] = {&r.name, &r.trip, &r.size, nullptr, &r.refAmount, nullptr, &r.ver, &r.hash};
+    const std::string* fields[8] = {&r.name,      &r.trip, &r.size, nullptr,
+                                    &r.refAmount, nullptr, &r.ver,  &r.hash};
     for (int i = 0; i < 8; ++i)
         if (fields[i]) copyCut(raw.field(i), RawRecord::capacity(i), fields[i]->c_str());
     return raw;

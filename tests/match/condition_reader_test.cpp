@@ -23,9 +23,9 @@ std::vector<std::string> texts(const ConditionTerms& terms) {
 
 TEST(ConditionReader, WrongTextsAreRefusedAndLeaveNoTerms) {
     const char* wrong[] = {
-        "",       "   ",   "a&",     "&a",       "a&&b",  "\"a\" b", "\"a\"b",  "a|  ",  "a- \"\"",
-        "?x",     "? x",   "=0123",  "<1.5M",    "< 100", "=",      ">12KB",  ">K",    "(00",
-        "#",      "$",     "%",      "!",        "\"\"",  "a & #",  "a|\"",   "<-1",   ")1,000",
+        "",   "   ", "a&",    "&a",    "a&&b",  "\"a\" b", "\"a\"b", "a|  ", "a- \"\"",
+        "?x", "? x", "=0123", "<1.5M", "< 100", "=",       ">12KB",  ">K",   "(00",
+        "#",  "$",   "%",     "!",     "\"\"",  "a & #",   "a|\"",   "<-1",  ")1,000",
     };
     for (const char* text : wrong) {
         ConditionTerms terms(1);
@@ -87,12 +87,18 @@ TEST(ConditionReader, FirstCharacterChoosesTheTest) {
         const char* termText;
     };
     const Case cases[] = {
-        {"abc", FieldTest::NameContains, "abc"},   {"#$ABC", FieldTest::NameContains, "$ABC"},
-        {"$ABC", FieldTest::TripContains, "ABC"},  {"%0A1B", FieldTest::HashContains, "0A1B"},
-        {"=1500", FieldTest::SizeEqual, "1,500"},  {"<1k", FieldTest::SizeLess, "1,000"},
-        {">100M", FieldTest::SizeGreater, "100,000,000"}, {"!1.0", FieldTest::VerEqual, "1.0"},
-        {"?", FieldTest::RefUnknown, ""},          {"(10", FieldTest::RefLess, "10"},
-        {")2g", FieldTest::RefGreater, "2,000,000,000"},  {"\"$q\"", FieldTest::TripContains, "q"},
+        {"abc", FieldTest::NameContains, "abc"},
+        {"#$ABC", FieldTest::NameContains, "$ABC"},
+        {"$ABC", FieldTest::TripContains, "ABC"},
+        {"%0A1B", FieldTest::HashContains, "0A1B"},
+        {"=1500", FieldTest::SizeEqual, "1,500"},
+        {"<1k", FieldTest::SizeLess, "1,000"},
+        {">100M", FieldTest::SizeGreater, "100,000,000"},
+        {"!1.0", FieldTest::VerEqual, "1.0"},
+        {"?", FieldTest::RefUnknown, ""},
+        {"(10", FieldTest::RefLess, "10"},
+        {")2g", FieldTest::RefGreater, "2,000,000,000"},
+        {"\"$q\"", FieldTest::TripContains, "q"},
         {"? ", FieldTest::RefUnknown, ""},
     };
     for (const Case& c : cases) {
@@ -117,11 +123,25 @@ TEST(ConditionReader, NumberNormalisation) {
         const char* out;  // nullptr: not a number
     };
     const Case cases[] = {
-        {"0", "0"},       {"7", "7"},           {"999", "999"},   {"1000", "1,000"},
-        {"1500", "1,500"}, {"1234567", "1,234,567"}, {"2G", "2,000,000,000"}, {"12m", "12,000,000"},
-        {"3k", "3,000"},   {"0K", "0"},          {"", nullptr},    {"K", nullptr},
-        {"01", nullptr},   {"1.5", nullptr},     {"1,000", nullptr}, {"10KB", nullptr},
-        {"10X", nullptr},  {" 1", nullptr},      {"1 ", nullptr},
+        {"0", "0"},
+        {"7", "7"},
+        {"999", "999"},
+        {"1000", "1,000"},
+        {"1500", "1,500"},
+        {"1234567", "1,234,567"},
+        {"2G", "2,000,000,000"},
+        {"12m", "12,000,000"},
+        {"3k", "3,000"},
+        {"0K", "0"},
+        {"", nullptr},
+        {"K", nullptr},
+        {"01", nullptr},
+        {"1.5", nullptr},
+        {"1,000", nullptr},
+        {"10KB", nullptr},
+        {"10X", nullptr},
+        {" 1", nullptr},
+        {"1 ", nullptr},
     };
     for (const Case& c : cases) {
         std::string out = "junk";
@@ -152,6 +172,11 @@ TEST(ConditionReader, OverlongTermIsCutAndItsRestSkipped) {
     EXPECT_EQ(t[0].text.size(), static_cast<std::size_t>(kMaxTermBytes));
     EXPECT_EQ(t[1].text, "y");
     EXPECT_EQ(t[1].op, TermOperator::AndNot);
+
+    // Spaces before the cut are not trailing when the term goes on beyond it.
+    t = parse(std::string(kMaxTermBytes - 2, 'a') + "    b");
+    ASSERT_EQ(t.size(), 1u);
+    EXPECT_EQ(t[0].text, std::string(kMaxTermBytes - 2, 'a') + "  ");
 
     // A long number is cut to its first 1023 digits, then normalised whole.
     t = parse(">" + std::string(1500, '9'));

@@ -22,7 +22,8 @@ struct Fixture {
 
     Fixture() { list.setView(&view); }
     void add(const std::string& name, const std::string& hash, const char* trip = "trip") {
-        const char* texts[8] = {name.c_str(), trip, "1,000", "status", "1", "Jan 01 10:00", "1.0", hash.c_str()};
+        const char* texts[8] = {name.c_str(), trip,           "1,000", "status",
+                                "1",          "Jan 01 10:00", "1.0",   hash.c_str()};
         ASSERT_EQ(list.addTexts(8, texts, 0), 1);
     }
     std::vector<std::string> marked() const {
