@@ -57,6 +57,10 @@ bool HostBridge::showSearchTab() {
     return link_->clickHostTabs(layout_.tabSearch, 0, 0);
 }
 
+bool HostBridge::showBbsTab() {
+    return link_->clickHostTabs(layout_.tabBbs, 0, 0);
+}
+
 void HostBridge::toggleHostWindow() {
     link_->toggleHostWindow();
 }

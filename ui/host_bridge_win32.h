@@ -36,6 +36,7 @@ class HostBridge {
     int collect(EntryList& list, bool autoSort, bool noDialog, int* seen = nullptr);
     bool pressSearch();
     bool showSearchTab();
+    bool showBbsTab();
     void toggleHostWindow();
     bool readWord(bool bbs, std::string& word);
     bool writeWord(bool bbs, const char* word);

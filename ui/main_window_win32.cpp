@@ -841,6 +841,18 @@ void MainWindow::cmdManualGet() {
     if (autoSearch) host_->pressSearch();
 }
 
+void MainWindow::collectBbs(Page& page) {
+    host_->showBbsTab();
+    sendHostWord(page);
+    host_->pressSearch();
+    // The host needs a moment before its BBS results are in its table.
+    if (bbsDelay_ > 0) Sleep(static_cast<DWORD>(bbsDelay_));
+    cmdManualGet();
+    host_->showSearchTab();
+    SetForegroundWindow(hwnd_);
+    if (Win32ListView* view = page.listView()) SetFocus(view->hwnd());
+}
+
 void MainWindow::cmdHostSearchTab() {
     host_->showSearchTab();
 }

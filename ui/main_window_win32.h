@@ -95,6 +95,8 @@ class MainWindow : public BaseWindow<MainWindow> {
     void search(Page& page);
     // The host's search word: into the page's word box (取得), or from it to the host (設定).
     void fetchHostWord(Page& page);
+    // The BBS page's collection: the host searches its BBS with the page's word, and the threads are read.
+    void collectBbs(Page& page);
     void sendHostWord(Page& page);
     HostBridge& host() { return *host_; }
     TrayNotifier& tray() { return tray_; }

@@ -244,8 +244,13 @@ void BbsPage::onCommand(int id, int code) {
         }
         return;
     }
-    if (code == BN_CLICKED && (id == IDC_MANUALGET || id == IDC_CLOSELIST || id == IDC_BBS_REFRESH)) {
-        // The BBS collection and the browser pages are not part of this page yet.
+    if (code == BN_CLICKED && (id == IDC_MANUALGET || id == IDC_BBS_REFRESH)) {
+        if (id == IDC_BBS_REFRESH) main_.command(ID_EDIT_CLEARALL, false);
+        main_.collectBbs(*this);
+        return;
+    }
+    if (code == BN_CLICKED && id == IDC_CLOSELIST) {
+        // The browser pages are not part of this page yet.
         return;
     }
     RowsPage::onCommand(id, code);

@@ -120,6 +120,29 @@ TEST_F(HostSimTest, WordButtonsWriteAndReadTheHostsSearchWord) {
     EXPECT_EQ(history.entry(0), "夏の風景");
 }
 
+TEST_F(HostSimTest, BbsPageCollectsThreadsThroughTheHostsBbsTab) {
+    WritePrivateProfileStringA("Tollwick", "BbsState00", "書可スレッド", (folder_ + "TWKdef.ini").c_str());
+    WritePrivateProfileStringA("Tollwick", "BbsState01", "更新スレッド", (folder_ + "TWKdef.ini").c_str());
+    writeSetting("BbsDelay", "0");
+    start();
+    while (main_->tabs().current() != 3) send(ID_NEXTTAB, true);
+    HWND page = main_->tabs().pageWindow(3);
+    setWindowText(GetDlgItem(page, IDC_HOSTWORD), "スレ");
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_MANUALGET, BN_CLICKED), 0);
+    EntryList& bbs = *main_->tabs().pageList(3);
+    EXPECT_EQ(bbs.count(), 2);
+    EXPECT_EQ(countLog("tab 3"), 1);
+    EXPECT_EQ(countLog("tab 4"), 1);
+    EXPECT_EQ(countLog("search file="), 1);
+    EXPECT_EQ(main_->histories()[kBbsHostWordHistory].entry(0), "スレ");
+    EXPECT_EQ(status(kStatusMessage), stamped("2件の情報を取得しました"));
+
+    // 更新 empties the list first, then collects again.
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_BBS_REFRESH, BN_CLICKED), 0);
+    EXPECT_EQ(bbs.count(), 2);
+    EXPECT_EQ(SendMessageW(view(3), LVM_GETITEMCOUNT, 0, 0), 2);
+}
+
 TEST_F(HostSimTest, AutomaticCollectionStartsWithACycleAndStops) {
     start();
     EntryList& list = *main_->tabs().pageList(0);
