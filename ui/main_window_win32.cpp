@@ -102,13 +102,13 @@ const MainWindow::CommandEntry MainWindow::kCommands[] = {
     {ID_VIEW_HIDE, &MainWindow::cmdHide, false},
     // File commands, clipboard, export to the host, collection and host window commands: present in the
     // menus, handled when their operations exist.
-    {ID_FILE_OPEN, &MainWindow::cmdNothing, true},
-    {ID_FILE_NEWLIST, &MainWindow::cmdNothing, true},
-    {ID_FILE_OPENNEW, &MainWindow::cmdNothing, false},
-    {ID_FILE_OPENADD, &MainWindow::cmdNothing, false},
-    {ID_FILE_CLOSE, &MainWindow::cmdNothing, false},
-    {ID_FILE_SAVE, &MainWindow::cmdNothing, false},
-    {ID_FILE_SAVEAS, &MainWindow::cmdNothing, false},
+    {ID_FILE_OPEN, &MainWindow::cmdOpen, true},
+    {ID_FILE_NEWLIST, &MainWindow::cmdNewList, true},
+    {ID_FILE_OPENNEW, &MainWindow::cmdOpenNew, false},
+    {ID_FILE_OPENADD, &MainWindow::cmdOpenAdd, false},
+    {ID_FILE_CLOSE, &MainWindow::cmdCloseList, false},
+    {ID_FILE_SAVE, &MainWindow::cmdSave, false},
+    {ID_FILE_SAVEAS, &MainWindow::cmdSaveAs, false},
     {ID_EDIT_ADDDOWNLIST, &MainWindow::cmdNothing, false},
     {ID_EDIT_ADDIGNORE, &MainWindow::cmdNothing, false},
     {ID_COPY_DOWNLIST, &MainWindow::cmdNothing, false},
@@ -442,7 +442,14 @@ void MainWindow::onTabRightClick(LPARAM lParam) {
 // Close: save what the next run starts from, then destroy the window.
 
 bool MainWindow::close(bool ask) {
-    (void)ask;  // Unsaved lists are asked about once lists can be saved to files.
+    if (ask) {
+        // Every normal list in tab order; the first cancel keeps the window, with that list's tab current.
+        for (int i = 0; i < tabs_.count(); ++i) {
+            if (tabs_.kind(i) != PageKind::Normal) continue;
+            if (tabs_.selectPage(i)) afterPageChange();
+            if (!confirmSaveChanges()) return false;
+        }
+    }
     saveState();
     saveHistories(userSettings_, histories_);
     fixedLists_.saveAll(tabs_);
@@ -486,7 +493,7 @@ void MainWindow::command(int id, bool fromAccelerator) {
     if (fromAccelerator) return;
     const int tabCount = tabs_.count();
     if (id >= ID_HISTORY_FIRST && id < ID_HISTORY_FIRST + ID_DYNAMIC_RANGE) {
-        // Opening a file-history entry belongs to the file commands.
+        openHistoryEntry(id - ID_HISTORY_FIRST);
         return;
     }
     if (id >= ID_MOVETO_FIRST && id < ID_MOVETO_FIRST + ID_DYNAMIC_RANGE && id - ID_MOVETO_FIRST < tabCount)
@@ -783,11 +790,6 @@ void MainWindow::onColumnClick(Page& page, int viewColumn) {
     list->sort(logical);
     list->pushSelectionToView();
     view->invalidate();
-}
-
-void MainWindow::onDroppedFiles(Page& page, HDROP drop) {
-    (void)page;  // Opening dropped list files belongs to the file commands.
-    DragFinish(drop);
 }
 
 void MainWindow::fillHistoryCombo(Page& page, int comboId) {

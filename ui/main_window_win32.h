@@ -7,6 +7,7 @@
 // The shell and control declarations need the base declarations first.
 #include <shellapi.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -101,6 +102,14 @@ class MainWindow : public BaseWindow<MainWindow> {
     HostBridge& host() { return *host_; }
     TrayNotifier& tray() { return tray_; }
 
+    // Unsaved rows of the current normal list: asks whether to save them first. False when the user cancels
+    // (or the current page holds no normal list).
+    bool confirmSaveChanges();
+    // Opens a list file into the current normal list, replacing its rows. False when nothing was opened.
+    bool openIntoCurrent(const std::string& path);
+    // Answers the save question instead of a message box (IDYES, IDNO or IDCANCEL); for tests.
+    void setSaveQuestion(std::function<int(const std::string&)> answer) { saveQuestion_ = std::move(answer); }
+
     // The page kinds' command-state rows, exposed for tests.
     enum class MenuState { Grey, Enable, Unchanged, GreyWhileBlocked };
     struct CommandStateRow {
@@ -151,6 +160,21 @@ class MainWindow : public BaseWindow<MainWindow> {
     void cmdHide();
     void cmdNothing() {}
     void cmdManualGet();
+    // The file commands.
+    void cmdOpen();
+    void cmdOpenNew();
+    void cmdOpenAdd();
+    void cmdNewList();
+    void cmdCloseList();
+    void cmdSave();
+    void cmdSaveAs();
+    void openHistoryEntry(int index);
+    bool chooseFile(bool save, const std::string& start, std::string& chosen);
+    int askSaveChanges(const std::string& question);
+    void rememberFile(const std::string& path);
+    void saveCurrentList(const std::string& path);
+    std::unique_ptr<EntryList> makeNormalList(int allocationCode);
+    bool insertNormalPage(std::unique_ptr<EntryList> list, const std::string& title);
     // The automatic collection.
     void startCollection();
     void stopCollection();
@@ -192,7 +216,9 @@ class MainWindow : public BaseWindow<MainWindow> {
     bool noDialog_ = false;
     int bbsDelay_ = 100;
     int statusHeight_ = 0;
-    bool collecting_ = false;  // a cycle is running (its message boxes keep the timer going)
+    bool collecting_ = false;
+    std::function<int(const std::string&)>
+        saveQuestion_;  // a cycle is running (its message boxes keep the timer going)
     OwnedWindow window_;
 };
 

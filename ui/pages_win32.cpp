@@ -136,7 +136,8 @@ void RowsPage::onCommand(int id, int code) {
             main_.command(main_.collection().running ? ID_GET_STOP : ID_GET_START, false);
             break;
         case IDC_CLOSELIST:
-            main_.command(ID_FILE_CLOSE, false);
+            // Closing destroys this page: it happens after this handler has returned.
+            PostMessageW(main_.hwnd(), WM_COMMAND, ID_FILE_CLOSE, 0);
             break;
         default:
             break;

@@ -1,0 +1,266 @@
+// The ファイル menu: list files opened into lists, new and closed lists, saving, the file history, dropped
+// files, and the question that guards unsaved rows.
+#include <commdlg.h>
+
+#include <cstdio>
+#include <new>
+
+#include "core/entry_list.h"
+#include "core/report.h"
+#include "core/text.h"
+#include "formats/list_file.h"
+#include "resources/resource.h"
+#include "routing/conditions_file.h"
+#include "ui/main_window_win32.h"
+#include "ui/text_win32.h"
+
+namespace twk::ui {
+
+namespace {
+
+const char* const kOpenTitle = "ファイルを開く";
+const char* const kSaveTitle = "ファイルを保存";
+const wchar_t kListFilter[] = L"text(*.txt)\0*.txt\0All files(*.*)\0*.*\0";
+const char* const kMsgLoaded = "%s から%d件の情報を読み込みました";
+const char* const kMsgCreated = "%s を作成しました";
+const char* const kMsgSaved = "%s に%d件の情報を保存しました";
+const char* const kSaveQuestion = " への変更を保存しますか？";
+const char* const kNewListFormat = "新規リスト%2.2d";
+constexpr int kNewListAllocationCode = 116;
+constexpr int kOpenNewAllocationCode = 239;
+constexpr int kMaxNewListNumber = 99;
+
+// The part of a path after its last "\" (a double-byte character's second byte is never taken for one).
+std::string fileNamePart(const std::string& path) {
+    size_t start = 0;
+    for (size_t i = 0; i < path.size(); ++i) {
+        if (isLeadByte(path[i]) && i + 1 < path.size()) {
+            ++i;
+            continue;
+        }
+        if (path[i] == '\\') start = i + 1;
+    }
+    return path.substr(start);
+}
+
+bool pathExists(const std::string& path) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(widen(path).c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    FindClose(find);
+    return true;
+}
+
+}  // namespace
+
+bool MainWindow::chooseFile(bool save, const std::string& start, std::string& chosen) {
+    wchar_t file[260] = {};
+    wchar_t title[260] = {};
+    lstrcpynW(file, widen(start).c_str(), 260);
+    lstrcpynW(title, widen(fileNamePart(start)).c_str(), 260);
+    std::wstring caption = widen(save ? kSaveTitle : kOpenTitle);
+    OPENFILENAMEW ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = hwnd_;
+    ofn.lpstrFilter = kListFilter;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = 260;
+    ofn.lpstrFileTitle = title;
+    ofn.nMaxFileTitle = 260;
+    ofn.lpstrTitle = caption.c_str();
+    ofn.lpstrDefExt = L"txt";
+    ofn.Flags = save ? OFN_OVERWRITEPROMPT : (OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
+    if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return false;
+    chosen = narrow(file);
+    return true;
+}
+
+int MainWindow::askSaveChanges(const std::string& question) {
+    if (saveQuestion_) return saveQuestion_(question);
+    std::wstring text = widen(question);
+    std::wstring caption = widen(kProductTitle);
+    return MessageBoxW(hwnd_, text.c_str(), caption.c_str(), MB_YESNOCANCEL);
+}
+
+bool MainWindow::confirmSaveChanges() {
+    EntryList* list = currentList();
+    if (!list || list->kind() != ListKind::Normal) return false;
+    if (!list->modified()) return true;
+    std::string name = list->path().empty() ? tabs_.tabText(tabs_.current()) : list->path();
+    int answer = askSaveChanges(name + kSaveQuestion);
+    if (answer == IDCANCEL) return false;
+    if (answer == IDYES) {
+        if (list->path().empty())
+            cmdSaveAs();
+        else
+            cmdSave();
+    }
+    return true;
+}
+
+void MainWindow::rememberFile(const std::string& path) {
+    histories_[kFileHistory].pushFront(path);
+}
+
+bool MainWindow::openIntoCurrent(const std::string& path) {
+    if (!pathExists(path)) return false;
+    EntryList* list = currentList();
+    Win32ListView* view = currentView();
+    if (!list || !view || list->kind() != ListKind::Normal) return false;
+    if (!confirmSaveChanges()) return false;
+    int count = 0;
+    {
+        BulkUpdate bulk(view);
+        ShowWindow(view->hwnd(), SW_HIDE);
+        list->clear();
+        view->deleteAllItems();
+        count = readListFile(*list, path);
+    }
+    tabs_.setTabText(tabs_.current(), fileNamePart(path).c_str());
+    rememberFile(path);
+    showCounts(view);
+    showMessage(kMsgLoaded, path.c_str(), count);
+    ShowWindow(view->hwnd(), SW_SHOW);
+    SetFocus(view->hwnd());
+    resolveDestinations(conditions_, tabs_);
+    return true;
+}
+
+std::unique_ptr<EntryList> MainWindow::makeNormalList(int allocationCode) {
+    std::unique_ptr<EntryList> list;
+    try {
+        list = std::make_unique<EntryList>(ListKind::Normal);
+        for (int i = 0; i < tabs_.count(); ++i) {
+            EntryList* other = tabs_.pageList(i);
+            if (other && other->kind() == ListKind::Ignore) list->linkFilter(other);
+        }
+    } catch (const std::bad_alloc&) {
+        list.reset();
+        errorBoxOwnerless(kMsgAllocationFailed, allocationCode);
+    }
+    return list;
+}
+
+bool MainWindow::insertNormalPage(std::unique_ptr<EntryList> list, const std::string& title) {
+    return tabs_.insertPage(std::make_unique<ListPage>(*this, PageKind::Normal), 0, SW_SHOW, title.c_str(),
+                            std::move(list)) == 1;
+}
+
+void MainWindow::cmdOpen() {
+    EntryList* list = currentList();
+    if (!list || list->kind() != ListKind::Normal) return;
+    std::string path;
+    if (chooseFile(false, list->path(), path)) openIntoCurrent(path);
+}
+
+void MainWindow::cmdOpenNew() {
+    std::string path;
+    if (!chooseFile(false, std::string(), path)) return;
+    std::unique_ptr<EntryList> list = makeNormalList(kOpenNewAllocationCode);
+    if (!list || !insertNormalPage(std::move(list), fileNamePart(path))) return;
+    openIntoCurrent(path);
+    updateCommandStates();
+}
+
+void MainWindow::cmdOpenAdd() {
+    EntryList* list = currentList();
+    Win32ListView* view = currentView();
+    if (!list || !view || list->kind() != ListKind::Normal) return;
+    std::string path;
+    if (!chooseFile(false, list->path(), path)) return;
+    int count = 0;
+    {
+        BulkUpdate bulk(view);
+        count = readListFile(*list, path);
+    }
+    tabs_.setTabText(tabs_.current(), fileNamePart(path).c_str());
+    rememberFile(path);
+    showCounts(view);
+    showMessage(kMsgLoaded, path.c_str(), count);
+    SetFocus(view->hwnd());
+    resolveDestinations(conditions_, tabs_);
+}
+
+void MainWindow::cmdNewList() {
+    std::vector<std::string> names;
+    for (int i = 0; i < tabs_.count(); ++i)
+        if (tabs_.kind(i) == PageKind::Normal) names.push_back(tabs_.tabText(i));
+    char name[260] = {};
+    for (int n = 1; n <= kMaxNewListNumber; ++n) {
+        std::snprintf(name, sizeof name, kNewListFormat, n);
+        bool taken = false;
+        for (const std::string& existing : names) taken = taken || existing == name;
+        if (!taken) break;
+    }
+    std::unique_ptr<EntryList> list = makeNormalList(kNewListAllocationCode);
+    if (!list || !insertNormalPage(std::move(list), name)) return;
+    showMessage(kMsgCreated, name);
+    updateCommandStates();
+    resolveDestinations(conditions_, tabs_);
+}
+
+void MainWindow::cmdCloseList() {
+    EntryList* list = currentList();
+    if (!list || list->kind() != ListKind::Normal) return;
+    if (collection_.running && collection_.target == list) stopCollection();
+    if (!confirmSaveChanges()) return;
+    tabs_.removePage(tabs_.current());
+    Page* page = tabs_.currentPage();
+    showCounts(page ? page->listView() : nullptr);
+    showMessage(nullptr);
+    updateCommandStates();
+    resolveDestinations(conditions_, tabs_);
+}
+
+void MainWindow::saveCurrentList(const std::string& path) {
+    EntryList* list = currentList();
+    Win32ListView* view = currentView();
+    if (!list || !view) return;
+    int written = saveListFile(*list, path);
+    if (written <= 0) return;  // not written, or an empty file with nothing to report
+    list->setModified(false);
+    if (list->kind() == ListKind::Normal) rememberFile(path);
+    showCounts(view);
+    showMessage(kMsgSaved, path.c_str(), written);
+    SetFocus(view->hwnd());
+}
+
+void MainWindow::cmdSave() {
+    EntryList* list = currentList();
+    if (!list || list->path().empty()) return;
+    saveCurrentList(list->path());
+}
+
+void MainWindow::cmdSaveAs() {
+    EntryList* list = currentList();
+    if (!list || list->kind() != ListKind::Normal) return;
+    std::string path;
+    if (!chooseFile(true, list->path(), path)) return;
+    list->setPath(path);
+    saveCurrentList(path);
+    if (!list->modified()) {
+        tabs_.setTabText(tabs_.current(), fileNamePart(path).c_str());
+        resolveDestinations(conditions_, tabs_);
+    }
+}
+
+void MainWindow::openHistoryEntry(int index) {
+    if (index < 0 || index >= histories_[kFileHistory].count()) return;
+    std::string path = histories_[kFileHistory].entry(index).substr(0, 259);
+    openIntoCurrent(path);
+}
+
+void MainWindow::onDroppedFiles(Page& page, HDROP drop) {
+    (void)page;  // the files open into the current list, which is the page dropped on
+    UINT n = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < n; ++i) {
+        wchar_t path[260] = {};
+        DragQueryFileW(drop, i, path, 260);
+        if (GetFileAttributesW(path) == FILE_ATTRIBUTE_DIRECTORY) continue;
+        if (openIntoCurrent(narrow(path).substr(0, 259))) break;
+    }
+    DragFinish(drop);
+    SetForegroundWindow(hwnd_);
+}
+
+}  // namespace twk::ui
