@@ -1,5 +1,7 @@
 // The ファイル menu: list files opened into lists, new and closed lists, saving, the file history, dropped
 // files, and the question that guards unsaved rows.
+#include <windows.h>
+// The dialog declarations need the base declarations first.
 #include <commdlg.h>
 
 #include <cstdio>

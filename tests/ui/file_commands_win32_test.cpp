@@ -1,7 +1,8 @@
 // The ファイル menu: new and closed lists, saving and reopening, the save question, dropped files.
-#include <shlobj.h>
-
 #include "tests/ui/window_fixture_win32.h"
+
+// The shell declarations need the base declarations first.
+#include <shlobj.h>
 
 namespace twk::ui::test {
 namespace {
