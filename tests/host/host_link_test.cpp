@@ -51,17 +51,6 @@ TEST_F(HostWindowTest, MainWindowIsMatchedByExactClassAndTitlePrefix) {
     EXPECT_EQ(link.findHostWindow(), kNoWindow) << "class names compare case-sensitively";
 }
 
-TEST_F(HostWindowTest, TheHostHigherInZOrderWins) {
-    WindowRef first = sys_.buildHost(layout_, {});
-    WindowRef firstButton = sys_.searchButton();
-    WindowRef second = sys_.buildHost(layout_, {});
-    EXPECT_EQ(link_.findHostWindow(), first);
-    EXPECT_EQ(link_.findSearchButton(), firstButton);
-    sys_.raise(second);
-    EXPECT_EQ(link_.findHostWindow(), second);
-    EXPECT_EQ(link_.findSearchButton(), sys_.searchButton());
-}
-
 TEST_F(HostWindowTest, MissingHostOrButtonIsReportedWithTimeStamp) {
     EXPECT_EQ(link_.findSearchButton(), kNoWindow);
     ASSERT_EQ(reporter_.boxes.size(), 1u);
@@ -168,17 +157,6 @@ TEST_F(HostWindowTest, HiddenHostIsShownForClicksAndMinimisedAfter) {
     link_.clickHostTabs(5, 4, 1);
     EXPECT_TRUE(sent(host, kMsgCommand).empty());
     EXPECT_TRUE(sent(host, kMsgSysCommand, true).empty());
-}
-
-TEST_F(HostWindowTest, ToggleShowsWithMenuCommandAndHides) {
-    WindowRef host = sys_.buildHost(layout_, {});
-    link_.toggleHostWindow();
-    EXPECT_FALSE(sys_.isVisible(host));
-    link_.toggleHostWindow();
-    EXPECT_TRUE(sys_.isVisible(host));
-    auto cmds = sent(host, kMsgCommand);
-    ASSERT_EQ(cmds.size(), 1u);
-    EXPECT_EQ(cmds[0].first, 156u);
 }
 
 TEST_F(HostWindowTest, NoHostMeansNoMessages) {

@@ -92,24 +92,6 @@ INSTANTIATE_TEST_SUITE_P(BothMethods, HostReaderTest,
                          ::testing::Values(ReadMethod::FieldReads, ReadMethod::SpanReads),
                          [](const auto& p) { return p.param == ReadMethod::FieldReads ? "Fields" : "Span"; });
 
-TEST_P(HostReaderTest, AcceptedRecordsBecomeRowsWithAllFields) {
-    auto table = records(3);
-    table[1].status = "仮想ファイル";  // a host status that is not accepted: skipped, the walk goes on
-    sys_.buildHost(layout_, table);
-    EXPECT_EQ(read(list_), 2);
-    EXPECT_EQ(seen_, 2);
-    ASSERT_EQ(names(list_), (std::vector<std::string>{"file0.zip", "file2.zip"}));
-    const Entry& e = *list_.entryAt(1);
-    EXPECT_STREQ(e.trip, "trip");
-    EXPECT_STREQ(e.size, "1,024");
-    EXPECT_STREQ(e.status, "完全キャッシュ");
-    EXPECT_STREQ(e.refAmount, "10");
-    EXPECT_STREQ(e.updateTime, "12/08 10:00");
-    EXPECT_STREQ(e.ver, "1.2");
-    EXPECT_STREQ(e.hash, "Hfile2.zip");
-    EXPECT_EQ(sys_.lastAccess, 0x3Au);
-}
-
 TEST_P(HostReaderTest, StartAddressFallsBackOnceWithMessageUnlessNoDialog) {
     sys_.buildHost(layout_, records(1));
     EXPECT_EQ(read(list_), 1);
@@ -178,44 +160,6 @@ TEST_P(HostReaderTest, UnreachableHostGivesMinusOneAndNoSeen) {
     EXPECT_EQ(list_.count(), 0);
 }
 
-TEST_P(HostReaderTest, FirstStatusMustBeAHostWord) {
-    layout_.startPtr = kDefaultStartPtr;
-    sys_.buildHost(layout_, {rec("a", "完全キャッシュ ")});  // one trailing blank too many
-    EXPECT_EQ(read(list_), 0);
-    EXPECT_EQ(seen_, 0);
-
-    test::FakeHostSystem up;
-    layout_.startPtr = kDefaultStartPtr;
-    up.buildHost(layout_, {rec("upfolder", "UPフォルダ内"), rec("b")});
-    HostLink link(up, layout_);
-    link.options().method = GetParam();
-    EXPECT_EQ(link.readHostResults(layout_.fileStates, list_, seen_, 0), 1);
-    EXPECT_EQ(names(list_), std::vector<std::string>{"b"});
-}
-
-TEST_P(HostReaderTest, WalkStopsAtEmptyNameUnreadableRecordOrMaxItem) {
-    layout_.startPtr = kDefaultStartPtr;
-    auto table = records(8);
-    table[5].name = "";
-    sys_.buildHost(layout_, table);
-    EXPECT_EQ(read(list_), 5);
-    EXPECT_EQ(seen_, 5);
-
-    list_.clear();
-    mem().protect(recordAt(3) + layout_.stepOffsets[7], 4096, false);  // record 3's hash is unreadable
-    EXPECT_EQ(read(list_), 3);
-
-    list_.clear();
-    layout_.maxItem = 2;
-    EXPECT_EQ(read(list_), 2);
-    layout_.maxItem = 0;
-    EXPECT_EQ(read(list_), 0);
-    EXPECT_EQ(seen_, 0);
-    layout_.maxItem = -4;
-    EXPECT_EQ(read(list_), 0);
-    EXPECT_EQ(seen_, 0);
-}
-
 TEST_P(HostReaderTest, SeenCountsMergesFilteredAndRoutedRecords) {
     layout_.startPtr = kDefaultStartPtr;
     sys_.buildHost(layout_,
@@ -270,28 +214,6 @@ TEST_P(HostReaderTest, ReplacePluginRewritesNamesAndCannotUnterminateThem) {
     sys_.addLibrary("Replace.dll", {});  // no export: names stay
     read(list_);
     EXPECT_EQ(names(list_)[0], "file0.zip");
-}
-
-TEST_P(HostReaderTest, UnterminatedAndGarbageFieldsAreCut) {
-    layout_.startPtr = kDefaultStartPtr;
-    sys_.buildHost(layout_, records(3));
-    // Record 0: a name of 400 bytes without NUL and a hash running into the next record's bytes.
-    std::string longName(400, 'n');
-    mem().write(recordAt(0), longName.data(), longName.size());
-    std::string longHash(60, 'h');
-    mem().write(recordAt(0) + layout_.stepOffsets[7], longHash.data(), longHash.size());
-    // Record 1: a status longer than its field: never accepted.
-    std::string longStatus = "完全キャッシュ完全キャッシュ";
-    mem().writeText(recordAt(1) + layout_.stepOffsets[3], longStatus);
-    // Record 2: bytes of every value, no NUL anywhere in its fields.
-    std::vector<unsigned char> noise(layout_.nextStep);
-    for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<unsigned char>(1 + (i * 37) % 255);
-    mem().write(recordAt(2), noise.data(), noise.size());
-
-    EXPECT_EQ(read(list_), 1);
-    ASSERT_EQ(list_.count(), 1);
-    EXPECT_EQ(list_.entryAt(0)->name, std::string(259, 'n'));
-    EXPECT_EQ(std::string(list_.entryAt(0)->hash), std::string(35, 'h'));
 }
 
 TEST_P(HostReaderTest, WildLayoutsNeverCrash) {
