@@ -12,6 +12,7 @@
 #include "core/entry_list.h"
 #include "host/host_link.h"
 #include "host/host_system_win32.h"
+#include "settings/profile_file.h"
 #include "support/fakes.h"
 #include "tools/vobra_sim/sim_driver_win32.h"
 #include "tools/vobra_sim/sim_protocol.h"
@@ -432,6 +433,23 @@ TEST_F(HostSimTest, ThreadsAreServedOverHttp) {
     EXPECT_NE(page.find("854"), std::string::npos);
     EXPECT_EQ(get("/FFFF").compare(0, 12, "HTTP/1.0 404"), 0);
     WSACleanup();
+}
+
+TEST_F(HostSimTest, SampleDefinitionsCollectTheSampleRecords) {
+    std::string dir = vobra_sim::windowsPath(TWK_SOURCE_DIR "/tools/sample");
+    ProfileFile file;
+    file.setPath(dir + "\\TWKdef.ini");
+    loadLayoutDefinitions(file, layout_);
+    ASSERT_EQ(layout_.fileStates.size(), 3u);
+    SimProcess& sim = start("");
+    ASSERT_EQ(sim.command(vobra_sim::kCmdLoad, dir + "\\records.txt"), 1);
+    usePlugins(true, false);
+    layout_.startPtr = 0;
+    Collected files = collect(ReadMethod::SpanReads);
+    EXPECT_GE(files.result, 10);
+    EXPECT_EQ(files.result, files.seen);
+    EXPECT_TRUE(reporter_.boxes.empty());
+    EXPECT_EQ(collect(ReadMethod::SpanReads, ListKind::Bbs).result, 5);
 }
 
 TEST_F(HostSimTest, DebugPrivilegeCanBeEnabled) {

@@ -11,14 +11,16 @@ namespace {
 
 TEST(SampleDefinitions, FitTheHostSimulator) {
     PortableProfileStore store;
-    ProfileFile file(store, std::string(TWK_SOURCE_DIR) + "/tools/sample/TWKdef.utf8.ini");
+    ProfileFile file(store, std::string(TWK_SOURCE_DIR) + "/tools/sample/TWKdef.ini");
     LayoutDefinitions d;
     loadLayoutDefinitions(file, d);
     for (int j = 0; j < 8; ++j) EXPECT_EQ(d.stepOffsets[j], vobra_sim::kFieldOffsets[j]) << "Step" << j;
     EXPECT_EQ(d.nextStep, vobra_sim::kStride);
     EXPECT_EQ(d.maxItem, vobra_sim::kMaxRecords);
-    EXPECT_EQ(d.fileStates.size(), 3u);
+    EXPECT_EQ(d.fileStates, (std::vector<std::string>{"完全キャッシュ", "部分キャッシュ", "受可キャッシュ"}));
     EXPECT_EQ(d.bbsStates.size(), 5u);
+    EXPECT_EQ(d.bbsStates[0], "書可スレッド");
+    EXPECT_EQ(d.buttonTitle, "検索");
     EXPECT_EQ(d.tabSearch, vobra_sim::kTabSearch);
     EXPECT_EQ(d.tabDownList, vobra_sim::kTabDownList);
     EXPECT_EQ(d.tabIgnoreList, vobra_sim::kTabIgnoreList);
