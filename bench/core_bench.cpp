@@ -63,12 +63,13 @@ void fill(EntryList& list, int n, int mode) {
     }
 }
 
-void BM_SortedInsert(benchmark::State& state) {
+// Builds a list of n rows per iteration, at sorted positions (mode 1) or appended.
+void buildBenchmark(benchmark::State& state, int mode) {
     int n = static_cast<int>(state.range(0));
     texts(n);
     for (auto _ : state) {
         EntryList list(ListKind::Normal);
-        fill(list, n, 1);
+        fill(list, n, mode);
         benchmark::DoNotOptimize(list.count());
         state.PauseTiming();
         list.clear();
@@ -76,21 +77,10 @@ void BM_SortedInsert(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * n);
 }
-BENCHMARK(BM_SortedInsert)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
-void BM_Append(benchmark::State& state) {
-    int n = static_cast<int>(state.range(0));
-    texts(n);
-    for (auto _ : state) {
-        EntryList list(ListKind::Normal);
-        fill(list, n, 0);
-        benchmark::DoNotOptimize(list.count());
-        state.PauseTiming();
-        list.clear();
-        state.ResumeTiming();
-    }
-    state.SetItemsProcessed(state.iterations() * n);
-}
+void BM_SortedInsert(benchmark::State& state) { buildBenchmark(state, 1); }
+void BM_Append(benchmark::State& state) { buildBenchmark(state, 0); }
+BENCHMARK(BM_SortedInsert)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Append)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 // A shared list of appended rows; each sort benchmark first shuffles it by the hash column (not timed).

@@ -45,38 +45,43 @@ int showCounts(const ListViewOps* view) {
     return 1;
 }
 
+namespace {
+// Formats the time-stamped text and hands it to `show`.
+template <class Show>
+int stamped(const char* format, va_list args, Show&& show) {
+    char buf[kReportBufferSize];
+    stampedText(buf, format, args);
+    show(buf);
+    return 1;
+}
+}  // namespace
+
 int showMessage(const char* format, ...) {
     if (!format) {
         reporter().setStatusText(kStatusMessage, "");
         return 1;
     }
-    char buf[kReportBufferSize];
     va_list args;
     va_start(args, format);
-    stampedText(buf, format, args);
+    int r = stamped(format, args, [](const char* text) { reporter().setStatusText(kStatusMessage, text); });
     va_end(args);
-    reporter().setStatusText(kStatusMessage, buf);
-    return 1;
+    return r;
 }
 
 int errorBox(const char* format, ...) {
-    char buf[kReportBufferSize];
     va_list args;
     va_start(args, format);
-    stampedText(buf, format, args);
+    int r = stamped(format, args, [](const char* text) { reporter().showErrorBox(text, false); });
     va_end(args);
-    reporter().showErrorBox(buf, false);
-    return 1;
+    return r;
 }
 
 int errorBoxOwnerless(const char* format, ...) {
-    char buf[kReportBufferSize];
     va_list args;
     va_start(args, format);
-    stampedText(buf, format, args);
+    int r = stamped(format, args, [](const char* text) { reporter().showErrorBox(text, true); });
     va_end(args);
-    reporter().showErrorBox(buf, true);
-    return 1;
+    return r;
 }
 
 }  // namespace twk
