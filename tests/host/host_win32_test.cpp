@@ -39,8 +39,8 @@ std::string rows(int n, const std::string& status = "完全キャッシュ") {
     return out;
 }
 
-// A folder holding copies of the chosen sample plug-ins, made the library search folder.
-void usePlugins(bool ap, bool replace) {
+// A folder holding copies of the chosen sample plug-ins, made the library search folder. Returns the folder.
+std::string usePlugins(bool ap, bool replace) {
     char temp[MAX_PATH] = {};
     GetTempPathA(sizeof temp, temp);
     std::string dir = std::string(temp) + "twk_plugins_" + std::to_string(GetCurrentProcessId()) + "_" +
@@ -50,6 +50,21 @@ void usePlugins(bool ap, bool replace) {
     if (replace)
         CopyFileA(vobra_sim::windowsPath(TWK_REPLACE_DLL).c_str(), (dir + "\\Replace.dll").c_str(), FALSE);
     SetDllDirectoryA(dir.c_str());
+    return dir;
+}
+
+// Removes the plug-in folders again (the reader frees the libraries after each read).
+void removePluginFolders() {
+    SetDllDirectoryA(nullptr);
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    for (const char* suffix : {"x", "ax", "rx", "arx"}) {
+        std::string dir =
+            std::string(temp) + "twk_plugins_" + std::to_string(GetCurrentProcessId()) + "_" + suffix;
+        DeleteFileA((dir + "\\ap.dll").c_str());
+        DeleteFileA((dir + "\\Replace.dll").c_str());
+        RemoveDirectoryA(dir.c_str());
+    }
 }
 
 std::string dump(const EntryList& list) {
@@ -89,7 +104,10 @@ class HostSimTest : public ::testing::Test {
         layout_.bbsStates = {"書可スレッド", "更新スレッド"};
         usePlugins(false, false);
     }
-    ~HostSimTest() override { SetDllDirectoryA(nullptr); }
+    ~HostSimTest() override {
+        sims_.clear();
+        removePluginFolders();
+    }
 
     SimProcess& start(const std::string& records, SimOptions o = SimOptions()) {
         sims_.push_back(std::make_unique<SimProcess>());
