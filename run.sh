@@ -32,6 +32,9 @@ cp "$app" "$DEMO/"
 if [ -d tools/sample ]; then
     for f in tools/sample/*; do [ -e "$DEMO/$(basename "$f")" ] || cp -r "$f" "$DEMO/"; done
 fi
+# The sample start-pointer plug-in finds the simulator's table, so the first collection needs no fallback.
+plugin=$(find build/win-release -name ap.dll | head -1)
+[ -n "$plugin" ] && cp "$plugin" "$DEMO/"
 
 export TWK_WINEPREFIX=${TWK_WINEPREFIX:-$ROOT/build/wineprefix-demo}
 if [ -z "${DISPLAY:-}" ]; then
