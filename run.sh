@@ -30,7 +30,7 @@ mkdir -p "$DEMO"
 cp "$app" "$DEMO/"
 # Sample host layout and records for the simulator, and the sample plug-ins, unless the user changed them.
 if [ -d tools/sample ]; then
-    for f in tools/sample/*; do [ -e "$DEMO/$(basename "$f")" ] || cp -r "$f" "$DEMO/"; done
+    for f in tools/sample/*.ini tools/sample/*.txt; do [ -e "$DEMO/$(basename "$f")" ] || cp "$f" "$DEMO/"; done
 fi
 # The sample start-pointer plug-in finds the simulator's table, so the first collection needs no fallback.
 plugin=$(find build/win-release -name ap.dll | head -1)
