@@ -47,10 +47,8 @@ TEST(ConditionEvaluation, AllocatesNothing) {
     ConditionList list;
     ASSERT_EQ(list.add("\"zzz\" | $no | %no | =1 | <1 | !x | ? | (0", "", false), 0);
     ASSERT_EQ(list.add("mp3 | ＡＶＩ - sample & >1k & )2 & !1.0 - ?", "", false), 1);
-    std::string longName(3000, 'x');
-    longName += "アMP3ＡＶＩ";
-    const char* texts[8] = {longName.c_str(), "trip", "1,234,567", "status", "12",
-                            "Jan 01 10:00",   "1.0",  "HASH"};
+    std::string name = std::string(3000, 'x') + "アMP3ＡＶＩ";
+    const char* texts[8] = {name.c_str(), "trip", "1,234,567", "status", "12", "Jan 01 10:00", "1.0", "HASH"};
     EntryPtr row = makeEntry(texts, 8);
     RawRecord raw;
     std::memset(&raw, 0, sizeof raw);
@@ -61,15 +59,11 @@ TEST(ConditionEvaluation, AllocatesNothing) {
     g_counting = true;
     int onRow = findMatchingCondition(list, *row);
     int onRecord = findMatchingCondition(list, raw);
-    bool direct = evaluateTerms(list.at(1).terms, *row);
     g_counting = false;
     EXPECT_EQ(g_allocations, 0);
     EXPECT_EQ(onRow, 1);
     EXPECT_EQ(onRecord, 1);
-    EXPECT_TRUE(direct);
-
-    // The counter itself works.
-    g_counting = true;
+    g_counting = true;  // the counter itself works
     std::string* probe = new std::string(100, 'x');
     g_counting = false;
     delete probe;
