@@ -357,12 +357,18 @@ INT_PTR ConditionPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             view_.attach(GetDlgItem(hwnd_, IDC_LIST));
             setupColumns(PageKind::Conditions, view_.hwnd(), widthsFor(main_, PageKind::Conditions), {},
                          main_.palette());
+            installSubclass(view_.hwnd(), &ConditionPage::viewProc, this);
             return FALSE;
         case WM_SIZE:
             layout(LOWORD(lParam), HIWORD(lParam));
             return TRUE;
         case WM_COMMAND:
-            if (LOWORD(wParam) == IDC_COND_TARGET && HIWORD(wParam) == CBN_DROPDOWN) fillTargets();
+            if (LOWORD(wParam) == IDC_COND_TARGET && HIWORD(wParam) == CBN_DROPDOWN)
+                fillTargets();
+            else if (LOWORD(wParam) == IDC_COND_ADD && HIWORD(wParam) == BN_CLICKED)
+                addFromFields();
+            else if (LOWORD(wParam) >= ID_COND_DELETE && LOWORD(wParam) <= ID_COND_SAVE)
+                runCommand(LOWORD(wParam));
             return TRUE;
         case WM_DRAWITEM: {
             auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <vector>
 
 #include "ui/base_window_win32.h"
 #include "ui/list_presentation_win32.h"
@@ -110,10 +111,18 @@ class ConditionPage final : public Page {
     INT_PTR onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     // Makes the view hold one item per condition.
     void refreshItems();
+    // The commands of the page's context menu and keys (ids 40054 to 40061), on the selected conditions.
+    void runCommand(int id);
+    void addFromFields();
+    void copySelectedToFields();
+    std::vector<int> selectedConditions() const;
 
   private:
     void layout(int width, int height);
     void fillTargets();
+    void moveSelected(bool up);
+    static LRESULT CALLBACK viewProc(HWND view, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    LRESULT onViewMessage(HWND view, UINT message, WPARAM wParam, LPARAM lParam);
     Win32ListView view_;
 };
 
