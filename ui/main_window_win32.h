@@ -160,6 +160,17 @@ class MainWindow : public BaseWindow<MainWindow> {
     void cmdHide();
     void cmdNothing() {}
     void cmdManualGet();
+    // The clipboard: copies of the selected rows in a line form, cut, paste.
+    int copySelectedRows(int form, int bbsForm);
+    void cmdCopyForm(int id);
+    void cmdCopy();
+    void cmdCopyDownload();
+    void cmdCopyNames();
+    void cmdCopyTrips();
+    void cmdCopyHashes();
+    void cmdCopyKeyInfo();
+    void cmdCut();
+    void cmdPaste();
     // The file commands.
     void cmdOpen();
     void cmdOpenNew();
