@@ -28,16 +28,10 @@ class FakeTabs : public ListTabs {
 };
 
 // A raw record with the given name and hash (the other fields plain).
-inline RawRecord makeRecord(const char* name, const char* hash, const char* refAmount = "1") {
+inline RawRecord makeRecord(const char* name, const char* hash) {
     RawRecord r{};
-    copyCut(r.name, sizeof r.name, name);
-    copyCut(r.trip, sizeof r.trip, "trip");
-    copyCut(r.size, sizeof r.size, "1,024");
-    copyCut(r.status, sizeof r.status, "完全キャッシュ");
-    copyCut(r.refAmount, sizeof r.refAmount, refAmount);
-    copyCut(r.updateTime, sizeof r.updateTime, "12/01 10:00");
-    copyCut(r.ver, sizeof r.ver, "1.0");
-    copyCut(r.hash, sizeof r.hash, hash);
+    const char* texts[8] = {name, "trip", "1,024", "完全キャッシュ", "1", "12/01 10:00", "1.0", hash};
+    for (int i = 0; i < 8; ++i) copyCut(r.field(i), RawRecord::capacity(i), texts[i]);
     return r;
 }
 
