@@ -61,6 +61,11 @@ bool HostBridge::showBbsTab() {
     return link_->clickHostTabs(layout_.tabBbs, 0, 0);
 }
 
+void HostBridge::reloadHostList(bool ignoreFile) {
+    link_->clickHostTabs(ignoreFile ? layout_.tabIgnoreList : layout_.tabDownList, layout_.btnReload, 1);
+    link_->clickHostTabs(layout_.tabSearch, 0, 0);
+}
+
 void HostBridge::toggleHostWindow() {
     link_->toggleHostWindow();
 }

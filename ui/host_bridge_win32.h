@@ -37,6 +37,8 @@ class HostBridge {
     bool pressSearch();
     bool showSearchTab();
     bool showBbsTab();
+    // Makes the host read its download list (or ignore file) again, then shows its search tab.
+    void reloadHostList(bool ignoreFile);
     void toggleHostWindow();
     bool readWord(bool bbs, std::string& word);
     bool writeWord(bool bbs, const char* word);

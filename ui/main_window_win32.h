@@ -160,6 +160,10 @@ class MainWindow : public BaseWindow<MainWindow> {
     void cmdHide();
     void cmdNothing() {}
     void cmdManualGet();
+    // The selected rows appended to the host's download list or ignore file.
+    void exportToHost(bool ignoreFile);
+    void cmdAddToDownList();
+    void cmdAddToIgnoreFile();
     // The clipboard: copies of the selected rows in a line form, cut, paste.
     int copySelectedRows(int form, int bbsForm);
     void cmdCopyForm(int id);

@@ -74,8 +74,8 @@ bool SettingsPage::checked(int id) const {
     return IsDlgButtonChecked(hwnd_, id) == BST_CHECKED;
 }
 
-std::string SettingsPage::text(int id) const {
-    return dialogItemText(hwnd_, id);
+std::string SettingsPage::text(int id, int maxBytes) const {
+    return dialogItemText(hwnd_, id, maxBytes);
 }
 
 SettingsPageValues SettingsPage::values() const {

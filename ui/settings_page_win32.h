@@ -17,7 +17,7 @@ class SettingsPage final : public Page {
     SettingsPageValues values() const;
     void show(const SettingsPageValues& values);
     bool checked(int id) const;
-    std::string text(int id) const;
+    std::string text(int id, int maxBytes = 259) const;
 
   private:
     void initialise();

@@ -143,6 +143,54 @@ TEST_F(HostSimTest, BbsPageCollectsThreadsThroughTheHostsBbsTab) {
     EXPECT_EQ(SendMessageW(view(3), LVM_GETITEMCOUNT, 0, 0), 2);
 }
 
+std::string fileText(const std::string& path) {
+    std::string text;
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return text;
+    char buf[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buf, sizeof buf, &got, nullptr) && got > 0) text.append(buf, got);
+    CloseHandle(file);
+    return text;
+}
+
+void writeFile(const std::string& path, const std::string& text) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+TEST_F(HostSimTest, ExportAppendsOnlyNewHashesAndHasTheHostReadItsList) {
+    const std::string downList = folder_ + "Download.txt";
+    const std::string hash0 = "00000000000000000000000000000000";
+    const std::string hash1 = "00000000000000000000000000000001";
+    // One line names row 0's hash; a line with too few commas names row 1's and does not count.
+    const std::string before = "old,,0,0," + hash0 + ",1\r\nshort,," + hash1 + "\r\n";
+    writeFile(downList, before);
+    writeFile(folder_ + "Ignore.txt", "");
+    writeSetting("DownList", downList.c_str());
+    writeSetting("AutoReload", "1");
+    start();
+    addRows(*main_->tabs().pageList(0), 3);
+    selectItems(0, {0, 1});
+    send(ID_EDIT_ADDDOWNLIST);
+    EXPECT_EQ(fileText(downList), before + "row01,,0,0," + hash1 + ",1\r\n");
+    EXPECT_EQ(status(kStatusMessage), stamped("1件の情報をダウンリストに追加しました"));
+    EXPECT_EQ(countLog("reload downlist"), 1);
+    EXPECT_EQ(selectedItems(0), (std::vector<int>{0, 1}));  // the rows and their selection stay
+
+    send(ID_EDIT_ADDDOWNLIST);  // nothing new: nothing written, the host left alone
+    EXPECT_EQ(status(kStatusMessage), stamped("0件の情報をダウンリストに追加しました"));
+    EXPECT_EQ(countLog("reload downlist"), 1);
+
+    send(ID_EDIT_ADDIGNORE);  // beside the download list
+    EXPECT_EQ(fileText(folder_ + "Ignore.txt"),
+              "row00,,0,0," + hash0 + ",0,1,1\r\nrow01,,0,0," + hash1 + ",0,1,1\r\n");
+    EXPECT_EQ(countLog("reload ignorelist"), 1);
+}
+
 TEST_F(HostSimTest, AutomaticCollectionStartsWithACycleAndStops) {
     start();
     EntryList& list = *main_->tabs().pageList(0);

@@ -1,0 +1,108 @@
+// The selected rows handed back to the host: appended to its download list or its ignore file, skipping rows
+// whose hash the file already has.
+#include <string>
+
+#include "core/entry_list.h"
+#include "core/report.h"
+#include "core/text.h"
+#include "formats/serialize.h"
+#include "formats/text_buffer.h"
+#include "resources/resource.h"
+#include "ui/main_window_win32.h"
+#include "ui/settings_page_win32.h"
+#include "ui/text_win32.h"
+
+namespace twk::ui {
+
+namespace {
+
+const char* const kMsgCannotOpen = "%s が開けませんでした";
+const char* const kMsgExported = "%d件の情報をダウンリストに追加しました";
+const char* const kIgnoreFileName = "Ignore.txt";
+// The hash is the fifth comma-separated field of a host file line.
+constexpr int kHashField = 4;
+
+// The host's ignore file: beside its download list.
+std::string ignoreFileBeside(const std::string& downList) {
+    size_t cut = 0;
+    for (size_t i = 0; i < downList.size(); ++i) {
+        if (isLeadByte(downList[i]) && i + 1 < downList.size()) {
+            ++i;
+            continue;
+        }
+        if (downList[i] == '\\') cut = i + 1;
+    }
+    return downList.substr(0, cut) + kIgnoreFileName;
+}
+
+// The hashes of the file's lines: the fifth field of every line with at least five commas, when not empty.
+void collectHashes(TextBuffer& text, HashSet& hashes) {
+    std::size_t length = 0;
+    while (char* line = text.nextLine(&length)) {
+        int commas = 0;
+        std::size_t fieldStart = 0, fieldEnd = 0;
+        for (std::size_t i = 0; i < length && commas <= kHashField; ++i) {
+            if (line[i] != ',') continue;
+            ++commas;
+            if (commas == kHashField) fieldStart = i + 1;
+            if (commas == kHashField + 1) fieldEnd = i;
+        }
+        if (commas > kHashField && fieldEnd > fieldStart)
+            hashes.add(std::string_view(line + fieldStart, fieldEnd - fieldStart));
+    }
+}
+
+// Appends the text at the end of the file. False when the file cannot be opened or not all was written.
+bool appendToFile(const std::string& path, const char* data, std::size_t size) {
+    HANDLE file = CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool ok =
+        SetFilePointer(file, 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER || GetLastError() == NO_ERROR;
+    DWORD written = 0;
+    if (ok && size > 0)
+        ok = WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
+    CloseHandle(file);
+    return ok;
+}
+
+}  // namespace
+
+void MainWindow::exportToHost(bool ignoreFile) {
+    EntryList* list = currentList();
+    Win32ListView* view = currentView();
+    SettingsPage* settings = settingsPage();
+    if (!list || !view || !settings) return;
+    std::string downList = settings->text(IDC_SET_DOWNLIST, 259);
+    std::string path = ignoreFile ? ignoreFileBeside(downList) : downList;
+
+    HashSet existing;
+    {
+        TextBuffer text;
+        if (!text.loadFileOk(path)) {
+            errorBox(kMsgCannotOpen, path.c_str());
+            return;
+        }
+        collectHashes(text, existing);
+    }
+    list->syncSelectionFromView();
+    const bool bbs = list->kind() == ListKind::Bbs;
+    int form = ignoreFile ? (bbs ? IgnoreBbsForm : IgnoreForm) : (bbs ? DownloadBbsForm : DownloadForm);
+    SerializedRows rows = serializeRows(*list, form | SelectedOnly, &existing);
+    int lines = rows.block ? rows.lines : 0;
+    // Nothing is claimed for lines that did not reach the file.
+    if (lines > 0 && !appendToFile(path, rows.block.get(), rows.length)) return;
+    showCounts(view);
+    showMessage(kMsgExported, lines);
+    if (lines > 0 && settings->checked(IDC_SET_AUTORELOAD)) host_->reloadHostList(ignoreFile);
+}
+
+void MainWindow::cmdAddToDownList() {
+    exportToHost(false);
+}
+
+void MainWindow::cmdAddToIgnoreFile() {
+    exportToHost(true);
+}
+
+}  // namespace twk::ui
