@@ -214,17 +214,18 @@ void MainWindow::cmdCloseList() {
     resolveDestinations(conditions_, tabs_);
 }
 
-void MainWindow::saveCurrentList(const std::string& path) {
+int MainWindow::saveCurrentList(const std::string& path) {
     EntryList* list = currentList();
     Win32ListView* view = currentView();
-    if (!list || !view) return;
+    if (!list || !view) return -1;
     int written = saveListFile(*list, path);
-    if (written <= 0) return;  // not written, or an empty file with nothing to report
+    if (written <= 0) return written;  // not written, or an empty file with nothing to report
     list->setModified(false);
     if (list->kind() == ListKind::Normal) rememberFile(path);
     showCounts(view);
     showMessage(kMsgSaved, path.c_str(), written);
     SetFocus(view->hwnd());
+    return written;
 }
 
 void MainWindow::cmdSave() {
@@ -238,12 +239,13 @@ void MainWindow::cmdSaveAs() {
     if (!list || list->kind() != ListKind::Normal) return;
     std::string path;
     if (!chooseFile(true, list->path(), path)) return;
+    // The list takes the new path once its file could be made, even when it holds no rows to write.
+    const int written = saveCurrentList(path);
+    if (written < 0) return;
     list->setPath(path);
-    saveCurrentList(path);
-    if (!list->modified()) {
-        tabs_.setTabText(tabs_.current(), fileNamePart(path).c_str());
-        resolveDestinations(conditions_, tabs_);
-    }
+    if (written == 0) return;
+    tabs_.setTabText(tabs_.current(), fileNamePart(path).c_str());
+    resolveDestinations(conditions_, tabs_);
 }
 
 void MainWindow::openHistoryEntry(int index) {

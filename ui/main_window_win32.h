@@ -187,7 +187,8 @@ class MainWindow : public BaseWindow<MainWindow> {
     bool chooseFile(bool save, const std::string& start, std::string& chosen);
     int askSaveChanges(const std::string& question);
     void rememberFile(const std::string& path);
-    void saveCurrentList(const std::string& path);
+    // Rows written, 0 for an empty list (an empty file), -1 when the file could not be written.
+    int saveCurrentList(const std::string& path);
     std::unique_ptr<EntryList> makeNormalList(int allocationCode);
     bool insertNormalPage(std::unique_ptr<EntryList> list, const std::string& title);
     // The automatic collection.
