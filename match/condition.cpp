@@ -32,8 +32,8 @@ bool isOperator(unsigned char c) {
 // Collects the bytes of one term. A term keeps at most kMaxTermBytes bytes: once the next character does not
 // fit, copying stops and the rest of the term is still read (so that it is not taken for the next term) but
 // dropped: reading it as the next part of the text would make a term, or an error, the user never wrote. A
-// double-byte character is never split by this cut. Trailing spaces of an unquoted term are cut later; `keep` is
-// the length up to the last byte that must stay (a non-space or an escaped byte).
+// double-byte character is never split by this cut. Trailing spaces of an unquoted term are cut later; `keep`
+// is the length up to the last byte that must stay (a non-space or an escaped byte).
 class TermText {
   public:
     explicit TermText(std::string& out) : out_(out) { out_.clear(); }
