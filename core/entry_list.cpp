@@ -168,6 +168,21 @@ void PageArray::copyIn(const std::vector<RowRef>& in) {
 // ---------------------------------------------------------------------------------------------------------------
 // EntryList
 
+namespace {
+// A row of a hash already present: the present row takes the new texts when the new reference amount is the
+// larger number (the reference column's comparison with flag 0 is positive exactly then). Size, hash, mark,
+// selection, user columns and position stay.
+void mergeInto(Entry& existing, const Entry& incoming) {
+    if (compareRefAmountText(incoming.refAmount, existing.refAmount) <= 0) return;
+    existing.name = incoming.name;
+    std::memcpy(existing.trip, incoming.trip, sizeof existing.trip);
+    std::memcpy(existing.status, incoming.status, sizeof existing.status);
+    std::memcpy(existing.refAmount, incoming.refAmount, sizeof existing.refAmount);
+    std::memcpy(existing.updateTime, incoming.updateTime, sizeof existing.updateTime);
+    std::memcpy(existing.ver, incoming.ver, sizeof existing.ver);
+}
+}  // namespace
+
 EntryList::EntryList(ListKind kind) : kind_(kind) {}
 
 EntryList::~EntryList() {
@@ -239,16 +254,7 @@ int EntryList::insertEntry(Entry* entry, int mode) {
         return text.compare(probe.entry->hash, entry->hash);
     };
     if (hashes_.searchStrict(byHash, &where, &position)) {
-        Entry* existing = hashes_.get(where);
-        // Merge when the new reference amount is the larger number (column 5, flag 0: positive when a > b).
-        if (compareRefAmountText(entry->refAmount, existing->refAmount) > 0) {
-            existing->name = entry->name;
-            std::memcpy(existing->trip, entry->trip, sizeof existing->trip);
-            std::memcpy(existing->status, entry->status, sizeof existing->status);
-            std::memcpy(existing->refAmount, entry->refAmount, sizeof existing->refAmount);
-            std::memcpy(existing->updateTime, entry->updateTime, sizeof existing->updateTime);
-            std::memcpy(existing->ver, entry->ver, sizeof existing->ver);
-        }
+        mergeInto(*hashes_.get(where), *entry);
         return -1;
     }
     hashes_.insertAt(where, hashed);
@@ -519,6 +525,89 @@ int EntryList::sort(int column) {
     quicksortRows(rows.data(), static_cast<int>(rows.size()), cmp);
     display_.copyIn(rows);
     return 1;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// AppendBatch
+
+AppendBatch::AppendBatch(EntryList& list, int mode)
+    : list_(list), mode_(mode), deferred_(mode != 1 && list.count() == 0) {}
+
+AppendBatch::~AppendBatch() {
+    finish();
+    for (Pending& p : pending_) delete p.entry;
+}
+
+int AppendBatch::add(int n, const char* const* texts) {
+    if (!deferred_) {
+        int r = list_.addTexts(n, texts, mode_);
+        added_ += r;
+        return r;
+    }
+    if (n <= 7) return 0;
+    if (list_.hashInFilters(texts[7])) return 0;
+    EntryPtr e;
+    try {
+        e = makeEntry(texts, n);
+        if (pending_.empty()) pending_.reserve(1024);
+        pending_.push_back(Pending{e.get(), textComparer().sortKeyPrefix(e->hash), 0});
+    } catch (const std::bad_alloc&) {
+        errorBox(kMsgAllocationFailed, 175);
+        return 0;
+    }
+    Entry* row = e.release();
+    pending_.back().displayKey = list_.currentComparator().keyOf(*row);
+    return 1;
+}
+
+int AppendBatch::finish() {
+    if (finished_) return added_;
+    finished_ = true;
+    if (!deferred_ || pending_.empty()) return added_;
+
+    // The rows in hash order; rows of equal hashes stay in the order they came, so that the first one becomes the
+    // row and each later one merges into it as it would have one by one.
+    const TextComparer& text = textComparer();
+    struct Keyed {
+        uint64_t key;
+        uint32_t index;
+    };
+    std::vector<Keyed> order(pending_.size());
+    for (uint32_t i = 0; i < order.size(); ++i) order[i] = Keyed{pending_[i].hashKey, i};
+    std::sort(order.begin(), order.end(), [&](const Keyed& a, const Keyed& b) {
+        if (a.key != b.key) return a.key < b.key;
+        int r = text.compare(pending_[a.index].entry->hash, pending_[b.index].entry->hash);
+        return r != 0 ? r < 0 : a.index < b.index;
+    });
+    std::vector<char> kept(pending_.size(), 0);
+    for (std::size_t g = 0; g < order.size();) {
+        const Pending& first = pending_[order[g].index];
+        std::size_t end = g + 1;
+        while (end < order.size() && order[end].key == first.hashKey &&
+               text.compare(pending_[order[end].index].entry->hash, first.entry->hash) == 0) {
+            mergeInto(*first.entry, *pending_[order[end].index].entry);
+            ++end;
+        }
+        kept[order[g].index] = 1;
+        list_.hashes_.append(RowRef{first.entry, first.hashKey});
+        g = end;
+    }
+
+    for (std::size_t i = 0; i < pending_.size(); ++i) {
+        Pending& p = pending_[i];
+        if (!kept[i]) {
+            delete p.entry;  // merged into an earlier row
+            continue;
+        }
+        int pos = list_.display_.size();
+        list_.display_.append(RowRef{p.entry, p.displayKey});
+        list_.markInDependents(p.entry->hash);
+        if (list_.view_) list_.view_->insertItem(pos);
+        ++added_;
+    }
+    if (added_ > 0) list_.modified_ = 1;
+    pending_.clear();
+    return added_;
 }
 
 }  // namespace twk

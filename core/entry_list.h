@@ -239,6 +239,7 @@ public:
     const PageArray& hashPages() const { return hashes_; }
 
 private:
+    friend class AppendBatch;
     int addMade(EntryPtr entry, int mode);
     RowRef hashRef(Entry* e) const;
     void rekeyDisplay();
@@ -257,6 +258,39 @@ private:
     ListViewOps* view_ = nullptr;
     int purgePending_ = 0;
     std::string path_;
+};
+
+// Adds many rows to a list one after another, with the result of addTexts(n, texts, mode) for each. When the list
+// is empty at the start and the rows are appended (mode other than 1), the rows are kept aside and the list is
+// built once by finish(): one sort of the hash order instead of an insertion per row, with the same rows, merges,
+// order, filter refusals, marks in dependent lists and view items. Until finish() the list does not show the
+// rows. purgeDependents stays the caller's, as after addTexts.
+class AppendBatch {
+public:
+    AppendBatch(EntryList& list, int mode);
+    ~AppendBatch();
+    AppendBatch(const AppendBatch&) = delete;
+    AppendBatch& operator=(const AppendBatch&) = delete;
+
+    // 1 when the row was added, 0 when not; while deferring, 1 when the row was taken (a later duplicate of its
+    // hash may still merge into an earlier row), so count with the total of finish().
+    int add(int n, const char* const* texts);
+    // Builds the list and returns the number of rows added by the batch.
+    int finish();
+
+private:
+    EntryList& list_;
+    int mode_;
+    bool deferred_;
+    bool finished_ = false;
+    int added_ = 0;
+    // Rows taken while deferring, with their hash-order and display-order keys made while they were fresh.
+    struct Pending {
+        Entry* entry;
+        uint64_t hashKey;
+        uint64_t displayKey;
+    };
+    std::vector<Pending> pending_;
 };
 
 }  // namespace twk

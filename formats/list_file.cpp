@@ -30,7 +30,7 @@ int addListLines(EntryList& list, TextBuffer& text, const ListLineRules& rules) 
     char* fields[kListFileFields + 1];
     const int maxFields = rules.maxFields > kListFileFields ? kListFileFields : rules.maxFields;
     static char empty[1] = {0};
-    int added = 0;
+    AppendBatch batch(list, rules.mode);
     std::size_t length = 0;
     while (char* line = text.nextLine(&length)) {
         if (length == 0 || line[0] == 0) continue;
@@ -41,9 +41,9 @@ int addListLines(EntryList& list, TextBuffer& text, const ListLineRules& rules) 
             n = kRowFields;
         }
         if (n < kRowFields) continue;
-        added += list.addTexts(n, fields, rules.mode) == 1 ? 1 : 0;
+        batch.add(n, fields);
     }
-    return added;
+    return batch.finish();
 }
 
 ListFileLoad loadListFile(EntryList& list, const std::string& path) {
