@@ -10,13 +10,11 @@
 #include "core/entry.h"
 #include "host/host_system.h"
 #include "host/layout_definitions.h"
+#include "settings/settings_keys.h"  // kDefaultStartPtr, the table's address when nothing says otherwise
 
 namespace twk {
 
 class EntryList;
-
-// Address of the host's result table when neither the plug-in nor the settings say otherwise.
-constexpr std::uint32_t kDefaultStartPtr = 0x4DF0A8;
 
 // Message texts of the host link.
 extern const char* const kMsgHostNotFound;       // "%s Not Found."
