@@ -52,10 +52,16 @@ if [ ! -f "$WINEPREFIX/.twk-ready" ]; then
     touch "$WINEPREFIX/.twk-ready"
 fi
 
-# Keep the server running: each Windows program then starts in a fraction of a second.
-wineserver -p >/dev/null 2>&1 || true
+# Keep the server running: each Windows program then starts in a fraction of a second. Start Wine's helper
+# processes now, with no pipes of ours, so that they never hold a caller's output open.
+wineserver -p >/dev/null 2>&1 </dev/null || true
+if [ "${TWK_WINE_WARM:-}" != "$WINEPREFIX" ]; then
+    wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+    export TWK_WINE_WARM="$WINEPREFIX"
+fi
 
 twk_wine_shutdown() {
+    unset TWK_WINE_WARM
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
     if [ -n "${TWK_XVFB_PID:-}" ]; then kill "$TWK_XVFB_PID" 2>/dev/null || true; unset TWK_XVFB_PID; fi

@@ -1,4 +1,13 @@
 #!/usr/bin/env bash
 # Runs a Windows program under the project's Wine environment (used by CTest as the cross-compiling emulator).
+# The program's output goes through files, not straight into the caller's pipes: Wine's helper processes (the
+# desktop, services) outlive the program and would otherwise hold the caller's pipe open after it has exited.
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh" >&2
-exec wine "$@"
+out=$(mktemp)
+err=$(mktemp)
+wine "$@" >"$out" 2>"$err" </dev/null
+rc=$?
+cat "$out"
+cat "$err" >&2
+rm -f "$out" "$err"
+exit $rc
