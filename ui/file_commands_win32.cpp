@@ -2,8 +2,6 @@
 // files, and the question that guards unsaved rows.
 #include <windows.h>
 // The dialog declarations need the base declarations first.
-#include <commdlg.h>
-
 #include <cstdio>
 #include <new>
 
@@ -13,6 +11,7 @@
 #include "formats/list_file.h"
 #include "resources/resource.h"
 #include "routing/conditions_file.h"
+#include "ui/file_dialog_win32.h"
 #include "ui/main_window_win32.h"
 #include "ui/text_win32.h"
 
@@ -22,7 +21,6 @@ namespace {
 
 const char* const kOpenTitle = "ファイルを開く";
 const char* const kSaveTitle = "ファイルを保存";
-const wchar_t kListFilter[] = L"text(*.txt)\0*.txt\0All files(*.*)\0*.*\0";
 const char* const kMsgLoaded = "%s から%d件の情報を読み込みました";
 const char* const kMsgCreated = "%s を作成しました";
 const char* const kMsgSaved = "%s に%d件の情報を保存しました";
@@ -32,18 +30,6 @@ constexpr int kNewListAllocationCode = 116;
 constexpr int kOpenNewAllocationCode = 239;
 constexpr int kMaxNewListNumber = 99;
 
-// The part of a path after its last "\" (a double-byte character's second byte is never taken for one).
-std::string fileNamePart(const std::string& path) {
-    size_t start = 0;
-    for (size_t i = 0; i < path.size(); ++i) {
-        if (isLeadByte(path[i]) && i + 1 < path.size()) {
-            ++i;
-            continue;
-        }
-        if (path[i] == '\\') start = i + 1;
-    }
-    return path.substr(start);
-}
 
 bool pathExists(const std::string& path) {
     WIN32_FIND_DATAW data;
@@ -56,25 +42,7 @@ bool pathExists(const std::string& path) {
 }  // namespace
 
 bool MainWindow::chooseFile(bool save, const std::string& start, std::string& chosen) {
-    wchar_t file[260] = {};
-    wchar_t title[260] = {};
-    lstrcpynW(file, widen(start).c_str(), 260);
-    lstrcpynW(title, widen(fileNamePart(start)).c_str(), 260);
-    std::wstring caption = widen(save ? kSaveTitle : kOpenTitle);
-    OPENFILENAMEW ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = hwnd_;
-    ofn.lpstrFilter = kListFilter;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = 260;
-    ofn.lpstrFileTitle = title;
-    ofn.nMaxFileTitle = 260;
-    ofn.lpstrTitle = caption.c_str();
-    ofn.lpstrDefExt = L"txt";
-    ofn.Flags = save ? OFN_OVERWRITEPROMPT : (OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
-    if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return false;
-    chosen = narrow(file);
-    return true;
+    return chooseTextFile(hwnd_, save, save ? kSaveTitle : kOpenTitle, start, chosen);
 }
 
 int MainWindow::askSaveChanges(const std::string& question) {

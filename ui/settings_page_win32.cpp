@@ -1,9 +1,9 @@
 #include "ui/settings_page_win32.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 
 #include "resources/resource.h"
+#include "ui/file_dialog_win32.h"
 #include "ui/main_window_win32.h"
 #include "ui/text_win32.h"
 
@@ -18,7 +18,6 @@ const UDACCEL kIntervalAcceleration[] = {{2, 30}, {2, 120}, {2, 300}};
 
 const char* const kBrowseTitle = "ファイルを開く";
 // Filter pairs, each text ended by NUL, the list by a second NUL.
-const wchar_t kBrowseFilter[] = L"text(*.txt)\0*.txt\0All files(*.*)\0*.*\0";
 
 }  // namespace
 
@@ -103,27 +102,9 @@ void SettingsPage::save() {
 }
 
 void SettingsPage::browse() {
-    std::wstring current = widen(text(IDC_SET_DOWNLIST));
-    wchar_t file[260] = {};
-    wchar_t title[260] = {};
-    lstrcpynW(file, current.c_str(), 260);
-    const wchar_t* name = file;
-    for (const wchar_t* p = file; *p; ++p)
-        if (*p == L'\\' || *p == L'/') name = p + 1;
-    lstrcpynW(title, name, 260);
-    std::wstring caption = widen(kBrowseTitle);
-    OPENFILENAMEW ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = main_.hwnd();
-    ofn.lpstrFilter = kBrowseFilter;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = 260;
-    ofn.lpstrFileTitle = title;
-    ofn.nMaxFileTitle = 260;
-    ofn.lpstrTitle = caption.c_str();
-    ofn.lpstrDefExt = L"txt";
-    ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-    if (GetOpenFileNameW(&ofn)) setDialogItemText(hwnd_, IDC_SET_DOWNLIST, narrow(file).c_str());
+    std::string chosen;
+    if (chooseTextFile(main_.hwnd(), false, kBrowseTitle, text(IDC_SET_DOWNLIST), chosen))
+        setDialogItemText(hwnd_, IDC_SET_DOWNLIST, chosen.c_str());
 }
 
 }  // namespace twk::ui
