@@ -20,7 +20,7 @@ if [ ${#need[@]} -gt 0 ]; then
     echo "Installing: ${need[*]}"
     if ! dpkg --print-foreign-architectures | grep -qx i386; then $SUDO dpkg --add-architecture i386; fi
     $SUDO apt-get update -q
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${need[@]}" \
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q "${need[@]}" \
         ca-certificates
 fi
 
