@@ -128,7 +128,9 @@ LRESULT SimProcess::command(unsigned long code, const std::string& argument) con
 }
 
 bool SimProcess::setRecords(const std::string& listLines) const {
-    return command(kCmdRecords, listLines) == 1;
+    // Replacing the records always answers 1. The first simulator on a new Wine desktop can lose a message while
+    // the desktop itself comes up (seen once on a fresh prefix), so ask again for a bounded time.
+    return waitFor([&] { return command(kCmdRecords, listLines) == 1; }, 5000);
 }
 
 std::vector<std::string> SimProcess::log() const {
