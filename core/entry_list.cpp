@@ -197,7 +197,9 @@ RowComparator EntryList::currentComparator() const {
     return RowComparator(sortColumn_, sortDescending_, month);
 }
 
-Entry* EntryList::entryAt(int position) const { return display_.at(position); }
+Entry* EntryList::entryAt(int position) const {
+    return display_.at(position);
+}
 
 int EntryList::findHash(const char* hash) const {
     PageArray::Slot where;
@@ -231,7 +233,9 @@ int EntryList::usesFilter(const EntryList* list) const {
     return std::find(filterLists_.begin(), filterLists_.end(), list) != filterLists_.end() ? 1 : 0;
 }
 
-RowRef EntryList::hashRef(Entry* e) const { return RowRef{e, textComparer().sortKeyPrefix(e->hash)}; }
+RowRef EntryList::hashRef(Entry* e) const {
+    return RowRef{e, textComparer().sortKeyPrefix(e->hash)};
+}
 
 void EntryList::rekeyDisplay() {
     RowComparator cmp = currentComparator();
@@ -565,20 +569,25 @@ int AppendBatch::finish() {
     finished_ = true;
     if (!deferred_ || pending_.empty()) return added_;
 
-    // The rows in hash order; rows of equal hashes stay in the order they came, so that the first one becomes the
-    // row and each later one merges into it as it would have one by one.
+    // The rows in hash order; rows of equal hashes stay in the order they came, so that the first one becomes
+    // the row and each later one merges into it as it would have one by one.
     const TextComparer& text = textComparer();
-    struct Keyed {
-        uint64_t key;
-        uint32_t index;
-    };
-    std::vector<Keyed> order(pending_.size());
-    for (uint32_t i = 0; i < order.size(); ++i) order[i] = Keyed{pending_[i].hashKey, i};
-    std::sort(order.begin(), order.end(), [&](const Keyed& a, const Keyed& b) {
-        if (a.key != b.key) return a.key < b.key;
-        int r = text.compare(pending_[a.index].entry->hash, pending_[b.index].entry->hash);
-        return r != 0 ? r < 0 : a.index < b.index;
-    });
+    std::vector<KeyedIndex> order(pending_.size()), scratch;
+    for (uint32_t i = 0; i < order.size(); ++i) order[i] = KeyedIndex{pending_[i].hashKey, i};
+    sortByKeyStable(order, scratch);
+    scratch = std::vector<KeyedIndex>();
+    // Keys that are equal say nothing about the texts: order such runs by the comparison, keeping arrival
+    // order among equal hashes.
+    for (std::size_t g = 0; g < order.size();) {
+        std::size_t end = g + 1;
+        while (end < order.size() && order[end].key == order[g].key) ++end;
+        if (end - g > 1)
+            std::stable_sort(
+                order.begin() + g, order.begin() + end, [&](const KeyedIndex& a, const KeyedIndex& b) {
+                    return text.compare(pending_[a.index].entry->hash, pending_[b.index].entry->hash) < 0;
+                });
+        g = end;
+    }
     std::vector<char> kept(pending_.size(), 0);
     for (std::size_t g = 0; g < order.size();) {
         const Pending& first = pending_[order[g].index];

@@ -1,5 +1,6 @@
 #include "core/sort.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -10,10 +11,12 @@ namespace twk {
 namespace {
 
 // Month of an abbreviation, indexed by the sum of its three ASCII codes minus 268; 0 where no month is.
-constexpr int kMonthBySum[40] = {12, 2, 0, 0, 0, 0, 0, 0, 0,  0, 0, 0, 0, 1, 0, 0, 0, 8, 0, 0,
+constexpr int kMonthBySum[40] = {12, 2, 0, 0, 0, 0, 0,  0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 8, 0, 0,
                                  3,  0, 0, 4, 0, 0, 10, 5, 9, 0, 0, 7, 0, 6, 0, 0, 0, 0, 0, 11};
 
-int sign(int v) { return (v > 0) - (v < 0); }
+int sign(int v) {
+    return (v > 0) - (v < 0);
+}
 
 const char* skipNonDigits(const char* s) {
     while (*s && !(*s >= '0' && *s <= '9')) ++s;
@@ -28,7 +31,9 @@ int compareNumericText(const char* a, const char* b) {
     return sign(localeCompare(a, b));
 }
 
-int compareRefAmountText(const char* a, const char* b) { return compareNumericText(skipNonDigits(a), skipNonDigits(b)); }
+int compareRefAmountText(const char* a, const char* b) {
+    return compareNumericText(skipNonDigits(a), skipNonDigits(b));
+}
 
 int compareNameBytes(const char* a, std::size_t alen, const char* b, std::size_t blen) {
     std::size_t n = alen < blen ? alen : blen;
@@ -59,14 +64,17 @@ RowComparator::RowComparator(int column, int flag, int currentMonth)
     : column_(column), flag_(flag), month_(currentMonth), keyed_(column == kColName) {}
 
 uint64_t namePrefixKey(const std::string& name) {
-    // Big-endian first eight bytes, zero-padded: names hold no NUL, so a shorter name sorts first as it should.
+    // Big-endian first eight bytes, zero-padded: names hold no NUL, so a shorter name sorts first as it
+    // should.
     uint64_t key = 0;
     std::size_t n = name.size() < 8 ? name.size() : 8;
     for (std::size_t i = 0; i < 8; ++i) key = (key << 8) | (i < n ? static_cast<unsigned char>(name[i]) : 0u);
     return key;
 }
 
-uint64_t RowComparator::keyOf(const Entry& e) const { return keyed_ ? namePrefixKey(e.name) : 0; }
+uint64_t RowComparator::keyOf(const Entry& e) const {
+    return keyed_ ? namePrefixKey(e.name) : 0;
+}
 
 int RowComparator::operator()(const Entry& a, const Entry& b) const {
     // base(x, y) orders x against y ascending; "descending" columns return base(a, b), ascending ones
@@ -80,9 +88,11 @@ int RowComparator::operator()(const Entry& a, const Entry& b) const {
         }
         case kColTrip:
             return flag_ == 0 ? sign(localeCompare(a.trip, b.trip)) : sign(localeCompare(b.trip, a.trip));
-        case kColSize: return flag_ == 0 ? compareNumericText(a.size, b.size) : compareNumericText(b.size, a.size);
+        case kColSize:
+            return flag_ == 0 ? compareNumericText(a.size, b.size) : compareNumericText(b.size, a.size);
         case kColStatus:
-            return flag_ == 0 ? sign(localeCompare(b.status, a.status)) : sign(localeCompare(a.status, b.status));
+            return flag_ == 0 ? sign(localeCompare(b.status, a.status))
+                              : sign(localeCompare(a.status, b.status));
         case kColRefAmount:
             return flag_ == 0 ? compareRefAmountText(a.refAmount, b.refAmount)
                               : compareRefAmountText(b.refAmount, a.refAmount);
@@ -98,7 +108,8 @@ int RowComparator::operator()(const Entry& a, const Entry& b) const {
             return flag_ == 0 ? sign(localeCompare(a.ver, b.ver)) : sign(localeCompare(b.ver, a.ver));
         case kColHash:
             return flag_ == 0 ? sign(localeCompare(b.hash, a.hash)) : sign(localeCompare(a.hash, b.hash));
-        default: break;
+        default:
+            break;
     }
     // User column i: absent rows first when ascending (low 16 bits of the flag not 1), last when descending.
     const char* va = a.column(column_);
@@ -117,9 +128,9 @@ int RowComparator::operator()(const Entry& a, const Entry& b) const {
 namespace {
 template <class Cmp>
 void quicksort(RowRef* rows, int lo, int hi, const Cmp& cmp) {
-    // Recurse into the smaller part and loop on the larger, so that the depth stays O(log n); the partition and
-    // the order in which ranges are finished are those of the list's quicksort (the larger range is sorted last
-    // either way, and sorting one range never touches the other).
+    // Recurse into the smaller part and loop on the larger, so that the depth stays O(log n); the partition
+    // and the order in which ranges are finished are those of the list's quicksort (the larger range is
+    // sorted last either way, and sorting one range never touches the other).
     while (lo < hi) {
         const RowRef pivot = rows[lo + (hi - lo) / 2];
         int i = lo, j = hi;
@@ -145,6 +156,29 @@ void quicksort(RowRef* rows, int lo, int hi, const Cmp& cmp) {
 void quicksortRows(RowRef* rows, int n, const RowComparator& cmp) {
     if (n < 2) return;
     quicksort(rows, 0, n - 1, cmp);
+}
+
+void sortByKeyStable(std::vector<KeyedIndex>& items, std::vector<KeyedIndex>& scratch) {
+    const std::size_t n = items.size();
+    if (n < 2) return;
+    // Digits in which keys differ: only those take a pass.
+    uint64_t all = items[0].key, differ = 0;
+    for (const KeyedIndex& item : items) differ |= item.key ^ all;
+    scratch.resize(n);
+    std::vector<uint32_t> counts(1u << 16);
+    for (int shift = 0; shift < 64; shift += 16) {
+        if (((differ >> shift) & 0xFFFF) == 0) continue;
+        std::fill(counts.begin(), counts.end(), 0u);
+        for (const KeyedIndex& item : items) ++counts[(item.key >> shift) & 0xFFFF];
+        uint32_t sum = 0;
+        for (uint32_t& c : counts) {
+            uint32_t k = c;
+            c = sum;
+            sum += k;
+        }
+        for (const KeyedIndex& item : items) scratch[counts[(item.key >> shift) & 0xFFFF]++] = item;
+        items.swap(scratch);
+    }
 }
 
 }  // namespace twk

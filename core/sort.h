@@ -1,16 +1,19 @@
 // Row comparisons by logical column and the list's quicksort.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "core/entry.h"
 #include "core/entry_list.h"
 
 namespace twk {
 
-// Compares rows for the order of one logical column and direction flag. The sign says where b goes relative to
-// a: negative, b is ordered before a; positive, after; 0, equal. Not a strict weak order (the month key makes
-// unrelated rows equal): never hand it to std::sort.
+// Compares rows for the order of one logical column and direction flag. The sign says where b goes relative
+// to a: negative, b is ordered before a; positive, after; 0, equal. Not a strict weak order (the month key
+// makes unrelated rows equal): never hand it to std::sort.
 class RowComparator {
-public:
+  public:
     // currentMonth (1..12) decides which months belong to the previous year for the update-time column.
     RowComparator(int column, int flag, int currentMonth);
     int operator()(const Entry& a, const Entry& b) const;
@@ -20,13 +23,13 @@ public:
         if (keyed_ && a.key != b.key) return (b.key < a.key) == (flag_ == 0) ? -1 : 1;
         return (*this)(*a.entry, *b.entry);
     }
-    // A prefix of the row's value in this column whose unsigned order never contradicts the ascending order of
-    // the column: the first eight name bytes for the name column; 0 for the others (no prefix).
+    // A prefix of the row's value in this column whose unsigned order never contradicts the ascending order
+    // of the column: the first eight name bytes for the name column; 0 for the others (no prefix).
     uint64_t keyOf(const Entry& e) const;
     int column() const { return column_; }
     int flag() const { return flag_; }
 
-private:
+  private:
     int column_;
     int flag_;
     int month_;
@@ -41,9 +44,18 @@ int compareNameBytes(const char* a, std::size_t alen, const char* b, std::size_t
 // does not begin with a known month abbreviation.
 bool monthKey(const char* updateTime, int currentMonth, int* key);
 
-// Sorts rows[0..n-1] in place with the list's quicksort (middle pivot, not stable). The keys must have been made
-// by cmp.keyOf.
+// Sorts rows[0..n-1] in place with the list's quicksort (middle pivot, not stable). The keys must have been
+// made by cmp.keyOf.
 void quicksortRows(RowRef* rows, int n, const RowComparator& cmp);
 uint64_t namePrefixKey(const std::string& name);
+
+// An item to be put in key order, with its place in the input.
+struct KeyedIndex {
+    uint64_t key;
+    uint32_t index;
+};
+// Sorts items by key, stably (equal keys keep their input order): a radix sort by 16-bit digits that skips
+// the digits all keys share. scratch is reused storage.
+void sortByKeyStable(std::vector<KeyedIndex>& items, std::vector<KeyedIndex>& scratch);
 
 }  // namespace twk

@@ -43,9 +43,12 @@ TEST(AppendBatch, BuildsTheSameListAsAddingRowByRow) {
     std::mt19937 rng(3);
     std::vector<std::vector<std::string>> rows;
     for (int i = 0; i < 3000; ++i) {
-        std::string hash = "H" + std::to_string(rng() % 900);
-        rows.push_back({"name" + std::to_string(i), "t", std::to_string(i), "s", std::to_string(rng() % 50), "Jan 1",
-                        "1", hash});
+        // Short hashes that the key prefix tells apart, and long ones sharing their first eight characters
+        // (in either case) that only the full comparison orders.
+        std::string hash = i % 3 == 0 ? "H" + std::to_string(rng() % 900)
+                                      : (rng() % 2 ? "abcdefgh" : "ABCDEFGH") + std::to_string(rng() % 300);
+        rows.push_back({"name" + std::to_string(i), "t", std::to_string(i), "s", std::to_string(rng() % 50),
+                        "Jan 1", "1", hash});
     }
     Fixture one, batch;
     int addedOne = 0;
