@@ -31,10 +31,8 @@ int addListLines(EntryList& list, TextBuffer& text, const ListLineRules& rules) 
     const int maxFields = rules.maxFields > kListFileFields ? kListFileFields : rules.maxFields;
     static char empty[1] = {0};
     AppendBatch batch(list, rules.mode);
-    std::size_t length = 0;
-    while (char* line = text.nextLine(&length)) {
-        if (length == 0 || line[0] == 0) continue;
-        int n = splitFields(line, fields, maxFields);
+    for (int n; (n = text.nextFields(fields, maxFields)) >= 0;) {
+        if (n == 0) continue;
         if (n == kOlderFormFields && rules.acceptOlderForm) {
             fields[kRowFields - 1] = fields[kVerField];
             fields[kVerField] = empty;

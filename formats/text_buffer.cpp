@@ -1,5 +1,6 @@
 #include "formats/text_buffer.h"
 
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -49,6 +50,16 @@ struct ByteClasses {
     }
 };
 const ByteClasses kClasses;
+
+// Eight bytes at once: true when none of them can end a line, start a double-byte character or be a tab.
+// Every byte below 0x0E or from 0x80 up counts as one that might, and is then looked at alone.
+inline bool eightPlainBytes(const unsigned char* p) {
+    uint64_t x;
+    std::memcpy(&x, p, sizeof x);
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    constexpr uint64_t kHigh = 0x8080808080808080ull;
+    return ((((x - kOnes * 0x0E) & ~x) | x) & kHigh) == 0;
+}
 
 }  // namespace
 
@@ -108,6 +119,49 @@ char* TextBuffer::nextLine(std::size_t* length) {
     data_[end] = 0;
     if (length) *length = end - start;
     return data_.get() + start;
+}
+
+int TextBuffer::nextFields(char** fields, int maxFields) {
+    if (!data_ || cursor_ >= size_) return -1;
+    unsigned char* text = reinterpret_cast<unsigned char*>(data_.get());
+    const std::size_t start = cursor_;
+    std::size_t p = start;
+    int n = 1;
+    fields[0] = data_.get() + start;
+    // Splitting stops at the field limit and at a NUL kept inside the line (the second byte of a character).
+    bool splitting = maxFields > 1;
+    auto split = [&](std::size_t at) {
+        text[at] = 0;
+        fields[n++] = data_.get() + at + 1;
+        splitting = n < maxFields;
+    };
+    for (;;) {
+        while (p + sizeof(uint64_t) <= size_ && eightPlainBytes(text + p)) p += sizeof(uint64_t);
+        const unsigned char c = text[p];
+        const unsigned char cls = kClasses.of[c];
+        if (cls == kLineEnd) break;  // also the block's final 0
+        if (cls == kLead) {
+            if (p + 1 < size_) {
+                // The byte after a lead byte belongs to the line whatever it is; a tab there still splits.
+                if (text[p + 1] == '\t' && splitting)
+                    split(p + 1);
+                else if (text[p + 1] == 0)
+                    splitting = false;
+                p += 2;
+            } else {
+                ++p;
+            }
+            continue;
+        }
+        if (c == '\t' && splitting) split(p);
+        ++p;
+    }
+    const std::size_t end = p;
+    if (p < size_ && text[p++] == '\r')
+        while (p < size_ && text[p] == '\n') ++p;
+    cursor_ = p;
+    text[end] = 0;
+    return end == start ? 0 : n;
 }
 
 }  // namespace twk

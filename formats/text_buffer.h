@@ -38,6 +38,11 @@ class TextBuffer {
     // released or loaded again, and may be changed in place (fields split, for one).
     char* nextLine(std::size_t* length = nullptr);
 
+    // The next line as nextLine reads it, split in place at its tabs as splitFields splits it: fields[0..n)
+    // with n <= maxFields, each terminated. Returns n, 0 for an empty line, or -1 at the end of the text. One
+    // pass over the bytes does both.
+    int nextFields(char** fields, int maxFields);
+
   private:
     // Scans one line from the cursor: returns the end of its bytes and moves the cursor past its line end.
     // `limit` bounds the bytes taken.

@@ -84,5 +84,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!in) break;
         check(std::strcmp(in, out.c_str()) == 0);
     }
+
+    // The one-pass line splitter gives the fields of nextLine followed by splitFields, for every field limit.
+    for (int maxFields : {1, 3, twk::kListFileFields}) {
+        twk::TextBuffer lines, fused;
+        lines.loadText(reinterpret_cast<const char*>(data), size);
+        fused.loadText(reinterpret_cast<const char*>(data), size);
+        char* a[twk::kListFileFields + 1];
+        char* b[twk::kListFileFields + 1];
+        for (;;) {
+            std::size_t length = 0;
+            char* in = lines.nextLine(&length);
+            int nb = fused.nextFields(b, maxFields);
+            check((in != nullptr) == (nb >= 0));
+            if (!in) break;
+            if (length == 0) {
+                check(nb == 0);
+                continue;
+            }
+            int na = twk::splitFields(in, a, maxFields);
+            check(na == nb);
+            for (int k = 0; k < na; ++k) check(std::strcmp(a[k], b[k]) == 0);
+        }
+    }
     return 0;
 }

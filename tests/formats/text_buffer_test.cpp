@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
+#include "formats/list_file.h"
 #include "support/temp_files.h"
 
 namespace twk {
@@ -53,6 +55,51 @@ TEST(TextBufferLines, CopiedLinesAreCutAtTheCapacityAndGoOnAsTheNextLine) {
     // In-place lines have no limit.
     const std::string longLine = std::string(100000, 'n') + "ア";
     EXPECT_EQ(lines(longLine + "\r\nshort"), (Lines{longLine, "short"}));
+}
+
+// Each line's fields, as "a|b|c"; the one-pass splitter (fused) or the line reader followed by splitFields.
+Lines fieldsOf(const std::string& text, int maxFields, bool fused) {
+    TextBuffer buffer;
+    EXPECT_TRUE(buffer.loadText(text.data(), text.size()));
+    Lines out;
+    char* fields[20];
+    for (;;) {
+        int n = 0;
+        if (fused) {
+            n = buffer.nextFields(fields, maxFields);
+        } else {
+            std::size_t length = 0;
+            char* line = buffer.nextLine(&length);
+            n = !line ? -1 : length == 0 ? 0 : splitFields(line, fields, maxFields);
+        }
+        if (n < 0) break;
+        std::string joined;
+        for (int k = 0; k < n; ++k) joined += (k ? "|" : "") + std::string(fields[k]);
+        out.push_back(joined);
+    }
+    return out;
+}
+
+TEST(TextBufferLines, OnePassSplitGivesTheFieldsOfLineThenSplit) {
+    const std::string texts[] = {
+        "\tleading tab\tx\r\n\t\t\n",                                       // empty first fields
+        "aaaaaaaaaaaaaaaa\tbbbbbbbbbbbbbbbbbbbb\tc\r\n\r\nd",               // tabs past whole words
+        std::string("\x81\tafter a lead byte\t\x82\0kept\ttab\n\x83", 32),  // a tab or NUL as second byte
+        "a\tb\tc\td\te\tf\tg\th\ti\tj\tk\tl\tm\tn\to\tp\tq\tr\ts\tt\tu",    // more tabs than fields
+        "ファイル\tトリップ\x01\x0B\x7F\xA0\xFD\t\xFF",                     // bytes that only look special
+    };
+    for (const std::string& text : texts)
+        for (int maxFields : {1, 2, 19})
+            EXPECT_EQ(fieldsOf(text, maxFields, true), fieldsOf(text, maxFields, false)) << text;
+    // Random texts rich in tabs, line ends and lead bytes.
+    std::mt19937 rng(19);
+    const unsigned char alphabet[] = {'a', '\t', '\r', '\n', 0, 0x81, 0x9F, 0xE0, 0xA5, 'Z', ' ', 0x40};
+    for (int round = 0; round < 300; ++round) {
+        std::string text;
+        for (int k = rng() % 200; k > 0; --k) text += static_cast<char>(alphabet[rng() % sizeof alphabet]);
+        ASSERT_EQ(fieldsOf(text, 19, true), fieldsOf(text, 19, false));
+    }
+    EXPECT_EQ(fieldsOf("a\tb\n", 19, true), (Lines{"a|b"}));
 }
 
 TEST(TextBufferLines, NothingToReadGivesFalse) {
