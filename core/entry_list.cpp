@@ -572,33 +572,34 @@ int AppendBatch::finish() {
     // The rows in hash order; rows of equal hashes stay in the order they came, so that the first one becomes
     // the row and each later one merges into it as it would have one by one.
     const TextComparer& text = textComparer();
-    std::vector<KeyedIndex> order(pending_.size()), scratch;
-    for (uint32_t i = 0; i < order.size(); ++i) order[i] = KeyedIndex{pending_[i].hashKey, i};
+    struct Keyed {
+        uint64_t key;
+        Entry* entry;
+        uint32_t index;
+    };
+    std::vector<Keyed> order(pending_.size()), scratch;
+    for (uint32_t i = 0; i < order.size(); ++i) order[i] = Keyed{pending_[i].hashKey, pending_[i].entry, i};
     sortByKeyStable(order, scratch);
-    scratch = std::vector<KeyedIndex>();
-    // Keys that are equal say nothing about the texts: order such runs by the comparison, keeping arrival
-    // order among equal hashes.
+    scratch = std::vector<Keyed>();
+    // Equal keys say nothing about the texts: such runs are ordered by the comparison, keeping arrival order
+    // among equal hashes; the first of equal hashes becomes the row and the others merge into it.
+    std::vector<char> kept(pending_.size(), 0);
     for (std::size_t g = 0; g < order.size();) {
         std::size_t end = g + 1;
         while (end < order.size() && order[end].key == order[g].key) ++end;
         if (end - g > 1)
-            std::stable_sort(
-                order.begin() + g, order.begin() + end, [&](const KeyedIndex& a, const KeyedIndex& b) {
-                    return text.compare(pending_[a.index].entry->hash, pending_[b.index].entry->hash) < 0;
-                });
-        g = end;
-    }
-    std::vector<char> kept(pending_.size(), 0);
-    for (std::size_t g = 0; g < order.size();) {
-        const Pending& first = pending_[order[g].index];
-        std::size_t end = g + 1;
-        while (end < order.size() && order[end].key == first.hashKey &&
-               text.compare(pending_[order[end].index].entry->hash, first.entry->hash) == 0) {
-            mergeInto(*first.entry, *pending_[order[end].index].entry);
-            ++end;
+            std::stable_sort(order.begin() + g, order.begin() + end, [&](const Keyed& a, const Keyed& b) {
+                return text.compare(a.entry->hash, b.entry->hash) < 0;
+            });
+        for (std::size_t k = g; k < end;) {
+            const Keyed& first = order[k];
+            std::size_t same = k + 1;
+            for (; same < end && text.compare(order[same].entry->hash, first.entry->hash) == 0; ++same)
+                mergeInto(*first.entry, *order[same].entry);
+            kept[first.index] = 1;
+            list_.hashes_.append(RowRef{first.entry, first.key});
+            k = same;
         }
-        kept[order[g].index] = 1;
-        list_.hashes_.append(RowRef{first.entry, first.hashKey});
         g = end;
     }
 

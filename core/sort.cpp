@@ -158,27 +158,4 @@ void quicksortRows(RowRef* rows, int n, const RowComparator& cmp) {
     quicksort(rows, 0, n - 1, cmp);
 }
 
-void sortByKeyStable(std::vector<KeyedIndex>& items, std::vector<KeyedIndex>& scratch) {
-    const std::size_t n = items.size();
-    if (n < 2) return;
-    // Digits in which keys differ: only those take a pass.
-    uint64_t all = items[0].key, differ = 0;
-    for (const KeyedIndex& item : items) differ |= item.key ^ all;
-    scratch.resize(n);
-    std::vector<uint32_t> counts(1u << 16);
-    for (int shift = 0; shift < 64; shift += 16) {
-        if (((differ >> shift) & 0xFFFF) == 0) continue;
-        std::fill(counts.begin(), counts.end(), 0u);
-        for (const KeyedIndex& item : items) ++counts[(item.key >> shift) & 0xFFFF];
-        uint32_t sum = 0;
-        for (uint32_t& c : counts) {
-            uint32_t k = c;
-            c = sum;
-            sum += k;
-        }
-        for (const KeyedIndex& item : items) scratch[counts[(item.key >> shift) & 0xFFFF]++] = item;
-        items.swap(scratch);
-    }
-}
-
 }  // namespace twk

@@ -1,6 +1,7 @@
 // Row comparisons by logical column and the list's quicksort.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -49,13 +50,29 @@ bool monthKey(const char* updateTime, int currentMonth, int* key);
 void quicksortRows(RowRef* rows, int n, const RowComparator& cmp);
 uint64_t namePrefixKey(const std::string& name);
 
-// An item to be put in key order, with its place in the input.
-struct KeyedIndex {
-    uint64_t key;
-    uint32_t index;
-};
-// Sorts items by key, stably (equal keys keep their input order): a radix sort by 16-bit digits that skips
-// the digits all keys share. scratch is reused storage.
-void sortByKeyStable(std::vector<KeyedIndex>& items, std::vector<KeyedIndex>& scratch);
+// Sorts items (of any type with a uint64_t member `key`) by key, stably: equal keys keep their input order. A
+// radix sort by 16-bit digits that skips the digits all keys share; scratch is reused storage.
+template <class Item>
+void sortByKeyStable(std::vector<Item>& items, std::vector<Item>& scratch) {
+    const std::size_t n = items.size();
+    if (n < 2) return;
+    uint64_t differ = 0;
+    for (const Item& item : items) differ |= item.key ^ items[0].key;
+    scratch.resize(n);
+    std::vector<uint32_t> counts(1u << 16);
+    for (int shift = 0; shift < 64; shift += 16) {
+        if (((differ >> shift) & 0xFFFF) == 0) continue;
+        std::fill(counts.begin(), counts.end(), 0u);
+        for (const Item& item : items) ++counts[(item.key >> shift) & 0xFFFF];
+        uint32_t sum = 0;
+        for (uint32_t& c : counts) {
+            const uint32_t k = c;
+            c = sum;
+            sum += k;
+        }
+        for (const Item& item : items) scratch[counts[(item.key >> shift) & 0xFFFF]++] = item;
+        items.swap(scratch);
+    }
+}
 
 }  // namespace twk

@@ -51,14 +51,21 @@ struct ByteClasses {
 };
 const ByteClasses kClasses;
 
-// Eight bytes at once: true when none of them can end a line, start a double-byte character or be a tab.
-// Every byte below 0x0E or from 0x80 up counts as one that might, and is then looked at alone.
-inline bool eightPlainBytes(const unsigned char* p) {
-    uint64_t x;
-    std::memcpy(&x, p, sizeof x);
+// The first byte from p on that may end a line, start a double-byte character or be a tab, looking at eight
+// bytes at once while at least eight remain. Every byte below 0x0E or from 0x80 up counts as one that may. In
+// each word the lowest byte flagged is always one that may (the subtraction's borrows only run upwards), and
+// the bytes of a word are in memory order from its low end (the targets are little-endian).
+inline std::size_t skipPlainBytes(const unsigned char* text, std::size_t p, std::size_t size) {
     constexpr uint64_t kOnes = 0x0101010101010101ull;
     constexpr uint64_t kHigh = 0x8080808080808080ull;
-    return ((((x - kOnes * 0x0E) & ~x) | x) & kHigh) == 0;
+    while (p + sizeof(uint64_t) <= size) {
+        uint64_t x;
+        std::memcpy(&x, text + p, sizeof x);
+        const uint64_t flagged = (((x - kOnes * 0x0E) & ~x) | x) & kHigh;
+        if (flagged) return p + (__builtin_ctzll(flagged) >> 3);
+        p += sizeof(uint64_t);
+    }
+    return p;
 }
 
 }  // namespace
@@ -136,7 +143,7 @@ int TextBuffer::nextFields(char** fields, int maxFields) {
         splitting = n < maxFields;
     };
     for (;;) {
-        while (p + sizeof(uint64_t) <= size_ && eightPlainBytes(text + p)) p += sizeof(uint64_t);
+        p = skipPlainBytes(text, p, size_);
         const unsigned char c = text[p];
         const unsigned char cls = kClasses.of[c];
         if (cls == kLineEnd) break;  // also the block's final 0
