@@ -1,6 +1,7 @@
 #include "core/entry.h"
 
 #include <cstddef>
+#include <cstring>
 #include <new>
 
 #include "core/text.h"
@@ -11,6 +12,8 @@ const char* const kMarkText = "○";
 
 namespace {
 int g_allocationFailAfter = -1;
+// Texts of a row whose lengths are measured on the stack.
+constexpr int kMaxEntryTexts = 32;
 
 void checkInjectedFailure() {
     if (g_allocationFailAfter < 0) return;
@@ -23,53 +26,89 @@ struct FieldInfo {
     int capacity;
 };
 constexpr FieldInfo kRawFields[8] = {
-    {offsetof(RawRecord, name), kRawNameCap},          {offsetof(RawRecord, trip), kTripCap},
-    {offsetof(RawRecord, size), kSizeCap},             {offsetof(RawRecord, status), kStatusCap},
-    {offsetof(RawRecord, refAmount), kRefAmountCap},   {offsetof(RawRecord, updateTime), kUpdateTimeCap},
-    {offsetof(RawRecord, ver), kVerCap},               {offsetof(RawRecord, hash), kHashCap},
+    {offsetof(RawRecord, name), kRawNameCap},
+    {offsetof(RawRecord, trip), kTripCap},
+    {offsetof(RawRecord, size), kSizeCap},
+    {offsetof(RawRecord, status), kStatusCap},
+    {offsetof(RawRecord, refAmount), kRefAmountCap},
+    {offsetof(RawRecord, updateTime), kUpdateTimeCap},
+    {offsetof(RawRecord, ver), kVerCap},
+    {offsetof(RawRecord, hash), kHashCap},
 };
 }  // namespace
 
-void injectEntryAllocationFailure(int failAfter) { g_allocationFailAfter = failAfter; }
+void injectEntryAllocationFailure(int failAfter) {
+    g_allocationFailAfter = failAfter;
+}
 
 const char* Entry::column(int logical) const {
     switch (logical) {
-        case kColMark: return mark;
-        case kColName: return name.c_str();
-        case kColTrip: return trip;
-        case kColSize: return size;
-        case kColStatus: return status;
-        case kColRefAmount: return refAmount;
-        case kColUpdateTime: return updateTime;
-        case kColVer: return ver;
-        case kColHash: return hash;
-        default: break;
+        case kColMark:
+            return mark;
+        case kColName:
+            return name.c_str();
+        case kColTrip:
+            return trip;
+        case kColSize:
+            return size;
+        case kColStatus:
+            return status;
+        case kColRefAmount:
+            return refAmount;
+        case kColUpdateTime:
+            return updateTime;
+        case kColVer:
+            return ver;
+        case kColHash:
+            return hash;
+        default:
+            break;
     }
     int i = logical - kColFirstUser;
     if (i < 0 || i >= static_cast<int>(extraColumns.size())) return nullptr;
     return extraColumns[i].c_str();
 }
 
-char* RawRecord::field(int index) { return reinterpret_cast<char*>(this) + kRawFields[index].offset; }
+char* RawRecord::field(int index) {
+    return reinterpret_cast<char*>(this) + kRawFields[index].offset;
+}
 const char* RawRecord::field(int index) const {
     return reinterpret_cast<const char*>(this) + kRawFields[index].offset;
 }
-int RawRecord::capacity(int index) { return kRawFields[index].capacity; }
-int RawRecord::offsetOf(int index) { return kRawFields[index].offset; }
+int RawRecord::capacity(int index) {
+    return kRawFields[index].capacity;
+}
+int RawRecord::offsetOf(int index) {
+    return kRawFields[index].offset;
+}
 
-EntryPtr makeEntry(const char* const* texts, int n) {
+EntryPtr makeEntry(const char* const* texts, const std::size_t* lengths, int n) {
     checkInjectedFailure();
     EntryPtr e(new Entry);
-    e->name = texts[0];
-    copyCut(e->trip, sizeof e->trip, texts[1]);
-    copyCut(e->size, sizeof e->size, texts[2]);
-    copyCut(e->status, sizeof e->status, texts[3]);
-    copyCut(e->refAmount, sizeof e->refAmount, texts[4]);
-    copyCut(e->updateTime, sizeof e->updateTime, texts[5]);
-    copyCut(e->ver, sizeof e->ver, texts[6]);
-    copyCut(e->hash, sizeof e->hash, texts[7]);
-    if (n > 8) e->extraColumns.assign(texts + 8, texts + n);
+    e->name.assign(texts[0], lengths[0]);
+    copyCut(e->trip, sizeof e->trip, texts[1], lengths[1]);
+    copyCut(e->size, sizeof e->size, texts[2], lengths[2]);
+    copyCut(e->status, sizeof e->status, texts[3], lengths[3]);
+    copyCut(e->refAmount, sizeof e->refAmount, texts[4], lengths[4]);
+    copyCut(e->updateTime, sizeof e->updateTime, texts[5], lengths[5]);
+    copyCut(e->ver, sizeof e->ver, texts[6], lengths[6]);
+    copyCut(e->hash, sizeof e->hash, texts[7], lengths[7]);
+    if (n > 8) {
+        e->extraColumns.reserve(n - 8);
+        for (int i = 8; i < n; ++i) e->extraColumns.emplace_back(texts[i], lengths[i]);
+    }
     return e;
+}
+
+EntryPtr makeEntry(const char* const* texts, int n) {
+    std::size_t lengths[kMaxEntryTexts];
+    if (n > kMaxEntryTexts) {
+        std::vector<std::size_t> more(n);
+        for (int i = 0; i < n; ++i) more[i] = std::strlen(texts[i]);
+        return makeEntry(texts, more.data(), n);
+    }
+    for (int i = 0; i < n; ++i) lengths[i] = std::strlen(texts[i]);
+    return makeEntry(texts, lengths, n);
 }
 
 EntryPtr makeEntry(const RawRecord& raw) {
@@ -90,10 +129,10 @@ int viewColumnFromLogical(ListKind kind, int logical) {
 }
 
 const char* columnTitle(ListKind kind, int logical) {
-    static const char* const kFileTitles[9] = {"　",   "ファイル名", "トリップ", "サイズ",  "状態",
+    static const char* const kFileTitles[9] = {"　",       "ファイル名", "トリップ", "サイズ",  "状態",
                                                "被参照量", "更新時刻",   "Ver",      "ハッシュ"};
-    static const char* const kBbsTitles[9] = {"　", "スレッドタイトル", nullptr,  "サイズ",  "状態",
-                                              "発言数", "更新時刻",         "Ver", "ハッシュ"};
+    static const char* const kBbsTitles[9] = {"　",     "スレッドタイトル", nullptr, "サイズ",  "状態",
+                                              "発言数", "更新時刻",         "Ver",   "ハッシュ"};
     if (logical < 0 || logical > kColHash) return nullptr;
     return kind == ListKind::Bbs ? kBbsTitles[logical] : kFileTitles[logical];
 }

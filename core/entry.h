@@ -78,10 +78,12 @@ static_assert(sizeof(RawRecord) == 380, "the raw record is one buffer of 380 byt
 
 using EntryPtr = std::unique_ptr<Entry>;
 
-// Makes a row from n >= 8 texts (name, trip, size, status, refAmount, updateTime, ver, hash, extra columns...):
-// the name and extra columns whole, the other fields cut to their capacity. Throws std::bad_alloc when memory
-// runs out (also when a test injected the failure).
+// Makes a row from n >= 8 texts (name, trip, size, status, refAmount, updateTime, ver, hash, extra
+// columns...): the name and extra columns whole, the other fields cut to their capacity. Throws
+// std::bad_alloc when memory runs out (also when a test injected the failure).
 EntryPtr makeEntry(const char* const* texts, int n);
+// The same with the texts' lengths known (lengths[i] is strlen(texts[i])).
+EntryPtr makeEntry(const char* const* texts, const std::size_t* lengths, int n);
 EntryPtr makeEntry(const RawRecord& raw);
 
 // Converts between a list view's column and the logical column: the BBS view has no trip column, so its view
@@ -89,11 +91,12 @@ EntryPtr makeEntry(const RawRecord& raw);
 int logicalColumnFromView(ListKind kind, int viewColumn);
 int viewColumnFromLogical(ListKind kind, int logical);  // -1 for the BBS list's trip
 
-// Column titles of the file lists and of the BBS list (logical columns 0..8); nullptr where the BBS list has no
-// column.
+// Column titles of the file lists and of the BBS list (logical columns 0..8); nullptr where the BBS list has
+// no column.
 const char* columnTitle(ListKind kind, int logical);
 
-// Test hook: make the next allocations of rows fail. failAfter = k lets k more rows be made first; -1 disables.
+// Test hook: make the next allocations of rows fail. failAfter = k lets k more rows be made first; -1
+// disables.
 void injectEntryAllocationFailure(int failAfter);
 
 }  // namespace twk

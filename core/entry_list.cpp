@@ -543,6 +543,10 @@ AppendBatch::~AppendBatch() {
 }
 
 int AppendBatch::add(int n, const char* const* texts) {
+    return add(n, texts, nullptr);
+}
+
+int AppendBatch::add(int n, const char* const* texts, const std::size_t* lengths) {
     if (!deferred_) {
         int r = list_.addTexts(n, texts, mode_);
         added_ += r;
@@ -552,7 +556,7 @@ int AppendBatch::add(int n, const char* const* texts) {
     if (list_.hashInFilters(texts[7])) return 0;
     EntryPtr e;
     try {
-        e = makeEntry(texts, n);
+        e = lengths ? makeEntry(texts, lengths, n) : makeEntry(texts, n);
         if (pending_.empty()) pending_.reserve(1024);
         pending_.push_back(Pending{e.get(), textComparer().sortKeyPrefix(e->hash), 0});
     } catch (const std::bad_alloc&) {

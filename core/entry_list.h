@@ -13,17 +13,17 @@ namespace twk {
 class ListViewOps;
 class RowComparator;
 
-// A reference to a row in one order, with a key prefix of the row for that order (see RowComparator): probes of
-// a search and comparisons of a sort decide by the prefixes when they differ, without touching the row.
+// A reference to a row in one order, with a key prefix of the row for that order (see RowComparator): probes
+// of a search and comparisons of a sort decide by the prefixes when they differ, without touching the row.
 struct RowRef {
     Entry* entry;
     uint64_t key;
 };
 
-// One order of the rows: an array of pages of up to 1024 references. A Fenwick tree over the page counts finds
-// the page of a display position in O(log pages).
+// One order of the rows: an array of pages of up to 1024 references. A Fenwick tree over the page counts
+// finds the page of a display position in O(log pages).
 class PageArray {
-public:
+  public:
     static constexpr int kPageSize = 1024;
     struct Page {
         RowRef slots[kPageSize];
@@ -47,8 +47,8 @@ public:
     RowRef& ref(Slot s) { return pages_[s.page]->slots[s.slot]; }
     Entry* get(Slot s) const { return pages_[s.page]->slots[s.slot].entry; }
 
-    // Inserts at (page, slot) as the list's insertion rule says; slot may equal the page's count, and slot 1024
-    // means slot 0 of the next page.
+    // Inserts at (page, slot) as the list's insertion rule says; slot may equal the page's count, and slot
+    // 1024 means slot 0 of the next page.
     void insertAt(Slot where, RowRef r);
     void append(RowRef r);
     Entry* removeAt(Slot where);
@@ -62,9 +62,9 @@ public:
     template <class KeyFn>
     void rekey(KeyFn&& keyOf);
 
-    // Binary search of the list's insertion rule: compare(probe) is compare(new row, probed row) for the probed
-    // reference. Returns whether an equal row was found; `where` is the found slot or the insertion slot,
-    // `position` likewise.
+    // Binary search of the list's insertion rule: compare(probe) is compare(new row, probed row) for the
+    // probed reference. Returns whether an equal row was found; `where` is the found slot or the insertion
+    // slot, `position` likewise.
     template <class Cmp>
     bool search(Cmp&& compare, Slot* where, int* position) const;
     // The same result for an order without equal rows (the hash order), found page by page: first among the
@@ -73,7 +73,7 @@ public:
     template <class Cmp>
     bool searchStrict(Cmp&& compare, Slot* where, int* position) const;
 
-private:
+  private:
     void rebuildIndex();
     void addToIndex(int page, int delta);
     int firstPosition(int page) const;  // sum of the counts of pages before `page`
@@ -169,7 +169,7 @@ void PageArray::rekey(KeyFn&& keyOf) {
 }
 
 class EntryList {
-public:
+  public:
     explicit EntryList(ListKind kind);
     ~EntryList();
     EntryList(const EntryList&) = delete;
@@ -194,8 +194,9 @@ public:
     // Adding. mode 1 inserts at the sorted position, anything else appends. Return 1 added, 0 not added.
     int addTexts(int n, const char* const* texts, int mode);
     int addRawRecord(const RawRecord& raw, int mode);  // runs purgeDependents after an add
-    int addEntry(EntryPtr entry);                       // sorted position; frees the row when refused
-    // Display position of the new row, or -1 when the hash is present (then a larger reference amount merges).
+    int addEntry(EntryPtr entry);                      // sorted position; frees the row when refused
+    // Display position of the new row, or -1 when the hash is present (then a larger reference amount
+    // merges).
     int insertEntry(Entry* entry, int mode);
 
     // Looking up.
@@ -238,7 +239,7 @@ public:
     const PageArray& displayPages() const { return display_; }
     const PageArray& hashPages() const { return hashes_; }
 
-private:
+  private:
     friend class AppendBatch;
     int addMade(EntryPtr entry, int mode);
     RowRef hashRef(Entry* e) const;
@@ -260,25 +261,28 @@ private:
     std::string path_;
 };
 
-// Adds many rows to a list one after another, with the result of addTexts(n, texts, mode) for each. When the list
-// is empty at the start and the rows are appended (mode other than 1), the rows are kept aside and the list is
-// built once by finish(): one sort of the hash order instead of an insertion per row, with the same rows, merges,
-// order, filter refusals, marks in dependent lists and view items. Until finish() the list does not show the
-// rows. purgeDependents stays the caller's, as after addTexts.
+// Adds many rows to a list one after another, with the result of addTexts(n, texts, mode) for each. When the
+// list is empty at the start and the rows are appended (mode other than 1), the rows are kept aside and the
+// list is built once by finish(): one sort of the hash order instead of an insertion per row, with the same
+// rows, merges, order, filter refusals, marks in dependent lists and view items. Until finish() the list does
+// not show the rows. purgeDependents stays the caller's, as after addTexts.
 class AppendBatch {
-public:
+  public:
     AppendBatch(EntryList& list, int mode);
     ~AppendBatch();
     AppendBatch(const AppendBatch&) = delete;
     AppendBatch& operator=(const AppendBatch&) = delete;
 
-    // 1 when the row was added, 0 when not; while deferring, 1 when the row was taken (a later duplicate of its
-    // hash may still merge into an earlier row), so count with the total of finish().
+    // 1 when the row was added, 0 when not; while deferring, 1 when the row was taken (a later duplicate of
+    // its hash may still merge into an earlier row), so count with the total of finish().
     int add(int n, const char* const* texts);
+    // The same with the texts' lengths known (lengths[i] is strlen(texts[i])), or measured when lengths is
+    // null.
+    int add(int n, const char* const* texts, const std::size_t* lengths);
     // Builds the list and returns the number of rows added by the batch.
     int finish();
 
-private:
+  private:
     EntryList& list_;
     int mode_;
     bool deferred_;

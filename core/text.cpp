@@ -4,18 +4,17 @@ namespace twk {
 
 void copyCut(char* dst, std::size_t capacity, const char* src) {
     if (capacity == 0) return;
-    std::size_t n = std::strlen(src);
-    if (n > capacity - 1) n = capacity - 1;
-    std::memcpy(dst, src, n);
-    dst[n] = 0;
+    copyCut(dst, capacity, src, std::strlen(src));
 }
 
 namespace {
 
-// Weights of the emulated comparison, as the Japanese system comparison orders single-byte text ("word sort"):
+// Weights of the emulated comparison, as the Japanese system comparison orders single-byte text ("word
+// sort"):
 //  - primary: white space, punctuation and symbols first (in the system's own order, not ASCII order), then
 //    digits, then letters without regard to case;
-//  - control characters, the apostrophe and the hyphen carry no primary weight: they count only when everything
+//  - control characters, the apostrophe and the hyphen carry no primary weight: they count only when
+//  everything
 //    else is equal ("special" weights);
 //  - case: when the primary weights are equal, the first difference in case decides, lower case first;
 //  - special: the ignorable characters of both texts in order, as (position, weight); at the first difference
@@ -117,8 +116,8 @@ int EmulatedComparer::compare(const char* a, const char* b) const {
 }
 
 uint64_t EmulatedComparer::sortKeyPrefix(const char* text) const {
-    // The primary weights (all below 256) of the first eight characters that have one, zero-padded: the primary
-    // level decides first, and a text that ends sooner is the smaller.
+    // The primary weights (all below 256) of the first eight characters that have one, zero-padded: the
+    // primary level decides first, and a text that ends sooner is the smaller.
     const Weights& w = weights();
     uint64_t key = 0;
     int n = 0;
@@ -138,7 +137,9 @@ const EmulatedComparer& emulated() {
 const TextComparer* g_comparer = nullptr;
 }  // namespace
 
-const TextComparer& textComparer() { return g_comparer ? *g_comparer : emulated(); }
+const TextComparer& textComparer() {
+    return g_comparer ? *g_comparer : emulated();
+}
 
 const TextComparer* setTextComparer(const TextComparer* comparer) {
     const TextComparer* old = g_comparer;

@@ -31,15 +31,18 @@ int addListLines(EntryList& list, TextBuffer& text, const ListLineRules& rules) 
     const int maxFields = rules.maxFields > kListFileFields ? kListFileFields : rules.maxFields;
     static char empty[1] = {0};
     AppendBatch batch(list, rules.mode);
-    for (int n; (n = text.nextFields(fields, maxFields)) >= 0;) {
+    std::size_t lengths[kListFileFields + 1];
+    for (int n; (n = text.nextFields(fields, maxFields, lengths)) >= 0;) {
         if (n == 0) continue;
         if (n == kOlderFormFields && rules.acceptOlderForm) {
             fields[kRowFields - 1] = fields[kVerField];
+            lengths[kRowFields - 1] = lengths[kVerField];
             fields[kVerField] = empty;
+            lengths[kVerField] = 0;
             n = kRowFields;
         }
         if (n < kRowFields) continue;
-        batch.add(n, fields);
+        batch.add(n, fields, lengths);
     }
     return batch.finish();
 }

@@ -128,7 +128,7 @@ char* TextBuffer::nextLine(std::size_t* length) {
     return data_.get() + start;
 }
 
-int TextBuffer::nextFields(char** fields, int maxFields) {
+int TextBuffer::nextFields(char** fields, int maxFields, std::size_t* lengths) {
     if (!data_ || cursor_ >= size_) return -1;
     unsigned char* text = reinterpret_cast<unsigned char*>(data_.get());
     const std::size_t start = cursor_;
@@ -137,6 +137,7 @@ int TextBuffer::nextFields(char** fields, int maxFields) {
     fields[0] = data_.get() + start;
     // Splitting stops at the field limit and at a NUL kept inside the line (the second byte of a character).
     bool splitting = maxFields > 1;
+    bool nulInside = false;
     auto split = [&](std::size_t at) {
         text[at] = 0;
         fields[n++] = data_.get() + at + 1;
@@ -150,10 +151,12 @@ int TextBuffer::nextFields(char** fields, int maxFields) {
         if (cls == kLead) {
             if (p + 1 < size_) {
                 // The byte after a lead byte belongs to the line whatever it is; a tab there still splits.
-                if (text[p + 1] == '\t' && splitting)
+                if (text[p + 1] == '\t' && splitting) {
                     split(p + 1);
-                else if (text[p + 1] == 0)
+                } else if (text[p + 1] == 0) {
                     splitting = false;
+                    nulInside = true;
+                }
                 p += 2;
             } else {
                 ++p;
@@ -168,7 +171,14 @@ int TextBuffer::nextFields(char** fields, int maxFields) {
         while (p < size_ && text[p] == '\n') ++p;
     cursor_ = p;
     text[end] = 0;
-    return end == start ? 0 : n;
+    if (end == start) return 0;
+    if (lengths) {
+        // Fields before the last one end at a tab; only the last one may hold a NUL of its own.
+        for (int k = 0; k + 1 < n; ++k) lengths[k] = static_cast<std::size_t>(fields[k + 1] - fields[k] - 1);
+        const std::size_t lastStart = static_cast<std::size_t>(fields[n - 1] - data_.get());
+        lengths[n - 1] = nulInside ? std::strlen(fields[n - 1]) : end - lastStart;
+    }
+    return n;
 }
 
 }  // namespace twk

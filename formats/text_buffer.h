@@ -40,8 +40,8 @@ class TextBuffer {
 
     // The next line as nextLine reads it, split in place at its tabs as splitFields splits it: fields[0..n)
     // with n <= maxFields, each terminated. Returns n, 0 for an empty line, or -1 at the end of the text. One
-    // pass over the bytes does both.
-    int nextFields(char** fields, int maxFields);
+    // pass over the bytes does both. lengths, when given, receives each field's strlen.
+    int nextFields(char** fields, int maxFields, std::size_t* lengths = nullptr);
 
   private:
     // Scans one line from the cursor: returns the end of its bytes and moves the cursor past its line end.

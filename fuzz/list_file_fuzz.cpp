@@ -95,7 +95,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (;;) {
             std::size_t length = 0;
             char* in = lines.nextLine(&length);
-            int nb = fused.nextFields(b, maxFields);
+            std::size_t lengths[twk::kListFileFields + 1];
+            int nb = fused.nextFields(b, maxFields, lengths);
             check((in != nullptr) == (nb >= 0));
             if (!in) break;
             if (length == 0) {
@@ -104,7 +105,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
             int na = twk::splitFields(in, a, maxFields);
             check(na == nb);
-            for (int k = 0; k < na; ++k) check(std::strcmp(a[k], b[k]) == 0);
+            for (int k = 0; k < na; ++k)
+                check(std::strcmp(a[k], b[k]) == 0 && lengths[k] == std::strlen(b[k]));
         }
     }
     return 0;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -63,10 +64,12 @@ Lines fieldsOf(const std::string& text, int maxFields, bool fused) {
     EXPECT_TRUE(buffer.loadText(text.data(), text.size()));
     Lines out;
     char* fields[20];
+    std::size_t lengths[20];
     for (;;) {
         int n = 0;
         if (fused) {
-            n = buffer.nextFields(fields, maxFields);
+            n = buffer.nextFields(fields, maxFields, lengths);
+            for (int k = 0; k < n; ++k) EXPECT_EQ(lengths[k], std::strlen(fields[k]));
         } else {
             std::size_t length = 0;
             char* line = buffer.nextLine(&length);
