@@ -172,14 +172,17 @@ namespace {
 // A row of a hash already present: the present row takes the new texts when the new reference amount is the
 // larger number (the reference column's comparison with flag 0 is positive exactly then). Size, hash, mark,
 // selection, user columns and position stay.
-void mergeInto(Entry& existing, const Entry& incoming) {
-    if (compareRefAmountText(incoming.refAmount, existing.refAmount) <= 0) return;
+// Returns whether the existing row's name changed.
+bool mergeInto(Entry& existing, const Entry& incoming) {
+    if (compareRefAmountText(incoming.refAmount, existing.refAmount) <= 0) return false;
+    const bool renamed = existing.name != incoming.name;
     existing.name = incoming.name;
     std::memcpy(existing.trip, incoming.trip, sizeof existing.trip);
     std::memcpy(existing.status, incoming.status, sizeof existing.status);
     std::memcpy(existing.refAmount, incoming.refAmount, sizeof existing.refAmount);
     std::memcpy(existing.updateTime, incoming.updateTime, sizeof existing.updateTime);
     std::memcpy(existing.ver, incoming.ver, sizeof existing.ver);
+    return renamed;
 }
 }  // namespace
 
@@ -238,6 +241,7 @@ RowRef EntryList::hashRef(Entry* e) const {
 }
 
 void EntryList::rekeyDisplay() {
+    displayKeysStale_ = false;
     RowComparator cmp = currentComparator();
     display_.rekey([&cmp](const Entry& e) { return cmp.keyOf(e); });
 }
@@ -258,13 +262,15 @@ int EntryList::insertEntry(Entry* entry, int mode) {
         return text.compare(probe.entry->hash, entry->hash);
     };
     if (hashes_.searchStrict(byHash, &where, &position)) {
-        mergeInto(*hashes_.get(where), *entry);
+        // A renamed row keeps its place; the name prefixes are made again before they are next relied on.
+        if (mergeInto(*hashes_.get(where), *entry) && sortColumn_ == kColName) displayKeysStale_ = true;
         return -1;
     }
     hashes_.insertAt(where, hashed);
     RowComparator cmp = currentComparator();
     const RowRef row{entry, cmp.keyOf(*entry)};
     if (mode == 1) {
+        if (displayKeysStale_) rekeyDisplay();
         // Before an equal row when one is found: the found slot is where the new row goes.
         display_.search([&](const RowRef& probe) { return cmp(row, probe); }, &where, &position);
         display_.insertAt(where, row);
@@ -535,11 +541,24 @@ int EntryList::sort(int column) {
 // AppendBatch
 
 AppendBatch::AppendBatch(EntryList& list, int mode)
-    : list_(list), mode_(mode), deferred_(mode != 1 && list.count() == 0) {}
+    : list_(list),
+      mode_(mode),
+      deferred_(mode != 1 && list.count() == 0),
+      displayOrder_(std::make_unique<RowComparator>(list.currentComparator())) {}
 
 AppendBatch::~AppendBatch() {
     finish();
-    for (Pending& p : pending_) delete p.entry;
+    for (const RowRef& r : arrived_) delete r.entry;
+}
+
+void AppendBatch::reserve(std::size_t rows) {
+    if (!deferred_ || rows <= arrived_.capacity()) return;
+    try {
+        arrived_.reserve(rows);
+        keyed_.reserve(rows);
+    } catch (const std::bad_alloc&) {
+        // Only a hint: the rows grow their storage as they come.
+    }
 }
 
 int AppendBatch::add(int n, const char* const* texts) {
@@ -554,73 +573,87 @@ int AppendBatch::add(int n, const char* const* texts, const std::size_t* lengths
     }
     if (n <= 7) return 0;
     if (list_.hashInFilters(texts[7])) return 0;
-    EntryPtr e;
     try {
-        e = lengths ? makeEntry(texts, lengths, n) : makeEntry(texts, n);
-        if (pending_.empty()) pending_.reserve(1024);
-        pending_.push_back(Pending{e.get(), textComparer().sortKeyPrefix(e->hash), 0});
+        EntryPtr e = lengths ? makeEntry(texts, lengths, n) : makeEntry(texts, n);
+        keyed_.push_back(Keyed{textComparer().sortKeyPrefix(e->hash), e.get()});
+        try {
+            arrived_.push_back(RowRef{e.get(), displayOrder_->keyOf(*e)});
+        } catch (const std::bad_alloc&) {
+            keyed_.pop_back();
+            throw;
+        }
+        e.release();
     } catch (const std::bad_alloc&) {
         errorBox(kMsgAllocationFailed, 175);
         return 0;
     }
-    Entry* row = e.release();
-    pending_.back().displayKey = list_.currentComparator().keyOf(*row);
     return 1;
 }
+
+namespace {
+// Marks a row kept aside that merged into an earlier one, until it is deleted.
+constexpr int32_t kMergedAway = -1;
+}  // namespace
 
 int AppendBatch::finish() {
     if (finished_) return added_;
     finished_ = true;
-    if (!deferred_ || pending_.empty()) return added_;
+    if (!deferred_ || arrived_.empty()) return added_;
 
     // The rows in hash order; rows of equal hashes stay in the order they came, so that the first one becomes
     // the row and each later one merges into it as it would have one by one.
     const TextComparer& text = textComparer();
-    struct Keyed {
-        uint64_t key;
-        Entry* entry;
-        uint32_t index;
+    auto byText = [&](const Keyed& a, const Keyed& b) {
+        return text.compare(a.entry->hash, b.entry->hash) < 0;
     };
-    std::vector<Keyed> order(pending_.size()), scratch;
-    for (uint32_t i = 0; i < order.size(); ++i) order[i] = Keyed{pending_[i].hashKey, pending_[i].entry, i};
-    sortByKeyStable(order, scratch);
-    scratch = std::vector<Keyed>();
-    // Equal keys say nothing about the texts: such runs are ordered by the comparison, keeping arrival order
-    // among equal hashes; the first of equal hashes becomes the row and the others merge into it.
-    std::vector<char> kept(pending_.size(), 0);
-    for (std::size_t g = 0; g < order.size();) {
-        std::size_t end = g + 1;
-        while (end < order.size() && order[end].key == order[g].key) ++end;
-        if (end - g > 1)
-            std::stable_sort(order.begin() + g, order.begin() + end, [&](const Keyed& a, const Keyed& b) {
-                return text.compare(a.entry->hash, b.entry->hash) < 0;
-            });
-        for (std::size_t k = g; k < end;) {
-            const Keyed& first = order[k];
-            std::size_t same = k + 1;
-            for (; same < end && text.compare(order[same].entry->hash, first.entry->hash) == 0; ++same)
-                mergeInto(*first.entry, *order[same].entry);
-            kept[first.index] = 1;
-            list_.hashes_.append(RowRef{first.entry, first.key});
-            k = same;
+    try {
+        // Equal keys say nothing about the texts: such runs are then ordered by the comparison.
+        std::vector<Keyed> scratch;
+        sortByKeyStable(keyed_, scratch);
+        for (std::size_t g = 0; g < keyed_.size();) {
+            std::size_t end = g + 1;
+            while (end < keyed_.size() && keyed_[end].key == keyed_[g].key) ++end;
+            if (end - g > 1) std::stable_sort(keyed_.begin() + g, keyed_.begin() + end, byText);
+            g = end;
         }
-        g = end;
+    } catch (const std::bad_alloc&) {
+        // No room for the radix sort: the merge sort manages without (more slowly).
+        std::stable_sort(keyed_.begin(), keyed_.end(), [&](const Keyed& a, const Keyed& b) {
+            return a.key != b.key ? a.key < b.key : byText(a, b);
+        });
     }
-
-    for (std::size_t i = 0; i < pending_.size(); ++i) {
-        Pending& p = pending_[i];
-        if (!kept[i]) {
-            delete p.entry;  // merged into an earlier row
-            continue;
+    bool merged = false, renamed = false;
+    for (std::size_t k = 0; k < keyed_.size();) {
+        const Keyed& first = keyed_[k];
+        std::size_t same = k + 1;
+        for (; same < keyed_.size() && keyed_[same].key == first.key &&
+               text.compare(keyed_[same].entry->hash, first.entry->hash) == 0;
+             ++same) {
+            renamed |= mergeInto(*first.entry, *keyed_[same].entry);
+            keyed_[same].entry->purgeMark = kMergedAway;
+            merged = true;
         }
-        int pos = list_.display_.size();
-        list_.display_.append(RowRef{p.entry, p.displayKey});
-        list_.markInDependents(p.entry->hash);
-        if (list_.view_) list_.view_->insertItem(pos);
-        ++added_;
+        list_.hashes_.append(RowRef{first.entry, first.key});
+        k = same;
+    }
+    keyed_ = std::vector<Keyed>();
+
+    // Without merges the rows need not be looked at again.
+    for (RowRef& r : arrived_) {
+        if (merged && r.entry->purgeMark == kMergedAway) {
+            delete r.entry;
+        } else {
+            if (renamed) r.key = displayOrder_->keyOf(*r.entry);
+            const int pos = list_.display_.size();
+            list_.display_.append(r);
+            list_.markInDependents(r.entry->hash);
+            if (list_.view_) list_.view_->insertItem(pos);
+            ++added_;
+        }
+        r.entry = nullptr;
     }
     if (added_ > 0) list_.modified_ = 1;
-    pending_.clear();
+    arrived_ = std::vector<RowRef>();
     return added_;
 }
 

@@ -258,6 +258,7 @@ class EntryList {
     int modified_ = 0;
     ListViewOps* view_ = nullptr;
     int purgePending_ = 0;
+    bool displayKeysStale_ = false;  // a merge renamed a row since the name prefixes were made
     std::string path_;
 };
 
@@ -281,6 +282,8 @@ class AppendBatch {
     int add(int n, const char* const* texts, const std::size_t* lengths);
     // Builds the list and returns the number of rows added by the batch.
     int finish();
+    // Room for about this many rows, so that the rows kept aside are not moved as they grow.
+    void reserve(std::size_t rows);
 
   private:
     EntryList& list_;
@@ -288,13 +291,15 @@ class AppendBatch {
     bool deferred_;
     bool finished_ = false;
     int added_ = 0;
-    // Rows taken while deferring, with their hash-order and display-order keys made while they were fresh.
-    struct Pending {
+    // Rows taken while deferring: in the order they came with their display-order keys, and with their
+    // hash-order keys. Both keys are made while the row is fresh in memory.
+    struct Keyed {
+        uint64_t key;
         Entry* entry;
-        uint64_t hashKey;
-        uint64_t displayKey;
     };
-    std::vector<Pending> pending_;
+    std::unique_ptr<const RowComparator> displayOrder_;
+    std::vector<RowRef> arrived_;
+    std::vector<Keyed> keyed_;
 };
 
 }  // namespace twk

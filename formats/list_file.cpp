@@ -31,6 +31,9 @@ int addListLines(EntryList& list, TextBuffer& text, const ListLineRules& rules) 
     const int maxFields = rules.maxFields > kListFileFields ? kListFileFields : rules.maxFields;
     static char empty[1] = {0};
     AppendBatch batch(list, rules.mode);
+    // Lines of a list are rarely shorter than this: room for them all at once, so they never move.
+    constexpr std::size_t kShortLine = 64;
+    batch.reserve(text.size() / kShortLine + 1);
     std::size_t lengths[kListFileFields + 1];
     for (int n; (n = text.nextFields(fields, maxFields, lengths)) >= 0;) {
         if (n == 0) continue;

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "core/text.h"
+#include "formats/line_scan.h"
 
 namespace twk {
 
@@ -130,52 +131,100 @@ char* TextBuffer::nextLine(std::size_t* length) {
 
 int TextBuffer::nextFields(char** fields, int maxFields, std::size_t* lengths) {
     if (!data_ || cursor_ >= size_) return -1;
-    unsigned char* text = reinterpret_cast<unsigned char*>(data_.get());
+    // Locals only: the stores into the text could alias the members.
+    char* const base = data_.get();
+    unsigned char* const text = reinterpret_cast<unsigned char*>(base);
+    const std::size_t size = size_;
     const std::size_t start = cursor_;
     std::size_t p = start;
     int n = 1;
-    fields[0] = data_.get() + start;
+    fields[0] = base + start;
     // Splitting stops at the field limit and at a NUL kept inside the line (the second byte of a character).
     bool splitting = maxFields > 1;
     bool nulInside = false;
     auto split = [&](std::size_t at) {
         text[at] = 0;
-        fields[n++] = data_.get() + at + 1;
+        fields[n++] = base + at + 1;
         splitting = n < maxFields;
     };
-    for (;;) {
-        p = skipPlainBytes(text, p, size_);
-        const unsigned char c = text[p];
-        const unsigned char cls = kClasses.of[c];
-        if (cls == kLineEnd) break;  // also the block's final 0
-        if (cls == kLead) {
-            if (p + 1 < size_) {
-                // The byte after a lead byte belongs to the line whatever it is; a tab there still splits.
-                if (text[p + 1] == '\t' && splitting) {
-                    split(p + 1);
-                } else if (text[p + 1] == 0) {
-                    splitting = false;
-                    nulInside = true;
+    // One character at a time from p, which starts a character, up to `limit` or the line's end: true at the
+    // end (p is then on it).
+    auto scanCharacters = [&](std::size_t limit) {
+        while (p < limit) {
+            p = skipPlainBytes(text, p, limit);
+            if (p >= limit) break;
+            const unsigned char c = text[p];
+            const unsigned char cls = kClasses.of[c];
+            if (cls == kLineEnd) return true;
+            if (cls == kLead) {
+                if (p + 1 < size) {
+                    // The byte after a lead byte belongs to the line whatever it is; a tab there still
+                    // splits.
+                    if (text[p + 1] == '\t' && splitting) {
+                        split(p + 1);
+                    } else if (text[p + 1] == 0) {
+                        splitting = false;
+                        nulInside = true;
+                    }
+                    p += 2;
+                } else {
+                    ++p;
                 }
-                p += 2;
-            } else {
-                ++p;
+                continue;
             }
-            continue;
+            if (c == '\t' && splitting) split(p);
+            ++p;
         }
-        if (c == '\t' && splitting) split(p);
-        ++p;
+        return text[p] == 0 && p >= size;  // the block's final 0
+    };
+    for (;;) {
+        if (p + kLineBlockSize > size) {
+            // The last bytes of the text.
+            scanCharacters(size + 1);
+            break;
+        }
+        const LineBlockMasks m = lineBlockMasks(text + p);
+        // A run of lead bytes reaching the block's end is left for the next block, which starts with it.
+        unsigned width = kLineBlockSize;
+        if (m.lead >> 63) {
+            if (~m.lead == 0) {
+                if (scanCharacters(p + kLineBlockSize)) break;
+                continue;
+            }
+            width = 64 - static_cast<unsigned>(__builtin_clzll(~m.lead));
+        }
+        const uint64_t window = width == 64 ? ~uint64_t{0} : (uint64_t{1} << width) - 1;
+        const uint64_t seconds = secondBytesAfterLeadRuns(m.lead) & window;
+        const uint64_t ends = m.lineEnd & ~seconds & window;
+        // Bytes of this line in the block: up to its end, or the whole window.
+        const uint64_t inLine = ends ? (ends & (0 - ends)) - 1 : window;
+        const uint64_t nuls = m.zero & seconds & inLine;
+        if (splitting) {
+            // Tabs split up to the first NUL kept inside the line.
+            uint64_t tabs = m.tab & inLine & (nuls ? (nuls & (0 - nuls)) - 1 : ~uint64_t{0});
+            for (; tabs && splitting; tabs &= tabs - 1)
+                split(p + static_cast<unsigned>(__builtin_ctzll(tabs)));
+        }
+        if (nuls) {
+            splitting = false;
+            nulInside = true;
+        }
+        if (ends) {
+            p += static_cast<unsigned>(__builtin_ctzll(ends));
+            break;
+        }
+        p += width;
     }
     const std::size_t end = p;
-    if (p < size_ && text[p++] == '\r')
-        while (p < size_ && text[p] == '\n') ++p;
+    if (p < size && text[p++] == '\r')
+        while (p < size && text[p] == '\n') ++p;
     cursor_ = p;
     text[end] = 0;
     if (end == start) return 0;
     if (lengths) {
         // Fields before the last one end at a tab; only the last one may hold a NUL of its own.
         for (int k = 0; k + 1 < n; ++k) lengths[k] = static_cast<std::size_t>(fields[k + 1] - fields[k] - 1);
-        const std::size_t lastStart = static_cast<std::size_t>(fields[n - 1] - data_.get());
+        const std::size_t lastStart = static_cast<std::size_t>(fields[n - 1] - base);
         lengths[n - 1] = nulInside ? std::strlen(fields[n - 1]) : end - lastStart;
     }
     return n;

@@ -77,6 +77,15 @@ TEST(AppendBatch, BuildsTheSameListAsAddingRowByRow) {
     batch.list.purgeDependents();
     one.list.purgeDependents();
     EXPECT_EQ(describe(batch.dependent), describe(one.dependent));
+
+    // Sorted insertions afterwards land alike: the name prefixes the batch made agree with the merged names.
+    for (int i = 0; i < 200; ++i) {
+        std::string name = "name" + std::to_string(rng() % 3000), hash = "N" + std::to_string(i);
+        const char* t[8] = {name.c_str(), "t", "1", "s", "1", "Jan 1", "1", hash.c_str()};
+        one.list.addTexts(8, t, 1);
+        batch.list.addTexts(8, t, 1);
+    }
+    EXPECT_EQ(describe(batch.list), describe(one.list));
 }
 
 TEST(AppendBatch, ANonEmptyListOrSortedModeAddsRowByRow) {

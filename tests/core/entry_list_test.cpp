@@ -1,3 +1,5 @@
+#include "core/entry_list.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -5,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "core/entry_list.h"
 #include "core/sort.h"
 #include "support/fakes.h"
 
@@ -72,6 +73,18 @@ TEST(EntryListAdd, DuplicateHashMergesOnlyALargerReferenceAmount) {
     EXPECT_STREQ(e->ver, "2");
     EXPECT_STREQ(e->size, "100");
     EXPECT_FALSE(list.modified()) << "a merge is not a change of the rows";
+}
+
+// A merge renames a row in place; a later sorted insertion compares with the new name, not with the old one.
+TEST(EntryListAdd, SortedInsertionAfterAMergeRenamedARowSeesTheNewName) {
+    EntryList list(ListKind::Normal);
+    add(list, "bravo", "H1", "1", "100", 1);
+    add(list, "mike", "H2", "1", "100", 1);
+    add(list, "yankee", "H3", "1", "100", 1);
+    EXPECT_EQ(add(list, "charlie", "H2", "9", "100", 1), 0);
+    ASSERT_EQ(names(list), (std::vector<std::string>{"bravo", "charlie", "yankee"}));
+    add(list, "delta", "H4", "1", "100", 1);
+    EXPECT_EQ(names(list), (std::vector<std::string>{"bravo", "charlie", "delta", "yankee"}));
 }
 
 TEST(EntryListAdd, RefusesTooFewTextsAndHashesOfFilterLists) {

@@ -1,9 +1,9 @@
+#include "core/entry.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
-
-#include "core/entry.h"
 
 namespace twk {
 namespace {
@@ -12,8 +12,8 @@ TEST(MakeEntry, CutsFixedFieldsAndKeepsNameAndExtrasWhole) {
     std::string name(2000, 'n');
     std::string trip(15, 't');
     std::string hash(40, 'H');
-    const char* texts[9] = {name.c_str(), trip.c_str(), "1,234", "完全キャッシュ", "12", "Jan 01 10:00", "1.0",
-                            hash.c_str(), "extra"};
+    const char* texts[9] = {name.c_str(),   trip.c_str(), "1,234",      "完全キャッシュ", "12",
+                            "Jan 01 10:00", "1.0",        hash.c_str(), "extra"};
     EntryPtr e = makeEntry(texts, 9);
     EXPECT_EQ(e->name, name);
     EXPECT_EQ(std::string(e->trip), trip.substr(0, 11));

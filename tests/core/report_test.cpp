@@ -1,8 +1,9 @@
+#include "core/report.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "core/report.h"
 #include "support/fakes.h"
 
 namespace twk {

@@ -1,10 +1,11 @@
+#include "core/sort.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "core/entry_list.h"
-#include "core/sort.h"
 #include "support/fakes.h"
 
 namespace twk {
@@ -57,7 +58,8 @@ TEST(Sort, NameOrderIsByUnsignedBytesShorterFirst) {
 
 TEST(Sort, ReferenceAmountSkipsLeadingNonDigits) {
     EntryList list(ListKind::Normal);
-    fill(list, {{"q", "", "?", ""}, {"ten", "", "  10", ""}, {"nine", "", "x9", ""}, {"big", "", "1,000", ""}});
+    fill(list,
+         {{"q", "", "?", ""}, {"ten", "", "  10", ""}, {"nine", "", "x9", ""}, {"big", "", "1,000", ""}});
     list.sort(kColRefAmount);
     EXPECT_EQ(names(list), (Names{"big", "ten", "nine", "q"}));
     EXPECT_GT(compareRefAmountText("1", "?"), 0);
@@ -68,7 +70,8 @@ TEST(Sort, MonthsAfterTheCurrentOneBelongToLastYear) {
     test::FixedClock clk(test::makeTime(2026, 2, 10));
     test::ScopedClock scope(&clk);
     EntryList list(ListKind::Normal);
-    fill(list, {{"dec", "", "", "Dec 30 10:00"}, {"jan", "", "", "Jan 02 10:00"}, {"feb", "", "", "Feb 01 10:00"}});
+    fill(list,
+         {{"dec", "", "", "Dec 30 10:00"}, {"jan", "", "", "Jan 02 10:00"}, {"feb", "", "", "Feb 01 10:00"}});
     list.sort(kColUpdateTime);  // newest first
     EXPECT_EQ(names(list), (Names{"feb", "jan", "dec"}));
     clk.set(test::makeTime(2026, 12, 10));

@@ -1,7 +1,6 @@
 // The portable comparison against the platform's Japanese comparison, on generated single-byte texts.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <random>
 #include <string>
@@ -11,15 +10,18 @@
 namespace twk {
 namespace {
 
-int sign(int v) { return (v > 0) - (v < 0); }
+int sign(int v) {
+    return (v > 0) - (v < 0);
+}
 
-TEST(TextCompareOnWindows, RunsWithTheJapaneseCodePage) { EXPECT_EQ(GetACP(), 932u); }
+TEST(TextCompareOnWindows, RunsWithTheJapaneseCodePage) {
+    EXPECT_EQ(GetACP(), 932u);
+}
 
 TEST(TextCompareOnWindows, EmulationAgreesOnGeneratedAsciiTexts) {
     // Alphabets: letters, digits, punctuation, white space, and the characters that only count last. Bytes
     // 0x80 and above are left out: the emulation documents that it does not follow the system there.
-    const std::string alphabet =
-        "aAbBzZ09 -'!\"#$%&()*,./:;?@[]^_`{|}~\\+<=>\t\x01\x1f\x7f";
+    const std::string alphabet = "aAbBzZ09 -'!\"#$%&()*,./:;?@[]^_`{|}~\\+<=>\t\x01\x1f\x7f";
     std::mt19937 rng(12345);
     EmulatedComparer emulated;
     const TextComparer& system = systemTextComparer();
@@ -56,7 +58,8 @@ TEST(TextCompareOnWindows, HashLikeTextsAgree) {
         for (int k = 0; k < 32; ++k) a += hex[rng() % 22];
         b = a.substr(0, rng() % 33);
         while (b.size() < 32) b += hex[rng() % 22];
-        ASSERT_EQ(sign(emulated.compare(a.c_str(), b.c_str())), sign(systemTextComparer().compare(a.c_str(), b.c_str())))
+        ASSERT_EQ(sign(emulated.compare(a.c_str(), b.c_str())),
+                  sign(systemTextComparer().compare(a.c_str(), b.c_str())))
             << a << " " << b;
     }
 }

@@ -1,11 +1,13 @@
-#include <gtest/gtest.h>
-
 #include "core/text.h"
+
+#include <gtest/gtest.h>
 
 namespace twk {
 namespace {
 
-int sign(int v) { return (v > 0) - (v < 0); }
+int sign(int v) {
+    return (v > 0) - (v < 0);
+}
 
 TEST(LeadByte, Cp932Ranges) {
     EXPECT_FALSE(isLeadByte(static_cast<unsigned char>(0x80)));
@@ -35,19 +37,43 @@ TEST(EmulatedComparer, FollowsTheSystemOrder) {
         const char* b;
         int expected;
     } cases[] = {
-        {"a", "A", -1},       {"A", "b", -1},      {"Ab", "aB", 1},     {"aB", "Ab", -1},   {"abc", "ABD", -1},
-        {"co-op", "coop", 1}, {"co-op", "cop", -1}, {"a-b", "ab-", 1},  {"-ab", "a-b", 1},  {"ab'", "a-b", -1},
-        {"a--b", "a-b", 1},   {"a-", "a'", 1},     {"'a", "a'", 1},     {"a-", "-a", -1},   {"A-b", "a-B", 1},
-        {"a b", "ab", -1},    {"10", "9", -1},     {"1", "a", -1},      {"!", "0", -1},     {"~", "\\", -1},
-        {"\\", "+", -1},      {" ", "!", -1},      {"\x01" "a", "a", 1}, {"\x7f", "\x01", 1}, {"", "", 0},
-        {"", "-", -1},        {"ABC", "ABC", 0},
+        {"a", "A", -1},
+        {"A", "b", -1},
+        {"Ab", "aB", 1},
+        {"aB", "Ab", -1},
+        {"abc", "ABD", -1},
+        {"co-op", "coop", 1},
+        {"co-op", "cop", -1},
+        {"a-b", "ab-", 1},
+        {"-ab", "a-b", 1},
+        {"ab'", "a-b", -1},
+        {"a--b", "a-b", 1},
+        {"a-", "a'", 1},
+        {"'a", "a'", 1},
+        {"a-", "-a", -1},
+        {"A-b", "a-B", 1},
+        {"a b", "ab", -1},
+        {"10", "9", -1},
+        {"1", "a", -1},
+        {"!", "0", -1},
+        {"~", "\\", -1},
+        {"\\", "+", -1},
+        {" ", "!", -1},
+        {"\x01"
+         "a",
+         "a", 1},
+        {"\x7f", "\x01", 1},
+        {"", "", 0},
+        {"", "-", -1},
+        {"ABC", "ABC", 0},
     };
     for (const Case& k : cases) EXPECT_EQ(sign(c.compare(k.a, k.b)), k.expected) << k.a << " vs " << k.b;
 }
 
 TEST(EmulatedComparer, IsAntisymmetricOnSamples) {
     EmulatedComparer c;
-    const char* texts[] = {"", "a", "A", "-", "a-", "-a", "ab", "aB", "Ab", "a'b", "a-b", "0", "~", "\\", "ア"};
+    const char* texts[] = {"",   "a",   "A",   "-", "a-", "-a", "ab", "aB",
+                           "Ab", "a'b", "a-b", "0", "~",  "\\", "ア"};
     for (const char* a : texts)
         for (const char* b : texts) EXPECT_EQ(sign(c.compare(a, b)), -sign(c.compare(b, a))) << a << " " << b;
 }
