@@ -4,7 +4,17 @@
 #include <cstring>
 #include <new>
 
+#include "core/entry_pool.h"
 #include "core/text.h"
+
+// Under the address sanitizer every row is a heap block of its own, so that it can watch each one.
+#if defined(__SANITIZE_ADDRESS__)
+#define TWK_ROWS_FROM_HEAP 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TWK_ROWS_FROM_HEAP 1
+#endif
+#endif
 
 namespace twk {
 
@@ -40,6 +50,34 @@ constexpr FieldInfo kRawFields[8] = {
 void injectEntryAllocationFailure(int failAfter) {
     g_allocationFailAfter = failAfter;
 }
+
+#ifndef TWK_ROWS_FROM_HEAP
+namespace {
+SlotPool& rowPool() {
+    // Never destroyed: rows may outlive every other static object.
+    static SlotPool* pool = new SlotPool(sizeof(Entry), alignof(Entry));
+    return *pool;
+}
+}  // namespace
+
+void* Entry::operator new(std::size_t size) {
+    return size == sizeof(Entry) ? rowPool().allocate() : ::operator new(size);
+}
+
+void Entry::operator delete(void* row, std::size_t size) noexcept {
+    if (size == sizeof(Entry))
+        rowPool().release(row);
+    else
+        ::operator delete(row);
+}
+#else
+void* Entry::operator new(std::size_t size) {
+    return ::operator new(size);
+}
+void Entry::operator delete(void* row, std::size_t) noexcept {
+    ::operator delete(row);
+}
+#endif
 
 const char* Entry::column(int logical) const {
     switch (logical) {

@@ -53,6 +53,10 @@ struct Entry {
     std::vector<std::string> extraColumns;
 
     bool isMarked() const { return mark[0] != 0; }
+
+    // Rows come from a pool of their own (see entry_pool.h).
+    static void* operator new(std::size_t size);
+    static void operator delete(void* row, std::size_t size) noexcept;
     // The text of a logical column; nullptr for a user column this row has no value for.
     const char* column(int logical) const;
 };
