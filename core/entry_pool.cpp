@@ -24,7 +24,9 @@ constexpr std::size_t roundUp(std::size_t n, std::size_t to) {
 }  // namespace
 
 SlotPool::SlotPool(std::size_t slotSize, std::size_t slotAlign)
-    : slotSize_(roundUp(slotSize < sizeof(FreeSlot) ? sizeof(FreeSlot) : slotSize, slotAlign)),
+    // A free slot holds a link, so every slot is aligned for one too.
+    : slotSize_(roundUp(slotSize < sizeof(FreeSlot) ? sizeof(FreeSlot) : slotSize,
+                        slotAlign < alignof(FreeSlot) ? alignof(FreeSlot) : slotAlign)),
       firstSlot_(roundUp(sizeof(Chunk), 16)),
       capacity_((kChunkSize - firstSlot_) / slotSize_) {}
 

@@ -12,7 +12,7 @@ class SlotPool {
   public:
     static constexpr std::size_t kChunkSize = 64 * 1024;
 
-    // slotSize and slotAlign: of the objects kept; slotAlign divides 16.
+    // slotSize and slotAlign: of the objects kept; slotAlign is a power of two up to 16.
     SlotPool(std::size_t slotSize, std::size_t slotAlign);
     ~SlotPool();
     SlotPool(const SlotPool&) = delete;
