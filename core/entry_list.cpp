@@ -623,31 +623,41 @@ int AppendBatch::finish() {
         });
     }
     bool merged = false, renamed = false;
-    for (std::size_t k = 0; k < keyed_.size();) {
-        const Keyed& first = keyed_[k];
-        std::size_t same = k + 1;
-        for (; same < keyed_.size() && keyed_[same].key == first.key &&
-               text.compare(keyed_[same].entry->hash, first.entry->hash) == 0;
-             ++same) {
-            renamed |= mergeInto(*first.entry, *keyed_[same].entry);
-            keyed_[same].entry->purgeMark = kMergedAway;
-            merged = true;
+    try {
+        for (std::size_t k = 0; k < keyed_.size();) {
+            const Keyed& first = keyed_[k];
+            std::size_t same = k + 1;
+            for (; same < keyed_.size() && keyed_[same].key == first.key &&
+                   text.compare(keyed_[same].entry->hash, first.entry->hash) == 0;
+                 ++same) {
+                renamed |= mergeInto(*first.entry, *keyed_[same].entry);
+                keyed_[same].entry->purgeMark = kMergedAway;
+                merged = true;
+            }
+            list_.hashes_.append(RowRef{first.entry, first.key});
+            k = same;
         }
-        list_.hashes_.append(RowRef{first.entry, first.key});
-        k = same;
+        // Without merges the rows need not be looked at again.
+        for (const RowRef& r : arrived_) {
+            if (merged && r.entry->purgeMark == kMergedAway) continue;
+            list_.display_.append(renamed ? RowRef{r.entry, displayOrder_->keyOf(*r.entry)} : r);
+        }
+    } catch (const std::bad_alloc&) {
+        // The list was empty and is so again; the rows kept aside are freed with the batch.
+        list_.hashes_.clear();
+        list_.display_.clear();
+        errorBox(kMsgAllocationFailed, 175);
+        return added_;
     }
     keyed_ = std::vector<Keyed>();
 
-    // Without merges the rows need not be looked at again.
+    // Nothing below can fail: the rows are the list's now.
     for (RowRef& r : arrived_) {
         if (merged && r.entry->purgeMark == kMergedAway) {
             delete r.entry;
         } else {
-            if (renamed) r.key = displayOrder_->keyOf(*r.entry);
-            const int pos = list_.display_.size();
-            list_.display_.append(r);
             list_.markInDependents(r.entry->hash);
-            if (list_.view_) list_.view_->insertItem(pos);
+            if (list_.view_) list_.view_->insertItem(added_);
             ++added_;
         }
         r.entry = nullptr;
