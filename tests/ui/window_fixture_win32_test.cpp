@@ -9,12 +9,13 @@ namespace twk::ui::test {
 
 std::string makeTempFolder() {
     static int serial = 0;
-    char base[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, base);
-    char folder[MAX_PATH];
-    std::snprintf(folder, sizeof folder, "%stwk_ui_%lu_%d\\", base, GetCurrentProcessId(), ++serial);
-    CreateDirectoryA(folder, nullptr);
-    return folder;
+    wchar_t base[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, base);
+    wchar_t folder[MAX_PATH];
+    _snwprintf(folder, MAX_PATH, L"%lstwk_ui_%lu_%d\\", base, GetCurrentProcessId(), ++serial);
+    folder[MAX_PATH - 1] = 0;
+    CreateDirectoryW(folder, nullptr);
+    return narrow(folder);
 }
 
 void removeFolder(const std::string& folder) {
