@@ -7,6 +7,9 @@
 #include "tests/ui/window_fixture_win32.h"
 #include "ui/list_view_win32.h"
 
+// The shell declarations need the base declarations first.
+#include <shlobj.h>
+
 namespace twk::ui::test {
 namespace {
 
@@ -103,6 +106,50 @@ TEST_F(CodePageWindowTest, SettingsInAJapaneseFolderStayCp932Bytes) {
     main_.reset();
     start();
     EXPECT_EQ(main_->histories()[kSearchHistory].entry(0), "夏の風景");
+}
+
+// A drop of one file, given as the shell gives it: in UTF-16.
+HDROP dropOf(const std::wstring& path) {
+    std::wstring list = path + L'\0' + L'\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(), list.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+// A name with letters that cp932 does not have: the file is reached through the system's short path, not
+// through a look-alike name ("cafe") that could be another file.
+TEST_F(CodePageWindowTest, AFileWhoseNameIsNoCp932IsStillOpened) {
+    start();
+    const std::wstring sub = toWide(folder_) + L"caf\u00e9 \u00fc";
+    ASSERT_TRUE(CreateDirectoryW(sub.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((toWide(folder_) + L"cafe u").c_str(), nullptr));  // the look-alike
+    const std::wstring file = sub + L"\\list.txt";
+    const std::string line =
+        "dropped\ttrip\t1\t完全キャッシュ\t1\tJan 01 00:00\t1\t0123456789ABCDEF0123456789ABCDEF\r\n";
+    HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(h, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    CloseHandle(h);
+
+    const std::string path = fromWidePath(file.c_str());
+    EXPECT_EQ(path.find("cafe u"), std::string::npos) << path;
+    EXPECT_NE(GetFileAttributesW(toWide(path).c_str()), INVALID_FILE_ATTRIBUTES) << path;
+
+    SendMessageW(view(0), WM_DROPFILES, reinterpret_cast<WPARAM>(dropOf(file)), 0);
+    EntryList& list = *main_->tabs().pageList(0);
+    ASSERT_EQ(list.count(), 1);
+    EXPECT_EQ(list.entryAt(0)->name, "dropped");
+    RemoveDirectoryW((toWide(folder_) + L"cafe u").c_str());
+    DeleteFileW(file.c_str());
+    RemoveDirectoryW(sub.c_str());
+
+    // A file that does not exist yet has no short form: its name keeps "?" and names no file.
+    EXPECT_EQ(fromWidePath(L"C:\\x\\caf\u00e9.txt"), "C:\\x\\caf?.txt");
 }
 
 class CodePageClipboardTest : public WindowTest {
