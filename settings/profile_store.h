@@ -1,7 +1,7 @@
 // Where profile files ("key=value" lines under "[section]" headers) are read and written. The program asks
-// two things of a store: the text of one key, and replacing (or adding) one key. The program's store reads and
-// writes the files itself, by the rules of the system's profile functions, so that the files keep their cp932
-// bytes whatever the system's code page is.
+// two things of a store: the text of one key, and replacing (or adding) one key. The program's store reads
+// and writes the files itself, by the rules of the system's profile functions, so that the files keep their
+// cp932 bytes whatever the system's code page is.
 #pragma once
 
 #include <cstddef>
