@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every tree and runs every suite:
 #   native (Debug), native under AddressSanitizer + UndefinedBehaviorSanitizer, the 32-bit Windows build under
-#   Wine (headless), and each fuzzer for a bounded time.
+#   Wine (headless), its window, settings, file and host tests again under a US English locale (ANSI code page
+#   1252, a Wine prefix of its own), and each fuzzer for a bounded time.
 # Ends with one line "N passed, N failed" over all suites; exits non-zero when anything failed.
 #   TWK_FUZZ_SECONDS  seconds per fuzzer (default 30)
-#   TWK_SKIP          space-separated suites to leave out: native asan win fuzz
+#   TWK_SKIP          space-separated suites to leave out: native asan win win-en_US fuzz
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 ROOT=$PWD
@@ -92,6 +93,15 @@ if [[ $SKIP != *" win "* ]]; then
         source tools/wine-env.sh
         run_ctest win build/win -j1
         twk_wine_shutdown
+        if [[ $SKIP != *" win-en_US "* ]]; then
+            # The same program on a system whose ANSI code page is not 932: the rows, titles, messages and files
+            # must come out as under Japanese. The tests check that the code page really changed.
+            echo "== win-en_US: Wine with LC_ALL=en_US.UTF-8"
+            TWK_LC_ALL=en_US.UTF-8 TWK_WINEPREFIX="$ROOT/build/wineprefix-en_US" source tools/wine-env.sh
+            run_ctest win-en_US build/win -j1 -L "^(ui|settings|formats|host)$"
+            twk_wine_shutdown
+            export LC_ALL=ja_JP.UTF-8 WINEPREFIX="$ROOT/build/wineprefix"
+        fi
     else
         note_fail "win build"
     fi

@@ -1,6 +1,6 @@
 // Whole-file reading and safe file replacement. Paths are cp932 byte strings, as the rest of the program
-// keeps them; the platform files (file_io_posix.cpp, file_io_win32.cpp) open them with the narrow system
-// calls.
+// keeps them; the platform files open them with the narrow calls (file_io_posix.cpp) or turn them into UTF-16
+// for the wide calls (file_io_win32.cpp), whatever the system's code page.
 #pragma once
 
 #include <cstddef>

@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <string>
+
+#include "core/wide_text_win32.h"
+
 namespace twk {
 
 namespace {
@@ -12,6 +16,9 @@ HWND hwnd(WindowRef w) {
 WindowRef ref(HWND h) {
     return reinterpret_cast<WindowRef>(h);
 }
+
+// Room for any text the host link reads (its buffers hold 260 bytes, at most 260 characters).
+constexpr int kWideTextSize = 520;
 
 // Owns a kernel handle; closes it once.
 class KernelHandle {
@@ -71,20 +78,24 @@ WindowRef Win32HostSystem::parentOf(WindowRef window) const {
     return ref(GetParent(hwnd(window)));
 }
 
+// The host's window texts are read as UTF-16 and turned into cp932 here, so that a Japanese title or button
+// text matches the definitions whatever this system's code page is.
 int Win32HostSystem::className(WindowRef window, char* buffer, int size) const {
     if (size <= 0) return 0;
     buffer[0] = 0;
-    int n = GetClassNameA(hwnd(window), buffer, size);
-    buffer[size - 1] = 0;
-    return n;
+    wchar_t wide[kWideTextSize] = {};
+    int n = GetClassNameW(hwnd(window), wide, kWideTextSize);
+    if (n <= 0) return 0;
+    return static_cast<int>(copyCut(fromWide(wide, n), buffer, static_cast<std::size_t>(size)));
 }
 
 int Win32HostSystem::windowText(WindowRef window, char* buffer, int size) const {
     if (size <= 0) return 0;
     buffer[0] = 0;
-    int n = GetWindowTextA(hwnd(window), buffer, size);
-    buffer[size - 1] = 0;
-    return n;
+    wchar_t wide[kWideTextSize] = {};
+    int n = GetWindowTextW(hwnd(window), wide, kWideTextSize);
+    if (n <= 0) return 0;
+    return static_cast<int>(copyCut(fromWide(wide, n), buffer, static_cast<std::size_t>(size)));
 }
 
 bool Win32HostSystem::isVisible(WindowRef window) const {
@@ -100,14 +111,31 @@ std::uint32_t Win32HostSystem::processId(WindowRef window) const {
     return pid;
 }
 
+// WM_SETTEXT and WM_GETTEXT carry cp932 text: it goes to the host as UTF-16 and comes back as cp932 (wParam
+// of WM_GETTEXT is the buffer's size in bytes; the text is cut there, never inside a double-byte character,
+// and the number of bytes copied is returned). Every other message carries no text and goes as it is.
 std::intptr_t Win32HostSystem::sendMessage(WindowRef window, unsigned message, std::uintptr_t wParam,
                                            std::intptr_t lParam) {
-    return SendMessageA(hwnd(window), message, wParam, lParam);
+    if (message == kMsgSetText) {
+        std::wstring wide = toWide(reinterpret_cast<const char*>(lParam));
+        return SendMessageW(hwnd(window), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    }
+    if (message == kMsgGetText) {
+        auto* buffer = reinterpret_cast<char*>(lParam);
+        if (!buffer || wParam == 0) return 0;
+        buffer[0] = 0;
+        wchar_t wide[kWideTextSize] = {};
+        LRESULT n = SendMessageW(hwnd(window), WM_GETTEXT, kWideTextSize, reinterpret_cast<LPARAM>(wide));
+        if (n <= 0) return 0;
+        if (n >= kWideTextSize) n = kWideTextSize - 1;
+        return static_cast<std::intptr_t>(copyCut(fromWide(wide, static_cast<int>(n)), buffer, wParam));
+    }
+    return SendMessageW(hwnd(window), message, wParam, lParam);
 }
 
 bool Win32HostSystem::postMessage(WindowRef window, unsigned message, std::uintptr_t wParam,
                                   std::intptr_t lParam) {
-    return PostMessageA(hwnd(window), message, wParam, lParam) != FALSE;
+    return PostMessageW(hwnd(window), message, wParam, lParam) != FALSE;
 }
 
 void Win32HostSystem::hideWindow(WindowRef window) {
@@ -121,7 +149,7 @@ std::unique_ptr<HostProcess> Win32HostSystem::openProcess(std::uint32_t access, 
 }
 
 std::unique_ptr<HostLibrary> Win32HostSystem::loadLibrary(const char* name) {
-    HMODULE m = LoadLibraryA(name);
+    HMODULE m = LoadLibraryW(toWide(name).c_str());
     if (!m) return nullptr;
     return std::make_unique<Win32Library>(m);
 }
@@ -131,7 +159,7 @@ int Win32HostSystem::enableDebugPrivilege() {
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) return 0;
     KernelHandle owner(token);
     TOKEN_PRIVILEGES tp = {};
-    if (!LookupPrivilegeValueA(nullptr, "seDebugPrivilege", &tp.Privileges[0].Luid)) return 0;
+    if (!LookupPrivilegeValueW(nullptr, L"seDebugPrivilege", &tp.Privileges[0].Luid)) return 0;
     tp.PrivilegeCount = 1;
     tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
     if (!AdjustTokenPrivileges(token, FALSE, &tp, 0, nullptr, nullptr)) return 0;

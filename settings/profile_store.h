@@ -1,7 +1,7 @@
 // Where profile files ("key=value" lines under "[section]" headers) are read and written. The program asks
-// two things of a store: the text of one key, and replacing (or adding) one key. The system's profile
-// functions are one store; a portable one behaves the same for everything the program does and serves the
-// native build.
+// two things of a store: the text of one key, and replacing (or adding) one key. The program's store reads
+// and writes the files itself, by the rules of the system's profile functions, so that the files keep their
+// cp932 bytes whatever the system's code page is.
 #pragma once
 
 #include <cstddef>
@@ -33,7 +33,7 @@ class PortableProfileStore final : public ProfileStore {
     bool writeValue(const char* path, const char* section, const char* key, const char* value) override;
 };
 
-// The store of the build: the system's profile functions on Windows, the portable store elsewhere.
+// The store the program uses: the portable store, on every platform.
 ProfileStore& systemProfileStore();
 
 }  // namespace twk

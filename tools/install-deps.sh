@@ -24,9 +24,12 @@ if [ ${#need[@]} -gt 0 ]; then
         ca-certificates
 fi
 
-# The Japanese locale, so that Wine runs with code page 932 and Japanese paths and registry values work.
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf8$'; then
-    $SUDO sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
-    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
-    $SUDO locale-gen >/dev/null
-fi
+# The Japanese locale, so that Wine runs with code page 932 and Japanese paths and registry values work; and
+# the US English one, for the run that checks the program on a system whose ANSI code page is not 932.
+for loc in ja_JP en_US; do
+    if ! locale -a 2>/dev/null | grep -qix "$loc\.utf8"; then
+        $SUDO sed -i "s/^# *$loc.UTF-8 UTF-8/$loc.UTF-8 UTF-8/" /etc/locale.gen
+        grep -q "^$loc.UTF-8 UTF-8" /etc/locale.gen || echo "$loc.UTF-8 UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+        $SUDO locale-gen >/dev/null
+    fi
+done

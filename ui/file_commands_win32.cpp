@@ -8,6 +8,7 @@
 #include "core/entry_list.h"
 #include "core/report.h"
 #include "core/text.h"
+#include "core/wide_text_win32.h"
 #include "formats/list_file.h"
 #include "resources/resource.h"
 #include "routing/conditions_file.h"
@@ -229,7 +230,7 @@ void MainWindow::onDroppedFiles(Page& page, HDROP drop) {
         wchar_t path[260] = {};
         DragQueryFileW(drop, i, path, 260);
         if (GetFileAttributesW(path) == FILE_ATTRIBUTE_DIRECTORY) continue;
-        if (openIntoCurrent(narrow(path).substr(0, 259))) break;
+        if (openIntoCurrent(fromWidePath(path).substr(0, 259))) break;
     }
     DragFinish(drop);
     SetForegroundWindow(hwnd_);

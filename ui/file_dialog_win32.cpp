@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include "core/text.h"
+#include "core/wide_text_win32.h"
 #include "ui/text_win32.h"
 
 namespace twk::ui {
@@ -23,7 +24,8 @@ std::string fileNamePart(const std::string& path) {
     return path.substr(start);
 }
 
-bool chooseTextFile(HWND owner, bool save, const char* caption, const std::string& start, std::string& chosen) {
+bool chooseTextFile(HWND owner, bool save, const char* caption, const std::string& start,
+                    std::string& chosen) {
     wchar_t file[260] = {};
     wchar_t title[260] = {};
     lstrcpynW(file, widen(start).c_str(), 260);
@@ -41,7 +43,7 @@ bool chooseTextFile(HWND owner, bool save, const char* caption, const std::strin
     ofn.lpstrDefExt = L"txt";
     ofn.Flags = save ? OFN_OVERWRITEPROMPT : (OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
     if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return false;
-    chosen = narrow(file);
+    chosen = fromWidePath(file);
     return true;
 }
 

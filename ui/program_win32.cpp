@@ -4,6 +4,7 @@
 #include <new>
 
 #include "core/text.h"
+#include "core/wide_text_win32.h"
 #include "resources/resource.h"
 #include "ui/handles_win32.h"
 #include "ui/main_window_win32.h"
@@ -14,7 +15,7 @@ namespace twk::ui {
 std::string programFolder(HINSTANCE instance) {
     wchar_t path[MAX_PATH] = {};
     DWORD n = GetModuleFileNameW(instance, path, MAX_PATH);
-    std::string folder = narrow(path, static_cast<int>(n));
+    std::string folder = fromWidePath(path, static_cast<int>(n));
     // Cut after the last "\" (stepping over double-byte characters, whose second byte may be 0x5C).
     size_t cut = 0;
     for (size_t i = 0; i < folder.size(); ++i) {

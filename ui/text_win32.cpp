@@ -2,32 +2,16 @@
 
 #include <vector>
 
+#include "core/wide_text_win32.h"
+
 namespace twk::ui {
 
-namespace {
-constexpr UINT kProgramCodePage = 932;
-}
-
 std::wstring widen(const char* text, int len) {
-    if (!text) return std::wstring();
-    if (len < 0) len = lstrlenA(text);
-    if (len == 0) return std::wstring();
-    int n = MultiByteToWideChar(kProgramCodePage, 0, text, len, nullptr, 0);
-    if (n <= 0) return std::wstring();
-    std::wstring out(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(kProgramCodePage, 0, text, len, &out[0], n);
-    return out;
+    return toWide(text, len);
 }
 
 std::string narrow(const wchar_t* text, int len) {
-    if (!text) return std::string();
-    if (len < 0) len = lstrlenW(text);
-    if (len == 0) return std::string();
-    int n = WideCharToMultiByte(kProgramCodePage, 0, text, len, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return std::string();
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(kProgramCodePage, 0, text, len, &out[0], n, nullptr, nullptr);
-    return out;
+    return fromWide(text, len);
 }
 
 std::string windowText(HWND window, int maxBytes) {

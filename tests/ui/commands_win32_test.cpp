@@ -263,6 +263,28 @@ TEST_F(CommandsTest, ViewsShowTheConfiguredColumns) {
     EXPECT_TRUE(style & LVS_EX_FULLROWSELECT);
     EXPECT_FALSE(style & LVS_EX_GRIDLINES);
     EXPECT_EQ(SendMessageW(view(0), LVM_GETCOLUMNWIDTH, 1, 0), 280);
+
+    // The titles, the BBS view's own set included, and the user column after the fixed ones.
+    auto titles = [](HWND v) {
+        std::vector<std::string> out;
+        for (int i = 0;; ++i) {
+            wchar_t text[64] = {};
+            LVCOLUMNW column = {};
+            column.mask = LVCF_TEXT;
+            column.pszText = text;
+            column.cchTextMax = 64;
+            if (!SendMessageW(v, LVM_GETCOLUMNW, i, reinterpret_cast<LPARAM>(&column))) break;
+            out.push_back(narrow(text));
+        }
+        return out;
+    };
+    EXPECT_EQ(titles(view(0)),
+              (std::vector<std::string>{"　", "ファイル名", "トリップ", "サイズ", "状態", "被参照量",
+                                        "更新時刻", "Ver", "ハッシュ", "追加0"}));
+    EXPECT_EQ(titles(view(3)), (std::vector<std::string>{"　", "スレッドタイトル", "サイズ", "状態", "発言数",
+                                                         "更新時刻", "Ver", "ハッシュ", "追加0"}));
+    EXPECT_EQ(titles(view(2)),
+              (std::vector<std::string>{"使用", "移動", "移動＆無視条件", "移動先リスト", "不存在時に無視"}));
 }
 
 TEST_F(CommandsTest, UnknownAndAcceleratorOnlyIdsAreIgnored) {

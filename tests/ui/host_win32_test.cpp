@@ -1,5 +1,6 @@
 // The window against the host simulator: a manual get fills the current list, the word buttons talk to the
 // host's search box.
+#include "settings/profile_store.h"
 #include "tests/ui/window_fixture_win32.h"
 #include "ui/pages_win32.h"
 
@@ -38,11 +39,14 @@ class HostSimTest : public WindowTest {
         GTEST_SKIP() << "no host simulator in this build";
 #endif
         // The definitions of the simulated host: its status words; the table at the stored address.
-        WritePrivateProfileStringA("Tollwick", "State00", "完全キャッシュ", (folder_ + "TWKdef.ini").c_str());
-        WritePrivateProfileStringA("Tollwick", "State01", "部分キャッシュ", (folder_ + "TWKdef.ini").c_str());
-        WritePrivateProfileStringA("Tollwick", "State02", "受可キャッシュ", (folder_ + "TWKdef.ini").c_str());
+        writeDefinition("State00", "完全キャッシュ");
+        writeDefinition("State01", "部分キャッシュ");
+        writeDefinition("State02", "受可キャッシュ");
         writeSetting("NoDialog", "1");
         writeSetting("AutoSearch", "0");
+    }
+    void writeDefinition(const char* key, const char* value) {
+        systemProfileStore().writeValue((folder_ + "TWKdef.ini").c_str(), "Tollwick", key, value);
     }
     void TearDown() override {
         WindowTest::TearDown();
@@ -112,6 +116,8 @@ TEST_F(HostSimTest, WordButtonsWriteAndReadTheHostsSearchWord) {
     HWND page = main_->tabs().pageWindow(0);
     setWindowText(GetDlgItem(page, IDC_HOSTWORD), "夏の風景");
     SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_HOSTWORD_SET, BN_CLICKED), 0);
+    // The host received the Japanese word itself, whatever this system's code page is.
+    EXPECT_EQ(countLog("search file=夏の風景"), 1);
     setWindowText(GetDlgItem(page, IDC_HOSTWORD), "");
     SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_HOSTWORD_GET, BN_CLICKED), 0);
     EXPECT_EQ(dialogItemText(page, IDC_HOSTWORD), "夏の風景");
@@ -121,8 +127,8 @@ TEST_F(HostSimTest, WordButtonsWriteAndReadTheHostsSearchWord) {
 }
 
 TEST_F(HostSimTest, BbsPageCollectsThreadsThroughTheHostsBbsTab) {
-    WritePrivateProfileStringA("Tollwick", "BbsState00", "書可スレッド", (folder_ + "TWKdef.ini").c_str());
-    WritePrivateProfileStringA("Tollwick", "BbsState01", "更新スレッド", (folder_ + "TWKdef.ini").c_str());
+    writeDefinition("BbsState00", "書可スレッド");
+    writeDefinition("BbsState01", "更新スレッド");
     writeSetting("BbsDelay", "0");
     start();
     while (main_->tabs().current() != 3) send(ID_NEXTTAB, true);

@@ -5,7 +5,15 @@
 namespace twk::ui::test {
 namespace {
 
-using MainWindowTest = WindowTest;
+class MainWindowTest : public WindowTest {
+  protected:
+    // Size of a file in the window's folder; -1 when there is none.
+    long fileSize(const char* name) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExW(widen(folder_ + name).c_str(), GetFileExInfoStandard, &data)) return -1;
+        return static_cast<long>(data.nFileSizeLow);
+    }
+};
 
 TEST_F(MainWindowTest, StartsWithFivePagesAndTheNewListCurrent) {
     MainWindow& main = start();
@@ -146,15 +154,6 @@ TEST_F(MainWindowTest, ClickingATabFollowsTheTabControl) {
     EXPECT_EQ(GetFocus(), view(3));
 }
 
-TEST_F(MainWindowTest, RightClickBesideTheTabsDoesNothing) {
-    MainWindow& main = start();
-    RECT client;
-    GetClientRect(main.tabs().tabControl(), &client);
-    // Far right of the tab row: no tab there.
-    SendMessageW(main.tabs().tabControl(), WM_RBUTTONDOWN, 0, MAKELPARAM(client.right - 5, 5));
-    EXPECT_EQ(main.tabs().current(), 0);
-}
-
 TEST_F(MainWindowTest, CloseWritesTheWindowStateAndHistories) {
     writeSetting("SearchHistory00", "abc");
     writeSetting("ColumnWidth01", "300");
@@ -178,16 +177,47 @@ TEST_F(MainWindowTest, CloseWritesTheWindowStateAndHistories) {
 
 TEST_F(MainWindowTest, LogOffSavesWithoutAskingAndEndsTheWindow) {
     start();
+    addRows(*main_->tabs().pageList(0), 1);  // a changed list that closing would ask about
     addRows(*main_->tabs().pageList(3), 2);
+    std::vector<std::string> questions;
+    main_->setSaveQuestion([&](const std::string& q) {
+        questions.push_back(q);
+        return IDCANCEL;
+    });
     EXPECT_EQ(SendMessageW(hwnd_, WM_QUERYENDSESSION, 0, 0), 1);
+    EXPECT_TRUE(questions.empty());
     EXPECT_FALSE(IsWindow(hwnd_));
     EXPECT_NE(readSetting("WindowRight"), "");
     EXPECT_EQ(readSetting("VobraBbsHistoryMax"), "10");
-    HANDLE bbsFile = CreateFileA((folder_ + "BbsList.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                 OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(bbsFile, INVALID_HANDLE_VALUE);
-    EXPECT_GT(GetFileSize(bbsFile, nullptr), 0u);
-    CloseHandle(bbsFile);
+    EXPECT_GT(fileSize("BbsList.txt"), 0);
+}
+
+// No settings file yet: closing creates it with the window state and histories (the defaults where nothing
+// changed), and writes the three list files, empty.
+TEST_F(MainWindowTest, FirstRunCloseCreatesTheSettingsAndListFiles) {
+    start();
+    EXPECT_EQ(fileSize("TWK.ini"), -1);  // starting writes nothing
+    closeWindow();
+    EXPECT_GT(fileSize("TWK.ini"), 0);
+    const struct {
+        const char* key;
+        const char* value;
+    } defaults[] = {{"ColumnWidth00", "16"},      {"ColumnWidth08", "204"}, {"BbsColumnWidth01", "280"},
+                    {"CondColumnWidth04", "100"}, {"BbsLvWidth", "300"},    {"BbsLvHeight", "100"},
+                    {"BbsVertical", "0"},         {"HistoryMax", "10"},     {"SearchHistoryMax", "10"}};
+    for (const auto& d : defaults) EXPECT_EQ(readSetting(d.key), d.value) << d.key;
+    EXPECT_NE(readSetting("WindowRight"), "");
+    // The settings page's options are left to its own button.
+    for (const char* key : {"TimerDelay", "TabMove", "TrayIcon", "DownList", "Alpha"})
+        EXPECT_EQ(readSetting(key), "") << key;
+    for (const char* name : {"IgnoreList.txt", "BbsList.txt", "ConditionList.txt"})
+        EXPECT_EQ(fileSize(name), 0) << name;
+
+    // The next start reads them back without complaint.
+    main_.reset();
+    start();
+    EXPECT_EQ(main_->tabs().pageList(1)->count(), 0);
+    EXPECT_EQ(main_->conditions().count(), 0);
 }
 
 TEST_F(MainWindowTest, AlphaBelowOpaqueMakesTheWindowLayered) {

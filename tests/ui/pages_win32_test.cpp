@@ -199,7 +199,46 @@ COLORREF printedPixel(HWND view, int x, int y) {
     return c;
 }
 
+// How many pixels of the colour lie in the rectangle when the view is painted into a bitmap.
+int printedPixelsOf(HWND view, RECT area, COLORREF colour) {
+    RECT client;
+    GetClientRect(view, &client);
+    HDC screen = GetDC(view);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageW(view, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    int n = 0;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            if (GetPixel(dc, x, y) == colour) ++n;
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(view, screen);
+    return n;
+}
+
 using PaintTest = WindowTest;
+
+TEST_F(PaintTest, RowTextsAreDrawnInTheirConfiguredColours) {
+    writeSetting("Color_TextSelect", "0xFF0000");  // blue
+    writeSetting("Color_TextItem", "0xFF00FF");    // magenta
+    writeSetting("GridLine", "0");
+    start();
+    addRows(*main_->tabs().pageList(0), 2);
+    selectItems(0, {1});
+    RECT row0 = {LVIR_BOUNDS, 0, 0, 0}, row1 = {LVIR_BOUNDS, 0, 0, 0};
+    SendMessageW(view(0), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row0));
+    SendMessageW(view(0), LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row1));
+    // The name cells ("row00", "row01").
+    RECT name0 = {16, row0.top, 16 + 120, row0.bottom};
+    RECT name1 = {16, row1.top, 16 + 120, row1.bottom};
+    EXPECT_GT(printedPixelsOf(view(0), name1, RGB(0, 0, 255)), 0);
+    EXPECT_EQ(printedPixelsOf(view(0), name1, RGB(255, 0, 255)), 0);
+    EXPECT_GT(printedPixelsOf(view(0), name0, RGB(255, 0, 255)), 0);
+    EXPECT_EQ(printedPixelsOf(view(0), name0, RGB(0, 0, 255)), 0);
+}
 
 TEST_F(PaintTest, SelectedRowsAreFilledWithTheSelectionColour) {
     writeSetting("Color_BackSelect", "0x0000FF");

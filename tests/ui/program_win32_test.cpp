@@ -74,6 +74,17 @@ TEST(ProgramTest, SecondStartRestoresTheRunningWindowAndExitsWithZero) {
         }
         EXPECT_TRUE(IsWindowVisible(window));
 
+        // Minimised into the tray (the option is on by default): the same.
+        SendMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        EXPECT_FALSE(IsWindowVisible(window));
+        {
+            Process second(exe);
+            ASSERT_TRUE(second.started());
+            EXPECT_EQ(second.exitCode(20000), 0);
+        }
+        EXPECT_TRUE(IsWindowVisible(window));
+        EXPECT_FALSE(IsIconic(window));
+
         // 終了 closes the window; the process ends with 0 and leaves its settings behind.
         PostMessageW(window, WM_COMMAND, ID_FILE_EXIT, 0);
         EXPECT_EQ(first.exitCode(20000), 0);

@@ -24,6 +24,21 @@ TEST_F(TrayTest, MinimiseHidesIntoTheTrayAndADoubleClickBringsItBack) {
     EXPECT_FALSE(main_->tray().shown());
 }
 
+TEST_F(TrayTest, TheTrayOptionIsReadFromItsCheckBoxWhenMinimising) {
+    start();  // stored on (the default)
+    HWND settings = main_->tabs().firstPageOfKind(PageKind::Settings);
+    CheckDlgButton(settings, IDC_SET_TRAYICON, BST_UNCHECKED);  // changed, not saved
+    SendMessageW(hwnd_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(IsIconic(hwnd_));
+    EXPECT_FALSE(main_->tray().shown());
+    send(ID_RESTORE);
+    CheckDlgButton(settings, IDC_SET_TRAYICON, BST_CHECKED);
+    SendMessageW(hwnd_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_FALSE(IsWindowVisible(hwnd_));
+    EXPECT_TRUE(main_->tray().shown());
+    EXPECT_EQ(readSetting("TrayIcon"), "");
+}
+
 TEST_F(TrayTest, WithoutTheTrayOptionMinimisingIsOrdinary) {
     writeSetting("TrayIcon", "0");
     start();

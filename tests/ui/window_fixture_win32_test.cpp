@@ -3,29 +3,33 @@
 
 #include <cstdio>
 
+#include "settings/profile_store.h"
+
 namespace twk::ui::test {
 
 std::string makeTempFolder() {
     static int serial = 0;
-    char base[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, base);
-    char folder[MAX_PATH];
-    std::snprintf(folder, sizeof folder, "%stwk_ui_%lu_%d\\", base, GetCurrentProcessId(), ++serial);
-    CreateDirectoryA(folder, nullptr);
-    return folder;
+    wchar_t base[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, base);
+    wchar_t folder[MAX_PATH];
+    _snwprintf(folder, MAX_PATH, L"%lstwk_ui_%lu_%d\\", base, GetCurrentProcessId(), ++serial);
+    folder[MAX_PATH - 1] = 0;
+    CreateDirectoryW(folder, nullptr);
+    return narrow(folder);
 }
 
 void removeFolder(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+    const std::wstring wide = widen(folder);
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((wide + L"*").c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = data.cFileName;
-            if (name != "." && name != "..") DeleteFileA((folder + name).c_str());
-        } while (FindNextFileA(find, &data));
+            std::wstring name = data.cFileName;
+            if (name != L"." && name != L"..") DeleteFileW((wide + name).c_str());
+        } while (FindNextFileW(find, &data));
         FindClose(find);
     }
-    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryW(wide.c_str());
 }
 
 void WindowTest::SetUp() {
@@ -55,13 +59,15 @@ void WindowTest::closeWindow() {
     EXPECT_FALSE(IsWindow(hwnd_));
 }
 
+// Through the program's own store: the system's functions would take the cp932 texts for the system's code
+// page.
 void WindowTest::writeSetting(const char* key, const char* value) {
-    WritePrivateProfileStringA("Tollwick", key, value, iniPath().c_str());
+    systemProfileStore().writeValue(iniPath().c_str(), "Tollwick", key, value);
 }
 
 std::string WindowTest::readSetting(const char* key) {
     char buf[260] = {};
-    GetPrivateProfileStringA("Tollwick", key, "", buf, sizeof buf, iniPath().c_str());
+    systemProfileStore().readValue(iniPath().c_str(), "Tollwick", key, buf, sizeof buf);
     return buf;
 }
 

@@ -347,9 +347,21 @@ void startHttp() {
 
 // ---------------------------------------------------------------------------------------------------------------
 // The main window.
+// The host keeps its texts in cp932. Like a program whose texts come from its resources, its windows hold
+// them as right UTF-16 whatever the system's code page is: they are converted here explicitly.
+std::wstring wide932(const std::string& text) {
+    std::wstring out(text.size() + 1, L'\0');
+    int n = MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), &out[0],
+                                static_cast<int>(out.size()));
+    out.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    return out;
+}
+
 std::string comboText(int i) {
-    char buf[260] = {};
-    GetWindowTextA(g.combos[i], buf, sizeof buf);
+    wchar_t wide[260] = {};
+    int len = GetWindowTextW(g.combos[i], wide, 260);
+    char buf[520] = {};
+    if (len > 0) WideCharToMultiByte(932, 0, wide, len, buf, sizeof buf - 1, nullptr, nullptr);
     return buf;
 }
 
@@ -564,7 +576,7 @@ HWND createMain(const std::string& cls, const std::string& title) {
                             nullptr, wc.hInstance, nullptr);
     }
     if (!w) return nullptr;
-    SetWindowTextA(w, title.c_str());
+    SetWindowTextW(w, wide932(title).c_str());
     SetWindowPos(w, nullptr, 40, 40, 640, 420, SWP_NOZORDER | SWP_NOACTIVATE);
     return w;
 }
@@ -574,14 +586,14 @@ void createChildren() {
     HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     // Created in this order, so the Z order of the children is: the three combo boxes, the button, the list.
     for (int i = 0; i < kComboCount; ++i) {
-        g.combos[i] = CreateWindowExA(
-            0, "ComboBox", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWN, 10 + i * 200, 70, 190, 200,
-            g.main, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdFirstCombo + i)), inst, nullptr);
+        g.combos[i] = CreateWindowExW(
+            0, L"ComboBox", L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWN, 10 + i * 200, 70, 190,
+            200, g.main, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdFirstCombo + i)), inst, nullptr);
         SendMessageA(g.combos[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
     }
-    g.button =
-        CreateWindowExA(0, "Button", "検索", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 100, 80, 24, g.main,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdSearchButton)), inst, nullptr);
+    g.button = CreateWindowExW(0, L"Button", wide932("検索").c_str(), WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
+                               10, 100, 80, 24, g.main,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdSearchButton)), inst, nullptr);
     SendMessageA(g.button, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
     g.results = CreateWindowExA(WS_EX_CLIENTEDGE, "ListBox", "",
                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOSEL, 10, 130, 610, 240, g.main,
