@@ -172,14 +172,15 @@ namespace {
 // A row of a hash already present: the present row takes the new texts when the new reference amount is the
 // larger number (the reference column's comparison with flag 0 is positive exactly then). Size, hash, mark,
 // selection, user columns and position stay.
-void mergeInto(Entry& existing, const Entry& incoming) {
-    if (compareRefAmountText(incoming.refAmount, existing.refAmount) <= 0) return;
+bool mergeInto(Entry& existing, const Entry& incoming) {
+    if (compareRefAmountText(incoming.refAmount, existing.refAmount) <= 0) return false;
     existing.name = incoming.name;
     std::memcpy(existing.trip, incoming.trip, sizeof existing.trip);
     std::memcpy(existing.status, incoming.status, sizeof existing.status);
     std::memcpy(existing.refAmount, incoming.refAmount, sizeof existing.refAmount);
     std::memcpy(existing.updateTime, incoming.updateTime, sizeof existing.updateTime);
     std::memcpy(existing.ver, incoming.ver, sizeof existing.ver);
+    return true;
 }
 }  // namespace
 
@@ -254,7 +255,7 @@ int EntryList::insertEntry(Entry* entry, int mode) {
         return text.compare(probe.entry->hash, entry->hash);
     };
     if (hashes_.searchStrict(byHash, &where, &position)) {
-        mergeInto(*hashes_.get(where), *entry);
+        if (mergeInto(*hashes_.get(where), *entry) && view_) view_->rowsChanged();
         return -1;
     }
     hashes_.insertAt(where, hashed);

@@ -7,6 +7,7 @@ namespace twk {
 void InsertedRows::reset(int count) {
     base_ = count_ = count < 0 ? 0 : count;
     lastOld_ = base_ - 1;
+    firstChanged_ = base_;
     shifting_.clear();
     before_.clear();
     resolved_ = true;
@@ -15,6 +16,7 @@ void InsertedRows::reset(int count) {
 void InsertedRows::insert(int position) {
     if (position < 0 || position > count_) position = count_;
     ++count_;
+    if (position < firstChanged_) firstChanged_ = position;
     // A row that goes after the last old row stays behind all of them whatever comes later: only the inserts
     // in front of an old row move old rows.
     if (position > lastOld_) return;

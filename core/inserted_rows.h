@@ -25,6 +25,8 @@ class InsertedRows {
     int baseCount() const { return base_; }
     int count() const { return count_; }
     bool empty() const { return count_ == base_; }
+    // The first position whose row is not the one that was there at the start (count() when none).
+    int firstChanged() const { return firstChanged_; }
     // Whether some row went before a row that was there at the start (otherwise every row kept its position).
     bool movesOldRows() const { return !shifting_.empty(); }
 
@@ -40,7 +42,8 @@ class InsertedRows {
 
     int base_ = 0;
     int count_ = 0;
-    int lastOld_ = -1;           // position of the last row that was there at the start
+    int lastOld_ = -1;  // position of the last row that was there at the start
+    int firstChanged_ = 0;
     std::vector<int> shifting_;  // positions of the inserts that went before some old row, in order
     mutable bool resolved_ = true;
     mutable std::vector<int> before_;  // per such insert, sorted: the number of old rows before it

@@ -66,6 +66,7 @@ void Win32ListView::flushInserts() const {
     inserting_ = false;
     if (!view_ || inserted_.empty()) return;
     const int count = inserted_.count();
+    if (changedFrom_ < 0 || inserted_.firstChanged() < changedFrom_) changedFrom_ = inserted_.firstChanged();
     if (!inserted_.movesOldRows()) {
         // Rows added behind the others: the view only learns the new count.
         SendMessageW(view_, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), kKeepView);
@@ -221,11 +222,44 @@ void Win32ListView::endBulkUpdate() {
     if (bulkDepth_ <= 0) return;
     if (bulkDepth_ == 1) flushInserts();
     if (--bulkDepth_ > 0 || !view_) return;
+    const bool all = allChanged_ || redrawHeld_;
+    const int from = changedFrom_;
+    allChanged_ = false;
+    changedFrom_ = -1;
     if (redrawHeld_) {
         redrawHeld_ = false;
         SendMessageW(view_, WM_SETREDRAW, TRUE, 0);
     }
-    InvalidateRect(view_, nullptr, TRUE);
+    // Rows only counted in leave the rows in front of the first of them as they were: those are not painted
+    // again.
+    if (all)
+        InvalidateRect(view_, nullptr, TRUE);
+    else if (from >= 0)
+        invalidateFrom(from);
+}
+
+void Win32ListView::invalidateFrom(int first) const {
+    RECT client;
+    GetClientRect(view_, &client);
+    RECT row = {};
+    row.left = LVIR_BOUNDS;
+    const int top = static_cast<int>(SendMessageW(view_, LVM_GETTOPINDEX, 0, 0));
+    if (first <= top ||
+        !SendMessageW(view_, LVM_GETITEMRECT, static_cast<WPARAM>(first), reinterpret_cast<LPARAM>(&row))) {
+        InvalidateRect(view_, nullptr, TRUE);
+        return;
+    }
+    if (row.top >= client.bottom) return;
+    client.top = row.top;
+    InvalidateRect(view_, &client, TRUE);
+}
+
+void Win32ListView::rowsChanged() {
+    if (!view_) return;
+    if (bulkDepth_ > 0)
+        allChanged_ = true;
+    else
+        InvalidateRect(view_, nullptr, FALSE);
 }
 
 void Win32ListView::invalidate() {

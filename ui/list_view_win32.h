@@ -38,6 +38,7 @@ class Win32ListView final : public ListViewOps {
     void beginBulkUpdate() override;
     void endBulkUpdate() override;
     void invalidate() override;
+    void rowsChanged() override;
 
     void setAllSelected(bool selected);
     int bulkDepth() const { return bulkDepth_; }
@@ -49,11 +50,16 @@ class Win32ListView final : public ListViewOps {
     void flushInserts() const;
     void setState(int position, UINT mask, UINT state) const;
     void holdRedraw() const;
+    // Repaints the rows from `first` to the end of the view, or none when they lie below it.
+    void invalidateFrom(int first) const;
 
     HWND view_ = nullptr;
     bool ownerData_ = false;
     int bulkDepth_ = 0;
     mutable bool redrawHeld_ = false;
+    // What a bulk update changed without holding the drawing: all rows shown, or the rows from a position on.
+    mutable bool allChanged_ = false;
+    mutable int changedFrom_ = -1;
     mutable int lastRowHeight_ = 0;
     mutable bool inserting_ = false;
     mutable InsertedRows inserted_;

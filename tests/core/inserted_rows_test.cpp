@@ -43,6 +43,7 @@ TEST(InsertedRowsTest, OldRowsMoveBehindTheRowsInsertedBeforeThem) {
     rows.insert(6);  // n o0 o1 n o2 o3 n o4 n
     EXPECT_EQ(rows.count(), 9);
     EXPECT_TRUE(rows.movesOldRows());
+    EXPECT_EQ(rows.firstChanged(), 0);
     const int expected[] = {1, 2, 4, 5, 7};
     for (int i = 0; i < 5; ++i) EXPECT_EQ(rows.map(i), expected[i]) << i;
     EXPECT_EQ(rows.map({{0, 4}}), (std::vector<RowRange>{{1, 2}, {4, 5}, {7, 7}}));
@@ -62,6 +63,7 @@ TEST(InsertedRowsTest, AppendsAndAnEmptyStartMoveNothing) {
     rows.insert(-7);  // out of range: appended
     rows.insert(99);
     EXPECT_EQ(rows.count(), 7);
+    EXPECT_EQ(rows.firstChanged(), 3);
     EXPECT_FALSE(rows.movesOldRows());
     EXPECT_EQ(rows.map(2), 2);
     EXPECT_EQ(rows.map({{0, 2}}), (std::vector<RowRange>{{0, 2}}));
@@ -81,6 +83,9 @@ TEST(InsertedRowsTest, RandomInsertsAgreeWithAPlainVector) {
             rows.insert(p);
         }
         ASSERT_EQ(rows.count(), static_cast<int>(model.rows.size()));
+        int firstChanged = 0;
+        while (firstChanged < n && model.rows[firstChanged] == firstChanged) ++firstChanged;
+        ASSERT_EQ(rows.firstChanged(), firstChanged) << "round " << round;
         for (int i = 0; i < n; ++i)
             ASSERT_EQ(rows.map(i), model.where(i)) << "round " << round << " row " << i;
 
