@@ -218,6 +218,47 @@ TEST_F(RowViewTest, BatchesOfInsertsAndDeletionsKeepTheStatesOnTheirRows) {
     }
 }
 
+// After a batch the page repaints the rows that changed: from the first row counted in, or every row when a
+// row already shown took newer texts; rows counted in behind the shown ones repaint none.
+TEST_F(RowViewTest, ABatchRepaintsTheRowsItChanged) {
+    start();
+    EntryList& list = *main_->tabs().pageList(0);
+    {
+        BulkUpdate bulk(list.view());
+        addRows(list, 200);
+    }
+    HWND v = view(0);
+    auto rowRect = [&](int item) {
+        RECT r = {};
+        r.left = LVIR_BOUNDS;
+        SendMessageW(v, LVM_GETITEMRECT, item, reinterpret_cast<LPARAM>(&r));
+        return r;
+    };
+    auto dirty = [&](int item) {
+        RECT update = {}, row = rowRect(item), both = {};
+        return GetUpdateRect(v, &update, FALSE) && IntersectRect(&both, &update, &row);
+    };
+    auto add = [&](const char* name, int hash, const char* ref) {
+        char h[40];
+        std::snprintf(h, sizeof h, "%032d", hash);
+        const char* texts[8] = {name, "trip", "1", "完全キャッシュ", ref, "Jan 01 00:00", "1", h};
+        BulkUpdate bulk(list.view());
+        list.addTexts(8, texts, 1);
+    };
+    UpdateWindow(v);
+    add("row99z", 5000, "1");  // far below the shown rows
+    EXPECT_FALSE(dirty(0));
+    EXPECT_FALSE(dirty(3));
+    UpdateWindow(v);
+    add("row02z", 5001, "1");  // in front of row 3
+    EXPECT_FALSE(dirty(2));
+    EXPECT_TRUE(dirty(3));
+    UpdateWindow(v);
+    add("newer", 0, "99");  // the hash of row00, with newer texts
+    EXPECT_EQ(list.count(), 202);
+    EXPECT_TRUE(dirty(0));
+}
+
 // The program's own paths on a shown page: a paste at the sorted places keeps the user's selection on its
 // rows, and a large load gives one row per line in file order with the counts shown.
 TEST_F(RowViewTest, PasteAndLoadOnAShownPage) {
