@@ -9,6 +9,7 @@
 #include <random>
 #include <string>
 
+#include "bench/big_list_file.h"
 #include "core/entry_list.h"
 #include "formats/file_io.h"
 #include "formats/list_file.h"
@@ -17,71 +18,17 @@
 namespace twk {
 namespace {
 
-std::string randomName(std::mt19937& rng) {
-    static const char kAlnum[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_ [],";
-    std::string name;
-    int len = 10 + rng() % 32;
-    for (int k = 0; k < len; ++k) name += kAlnum[rng() % (sizeof kAlnum - 1)];
-    return name + (rng() % 4 == 0 ? "「テスト」.avi" : ".avi");
-}
-
-std::string randomHash(std::mt19937& rng) {
-    std::string hash;
-    for (int k = 0; k < 32; ++k) hash += "0123456789ABCDEF"[rng() % 16];
-    return hash;
-}
-
-std::string grouped(unsigned value) {
-    std::string digits = std::to_string(value), out;
-    for (std::size_t k = 0; k < digits.size(); ++k) {
-        if (k && (digits.size() - k) % 3 == 0) out += ',';
-        out += digits[k];
-    }
-    return out;
-}
-
-// One list-file line of realistic texts.
-std::string randomLine(std::mt19937& rng) {
-    char time[32];
-    std::snprintf(time, sizeof time, "%02u/%02u %02u:%02u", unsigned(1 + rng() % 12),
-                  unsigned(1 + rng() % 28), unsigned(rng() % 24), unsigned(rng() % 60));
-    return randomName(rng) + "\ttrip" + std::to_string(rng() % 1000) + "\t" + grouped(rng() % 2000000000u) +
-           "\t完全キャッシュ\t" + std::to_string(rng() % 5000) + "\t" + time + "\t1.0\t" + randomHash(rng) +
-           "\r\n";
-}
+using bench::BigListFile;
+using bench::grouped;
+using bench::randomHash;
+using bench::randomName;
 
 // A list file just under the 64 MiB the reader accepts, written once and removed at exit.
-class BigListFile {
-  public:
-    BigListFile() {
-        path_ = (std::filesystem::temp_directory_path() /
-                 ("twk-bench-list-" + std::to_string(::getpid()) + ".txt"))
-                    .string();
-        std::mt19937 rng(64);
-        std::string text;
-        text.reserve(kMaxTextFileSize);
-        for (;;) {
-            std::string line = randomLine(rng);
-            if (text.size() + line.size() > kMaxTextFileSize) break;
-            text += line;
-            ++rows_;
-        }
-        std::ofstream(path_, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
-        bytes_ = text.size();
-    }
-    ~BigListFile() { std::remove(path_.c_str()); }
-    const std::string& path() const { return path_; }
-    int rows() const { return rows_; }
-    std::size_t bytes() const { return bytes_; }
-
-  private:
-    std::string path_;
-    int rows_ = 0;
-    std::size_t bytes_ = 0;
-};
-
 const BigListFile& bigFile() {
-    static const BigListFile file;
+    static const BigListFile file(
+        (std::filesystem::temp_directory_path() / ("twk-bench-list-" + std::to_string(::getpid()) + ".txt"))
+            .string(),
+        64);
     return file;
 }
 

@@ -172,9 +172,10 @@ namespace {
 // A row of a hash already present: the present row takes the new texts when the new reference amount is the
 // larger number (the reference column's comparison with flag 0 is positive exactly then). Size, hash, mark,
 // selection, user columns and position stay.
-// Returns whether the existing row's name changed.
-bool mergeInto(Entry& existing, const Entry& incoming) {
-    if (compareRefAmountText(incoming.refAmount, existing.refAmount) <= 0) return false;
+// What a merge did to the row already present.
+enum class Merge { Nothing, Texts, Renamed };
+Merge mergeInto(Entry& existing, const Entry& incoming) {
+    if (compareRefAmountText(incoming.refAmount, existing.refAmount) <= 0) return Merge::Nothing;
     const bool renamed = existing.name != incoming.name;
     existing.name = incoming.name;
     std::memcpy(existing.trip, incoming.trip, sizeof existing.trip);
@@ -182,7 +183,7 @@ bool mergeInto(Entry& existing, const Entry& incoming) {
     std::memcpy(existing.refAmount, incoming.refAmount, sizeof existing.refAmount);
     std::memcpy(existing.updateTime, incoming.updateTime, sizeof existing.updateTime);
     std::memcpy(existing.ver, incoming.ver, sizeof existing.ver);
-    return renamed;
+    return renamed ? Merge::Renamed : Merge::Texts;
 }
 }  // namespace
 
@@ -262,8 +263,10 @@ int EntryList::insertEntry(Entry* entry, int mode) {
         return text.compare(probe.entry->hash, entry->hash);
     };
     if (hashes_.searchStrict(byHash, &where, &position)) {
+        const Merge merge = mergeInto(*hashes_.get(where), *entry);
+        if (merge != Merge::Nothing && view_) view_->rowsChanged();
         // A renamed row keeps its place; the name prefixes are made again before they are next relied on.
-        if (mergeInto(*hashes_.get(where), *entry) && sortColumn_ == kColName) displayKeysStale_ = true;
+        if (merge == Merge::Renamed && sortColumn_ == kColName) displayKeysStale_ = true;
         return -1;
     }
     hashes_.insertAt(where, hashed);
@@ -630,7 +633,7 @@ int AppendBatch::finish() {
             for (; same < keyed_.size() && keyed_[same].key == first.key &&
                    text.compare(keyed_[same].entry->hash, first.entry->hash) == 0;
                  ++same) {
-                renamed |= mergeInto(*first.entry, *keyed_[same].entry);
+                renamed |= mergeInto(*first.entry, *keyed_[same].entry) == Merge::Renamed;
                 keyed_[same].entry->purgeMark = kMergedAway;
                 merged = true;
             }

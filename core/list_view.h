@@ -23,6 +23,9 @@ public:
     virtual void beginBulkUpdate() = 0;
     virtual void endBulkUpdate() = 0;
     virtual void invalidate() = 0;
+    // Rows already shown changed their texts in place (a known hash took newer texts); a view that repaints
+    // only the rows it knows to have moved must repaint them all.
+    virtual void rowsChanged() {}
 };
 
 // Scope guard for a bulk update of an optional view.

@@ -1,8 +1,16 @@
 // The owner-drawn report list view of a page, as the rows' lists see it. Does not own the window.
+//
+// A view made with LVS_OWNERDATA holds no items at all, only a row count and the states of the rows
+// (selection, focus): rows inserted into it are counted while a bulk update lasts and handed to the view at
+// its end, with the states of the rows already there moved to where those rows went, so that a collection or
+// a load costs the view next to nothing however many rows it adds. Other views get one item per row.
 #pragma once
 
 #include <windows.h>
 
+#include <vector>
+
+#include "core/inserted_rows.h"
 #include "core/list_view.h"
 
 namespace twk::ui {
@@ -10,9 +18,10 @@ namespace twk::ui {
 class Win32ListView final : public ListViewOps {
   public:
     Win32ListView() = default;
-    explicit Win32ListView(HWND view) : view_(view) {}
-    void attach(HWND view) { view_ = view; }
+    explicit Win32ListView(HWND view) { attach(view); }
+    void attach(HWND view);
     HWND hwnd() const { return view_; }
+    bool ownerData() const { return ownerData_; }
 
     void insertItem(int position) override;
     void deleteItem(int position) override;
@@ -29,14 +38,31 @@ class Win32ListView final : public ListViewOps {
     void beginBulkUpdate() override;
     void endBulkUpdate() override;
     void invalidate() override;
+    void rowsChanged() override;
 
     void setAllSelected(bool selected);
     int bulkDepth() const { return bulkDepth_; }
+    // The selected rows as runs of positions, ascending.
+    std::vector<RowRange> selectedRuns() const;
 
   private:
+    // Hands the rows inserted so far to an owner-data view.
+    void flushInserts() const;
+    void setState(int position, UINT mask, UINT state) const;
+    void holdRedraw() const;
+    // Repaints the rows from `first` to the end of the view, or none when they lie below it.
+    void invalidateFrom(int first) const;
+
     HWND view_ = nullptr;
+    bool ownerData_ = false;
     int bulkDepth_ = 0;
+    mutable bool redrawHeld_ = false;
+    // What a bulk update changed without holding the drawing: all rows shown, or the rows from a position on.
+    mutable bool allChanged_ = false;
+    mutable int changedFrom_ = -1;
     mutable int lastRowHeight_ = 0;
+    mutable bool inserting_ = false;
+    mutable InsertedRows inserted_;
 };
 
 }  // namespace twk::ui

@@ -93,11 +93,30 @@ INT_PTR RowsPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_NOTIFY: {
             auto* header = reinterpret_cast<const NMHDR*>(lParam);
-            if (header && header->idFrom == IDC_LIST && header->code == LVN_COLUMNCLICK) {
-                main_.onColumnClick(*this, reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
-                return TRUE;
+            if (!header || header->idFrom != IDC_LIST) return FALSE;
+            switch (header->code) {
+                case LVN_COLUMNCLICK:
+                    main_.onColumnClick(*this, reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
+                    return TRUE;
+                // The view holds no texts: whoever asks it for one gets an empty text, and typing a row's
+                // first letters finds none.
+                case LVN_GETDISPINFOW: {
+                    LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(lParam)->item;
+                    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) item.pszText[0] = 0;
+                    return TRUE;
+                }
+                case LVN_GETDISPINFOA: {
+                    LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(lParam)->item;
+                    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) item.pszText[0] = 0;
+                    return TRUE;
+                }
+                case LVN_ODFINDITEMW:
+                case LVN_ODFINDITEMA:
+                    SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, -1);
+                    return TRUE;
+                default:
+                    return FALSE;
             }
-            return FALSE;
         }
         case WM_COMMAND:
             onCommand(LOWORD(wParam), HIWORD(wParam));

@@ -1,0 +1,57 @@
+// Rows inserted into a list view that holds only a row count and the per-row states (selection, focus): the
+// inserts are collected and handed to the view at once, and the states of the rows that were there before
+// must then move to where those rows went.
+#pragma once
+
+#include <vector>
+
+namespace twk {
+
+// A run of positions first .. last (inclusive).
+struct RowRange {
+    int first;
+    int last;
+    bool operator==(const RowRange& o) const { return first == o.first && last == o.last; }
+};
+
+class InsertedRows {
+  public:
+    // Starts a batch on a view of `count` rows.
+    void reset(int count);
+    // One row inserted at `position` of the rows as they are now (0 .. count()); a position outside is
+    // taken as an append.
+    void insert(int position);
+
+    int baseCount() const { return base_; }
+    int count() const { return count_; }
+    bool empty() const { return count_ == base_; }
+    // The first position whose row is not the one that was there at the start (count() when none).
+    int firstChanged() const { return firstChanged_; }
+    // Whether some row went before a row that was there at the start (otherwise every row kept its position).
+    bool movesOldRows() const { return !shifting_.empty(); }
+
+    // Where the row at `oldPosition` (0 .. baseCount() - 1) is now. The first call after inserts works out
+    // the new positions once.
+    int map(int oldPosition) const;
+    // The same for sorted, disjoint runs of old rows: the runs the rows form now (split where new rows went
+    // in between), sorted.
+    std::vector<RowRange> map(const std::vector<RowRange>& oldRuns) const;
+
+  private:
+    void resolve() const;
+
+    int base_ = 0;
+    int count_ = 0;
+    int lastOld_ = -1;  // position of the last row that was there at the start
+    int firstChanged_ = 0;
+    std::vector<int> shifting_;  // positions of the inserts that went before some old row, in order
+    mutable bool resolved_ = true;
+    mutable std::vector<int> before_;  // per such insert, sorted: the number of old rows before it
+};
+
+// The positions in exactly one of the two sets of sorted, disjoint runs, as sorted, disjoint runs.
+std::vector<RowRange> symmetricDifference(const std::vector<RowRange>& a, const std::vector<RowRange>& b);
+// Total number of positions in the runs.
+long long runLength(const std::vector<RowRange>& runs);
+
+}  // namespace twk
