@@ -23,8 +23,10 @@ bool PortableProfileStore::writeValue(const char* path, const char* section, con
     const ProfileFileRead read = readProfileFile(path, file);
     // A file that exists but cannot be read is never replaced: its contents would be lost.
     if (read == ProfileFileRead::Failed) return false;
-    return replaceProfileFile(path, setProfileValue(file, section, key, value),
-                              read == ProfileFileRead::Read);
+    std::string changed = setProfileValue(file, section, key, value);
+    // Saving settings writes every key; most keep their values, and the file need not be written for them.
+    if (read == ProfileFileRead::Read && changed == file) return true;
+    return replaceProfileFile(path, changed, read == ProfileFileRead::Read);
 }
 
 ProfileStore& systemProfileStore() {

@@ -44,6 +44,20 @@ TEST(PortableProfileStore, WritesChangeOnlyTheirLine) {
     EXPECT_EQ(folder.entryCount(), 1u);
 }
 
+// Saving the settings writes every key; a key that keeps its value leaves the file as it is.
+TEST(PortableProfileStore, AnUnchangedValueLeavesTheFileAlone) {
+    TempFolder folder;
+    PortableProfileStore store;
+    const std::string path = folder.file("TWK.ini"), link = folder.file("link.ini");
+    putFile(path, "[S]\r\nk=v\r\n");
+    std::filesystem::create_hard_link(path, link);
+    ASSERT_TRUE(store.writeValue(path.c_str(), "s", "K", "v"));
+    EXPECT_TRUE(std::filesystem::equivalent(path, link)) << "the same file, not a rewritten one";
+    ASSERT_TRUE(store.writeValue(path.c_str(), "S", "k", "w"));
+    EXPECT_FALSE(std::filesystem::equivalent(path, link));
+    EXPECT_EQ(fileBytes(path), "[S]\r\nk=w\r\n");
+}
+
 TEST(PortableProfileStore, FailuresChangeNothing) {
     TempFolder folder;
     PortableProfileStore store;
