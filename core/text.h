@@ -63,6 +63,8 @@ inline int localeCompare(const char* a, const char* b) {
 // The platform's comparison for the Japanese locale (what lstrcmpA does on a Japanese system), whatever the
 // system's own locale is. Installed by the program at start-up.
 const TextComparer& systemTextComparer();
+// The system's own first eight sort-key bytes of a text (what systemTextComparer's prefixes must equal).
+uint64_t systemSortKeyPrefixAsMapped(const char* text);
 #endif
 
 }  // namespace twk

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "core/text.h"
@@ -9,8 +11,42 @@ namespace twk {
 namespace {
 const LCID kJapanese = MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT), SORT_DEFAULT);
 
+// The first eight bytes of the text's sort key, asked of the system.
+uint64_t mappedSortKeyPrefix(const char* text) {
+    BYTE key[256];
+    int n = LCMapStringA(kJapanese, LCMAP_SORTKEY, text, -1, reinterpret_cast<char*>(key), sizeof key);
+    if (n <= 0) {
+        // Too long for the buffer: ask for the size and map into a buffer of that size.
+        int need = LCMapStringA(kJapanese, LCMAP_SORTKEY, text, -1, nullptr, 0);
+        if (need <= 0) return 0;
+        std::string big(static_cast<std::size_t>(need), '\0');
+        n = LCMapStringA(kJapanese, LCMAP_SORTKEY, text, -1, &big[0], need);
+        if (n <= 0) return 0;
+        std::memcpy(key, big.data(), 8 < n ? 8 : n);
+    }
+    uint64_t prefix = 0;
+    for (int i = 0; i < 8; ++i) prefix = (prefix << 8) | (i < n ? key[i] : 0u);
+    return prefix;
+}
+
 class JapaneseLocaleComparer final : public TextComparer {
-public:
+  public:
+    JapaneseLocaleComparer() {
+        // Each ASCII character's primary weight, as its own sort key shows it: two bytes before the level
+        // separator, or none (a character that counts only at a later level).
+        for (int c = 1; c < 0x80; ++c) {
+            const char one[2] = {static_cast<char>(c), 0};
+            BYTE key[64];
+            const int n =
+                LCMapStringA(kJapanese, LCMAP_SORTKEY, one, -1, reinterpret_cast<char*>(key), sizeof key);
+            if (n >= 1 && key[0] == kLevelSeparator) {
+                ascii_[c] = Weight{kNoPrimary, 0};
+            } else if (n >= 3 && key[2] == kLevelSeparator) {
+                ascii_[c] = Weight{kPair, static_cast<uint16_t>(key[0] << 8 | key[1])};
+            }  // else: left to the system
+        }
+    }
+
     int compare(const char* a, const char* b) const override {
         // CompareStringA with the Japanese locale reads the bytes as cp932 whatever the ANSI code page is.
         int r = CompareStringA(kJapanese, 0, a, -1, b, -1);
@@ -20,23 +56,36 @@ public:
 
     uint64_t sortKeyPrefix(const char* text) const override {
         // The sort key's bytes order texts as the comparison does; its first eight bytes are a valid prefix.
-        BYTE key[256];
-        int n = LCMapStringA(kJapanese, LCMAP_SORTKEY, text, -1, reinterpret_cast<char*>(key), sizeof key);
-        if (n <= 0) {
-            // Too long for the buffer: ask for the size and map into a buffer of that size.
-            int need = LCMapStringA(kJapanese, LCMAP_SORTKEY, text, -1, nullptr, 0);
-            if (need <= 0) return 0;
-            std::string big(static_cast<std::size_t>(need), '\0');
-            n = LCMapStringA(kJapanese, LCMAP_SORTKEY, text, -1, &big[0], need);
-            if (n <= 0) return 0;
-            std::memcpy(key, big.data(), 8 < n ? 8 : n);
-        }
+        // In a text of ASCII characters they are the primary weights of its first four weighted characters,
+        // which the table gives without asking the system (a text with fewer has level bytes among them).
         uint64_t prefix = 0;
-        for (int i = 0; i < 8; ++i) prefix = (prefix << 8) | (i < n ? key[i] : 0u);
-        return prefix;
+        int pairs = 0;
+        for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p && pairs < 4; ++p) {
+            const Weight w = *p < 0x80 ? ascii_[*p] : Weight{};
+            if (w.kind == kPair) {
+                prefix = prefix << 16 | w.pair;
+                ++pairs;
+            } else if (w.kind != kNoPrimary) {
+                return mappedSortKeyPrefix(text);
+            }
+        }
+        return pairs == 4 ? prefix : mappedSortKeyPrefix(text);
     }
+
+  private:
+    static constexpr BYTE kLevelSeparator = 0x01;
+    enum Kind : uint8_t { kAsk = 0, kPair, kNoPrimary };
+    struct Weight {
+        Kind kind = kAsk;
+        uint16_t pair = 0;
+    };
+    Weight ascii_[0x80];
 };
 }  // namespace
+
+uint64_t systemSortKeyPrefixAsMapped(const char* text) {
+    return mappedSortKeyPrefix(text);
+}
 
 const TextComparer& systemTextComparer() {
     static const JapaneseLocaleComparer c;

@@ -84,5 +84,32 @@ TEST(TextCompareOnWindows, SortKeyPrefixesNeverContradictTheComparison) {
     EXPECT_NE(system.sortKeyPrefix("abc"), system.sortKeyPrefix("abd")) << "prefixes must discriminate";
 }
 
+// ASCII texts take their prefixes from a table of weights instead of the system: they must be the very bytes
+// the system maps, for every ASCII character in every place.
+TEST(TextCompareOnWindows, TablePrefixesAreTheSystemsOwnSortKeyBytes) {
+    const TextComparer& system = systemTextComparer();
+    std::mt19937 rng(42);
+    auto expectSame = [&](const std::string& text) {
+        ASSERT_EQ(system.sortKeyPrefix(text.c_str()), systemSortKeyPrefixAsMapped(text.c_str())) << text;
+    };
+    // Every ASCII character before, among and after weighted ones, and texts of every length up to nine.
+    for (int c = 1; c < 0x80; ++c) {
+        const std::string one(1, static_cast<char>(c));
+        for (const std::string& text :
+             {one + "ABCD", "AB" + one + "CD", "ABCD" + one, "ABC" + one, one + one + one + one})
+            expectSame(text);
+    }
+    for (int i = 0; i < 30000; ++i) {
+        std::string text;
+        const bool hashLike = i % 2 == 0;
+        for (int k = 0, n = rng() % 10; k < n; ++k)
+            text += hashLike ? "0123456789ABCDEFabcdef"[rng() % 22] : static_cast<char>(1 + rng() % 0x7F);
+        expectSame(text);
+    }
+    // Texts with a double-byte character ask the system.
+    expectSame("ABCDア");
+    expectSame("アABCD");
+}
+
 }  // namespace
 }  // namespace twk
