@@ -606,39 +606,52 @@ int AppendBatch::finish() {
     // The rows in hash order; rows of equal hashes stay in the order they came, so that the first one becomes
     // the row and each later one merges into it as it would have one by one.
     const TextComparer& text = textComparer();
-    auto byText = [&](const Keyed& a, const Keyed& b) {
-        return text.compare(a.entry->hash, b.entry->hash) < 0;
-    };
     try {
-        // Equal keys say nothing about the texts: such runs are then ordered by the comparison.
         std::vector<Keyed> scratch;
         sortByKeyStable(keyed_, scratch);
+    } catch (const std::bad_alloc&) {
+        // No room for the radix sort: the merge sort manages without (more slowly).
+        std::stable_sort(keyed_.begin(), keyed_.end(),
+                         [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
+    }
+    // Rows of equal keys, ordered by the next bytes of their sort keys and then by the comparison.
+    struct Tied {
+        uint64_t second;
+        Keyed row;
+    };
+    auto bySecondThenText = [&](const Tied& a, const Tied& b) {
+        if (a.second != b.second) return a.second < b.second;
+        return text.compare(a.row.entry->hash, b.row.entry->hash) < 0;
+    };
+    bool merged = false, renamed = false;
+    try {
+        std::vector<Tied> tied;
         for (std::size_t g = 0; g < keyed_.size();) {
             std::size_t end = g + 1;
             while (end < keyed_.size() && keyed_[end].key == keyed_[g].key) ++end;
-            if (end - g > 1) std::stable_sort(keyed_.begin() + g, keyed_.begin() + end, byText);
-            g = end;
-        }
-    } catch (const std::bad_alloc&) {
-        // No room for the radix sort: the merge sort manages without (more slowly).
-        std::stable_sort(keyed_.begin(), keyed_.end(), [&](const Keyed& a, const Keyed& b) {
-            return a.key != b.key ? a.key < b.key : byText(a, b);
-        });
-    }
-    bool merged = false, renamed = false;
-    try {
-        for (std::size_t k = 0; k < keyed_.size();) {
-            const Keyed& first = keyed_[k];
-            std::size_t same = k + 1;
-            for (; same < keyed_.size() && keyed_[same].key == first.key &&
-                   text.compare(keyed_[same].entry->hash, first.entry->hash) == 0;
-                 ++same) {
-                renamed |= mergeInto(*first.entry, *keyed_[same].entry) == Merge::Renamed;
-                keyed_[same].entry->purgeMark = kMergedAway;
-                merged = true;
+            if (end - g == 1) {
+                list_.hashes_.append(RowRef{keyed_[g].entry, keyed_[g].key});
+                g = end;
+                continue;
             }
-            list_.hashes_.append(RowRef{first.entry, first.key});
-            k = same;
+            tied.clear();
+            for (std::size_t k = g; k < end; ++k)
+                tied.push_back(Tied{text.sortKeySecond(keyed_[k].entry->hash), keyed_[k]});
+            std::stable_sort(tied.begin(), tied.end(), bySecondThenText);
+            for (std::size_t k = 0; k < tied.size();) {
+                const Tied& first = tied[k];
+                std::size_t same = k + 1;
+                for (; same < tied.size() && tied[same].second == first.second &&
+                       text.compare(tied[same].row.entry->hash, first.row.entry->hash) == 0;
+                     ++same) {
+                    renamed |= mergeInto(*first.row.entry, *tied[same].row.entry) == Merge::Renamed;
+                    tied[same].row.entry->purgeMark = kMergedAway;
+                    merged = true;
+                }
+                list_.hashes_.append(RowRef{first.row.entry, first.row.key});
+                k = same;
+            }
+            g = end;
         }
         // Without merges the rows need not be looked at again.
         for (const RowRef& r : arrived_) {

@@ -115,18 +115,32 @@ int EmulatedComparer::compare(const char* a, const char* b) const {
     }
 }
 
-uint64_t EmulatedComparer::sortKeyPrefix(const char* text) const {
-    // The primary weights (all below 256) of the first eight characters that have one, zero-padded: the
-    // primary level decides first, and a text that ends sooner is the smaller.
+namespace {
+// Eight primary weights (all below 256) of the text's weighted characters, from the `skip`-th one on,
+// zero-padded: the primary level decides first, and a text that ends sooner is the smaller.
+uint64_t primaryWindow(const char* text, int skip) {
     const Weights& w = weights();
     uint64_t key = 0;
     int n = 0;
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p && n < 8; ++p) {
         if (w.special[*p]) continue;
+        if (skip > 0) {
+            --skip;
+            continue;
+        }
         key = (key << 8) | w.primary[*p];
         ++n;
     }
     return n == 0 ? 0 : key << (8 * (8 - n));
+}
+}  // namespace
+
+uint64_t EmulatedComparer::sortKeyPrefix(const char* text) const {
+    return primaryWindow(text, 0);
+}
+
+uint64_t EmulatedComparer::sortKeySecond(const char* text) const {
+    return primaryWindow(text, 8);
 }
 
 namespace {

@@ -39,6 +39,12 @@ class TextComparer {
         (void)text;
         return 0;
     }
+    // The next eight bytes of the sort key: for two texts with equal prefixes, whenever sortKeySecond(a) <
+    // sortKeySecond(b), compare(a, b) is negative. 0 for every text when the comparison cannot tell.
+    virtual uint64_t sortKeySecond(const char* text) const {
+        (void)text;
+        return 0;
+    }
 };
 
 // A portable comparison that agrees with the Japanese system comparison on ASCII letters, digits and
@@ -47,6 +53,7 @@ class EmulatedComparer final : public TextComparer {
   public:
     int compare(const char* a, const char* b) const override;
     uint64_t sortKeyPrefix(const char* text) const override;
+    uint64_t sortKeySecond(const char* text) const override;
 };
 
 // The comparison in force for the whole process: the emulation until the platform installs its own.
@@ -65,6 +72,7 @@ inline int localeCompare(const char* a, const char* b) {
 const TextComparer& systemTextComparer();
 // The system's own first eight sort-key bytes of a text (what systemTextComparer's prefixes must equal).
 uint64_t systemSortKeyPrefixAsMapped(const char* text);
+uint64_t systemSortKeySecondAsMapped(const char* text);
 #endif
 
 }  // namespace twk

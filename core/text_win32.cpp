@@ -11,22 +11,24 @@ namespace twk {
 namespace {
 const LCID kJapanese = MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT), SORT_DEFAULT);
 
-// The first eight bytes of the text's sort key, asked of the system.
-uint64_t mappedSortKeyPrefix(const char* text) {
+// Eight bytes of the text's sort key from `offset` on (0 or 8), asked of the system; zero-padded.
+uint64_t mappedSortKeyWindow(const char* text, int offset) {
     BYTE key[256];
+    const BYTE* bytes = key;
+    std::string big;
     int n = LCMapStringA(kJapanese, LCMAP_SORTKEY, text, -1, reinterpret_cast<char*>(key), sizeof key);
     if (n <= 0) {
         // Too long for the buffer: ask for the size and map into a buffer of that size.
         int need = LCMapStringA(kJapanese, LCMAP_SORTKEY, text, -1, nullptr, 0);
         if (need <= 0) return 0;
-        std::string big(static_cast<std::size_t>(need), '\0');
+        big.assign(static_cast<std::size_t>(need), '\0');
         n = LCMapStringA(kJapanese, LCMAP_SORTKEY, text, -1, &big[0], need);
         if (n <= 0) return 0;
-        std::memcpy(key, big.data(), 8 < n ? 8 : n);
+        bytes = reinterpret_cast<const BYTE*>(big.data());
     }
-    uint64_t prefix = 0;
-    for (int i = 0; i < 8; ++i) prefix = (prefix << 8) | (i < n ? key[i] : 0u);
-    return prefix;
+    uint64_t window = 0;
+    for (int i = offset; i < offset + 8; ++i) window = (window << 8) | (i < n ? bytes[i] : 0u);
+    return window;
 }
 
 class JapaneseLocaleComparer final : public TextComparer {
@@ -54,25 +56,30 @@ class JapaneseLocaleComparer final : public TextComparer {
         return r - CSTR_EQUAL;
     }
 
-    uint64_t sortKeyPrefix(const char* text) const override {
-        // The sort key's bytes order texts as the comparison does; its first eight bytes are a valid prefix.
-        // In a text of ASCII characters they are the primary weights of its first four weighted characters,
-        // which the table gives without asking the system (a text with fewer has level bytes among them).
-        uint64_t prefix = 0;
-        int pairs = 0;
-        for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p && pairs < 4; ++p) {
-            const Weight w = *p < 0x80 ? ascii_[*p] : Weight{};
-            if (w.kind == kPair) {
-                prefix = prefix << 16 | w.pair;
-                ++pairs;
-            } else if (w.kind != kNoPrimary) {
-                return mappedSortKeyPrefix(text);
-            }
-        }
-        return pairs == 4 ? prefix : mappedSortKeyPrefix(text);
-    }
+    // The sort key's bytes order texts as the comparison does: its first eight bytes are a valid prefix, and
+    // the next eight a valid second window. In a text of ASCII characters they are the primary weights of its
+    // first four and next four weighted characters, which the table gives without asking the system (a text
+    // with fewer has level bytes among them).
+    uint64_t sortKeyPrefix(const char* text) const override { return window(text, 0); }
+    uint64_t sortKeySecond(const char* text) const override { return window(text, 1); }
 
   private:
+    uint64_t window(const char* text, int index) const {
+        uint64_t bytes = 0;
+        int pairs = 0;
+        const int skip = 4 * index;
+        for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p && pairs < skip + 4;
+             ++p) {
+            const Weight w = *p < 0x80 ? ascii_[*p] : Weight{};
+            if (w.kind == kPair) {
+                if (pairs++ >= skip) bytes = bytes << 16 | w.pair;
+            } else if (w.kind != kNoPrimary) {
+                return mappedSortKeyWindow(text, 8 * index);
+            }
+        }
+        return pairs == skip + 4 ? bytes : mappedSortKeyWindow(text, 8 * index);
+    }
+
     static constexpr BYTE kLevelSeparator = 0x01;
     enum Kind : uint8_t { kAsk = 0, kPair, kNoPrimary };
     struct Weight {
@@ -84,7 +91,10 @@ class JapaneseLocaleComparer final : public TextComparer {
 }  // namespace
 
 uint64_t systemSortKeyPrefixAsMapped(const char* text) {
-    return mappedSortKeyPrefix(text);
+    return mappedSortKeyWindow(text, 0);
+}
+uint64_t systemSortKeySecondAsMapped(const char* text) {
+    return mappedSortKeyWindow(text, 8);
 }
 
 const TextComparer& systemTextComparer() {

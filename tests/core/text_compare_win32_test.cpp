@@ -71,9 +71,16 @@ TEST(TextCompareOnWindows, SortKeyPrefixesNeverContradictTheComparison) {
     const TextComparer& system = systemTextComparer();
     for (int i = 0; i < 20000; ++i) {
         std::string a, b;
-        for (int k = 0, n = rng() % 12; k < n; ++k) a += alphabet[rng() % alphabet.size()];
-        for (int k = 0, n = rng() % 12; k < n; ++k) b += alphabet[rng() % alphabet.size()];
+        for (int k = 0, n = rng() % 20; k < n; ++k) a += alphabet[rng() % alphabet.size()];
+        // Every other pair shares a beginning, so that the second windows get to decide too.
+        if (i % 2) b = a.substr(0, rng() % (a.size() + 1));
+        for (int k = 0, n = rng() % 8; k < n; ++k) b += alphabet[rng() % alphabet.size()];
         uint64_t ka = system.sortKeyPrefix(a.c_str()), kb = system.sortKeyPrefix(b.c_str());
+        if (ka == kb) {
+            // Equal prefixes: the second windows decide in their turn.
+            ka = system.sortKeySecond(a.c_str());
+            kb = system.sortKeySecond(b.c_str());
+        }
         if (ka < kb) {
             ASSERT_LT(system.compare(a.c_str(), b.c_str()), 0) << a << " / " << b;
         }
@@ -91,24 +98,26 @@ TEST(TextCompareOnWindows, TablePrefixesAreTheSystemsOwnSortKeyBytes) {
     std::mt19937 rng(42);
     auto expectSame = [&](const std::string& text) {
         ASSERT_EQ(system.sortKeyPrefix(text.c_str()), systemSortKeyPrefixAsMapped(text.c_str())) << text;
+        ASSERT_EQ(system.sortKeySecond(text.c_str()), systemSortKeySecondAsMapped(text.c_str())) << text;
     };
     // Every ASCII character before, among and after weighted ones, and texts of every length up to nine.
     for (int c = 1; c < 0x80; ++c) {
         const std::string one(1, static_cast<char>(c));
-        for (const std::string& text :
-             {one + "ABCD", "AB" + one + "CD", "ABCD" + one, "ABC" + one, one + one + one + one})
+        for (const std::string& text : {one + "ABCD", "AB" + one + "CD", "ABCD" + one, "ABC" + one,
+                                        one + one + one + one, "ABCDEFG" + one + "H", "ABCDEFGH" + one})
             expectSame(text);
     }
     for (int i = 0; i < 30000; ++i) {
         std::string text;
         const bool hashLike = i % 2 == 0;
-        for (int k = 0, n = rng() % 10; k < n; ++k)
+        for (int k = 0, n = rng() % 18; k < n; ++k)
             text += hashLike ? "0123456789ABCDEFabcdef"[rng() % 22] : static_cast<char>(1 + rng() % 0x7F);
         expectSame(text);
     }
     // Texts with a double-byte character ask the system.
     expectSame("ABCDア");
     expectSame("アABCD");
+    expectSame("ABCDEFGアH");
 }
 
 }  // namespace

@@ -85,9 +85,16 @@ TEST(EmulatedComparer, SortKeyPrefixesNeverContradictTheComparison) {
     auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7fff; };
     for (int i = 0; i < 50000; ++i) {
         std::string a, b;
-        for (int k = 0, n = next() % 12; k < n; ++k) a += alphabet[next() % alphabet.size()];
-        for (int k = 0, n = next() % 12; k < n; ++k) b += alphabet[next() % alphabet.size()];
+        for (int k = 0, n = next() % 20; k < n; ++k) a += alphabet[next() % alphabet.size()];
+        // Every other pair shares a beginning, so that the second windows get to decide too.
+        if (i % 2) b = a.substr(0, next() % (a.size() + 1));
+        for (int k = 0, n = next() % 8; k < n; ++k) b += alphabet[next() % alphabet.size()];
         uint64_t ka = c.sortKeyPrefix(a.c_str()), kb = c.sortKeyPrefix(b.c_str());
+        if (ka == kb) {
+            // Equal prefixes: the second windows decide in their turn.
+            ka = c.sortKeySecond(a.c_str());
+            kb = c.sortKeySecond(b.c_str());
+        }
         if (ka < kb) {
             ASSERT_LT(c.compare(a.c_str(), b.c_str()), 0) << a << " / " << b;
         }
