@@ -6,10 +6,50 @@ const char* const kReplaceSuffix = ".tmp~";
 
 namespace {
 long long g_writeFailAfter = -1;
+long long g_readFailAfter = -1;
 }  // namespace
 
 void injectFileWriteFailure(long long bytes) {
     g_writeFailAfter = bytes;
+}
+
+void injectFileReadFailure(long long bytes) {
+    g_readFailAfter = bytes;
+}
+
+InputFile::~InputFile() {
+    close();
+}
+
+bool InputFile::read(char* out, std::size_t n) {
+    if (g_readFailAfter >= 0) {
+        if (static_cast<unsigned long long>(g_readFailAfter) < n) {
+            g_readFailAfter = 0;
+            return false;
+        }
+        g_readFailAfter -= static_cast<long long>(n);
+    }
+    while (n > 0) {
+        std::size_t got = 0;
+        if (!readSome(out, n, &got) || got == 0) return false;
+        out += got;
+        n -= got;
+    }
+    return true;
+}
+
+FileReadStatus readWholeFile(const std::string& path, std::size_t limit, FileBytes& out) {
+    InputFile file;
+    FileReadStatus status = file.open(path, limit);
+    if (status != FileReadStatus::Ok) return status;
+    const std::size_t size = file.size();
+    std::unique_ptr<char[]> data(new (std::nothrow) char[size + 1]);
+    if (!data) return FileReadStatus::NoMemory;
+    if (!file.read(data.get(), size)) return FileReadStatus::ShortRead;
+    data[size] = 0;
+    out.data = std::move(data);
+    out.size = size;
+    return FileReadStatus::Ok;
 }
 
 OutputFile::~OutputFile() {

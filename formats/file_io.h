@@ -30,6 +30,28 @@ struct FileBytes {
 
 FileReadStatus readWholeFile(const std::string& path, std::size_t limit, FileBytes& out);
 
+// A regular file opened for reading in pieces. Owns its handle; not copyable.
+class InputFile {
+  public:
+    InputFile() = default;
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    // Opens the file when it is a regular file of at most `limit` bytes; its size is then size().
+    FileReadStatus open(const std::string& path, std::size_t limit);
+    std::size_t size() const { return size_; }
+    // Reads exactly n bytes; false when fewer could be read.
+    bool read(char* out, std::size_t n);
+    void close();
+
+  private:
+    static constexpr std::intptr_t kNoHandle = -1;
+    bool readSome(char* out, std::size_t n, std::size_t* got);
+    std::intptr_t handle_ = kNoHandle;
+    std::size_t size_ = 0;
+};
+
 // A file opened for writing. Owns its handle; not copyable.
 class OutputFile {
   public:
@@ -68,5 +90,7 @@ bool replaceFileContents(const std::string& path, const char* data, std::size_t 
 // Test hook: the writes of OutputFile fail once `bytes` more bytes have been written (the bytes before that
 // point are written). -1 disables.
 void injectFileWriteFailure(long long bytes);
+// Test hook: reads of InputFile fail once `bytes` more bytes have been read. -1 disables.
+void injectFileReadFailure(long long bytes);
 
 }  // namespace twk

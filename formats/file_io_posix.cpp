@@ -22,6 +22,11 @@ class Descriptor {
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return fd_; }
+    int release() {
+        int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
 
   private:
     int fd_;
@@ -42,7 +47,8 @@ bool writeFully(int fd, const char* data, std::size_t n) {
 
 }  // namespace
 
-FileReadStatus readWholeFile(const std::string& path, std::size_t limit, FileBytes& out) {
+FileReadStatus InputFile::open(const std::string& path, std::size_t limit) {
+    close();
     Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0)
         return (errno == ENOENT || errno == ENOTDIR) ? FileReadStatus::NotFound : FileReadStatus::CannotOpen;
@@ -51,20 +57,27 @@ FileReadStatus readWholeFile(const std::string& path, std::size_t limit, FileByt
     if (!S_ISREG(st.st_mode)) return FileReadStatus::CannotOpen;
     if (st.st_size < 0) return FileReadStatus::ShortRead;
     if (static_cast<unsigned long long>(st.st_size) > limit) return FileReadStatus::TooLarge;
-    std::size_t size = static_cast<std::size_t>(st.st_size);
-    std::unique_ptr<char[]> data(new (std::nothrow) char[size + 1]);
-    if (!data) return FileReadStatus::NoMemory;
-    std::size_t got = 0;
-    while (got < size) {
-        ssize_t r = ::read(fd.get(), data.get() + got, size - got);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) return FileReadStatus::ShortRead;
-        got += static_cast<std::size_t>(r);
-    }
-    data[size] = 0;
-    out.data = std::move(data);
-    out.size = size;
+    size_ = static_cast<std::size_t>(st.st_size);
+    handle_ = fd.release();
     return FileReadStatus::Ok;
+}
+
+bool InputFile::readSome(char* out, std::size_t n, std::size_t* got) {
+    if (handle_ == kNoHandle) return false;
+    for (;;) {
+        ssize_t r = ::read(static_cast<int>(handle_), out, n);
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) return false;
+        *got = static_cast<std::size_t>(r);
+        return true;
+    }
+}
+
+void InputFile::close() {
+    if (handle_ == kNoHandle) return;
+    ::close(static_cast<int>(handle_));
+    handle_ = kNoHandle;
+    size_ = 0;
 }
 
 bool OutputFile::create(const std::string& path) {

@@ -19,6 +19,11 @@ class FileHandle {
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
     HANDLE get() const { return h_; }
+    HANDLE release() {
+        HANDLE h = h_;
+        h_ = INVALID_HANDLE_VALUE;
+        return h;
+    }
 
   private:
     HANDLE h_;
@@ -30,7 +35,8 @@ HANDLE toHandle(std::intptr_t h) {
 
 }  // namespace
 
-FileReadStatus readWholeFile(const std::string& path, std::size_t limit, FileBytes& out) {
+FileReadStatus InputFile::open(const std::string& path, std::size_t limit) {
+    close();
     FileHandle file(CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) {
@@ -43,21 +49,25 @@ FileReadStatus readWholeFile(const std::string& path, std::size_t limit, FileByt
     if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return FileReadStatus::ShortRead;
     unsigned long long size64 = (static_cast<unsigned long long>(high) << 32) | low;
     if (size64 > limit) return FileReadStatus::TooLarge;
-    std::size_t size = static_cast<std::size_t>(size64);
-    std::unique_ptr<char[]> data(new (std::nothrow) char[size + 1]);
-    if (!data) return FileReadStatus::NoMemory;
-    std::size_t got = 0;
-    while (got < size) {
-        DWORD chunk = 0;
-        DWORD want = static_cast<DWORD>(size - got);
-        if (!ReadFile(file.get(), data.get() + got, want, &chunk, nullptr) || chunk == 0)
-            return FileReadStatus::ShortRead;
-        got += chunk;
-    }
-    data[size] = 0;
-    out.data = std::move(data);
-    out.size = size;
+    size_ = static_cast<std::size_t>(size64);
+    handle_ = reinterpret_cast<std::intptr_t>(file.release());
     return FileReadStatus::Ok;
+}
+
+bool InputFile::readSome(char* out, std::size_t n, std::size_t* got) {
+    if (handle_ == kNoHandle) return false;
+    DWORD chunk = 0;
+    const DWORD want = n > 0x40000000u ? 0x40000000u : static_cast<DWORD>(n);
+    if (!ReadFile(toHandle(handle_), out, want, &chunk, nullptr)) return false;
+    *got = chunk;
+    return true;
+}
+
+void InputFile::close() {
+    if (handle_ == kNoHandle) return;
+    CloseHandle(toHandle(handle_));
+    handle_ = kNoHandle;
+    size_ = 0;
 }
 
 bool OutputFile::create(const std::string& path) {
