@@ -554,6 +554,13 @@ AppendBatch::~AppendBatch() {
     for (const RowRef& r : arrived_) delete r.entry;
 }
 
+void AppendBatch::abandon() {
+    finished_ = true;
+    for (const RowRef& r : arrived_) delete r.entry;
+    arrived_ = std::vector<RowRef>();
+    keyed_ = std::vector<Keyed>();
+}
+
 void AppendBatch::reserve(std::size_t rows) {
     if (!deferred_ || rows <= arrived_.capacity()) return;
     try {

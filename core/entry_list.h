@@ -284,6 +284,8 @@ class AppendBatch {
     int finish();
     // Room for about this many rows, so that the rows kept aside are not moved as they grow.
     void reserve(std::size_t rows);
+    // Drops the rows kept aside instead of building the list with them (rows already added stay).
+    void abandon();
 
   private:
     EntryList& list_;

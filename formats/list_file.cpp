@@ -47,18 +47,31 @@ int addListLines(EntryList& list, TextBuffer& text, const ListLineRules& rules) 
         if (n < kRowFields) continue;
         batch.add(n, fields, lengths);
     }
+    // A text read in windows that could not be read to its end adds nothing.
+    if (text.readStatus() != FileReadStatus::Ok) {
+        batch.abandon();
+        return 0;
+    }
     return batch.finish();
 }
 
 ListFileLoad loadListFile(EntryList& list, const std::string& path) {
     ListFileLoad result;
     TextBuffer text;
-    result.status = text.loadFile(path);
-    if (!result.ok()) return result;
     const bool hadRows = list.count() > 0;
+    // Into an empty list the rows wait aside until the whole file is read, so the file can be read a window
+    // at a time: a failed read then leaves the list as it was. Rows added to rows already there show at once,
+    // so that file is read whole before the first one.
+    result.status = hadRows ? text.loadFile(path) : text.openFile(path);
+    if (!result.ok()) return result;
     {
         BulkUpdate bulk(list.view());
         result.added = addListLines(list, text, kListFileRules);
+    }
+    if (text.readStatus() != FileReadStatus::Ok) {
+        result.status = text.readStatus();
+        result.added = 0;
+        return result;
     }
     text.release();
     list.setPath(path);

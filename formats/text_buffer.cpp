@@ -20,6 +20,58 @@ FileReadStatus TextBuffer::loadFile(const std::string& path) {
     return status;
 }
 
+FileReadStatus TextBuffer::openFile(const std::string& path, std::size_t window) {
+    release();
+    auto input = std::make_unique<InputFile>();
+    FileReadStatus status = input->open(path, kMaxTextFileSize);
+    if (status != FileReadStatus::Ok) return status;
+    total_ = remaining_ = input->size();
+    capacity_ = window < total_ ? (window > 0 ? window : 1) : total_;
+    data_.reset(new (std::nothrow) char[capacity_ + 1]);
+    if (!data_) {
+        release();
+        return FileReadStatus::NoMemory;
+    }
+    data_[0] = 0;
+    input_ = std::move(input);
+    path_ = path;
+    if (!refill()) {
+        status = readStatus_;
+        release();
+        return status;
+    }
+    return FileReadStatus::Ok;
+}
+
+bool TextBuffer::refill() {
+    const std::size_t keep = size_ - cursor_;
+    if (cursor_ > 0 && keep > 0) std::memmove(data_.get(), data_.get() + cursor_, keep);
+    cursor_ = 0;
+    size_ = keep;
+    if (size_ == capacity_ && remaining_ > 0) {
+        // A line longer than the window: twice the room.
+        const std::size_t bigger = capacity_ * 2;
+        std::unique_ptr<char[]> grown(new (std::nothrow) char[bigger + 1]);
+        if (!grown) {
+            readStatus_ = FileReadStatus::NoMemory;
+            return false;
+        }
+        std::memcpy(grown.get(), data_.get(), size_);
+        data_ = std::move(grown);
+        capacity_ = bigger;
+    }
+    const std::size_t n = remaining_ < capacity_ - size_ ? remaining_ : capacity_ - size_;
+    if (n > 0 && !input_->read(data_.get() + size_, n)) {
+        readStatus_ = FileReadStatus::ShortRead;
+        data_[size_] = 0;
+        return false;
+    }
+    size_ += n;
+    remaining_ -= n;
+    data_[size_] = 0;
+    return true;
+}
+
 bool TextBuffer::loadText(const char* text, std::size_t size) {
     release();
     std::unique_ptr<char[]> data(new (std::nothrow) char[size + 1]);
@@ -36,6 +88,9 @@ void TextBuffer::release() {
     size_ = 0;
     cursor_ = 0;
     path_.clear();
+    input_.reset();
+    capacity_ = remaining_ = total_ = 0;
+    readStatus_ = FileReadStatus::Ok;
 }
 
 namespace {
@@ -130,7 +185,17 @@ char* TextBuffer::nextLine(std::size_t* length) {
 }
 
 int TextBuffer::nextFields(char** fields, int maxFields, std::size_t* lengths) {
-    if (!data_ || cursor_ >= size_) return -1;
+    for (;;) {
+        const int n = scanFields(fields, maxFields, lengths);
+        if (n != kNeedMore) return n;
+        if (!refill()) return -1;  // readStatus() tells why
+    }
+}
+
+int TextBuffer::scanFields(char** fields, int maxFields, std::size_t* lengths) {
+    // Bytes of the file after the window: a line that reaches the window's end is read again with them.
+    const bool pending = remaining_ > 0;
+    if (!data_ || cursor_ >= size_) return pending ? kNeedMore : -1;
     // Locals only: the stores into the text could alias the members.
     char* const base = data_.get();
     unsigned char* const text = reinterpret_cast<unsigned char*>(base);
@@ -146,6 +211,11 @@ int TextBuffer::nextFields(char** fields, int maxFields, std::size_t* lengths) {
         text[at] = 0;
         fields[n++] = base + at + 1;
         splitting = n < maxFields;
+    };
+    // Puts back the tabs of the splits made, for the line to be read again.
+    auto unsplit = [&] {
+        for (int k = 1; k < n; ++k) fields[k][-1] = '\t';
+        return kNeedMore;
     };
     // One character at a time from p, which starts a character, up to `limit` or the line's end: true at the
     // end (p is then on it).
@@ -178,7 +248,9 @@ int TextBuffer::nextFields(char** fields, int maxFields, std::size_t* lengths) {
         return text[p] == 0 && p >= size;  // the block's final 0
     };
     for (;;) {
-        if (p + kLineBlockSize > size) {
+        // While more of the file follows, a block also needs the byte after it in the window.
+        if (p + kLineBlockSize + (pending ? 1 : 0) > size) {
+            if (pending) return unsplit();
             // The last bytes of the text.
             scanCharacters(size + 1);
             break;
@@ -216,8 +288,10 @@ int TextBuffer::nextFields(char** fields, int maxFields, std::size_t* lengths) {
         p += width;
     }
     const std::size_t end = p;
-    if (p < size && text[p++] == '\r')
+    if (p < size && text[p++] == '\r') {
         while (p < size && text[p] == '\n') ++p;
+        if (p == size && pending) return unsplit();  // more line feeds may follow
+    }
     cursor_ = p;
     text[end] = 0;
     if (end == start) return 0;

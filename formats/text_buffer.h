@@ -19,13 +19,20 @@ class TextBuffer {
     // yields no lines.
     FileReadStatus loadFile(const std::string& path);
     bool loadFileOk(const std::string& path) { return loadFile(path) == FileReadStatus::Ok; }
+    // Opens the file (at most 64 MiB) to be read a window of `window` bytes at a time, so that the whole text
+    // is never held at once; the window grows for a longer line. Only nextFields reads such a text. Should a
+    // later read fail, the lines end early and readStatus() says why.
+    static constexpr std::size_t kWindow = 1 << 20;
+    FileReadStatus openFile(const std::string& path, std::size_t window = kWindow);
+    FileReadStatus readStatus() const { return readStatus_; }
     // Takes a copy of `size` bytes of text (pasted text). False when memory cannot be had.
     bool loadText(const char* text, std::size_t size);
     // Drops the text.
     void release();
 
     bool loaded() const { return data_ != nullptr; }
-    std::size_t size() const { return size_; }
+    // The size of the whole text (of the file, for one opened to be read in windows).
+    std::size_t size() const { return input_ ? total_ : size_; }
     const std::string& path() const { return path_; }
 
     // Copies the next line into `out` without its line end and terminates it; false at the end of the text
@@ -47,11 +54,22 @@ class TextBuffer {
     // Scans one line from the cursor: returns the end of its bytes and moves the cursor past its line end.
     // `limit` bounds the bytes taken.
     std::size_t scanLine(std::size_t limit, std::size_t* contentEnd);
+    // One line for nextFields, or kNeedMore when the window ends before the line is known.
+    static constexpr int kNeedMore = -2;
+    int scanFields(char** fields, int maxFields, std::size_t* lengths);
+    // Moves the line begun at the cursor to the window's start and reads what follows it.
+    bool refill();
 
     std::unique_ptr<char[]> data_;  // size_ + 1 bytes, the last one 0
     std::size_t size_ = 0;
     std::size_t cursor_ = 0;
     std::string path_;
+    // A file read in windows: data_ holds capacity_ + 1 bytes, remaining_ bytes are still to be read.
+    std::unique_ptr<InputFile> input_;
+    std::size_t capacity_ = 0;
+    std::size_t remaining_ = 0;
+    std::size_t total_ = 0;
+    FileReadStatus readStatus_ = FileReadStatus::Ok;
 };
 
 }  // namespace twk

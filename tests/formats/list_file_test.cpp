@@ -92,6 +92,30 @@ TEST_F(ListFileTest, PathAndModifiedFollowWhatTheListHeldBefore) {
     list.setView(nullptr);
 }
 
+// The file is read a window at a time into an empty list: a read that fails half way adds nothing at all.
+TEST_F(ListFileTest, AReadThatFailsHalfWayLeavesTheListAsItWas) {
+    std::string text;
+    for (int i = 0; i < 20000; ++i) text += row("row" + std::to_string(i), "H" + std::to_string(i)) + "\r\n";
+    const std::string path = file(text);
+    EntryList dependent(ListKind::Normal);
+    dependent.linkFilter(&list);
+    const char* texts[8] = {"d", "", "", "", "", "", "", "H7"};
+    dependent.addTexts(8, texts, 0);
+
+    injectFileReadFailure(static_cast<long long>(text.size() / 2));
+    ListFileLoad load = loadListFile(list, path);
+    injectFileReadFailure(-1);
+    EXPECT_EQ(load.status, FileReadStatus::ShortRead);
+    EXPECT_EQ(load.added, 0);
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(list.path(), "");
+    EXPECT_FALSE(dependent.purgePending()) << "no hash of the file marked the rows of lists that use it";
+
+    // Read whole, the same file gives every row.
+    EXPECT_EQ(loadListFile(list, path).added, 20000);
+    EXPECT_EQ(list.entryAt(19999)->name, "row19999");
+}
+
 TEST_F(ListFileTest, CountsOnlyRowsAddedAndPurgesTheListsThatUseIt) {
     EntryList ignore(ListKind::Ignore);
     list.linkFilter(&ignore);

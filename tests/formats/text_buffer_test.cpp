@@ -105,6 +105,51 @@ TEST(TextBufferLines, OnePassSplitGivesTheFieldsOfLineThenSplit) {
     EXPECT_EQ(fieldsOf("a\tb\n", 19, true), (Lines{"a|b"}));
 }
 
+// A file read a window at a time gives the very lines and fields of the whole text, whatever the window.
+TEST(TextBufferLines, FilesReadInWindowsGiveTheSameFields) {
+    test::TempFolder dir;
+    std::mt19937 rng(23);
+    const unsigned char alphabet[] = {'a', 'b', '\t', '\r', '\n', 0, 0x81, 0x9F, 0xE0, 0xA5, ' ', 0x40};
+    for (int round = 0; round < 120; ++round) {
+        std::string text;
+        for (int k = rng() % 600; k > 0; --k) text += static_cast<char>(alphabet[rng() % sizeof alphabet]);
+        if (round % 4 == 0) text += std::string(300, 'x');  // a line longer than small windows
+        dir.write("t.txt", text);
+        TextBuffer whole;
+        ASSERT_TRUE(whole.loadText(text.data(), text.size()));
+        std::vector<std::string> expected;
+        char* fields[20];
+        std::size_t lengths[20];
+        for (int n; (n = whole.nextFields(fields, 19, lengths)) >= 0;) {
+            std::string joined = std::to_string(n);
+            for (int k = 0; k < n; ++k) joined += "|" + std::string(fields[k], lengths[k]);
+            expected.push_back(joined);
+        }
+        for (std::size_t window : {1u, 2u, 7u, 64u, 65u, 66u, 130u, 100000u}) {
+            TextBuffer streamed;
+            ASSERT_EQ(streamed.openFile(dir.path("t.txt"), window), FileReadStatus::Ok);
+            EXPECT_EQ(streamed.size(), text.size());
+            std::vector<std::string> got;
+            for (int n; (n = streamed.nextFields(fields, 19, lengths)) >= 0;) {
+                std::string joined = std::to_string(n);
+                for (int k = 0; k < n; ++k) {
+                    ASSERT_EQ(lengths[k], std::strlen(fields[k]));
+                    joined += "|" + std::string(fields[k], lengths[k]);
+                }
+                got.push_back(joined);
+            }
+            ASSERT_EQ(streamed.readStatus(), FileReadStatus::Ok);
+            ASSERT_EQ(got, expected) << "window " << window << ", round " << round;
+        }
+    }
+    TextBuffer none;
+    EXPECT_EQ(none.openFile(dir.path("missing.txt")), FileReadStatus::NotFound);
+    dir.write("empty.txt", "");
+    ASSERT_EQ(none.openFile(dir.path("empty.txt")), FileReadStatus::Ok);
+    char* fields[20];
+    EXPECT_EQ(none.nextFields(fields, 19), -1);
+}
+
 TEST(TextBufferLines, NothingToReadGivesFalse) {
     TextBuffer buffer;
     char out[8];
