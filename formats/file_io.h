@@ -80,6 +80,8 @@ class OutputFile {
 // Moves `from` over `to`, replacing `to` when it exists.
 bool moveFileReplacing(const std::string& from, const std::string& to);
 bool removeFile(const std::string& path);
+// Whether an existing file may be written (false for a read-only one, or when it cannot be found).
+bool isWritableFile(const std::string& path);
 
 // Gives `path` exactly the given bytes without ever leaving it half written: the bytes go to a temporary file
 // beside it (path + kReplaceSuffix), which is flushed and then moved over the old file. On failure the old

@@ -123,6 +123,10 @@ bool moveFileReplacing(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
+bool isWritableFile(const std::string& path) {
+    return ::access(path.c_str(), W_OK) == 0;
+}
+
 bool removeFile(const std::string& path) {
     return ::unlink(path.c_str()) == 0;
 }

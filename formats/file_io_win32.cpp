@@ -128,4 +128,10 @@ bool removeFile(const std::string& path) {
     return DeleteFileW(toWide(path).c_str()) != 0;
 }
 
+bool isWritableFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(toWide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_READONLY) &&
+           !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 }  // namespace twk
