@@ -2,32 +2,13 @@
 
 #include <new>
 
+#include "core/scoped_handle_win32.h"
 #include "core/wide_text_win32.h"
 #include "formats/file_io.h"
 
 namespace twk {
 
 namespace {
-
-// Closes a file handle on every way out.
-class FileHandle {
-  public:
-    explicit FileHandle(HANDLE h) : h_(h) {}
-    ~FileHandle() {
-        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE get() const { return h_; }
-    HANDLE release() {
-        HANDLE h = h_;
-        h_ = INVALID_HANDLE_VALUE;
-        return h;
-    }
-
-  private:
-    HANDLE h_;
-};
 
 HANDLE toHandle(std::intptr_t h) {
     return reinterpret_cast<HANDLE>(h);
@@ -37,9 +18,9 @@ HANDLE toHandle(std::intptr_t h) {
 
 FileReadStatus InputFile::open(const std::string& path, std::size_t limit) {
     close();
-    FileHandle file(CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) {
+    ScopedHandle file(CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
         DWORD e = GetLastError();
         return (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) ? FileReadStatus::NotFound
                                                                         : FileReadStatus::CannotOpen;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "core/scoped_handle_win32.h"
 #include "core/wide_text_win32.h"
 
 namespace twk {
@@ -20,22 +21,6 @@ WindowRef ref(HWND h) {
 // Room for any text the host link reads (its buffers hold 260 bytes, at most 260 characters).
 constexpr int kWideTextSize = 520;
 
-// Owns a kernel handle; closes it once.
-class KernelHandle {
-  public:
-    explicit KernelHandle(HANDLE h) : h_(h) {}
-    ~KernelHandle() {
-        if (valid()) CloseHandle(h_);
-    }
-    KernelHandle(const KernelHandle&) = delete;
-    KernelHandle& operator=(const KernelHandle&) = delete;
-    bool valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return h_; }
-
-  private:
-    HANDLE h_;
-};
-
 class Win32Process final : public HostProcess {
   public:
     explicit Win32Process(HANDLE h) : handle_(h) {}
@@ -46,7 +31,7 @@ class Win32Process final : public HostProcess {
     }
 
   private:
-    KernelHandle handle_;
+    ScopedHandle handle_;
 };
 
 class Win32Library final : public HostLibrary {
@@ -157,7 +142,7 @@ std::unique_ptr<HostLibrary> Win32HostSystem::loadLibrary(const char* name) {
 int Win32HostSystem::enableDebugPrivilege() {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) return 0;
-    KernelHandle owner(token);
+    ScopedHandle owner(token);
     TOKEN_PRIVILEGES tp = {};
     if (!LookupPrivilegeValueW(nullptr, L"seDebugPrivilege", &tp.Privileges[0].Luid)) return 0;
     tp.PrivilegeCount = 1;
