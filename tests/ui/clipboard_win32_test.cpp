@@ -8,27 +8,6 @@ namespace {
 
 class ClipboardTest : public WindowTest {
   protected:
-    std::string clipboardText() {
-        std::string text;
-        if (!OpenClipboard(hwnd_)) return text;
-        if (HANDLE data = GetClipboardData(CF_TEXT)) {
-            if (auto* p = static_cast<const char*>(GlobalLock(data))) {
-                text = p;
-                GlobalUnlock(data);
-            }
-        }
-        CloseClipboard();
-        return text;
-    }
-    void setClipboardText(const std::string& text) {
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-        memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
-        GlobalUnlock(memory);
-        ASSERT_TRUE(OpenClipboard(hwnd_));
-        EmptyClipboard();
-        SetClipboardData(CF_TEXT, memory);
-        CloseClipboard();
-    }
 };
 
 TEST_F(ClipboardTest, CutAndPasteMoveRowsBetweenLists) {
@@ -41,7 +20,7 @@ TEST_F(ClipboardTest, CutAndPasteMoveRowsBetweenLists) {
     send(ID_EDIT_CUT);
     EXPECT_EQ(list.count(), 2);
     EXPECT_EQ(status(kStatusMessage), stamped("3件の情報を切り取りました"));
-    std::string text = clipboardText();
+    std::string text = clipboardBytes();
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);
     EXPECT_EQ(text.compare(0, 6, "row01\t"), 0);
 
@@ -64,21 +43,21 @@ TEST_F(ClipboardTest, CopyFormsAndShortLines) {
     addRows(list, 3);
     selectItems(0, {2});
     send(ID_COPY_KEYINFO);
-    EXPECT_EQ(clipboardText(), "row02 trip 998 00000000000000000000000000000002\r\n");
+    EXPECT_EQ(clipboardBytes(), "row02 trip 998 00000000000000000000000000000002\r\n");
     EXPECT_EQ(status(kStatusMessage), stamped("1件の情報をコピーしました"));
     send(ID_COPY_NAMES);
-    EXPECT_EQ(clipboardText(), "row02\r\n");
+    EXPECT_EQ(clipboardBytes(), "row02\r\n");
     EXPECT_EQ(list.count(), 3);  // copying leaves the list alone
 
     // Nothing selected: the clipboard keeps what it had and nothing is reported.
     send(ID_EDIT_CLEARSEL);
     main_->statusBar().setText(kStatusMessage, "");
     send(ID_EDIT_COPY);
-    EXPECT_EQ(clipboardText(), "row02\r\n");
+    EXPECT_EQ(clipboardBytes(), "row02\r\n");
     EXPECT_EQ(status(kStatusMessage), "");
 
     // Seven fields are not a row here; eight are.
-    setClipboardText("a\tb\tc\td\te\tf\tg\r\nn\tt\t1\ts\t2\tJan 01 00:00\t1\tHASH8\r\n");
+    putClipboardBytes("a\tb\tc\td\te\tf\tg\r\nn\tt\t1\ts\t2\tJan 01 00:00\t1\tHASH8\r\n");
     send(ID_EDIT_PASTE);
     EXPECT_EQ(list.count(), 4);
     EXPECT_EQ(status(kStatusMessage), stamped("1件の情報を貼り付けました"));

@@ -108,18 +108,6 @@ TEST_F(CodePageWindowTest, SettingsInAJapaneseFolderStayCp932Bytes) {
     EXPECT_EQ(main_->histories()[kSearchHistory].entry(0), "夏の風景");
 }
 
-// A drop of one file, given as the shell gives it: in UTF-16.
-HDROP dropOf(const std::wstring& path) {
-    std::wstring list = path + L'\0' + L'\0';
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = TRUE;
-    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(), list.size() * sizeof(wchar_t));
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
-
 // A name with letters that cp932 does not have: the file is reached through the system's short path, not
 // through a look-alike name ("cafe") that could be another file.
 TEST_F(CodePageWindowTest, AFileWhoseNameIsNoCp932IsStillOpened) {
@@ -140,7 +128,7 @@ TEST_F(CodePageWindowTest, AFileWhoseNameIsNoCp932IsStillOpened) {
     EXPECT_EQ(path.find("cafe u"), std::string::npos) << path;
     EXPECT_NE(GetFileAttributesW(toWide(path).c_str()), INVALID_FILE_ATTRIBUTES) << path;
 
-    SendMessageW(view(0), WM_DROPFILES, reinterpret_cast<WPARAM>(dropOf(file)), 0);
+    SendMessageW(view(0), WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({file})), 0);
     EntryList& list = *main_->tabs().pageList(0);
     ASSERT_EQ(list.count(), 1);
     EXPECT_EQ(list.entryAt(0)->name, "dropped");
@@ -154,28 +142,6 @@ TEST_F(CodePageWindowTest, AFileWhoseNameIsNoCp932IsStillOpened) {
 
 class CodePageClipboardTest : public WindowTest {
   protected:
-    std::wstring unicodeText() {
-        std::wstring text;
-        if (!OpenClipboard(hwnd_)) return text;
-        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-            if (auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
-                text = p;
-                GlobalUnlock(data);
-            }
-        }
-        CloseClipboard();
-        return text;
-    }
-    // What another program leaves: UTF-16 only; the system makes up the other forms.
-    void putUnicodeText(const std::wstring& text) {
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-        memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-        GlobalUnlock(memory);
-        ASSERT_TRUE(OpenClipboard(hwnd_));
-        EmptyClipboard();
-        SetClipboardData(CF_UNICODETEXT, memory);
-        CloseClipboard();
-    }
 };
 
 TEST_F(CodePageClipboardTest, JapaneseRowsReachOtherProgramsAndComeBack) {
@@ -192,10 +158,10 @@ TEST_F(CodePageClipboardTest, JapaneseRowsReachOtherProgramsAndComeBack) {
     list.addTexts(8, texts, 0);
     selectItems(0, {0});
     send(ID_COPY_NAMES);
-    EXPECT_EQ(unicodeText(), L"\u590f\u306e\u98a8\u666f.mp3\r\n");
+    EXPECT_EQ(clipboardUnicode(), L"\u590f\u306e\u98a8\u666f.mp3\r\n");
 
     // A row in list form from a program that wrote UTF-16.
-    putUnicodeText(
+    putClipboardUnicode(
         L"\u6625\u306e\u98a8\u666f.mp3\ttrip\t2048\t\u5b8c\u5168\u30ad\u30e3\u30c3\u30b7\u30e5\t1\t"
         L"Jan 01 00:00\t1\tFEDCBA9876543210FEDCBA9876543210\r\n");
     send(ID_EDIT_PASTE);

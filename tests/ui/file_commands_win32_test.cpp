@@ -94,20 +94,6 @@ TEST_F(FileCommandsTest, CloseAsksForEveryChangedListAndCancelKeepsTheWindow) {
     EXPECT_NE(readSetting("WindowRight"), "");
 }
 
-// A drop of the given paths, as the shell hands it over.
-HDROP makeDrop(const std::vector<std::string>& paths) {
-    std::wstring list;
-    for (const std::string& p : paths) list += widen(p) + L'\0';
-    list += L'\0';
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = TRUE;
-    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(), list.size() * sizeof(wchar_t));
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
-
 TEST_F(FileCommandsTest, DroppingAFolderAndAFileOpensTheFile) {
     start();
     EntryList& list = *main_->tabs().pageList(0);
@@ -119,7 +105,7 @@ TEST_F(FileCommandsTest, DroppingAFolderAndAFileOpensTheFile) {
     answerWith({IDNO});
     std::string sub = folder_ + "sub";
     CreateDirectoryA(sub.c_str(), nullptr);
-    SendMessageW(view(0), WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({sub, path})), 0);
+    SendMessageW(view(0), WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({widen(sub), widen(path)})), 0);
     RemoveDirectoryA(sub.c_str());
     EXPECT_EQ(list.count(), 2);
     EXPECT_EQ(main_->tabs().tabText(0), "dropped.txt");

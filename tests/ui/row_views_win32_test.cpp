@@ -280,13 +280,7 @@ TEST_F(RowViewTest, PasteAndLoadOnAShownPage) {
                       i * 3, 0xC000 + i);
         text += line;
     }
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
-    GlobalUnlock(memory);
-    ASSERT_TRUE(OpenClipboard(hwnd_));
-    EmptyClipboard();
-    SetClipboardData(CF_TEXT, memory);
-    CloseClipboard();
+    putClipboardBytes(text);
     send(ID_EDIT_PASTE);
     ASSERT_EQ(list.count(), 500);
     EXPECT_EQ(SendMessageW(view(0), LVM_GETITEMCOUNT, 0, 0), 500);

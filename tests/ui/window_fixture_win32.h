@@ -20,6 +20,8 @@ namespace twk::ui::test {
 
 std::string makeTempFolder();
 void removeFolder(const std::string& folder);
+// A drop of these paths as the shell hands it over (UTF-16).
+HDROP makeDrop(const std::vector<std::wstring>& paths);
 
 class WindowTest : public ::testing::Test {
   protected:
@@ -45,6 +47,11 @@ class WindowTest : public ::testing::Test {
     std::vector<int> selectedItems(int tab);
     void selectItems(int tab, std::initializer_list<int> items);
     bool menuGrey(HMENU menu, UINT item, UINT by) const;
+    // The clipboard's text as cp932 bytes (CF_TEXT) or in UTF-16, and text put there as another program does.
+    std::string clipboardBytes();
+    std::wstring clipboardUnicode();
+    void putClipboardBytes(const std::string& text);
+    void putClipboardUnicode(const std::wstring& text);
 
     std::string folder_;
     std::unique_ptr<MainWindow> main_;

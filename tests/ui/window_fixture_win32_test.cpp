@@ -1,6 +1,8 @@
 // The shared fixture of the window tests (no tests of its own).
 #include "tests/ui/window_fixture_win32.h"
 
+#include <shlobj.h>
+
 #include <cstdio>
 
 #include "settings/profile_store.h"
@@ -30,6 +32,60 @@ void removeFolder(const std::string& folder) {
         FindClose(find);
     }
     RemoveDirectoryW(wide.c_str());
+}
+
+HDROP makeDrop(const std::vector<std::wstring>& paths) {
+    std::wstring list;
+    for (const std::wstring& p : paths) list += p + L'\0';
+    list += L'\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(), list.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+namespace {
+template <class Char>
+std::basic_string<Char> clipboardIn(HWND owner, UINT format) {
+    std::basic_string<Char> text;
+    if (!OpenClipboard(owner)) return text;
+    if (HANDLE data = GetClipboardData(format)) {
+        if (auto* p = static_cast<const Char*>(GlobalLock(data))) {
+            text = p;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+template <class Char>
+void putClipboard(HWND owner, UINT format, const std::basic_string<Char>& text) {
+    const std::size_t bytes = (text.size() + 1) * sizeof(Char);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    memcpy(GlobalLock(memory), text.c_str(), bytes);
+    GlobalUnlock(memory);
+    ASSERT_TRUE(OpenClipboard(owner));
+    EmptyClipboard();
+    SetClipboardData(format, memory);
+    CloseClipboard();
+}
+}  // namespace
+
+std::string WindowTest::clipboardBytes() {
+    return clipboardIn<char>(hwnd_, CF_TEXT);
+}
+std::wstring WindowTest::clipboardUnicode() {
+    return clipboardIn<wchar_t>(hwnd_, CF_UNICODETEXT);
+}
+void WindowTest::putClipboardBytes(const std::string& text) {
+    putClipboard(hwnd_, CF_TEXT, text);
+}
+void WindowTest::putClipboardUnicode(const std::wstring& text) {
+    putClipboard(hwnd_, CF_UNICODETEXT, text);
 }
 
 void WindowTest::SetUp() {
