@@ -46,13 +46,10 @@ bool fileExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-using CodePageWindowTest = WindowTest;
-
-TEST_F(CodePageWindowTest, ListFilesWithJapaneseNamesSaveAndOpenUnderTheirNames) {
-    start();
-    EntryList& list = *main_->tabs().pageList(0);
+// One row with a Japanese name and status.
+void addJapaneseRow(EntryList& list, const char* trip) {
     const char* texts[8] = {"夏の風景.mp3",
-                            "◆trip",
+                            trip,
                             "1024",
                             "完全キャッシュ",
                             "3",
@@ -60,6 +57,14 @@ TEST_F(CodePageWindowTest, ListFilesWithJapaneseNamesSaveAndOpenUnderTheirNames)
                             "1",
                             "0123456789ABCDEF0123456789ABCDEF"};
     list.addTexts(8, texts, 0);
+}
+
+using CodePageWindowTest = WindowTest;
+
+TEST_F(CodePageWindowTest, ListFilesWithJapaneseNamesSaveAndOpenUnderTheirNames) {
+    start();
+    EntryList& list = *main_->tabs().pageList(0);
+    addJapaneseRow(list, "◆trip");
     // ソ and 表 end in the byte of "\\": a path taken for the system's code page would be cut there.
     const std::string path = folder_ + "ソ表一覧.txt";
     list.setPath(path);
@@ -147,15 +152,7 @@ class CodePageClipboardTest : public WindowTest {
 TEST_F(CodePageClipboardTest, JapaneseRowsReachOtherProgramsAndComeBack) {
     start();
     EntryList& list = *main_->tabs().pageList(0);
-    const char* texts[8] = {"夏の風景.mp3",
-                            "trip",
-                            "1024",
-                            "完全キャッシュ",
-                            "3",
-                            "Jan 01 00:00",
-                            "1",
-                            "0123456789ABCDEF0123456789ABCDEF"};
-    list.addTexts(8, texts, 0);
+    addJapaneseRow(list, "trip");
     selectItems(0, {0});
     send(ID_COPY_NAMES);
     EXPECT_EQ(clipboardUnicode(), L"\u590f\u306e\u98a8\u666f.mp3\r\n");
