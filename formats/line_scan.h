@@ -78,4 +78,29 @@ inline uint64_t secondBytesAfterLeadRuns(uint64_t lead) {
     return (endsOfEvenStarts & ~kEven) | (endsOfOddStarts & kEven);
 }
 
+// A block resolved against the characters around it: which bytes split fields, end lines or are NULs inside a
+// character. Blocks are resolved one after another over a text, each from the state the one before left.
+struct LineBlock {
+    uint64_t tab;        // every tab (one that is a second byte splits too)
+    uint64_t lineEnd;    // NUL, LF and CR that are not second bytes
+    uint64_t secondNul;  // NULs that are second bytes
+    bool carry;          // the byte after the block is the second byte of a character begun at bit 63
+};
+
+// Resolves a block whose byte 0 starts a character, or is the second byte of one begun before it
+// (secondFirst).
+inline LineBlock resolveLineBlock(const LineBlockMasks& m, bool secondFirst) {
+    const uint64_t first = secondFirst ? 1 : 0;
+    const uint64_t lead = m.lead & ~first;
+    const uint64_t seconds = secondBytesAfterLeadRuns(lead) | first;
+    LineBlock b;
+    b.tab = m.tab;
+    b.lineEnd = m.lineEnd & ~seconds;
+    b.secondNul = m.zero & seconds;
+    // The run of lead bytes reaching bit 63 pairs up from its start: an odd run leaves bit 63 a first byte.
+    const unsigned run = ~lead == 0 ? 64u : static_cast<unsigned>(__builtin_clzll(~lead));
+    b.carry = (run & 1) != 0;
+    return b;
+}
+
 }  // namespace twk

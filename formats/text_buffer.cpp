@@ -44,6 +44,7 @@ FileReadStatus TextBuffer::openFile(const std::string& path, std::size_t window)
 }
 
 bool TextBuffer::refill() {
+    blockValid_ = false;
     const std::size_t keep = size_ - cursor_;
     if (cursor_ > 0 && keep > 0) std::memmove(data_.get(), data_.get() + cursor_, keep);
     cursor_ = 0;
@@ -91,6 +92,7 @@ void TextBuffer::release() {
     input_.reset();
     capacity_ = remaining_ = total_ = 0;
     readStatus_ = FileReadStatus::Ok;
+    blockValid_ = false;
 }
 
 namespace {
@@ -127,6 +129,8 @@ inline std::size_t skipPlainBytes(const unsigned char* text, std::size_t p, std:
 }  // namespace
 
 std::size_t TextBuffer::scanLine(std::size_t limit, std::size_t* contentEnd) {
+    // A line cut at `limit` may end inside a character: the resolved block no longer says where lines start.
+    blockValid_ = false;
     const unsigned char* text = reinterpret_cast<const unsigned char*>(data_.get());
     std::size_t p = cursor_;
     if (limit >= size_ - p) {
@@ -247,45 +251,62 @@ int TextBuffer::scanFields(char** fields, int maxFields, std::size_t* lengths) {
         }
         return text[p] == 0 && p >= size;  // the block's final 0
     };
+    // Blocks of 64 bytes, each resolved once: the line goes on in the block the last one ended in, or, when
+    // it starts beyond that block, in a block begun at its start (a line always starts a character).
+    std::size_t blockStart = blockStart_;
+    LineBlock block = block_;
+    bool resolve = !blockValid_ || p < blockStart || p >= blockStart + kLineBlockSize;
+    bool secondFirst = false;
+    if (resolve) blockStart = p;
+    blockValid_ = false;
     for (;;) {
-        // While more of the file follows, a block also needs the byte after it in the window.
-        if (p + kLineBlockSize + (pending ? 1 : 0) > size) {
-            if (pending) return unsplit();
-            // The last bytes of the text.
-            scanCharacters(size + 1);
-            break;
-        }
-        const LineBlockMasks m = lineBlockMasks(text + p);
-        // A run of lead bytes reaching the block's end is left for the next block, which starts with it.
-        unsigned width = kLineBlockSize;
-        if (m.lead >> 63) {
-            if (~m.lead == 0) {
-                if (scanCharacters(p + kLineBlockSize)) break;
-                continue;
+        if (resolve) {
+            // While more of the file follows, a block also needs the byte after it in the window.
+            if (blockStart + kLineBlockSize + (pending ? 1 : 0) > size) {
+                if (pending) return unsplit();
+                // The last bytes of the text, one character at a time from where the blocks stopped.
+                p = blockStart;
+                if (secondFirst && p < size) {
+                    if (text[p] == '\t' && splitting) {
+                        split(p);
+                    } else if (text[p] == 0) {
+                        splitting = false;
+                        nulInside = true;
+                    }
+                    ++p;
+                }
+                scanCharacters(size + 1);
+                break;
             }
-            width = 64 - static_cast<unsigned>(__builtin_clzll(~m.lead));
+            block = resolveLineBlock(lineBlockMasks(text + blockStart), secondFirst);
+            resolve = false;
         }
-        const uint64_t window = width == 64 ? ~uint64_t{0} : (uint64_t{1} << width) - 1;
-        const uint64_t seconds = secondBytesAfterLeadRuns(m.lead) & window;
-        const uint64_t ends = m.lineEnd & ~seconds & window;
-        // Bytes of this line in the block: up to its end, or the whole window.
-        const uint64_t inLine = ends ? (ends & (0 - ends)) - 1 : window;
-        const uint64_t nuls = m.zero & seconds & inLine;
+        const uint64_t live = ~uint64_t{0} << (p - blockStart);
+        const uint64_t ends = block.lineEnd & live;
+        // Bytes of this line in the block: up to its end, or to the block's end.
+        const uint64_t inLine = (ends ? (ends & (0 - ends)) - 1 : ~uint64_t{0}) & live;
+        const uint64_t nuls = block.secondNul & inLine;
         if (splitting) {
             // Tabs split up to the first NUL kept inside the line.
-            uint64_t tabs = m.tab & inLine & (nuls ? (nuls & (0 - nuls)) - 1 : ~uint64_t{0});
+            uint64_t tabs = block.tab & inLine & (nuls ? (nuls & (0 - nuls)) - 1 : ~uint64_t{0});
             for (; tabs && splitting; tabs &= tabs - 1)
-                split(p + static_cast<unsigned>(__builtin_ctzll(tabs)));
+                split(blockStart + static_cast<unsigned>(__builtin_ctzll(tabs)));
         }
         if (nuls) {
             splitting = false;
             nulInside = true;
         }
         if (ends) {
-            p += static_cast<unsigned>(__builtin_ctzll(ends));
+            p = blockStart + static_cast<unsigned>(__builtin_ctzll(ends));
+            blockStart_ = blockStart;
+            block_ = block;
+            blockValid_ = true;
             break;
         }
-        p += width;
+        secondFirst = block.carry;
+        blockStart += kLineBlockSize;
+        p = blockStart;
+        resolve = true;
     }
     const std::size_t end = p;
     if (p < size && text[p++] == '\r') {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "formats/file_io.h"
+#include "formats/line_scan.h"
 
 namespace twk {
 
@@ -70,6 +71,10 @@ class TextBuffer {
     std::size_t remaining_ = 0;
     std::size_t total_ = 0;
     FileReadStatus readStatus_ = FileReadStatus::Ok;
+    // The block the last line of nextFields ended in, already resolved.
+    std::size_t blockStart_ = 0;
+    LineBlock block_ = {};
+    bool blockValid_ = false;
 };
 
 }  // namespace twk

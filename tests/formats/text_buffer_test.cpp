@@ -103,6 +103,21 @@ TEST(TextBufferLines, OnePassSplitGivesTheFieldsOfLineThenSplit) {
         ASSERT_EQ(fieldsOf(text, 19, true), fieldsOf(text, 19, false));
     }
     EXPECT_EQ(fieldsOf("a\tb\n", 19, true), (Lines{"a|b"}));
+    // Long lines mostly of lead bytes: characters and runs of lead bytes straddle the 64-byte blocks, and a
+    // line end or NUL right after a block edge may be a second byte.
+    const unsigned char leadRich[] = {0x81, 0x81, 0xE0, 0x9F, 0xFC, 'a', '\t', 0x81, 0xE0, 'b'};
+    for (int round = 0; round < 400; ++round) {
+        std::string text;
+        for (int k = 100 + rng() % 1500; k > 0; --k) {
+            const unsigned r = rng() % 100;
+            text += static_cast<char>(r < 2   ? '\n'
+                                      : r < 3 ? '\r'
+                                      : r < 4 ? 0
+                                              : leadRich[rng() % sizeof leadRich]);
+        }
+        for (int maxFields : {3, 19})
+            ASSERT_EQ(fieldsOf(text, maxFields, true), fieldsOf(text, maxFields, false));
+    }
 }
 
 // A file read a window at a time gives the very lines and fields of the whole text, whatever the window.
