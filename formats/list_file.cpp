@@ -2,6 +2,7 @@
 
 #include "core/entry_list.h"
 #include "core/list_view.h"
+#include "formats/read_ahead.h"
 #include "formats/serialize.h"
 #include "formats/text_buffer.h"
 
@@ -26,7 +27,10 @@ int splitFields(char* line, char** fields, int maxFields) {
     return n;
 }
 
-int addListLines(EntryList& list, TextBuffer& text, const ListLineRules& rules) {
+namespace {
+
+template <class Lines>
+int addLines(EntryList& list, Lines& text, const ListLineRules& rules) {
     char* fields[kListFileFields + 1];
     const int maxFields = rules.maxFields > kListFileFields ? kListFileFields : rules.maxFields;
     static char empty[1] = {0};
@@ -55,29 +59,45 @@ int addListLines(EntryList& list, TextBuffer& text, const ListLineRules& rules) 
     return batch.finish();
 }
 
-ListFileLoad loadListFile(EntryList& list, const std::string& path) {
+// Adds the lines of a file that opened: the rest of loadListFile.
+template <class Lines>
+ListFileLoad addFileLines(EntryList& list, Lines& text, const std::string& path, bool hadRows) {
     ListFileLoad result;
-    TextBuffer text;
-    const bool hadRows = list.count() > 0;
-    // Into an empty list the rows wait aside until the whole file is read, so the file can be read a window
-    // at a time: a failed read then leaves the list as it was. Rows added to rows already there show at once,
-    // so that file is read whole before the first one.
-    result.status = hadRows ? text.loadFile(path) : text.openFile(path);
-    if (!result.ok()) return result;
+    result.status = FileReadStatus::Ok;
     {
         BulkUpdate bulk(list.view());
-        result.added = addListLines(list, text, kListFileRules);
+        result.added = addLines(list, text, kListFileRules);
     }
     if (text.readStatus() != FileReadStatus::Ok) {
         result.status = text.readStatus();
         result.added = 0;
         return result;
     }
-    text.release();
     list.setPath(path);
     list.setModified(hadRows);
     if (result.added > 0) list.purgeDependents();
     return result;
+}
+
+}  // namespace
+
+int addListLines(EntryList& list, TextBuffer& text, const ListLineRules& rules) {
+    return addLines(list, text, rules);
+}
+
+ListFileLoad loadListFile(EntryList& list, const std::string& path) {
+    ListFileLoad result;
+    if (list.count() > 0) {
+        // Rows added to rows already there show at once, so the file is read whole before the first one.
+        TextBuffer text;
+        result.status = text.loadFile(path);
+        return result.ok() ? addFileLines(list, text, path, true) : result;
+    }
+    // Into an empty list the rows wait aside until the whole file is read, so the file can be read a window
+    // at a time (and split into lines on a second thread): a failed read then leaves the list as it was.
+    ReadAheadLines lines;
+    result.status = lines.open(path, kListFileRules.maxFields);
+    return result.ok() ? addFileLines(list, lines, path, false) : result;
 }
 
 int readListFile(EntryList& list, const std::string& path) {

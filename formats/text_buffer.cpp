@@ -61,6 +61,36 @@ bool TextBuffer::refill() {
         data_ = std::move(grown);
         capacity_ = bigger;
     }
+    return readOn();
+}
+
+bool TextBuffer::nextWindow(Window& spare) {
+    const std::size_t keep = size_ - cursor_;
+    // A line longer than the window needs twice the room.
+    const std::size_t needed = keep == capacity_ && remaining_ > 0 ? capacity_ * 2 : capacity_;
+    Window next;
+    if (spare.bytes && spare.capacity >= needed) {
+        next = std::move(spare);
+    } else {
+        next.bytes.reset(new (std::nothrow) char[needed + 1]);
+        if (!next.bytes) {
+            readStatus_ = FileReadStatus::NoMemory;
+            return false;
+        }
+        next.capacity = needed;
+    }
+    blockValid_ = false;
+    if (keep > 0) std::memcpy(next.bytes.get(), data_.get() + cursor_, keep);
+    spare.bytes = std::move(data_);
+    spare.capacity = capacity_;
+    data_ = std::move(next.bytes);
+    capacity_ = next.capacity;
+    cursor_ = 0;
+    size_ = keep;
+    return readOn();
+}
+
+bool TextBuffer::readOn() {
     const std::size_t n = remaining_ < capacity_ - size_ ? remaining_ : capacity_ - size_;
     if (n > 0 && !input_->read(data_.get() + size_, n)) {
         readStatus_ = FileReadStatus::ShortRead;
@@ -194,6 +224,11 @@ int TextBuffer::nextFields(char** fields, int maxFields, std::size_t* lengths) {
         if (n != kNeedMore) return n;
         if (!refill()) return -1;  // readStatus() tells why
     }
+}
+
+int TextBuffer::nextFieldsInWindow(char** fields, int maxFields, std::size_t* lengths) {
+    const int n = scanFields(fields, maxFields, lengths);
+    return n == kNeedMore ? kWindowEnd : n;
 }
 
 int TextBuffer::scanFields(char** fields, int maxFields, std::size_t* lengths) {

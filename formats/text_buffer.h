@@ -51,6 +51,20 @@ class TextBuffer {
     // pass over the bytes does both. lengths, when given, receives each field's strlen.
     int nextFields(char** fields, int maxFields, std::size_t* lengths = nullptr);
 
+    // For a file opened in windows whose lines are used after the window moves on (another thread makes rows
+    // of them): nextFields within the current window only, kWindowEnd where nextFields would read on.
+    static constexpr int kWindowEnd = -2;
+    int nextFieldsInWindow(char** fields, int maxFields, std::size_t* lengths);
+    // A window's bytes, handed out with its lines intact.
+    struct Window {
+        std::unique_ptr<char[]> bytes;
+        std::size_t capacity = 0;  // bytes + 1 are held
+    };
+    // Goes on to the next window in a buffer of its own: `spare` when it is large enough, else a new one. The
+    // buffer of the window just read comes back in `spare`. False when the read fails or memory runs out
+    // (readStatus() says which).
+    bool nextWindow(Window& spare);
+
   private:
     // Scans one line from the cursor: returns the end of its bytes and moves the cursor past its line end.
     // `limit` bounds the bytes taken.
@@ -60,6 +74,8 @@ class TextBuffer {
     int scanFields(char** fields, int maxFields, std::size_t* lengths);
     // Moves the line begun at the cursor to the window's start and reads what follows it.
     bool refill();
+    // Reads on after the kept bytes at the window's start.
+    bool readOn();
 
     std::unique_ptr<char[]> data_;  // size_ + 1 bytes, the last one 0
     std::size_t size_ = 0;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/entry_list.h"
+#include "formats/read_ahead.h"
 #include "formats/text_buffer.h"
 #include "support/fakes.h"
 #include "support/temp_files.h"
@@ -94,26 +95,38 @@ TEST_F(ListFileTest, PathAndModifiedFollowWhatTheListHeldBefore) {
 
 // The file is read a window at a time into an empty list: a read that fails half way adds nothing at all.
 TEST_F(ListFileTest, AReadThatFailsHalfWayLeavesTheListAsItWas) {
-    std::string text;
-    for (int i = 0; i < 20000; ++i) text += row("row" + std::to_string(i), "H" + std::to_string(i)) + "\r\n";
-    const std::string path = file(text);
-    EntryList dependent(ListKind::Normal);
-    dependent.linkFilter(&list);
-    const char* texts[8] = {"d", "", "", "", "", "", "", "H7"};
-    dependent.addTexts(8, texts, 0);
+    // A small file is split on this thread; one of several windows on a second one.
+    for (int rows : {20000, 160000}) {
+        SCOPED_TRACE(rows);
+        std::string text;
+        for (int i = 0; i < rows; ++i)
+            text += row("row" + std::to_string(i), "H" + std::to_string(i)) + "\r\n";
+        ASSERT_EQ(rows > 20000, text.size() >= ReadAheadLines::kThreadedFromWindows * TextBuffer::kWindow);
+        const std::string path = file(text);
+        EntryList target(ListKind::Normal);
+        EntryList dependent(ListKind::Normal);
+        dependent.linkFilter(&target);
+        const char* texts[8] = {"d", "", "", "", "", "", "", "H7"};
+        dependent.addTexts(8, texts, 0);
 
-    injectFileReadFailure(static_cast<long long>(text.size() / 2));
-    ListFileLoad load = loadListFile(list, path);
-    injectFileReadFailure(-1);
-    EXPECT_EQ(load.status, FileReadStatus::ShortRead);
-    EXPECT_EQ(load.added, 0);
-    EXPECT_EQ(list.count(), 0);
-    EXPECT_EQ(list.path(), "");
-    EXPECT_FALSE(dependent.purgePending()) << "no hash of the file marked the rows of lists that use it";
+        injectFileReadFailure(static_cast<long long>(text.size() / 2));
+        ListFileLoad load = loadListFile(target, path);
+        injectFileReadFailure(-1);
+        EXPECT_EQ(load.status, FileReadStatus::ShortRead);
+        EXPECT_EQ(load.added, 0);
+        EXPECT_EQ(target.count(), 0);
+        EXPECT_EQ(target.path(), "");
+        EXPECT_FALSE(dependent.purgePending()) << "no hash of the file marked the rows of lists that use it";
 
-    // Read whole, the same file gives every row.
-    EXPECT_EQ(loadListFile(list, path).added, 20000);
-    EXPECT_EQ(list.entryAt(19999)->name, "row19999");
+        // Read whole, the same file gives every row, in the file's order.
+        EXPECT_EQ(loadListFile(target, path).added, rows);
+        const std::string last = "row" + std::to_string(rows - 1);
+        ASSERT_EQ(target.count(), rows);
+        EXPECT_EQ(target.entryAt(rows - 1)->name, last);
+        for (int p = 0; p < rows; p += 997) ASSERT_EQ(target.entryAt(p)->name, "row" + std::to_string(p));
+        EXPECT_EQ(dependent.count(), 0) << "the row of a hash in the file was purged";
+        target.clear();
+    }
 }
 
 TEST_F(ListFileTest, CountsOnlyRowsAddedAndPurgesTheListsThatUseIt) {
