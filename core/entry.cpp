@@ -51,30 +51,57 @@ void injectEntryAllocationFailure(int failAfter) {
     g_allocationFailAfter = failAfter;
 }
 
+namespace {
+// Rooms for names come in steps of 16 bytes up to 256; a longer name gets a block of its own.
+constexpr std::size_t kNameRoomStep = 16;
+constexpr std::size_t kNameRoomClasses = 17;
+
+std::size_t nameRoomFor(std::size_t length) {
+    const std::size_t steps = (length + kNameRoomStep) / kNameRoomStep;  // room for the final 0 too
+    return steps < kNameRoomClasses ? steps * kNameRoomStep : 0;
+}
+}  // namespace
+
 #ifndef TWK_ROWS_FROM_HEAP
 namespace {
-SlotPool& rowPool() {
-    // Never destroyed: rows may outlive every other static object.
-    static SlotPool* pool = new SlotPool(sizeof(Entry), alignof(Entry));
+// One pool for each size of room; never destroyed, as rows may outlive every other static object.
+SlotPool& rowPool(std::size_t room) {
+    static SlotPool* pools[kNameRoomClasses] = {};
+    SlotPool*& pool = pools[room / kNameRoomStep];
+    if (!pool) pool = new SlotPool(sizeof(Entry) + room, alignof(Entry));
     return *pool;
 }
 }  // namespace
 
 void* Entry::operator new(std::size_t size) {
-    return size == sizeof(Entry) ? rowPool().allocate() : ::operator new(size);
+    return size == sizeof(Entry) ? rowPool(0).allocate() : ::operator new(size);
+}
+
+void* Entry::operator new(std::size_t size, NameRoom room) {
+    return size == sizeof(Entry) ? rowPool(room.bytes).allocate() : ::operator new(size + room.bytes);
 }
 
 void Entry::operator delete(void* row, std::size_t size) noexcept {
     if (size == sizeof(Entry))
-        rowPool().release(row);
+        SlotPool::releaseToOwner(row);
     else
         ::operator delete(row);
+}
+
+void Entry::operator delete(void* row, NameRoom) noexcept {
+    SlotPool::releaseToOwner(row);
 }
 #else
 void* Entry::operator new(std::size_t size) {
     return ::operator new(size);
 }
+void* Entry::operator new(std::size_t size, NameRoom room) {
+    return ::operator new(size + room.bytes);
+}
 void Entry::operator delete(void* row, std::size_t) noexcept {
+    ::operator delete(row);
+}
+void Entry::operator delete(void* row, NameRoom) noexcept {
     ::operator delete(row);
 }
 #endif
@@ -122,7 +149,10 @@ int RawRecord::offsetOf(int index) {
 
 EntryPtr makeEntry(const char* const* texts, const std::size_t* lengths, int n) {
     checkInjectedFailure();
-    EntryPtr e(new Entry);
+    // The row and its name in one block.
+    const std::size_t room = nameRoomFor(lengths[0]);
+    EntryPtr e(new (Entry::NameRoom{room}) Entry);
+    if (room > 0) e->name.setRoom(reinterpret_cast<char*>(e.get() + 1), room);
     e->name.assign(texts[0], lengths[0]);
     copyCut(e->trip, sizeof e->trip, texts[1], lengths[1]);
     copyCut(e->size, sizeof e->size, texts[2], lengths[2]);

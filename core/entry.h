@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/row_name.h"
+
 namespace twk {
 
 // Logical column index: every view and comparison numbers columns this way.
@@ -42,7 +44,7 @@ struct Entry {
     int32_t purgeMark = 0;
     int32_t selected = 0;
     char mark[kMarkCap] = {};
-    std::string name;
+    RowName name;
     char trip[kTripCap] = {};
     char size[kSizeCap] = {};
     char status[kStatusCap] = {};
@@ -54,9 +56,15 @@ struct Entry {
 
     bool isMarked() const { return mark[0] != 0; }
 
-    // Rows come from a pool of their own (see entry_pool.h).
+    // Rows come from pools of their own (see entry_pool.h). A row may be made with room for its name after
+    // it: `new (NameRoom{bytes}) Entry`, the room then given to the name (see makeEntry).
+    struct NameRoom {
+        std::size_t bytes;
+    };
     static void* operator new(std::size_t size);
+    static void* operator new(std::size_t size, NameRoom room);
     static void operator delete(void* row, std::size_t size) noexcept;
+    static void operator delete(void* row, NameRoom room) noexcept;
     // The text of a logical column; nullptr for a user column this row has no value for.
     const char* column(int logical) const;
 };

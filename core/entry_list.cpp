@@ -67,16 +67,16 @@ void PageArray::insertAt(Slot where, RowRef e) {
     }
     bool reshaped = false;
     if (i == pageCount()) {
-        pages_.push_back(std::make_unique<Page>());
+        pages_.push_back(newPage());
         reshaped = true;
     }
     Page* page = pages_[i].get();
     if (page->count == kPageSize) {
         if (i == pageCount() - 1) {
-            pages_.push_back(std::make_unique<Page>());
+            pages_.push_back(newPage());
             reshaped = true;
         } else if (pages_[i + 1]->count == kPageSize) {
-            pages_.insert(pages_.begin() + i + 1, std::make_unique<Page>());
+            pages_.insert(pages_.begin() + i + 1, newPage());
             reshaped = true;
         } else {
             Page* next = pages_[i + 1].get();
@@ -101,13 +101,39 @@ void PageArray::insertAt(Slot where, RowRef e) {
         addToIndex(i, 1);
 }
 
+std::unique_ptr<PageArray::Page> PageArray::newPage() {
+    // Slots past the count are never read: they are left as they come.
+    return std::unique_ptr<Page>(new Page);
+}
+
+void PageArray::appendAll(const RowRef* refs, std::size_t n) {
+    std::size_t done = 0;
+    try {
+        while (done < n) {
+            if (pages_.empty() || pages_.back()->count == kPageSize) pages_.push_back(newPage());
+            Page* last = pages_.back().get();
+            const std::size_t room = static_cast<std::size_t>(kPageSize - last->count);
+            const std::size_t take = n - done < room ? n - done : room;
+            std::memcpy(last->slots + last->count, refs + done, sizeof(RowRef) * take);
+            last->count += static_cast<int>(take);
+            done += take;
+        }
+    } catch (...) {
+        total_ += static_cast<int>(done);
+        rebuildIndex();
+        throw;
+    }
+    total_ += static_cast<int>(n);
+    rebuildIndex();
+}
+
 void PageArray::append(RowRef e) {
     if (!pages_.empty() && pages_.back()->count != kPageSize) {
         Page* last = pages_.back().get();
         last->slots[last->count++] = e;
         addToIndex(pageCount() - 1, 1);
     } else {
-        pages_.push_back(std::make_unique<Page>());
+        pages_.push_back(newPage());
         pages_.back()->slots[0] = e;
         pages_.back()->count = 1;
         // A new last page: its Fenwick node covers the pages below it.
@@ -558,7 +584,7 @@ void AppendBatch::abandon() {
     finished_ = true;
     for (const RowRef& r : arrived_) delete r.entry;
     arrived_ = std::vector<RowRef>();
-    keyed_ = std::vector<Keyed>();
+    keyed_ = std::vector<RowRef>();
 }
 
 void AppendBatch::reserve(std::size_t rows) {
@@ -585,7 +611,7 @@ int AppendBatch::add(int n, const char* const* texts, const std::size_t* lengths
     if (list_.hashInFilters(texts[7])) return 0;
     try {
         EntryPtr e = lengths ? makeEntry(texts, lengths, n) : makeEntry(texts, n);
-        keyed_.push_back(Keyed{textComparer().sortKeyPrefix(e->hash), e.get()});
+        keyed_.push_back(RowRef{e.get(), textComparer().sortKeyPrefix(e->hash)});
         try {
             arrived_.push_back(RowRef{e.get(), displayOrder_->keyOf(*e)});
         } catch (const std::bad_alloc&) {
@@ -614,17 +640,17 @@ int AppendBatch::finish() {
     // the row and each later one merges into it as it would have one by one.
     const TextComparer& text = textComparer();
     try {
-        std::vector<Keyed> scratch;
+        std::vector<RowRef> scratch;
         sortByKeyStable(keyed_, scratch);
     } catch (const std::bad_alloc&) {
         // No room for the radix sort: the merge sort manages without (more slowly).
         std::stable_sort(keyed_.begin(), keyed_.end(),
-                         [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
+                         [](const RowRef& a, const RowRef& b) { return a.key < b.key; });
     }
     // Rows of equal keys, ordered by the next bytes of their sort keys and then by the comparison.
     struct Tied {
         uint64_t second;
-        Keyed row;
+        RowRef row;
     };
     auto bySecondThenText = [&](const Tied& a, const Tied& b) {
         if (a.second != b.second) return a.second < b.second;
@@ -632,12 +658,15 @@ int AppendBatch::finish() {
     };
     bool merged = false, renamed = false;
     try {
+        // The rows that stay are moved to the front of keyed_, in hash order (never past where they are
+        // read).
+        std::size_t kept = 0;
         std::vector<Tied> tied;
         for (std::size_t g = 0; g < keyed_.size();) {
             std::size_t end = g + 1;
             while (end < keyed_.size() && keyed_[end].key == keyed_[g].key) ++end;
             if (end - g == 1) {
-                list_.hashes_.append(RowRef{keyed_[g].entry, keyed_[g].key});
+                keyed_[kept++] = keyed_[g];
                 g = end;
                 continue;
             }
@@ -655,15 +684,20 @@ int AppendBatch::finish() {
                     tied[same].row.entry->purgeMark = kMergedAway;
                     merged = true;
                 }
-                list_.hashes_.append(RowRef{first.row.entry, first.row.key});
+                keyed_[kept++] = first.row;
                 k = same;
             }
             g = end;
         }
+        list_.hashes_.appendAll(keyed_.data(), kept);
         // Without merges the rows need not be looked at again.
-        for (const RowRef& r : arrived_) {
-            if (merged && r.entry->purgeMark == kMergedAway) continue;
-            list_.display_.append(renamed ? RowRef{r.entry, displayOrder_->keyOf(*r.entry)} : r);
+        if (!merged) {
+            list_.display_.appendAll(arrived_.data(), arrived_.size());
+        } else {
+            for (const RowRef& r : arrived_) {
+                if (r.entry->purgeMark == kMergedAway) continue;
+                list_.display_.append(renamed ? RowRef{r.entry, displayOrder_->keyOf(*r.entry)} : r);
+            }
         }
     } catch (const std::bad_alloc&) {
         // The list was empty and is so again; the rows kept aside are freed with the batch.
@@ -672,7 +706,7 @@ int AppendBatch::finish() {
         errorBox(kMsgAllocationFailed, 175);
         return added_;
     }
-    keyed_ = std::vector<Keyed>();
+    keyed_ = std::vector<RowRef>();
 
     // Nothing below can fail: the rows are the list's now.
     for (RowRef& r : arrived_) {

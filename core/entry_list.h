@@ -51,6 +51,8 @@ class PageArray {
     // 1024 means slot 0 of the next page.
     void insertAt(Slot where, RowRef r);
     void append(RowRef r);
+    // Appends n references at once (the index is made once).
+    void appendAll(const RowRef* refs, std::size_t n);
     Entry* removeAt(Slot where);
     void clear();  // drops every reference (owns nothing)
 
@@ -74,6 +76,7 @@ class PageArray {
     bool searchStrict(Cmp&& compare, Slot* where, int* position) const;
 
   private:
+    static std::unique_ptr<Page> newPage();
     void rebuildIndex();
     void addToIndex(int page, int delta);
     int firstPosition(int page) const;  // sum of the counts of pages before `page`
@@ -295,13 +298,9 @@ class AppendBatch {
     int added_ = 0;
     // Rows taken while deferring: in the order they came with their display-order keys, and with their
     // hash-order keys. Both keys are made while the row is fresh in memory.
-    struct Keyed {
-        uint64_t key;
-        Entry* entry;
-    };
     std::unique_ptr<const RowComparator> displayOrder_;
     std::vector<RowRef> arrived_;
-    std::vector<Keyed> keyed_;
+    std::vector<RowRef> keyed_;
 };
 
 }  // namespace twk

@@ -9,6 +9,7 @@ void* allocatePoolChunk(std::size_t size) noexcept;
 void freePoolChunk(void* chunk, std::size_t size) noexcept;
 
 struct SlotPool::Chunk {
+    SlotPool* owner;
     Chunk* prev;
     Chunk* next;  // links of the partial list
     FreeSlot* free;
@@ -49,7 +50,7 @@ SlotPool::Chunk* SlotPool::newChunk() {
         throw std::bad_alloc();
     }
     ++chunks_;
-    return new (memory) Chunk{nullptr, nullptr, nullptr, 0, 0, false};
+    return new (memory) Chunk{this, nullptr, nullptr, nullptr, 0, 0, false};
 }
 
 void SlotPool::freeChunk(Chunk* c) noexcept {
@@ -91,9 +92,21 @@ void* SlotPool::allocate() {
     return slot;
 }
 
+namespace {
+// Slots find their chunk by its alignment.
+template <class Chunk>
+Chunk* chunkOf(void* slot) {
+    return reinterpret_cast<Chunk*>(reinterpret_cast<uintptr_t>(slot) & ~uintptr_t{SlotPool::kChunkSize - 1});
+}
+}  // namespace
+
+void SlotPool::releaseToOwner(void* slot) noexcept {
+    if (slot) chunkOf<Chunk>(slot)->owner->release(slot);
+}
+
 void SlotPool::release(void* slot) noexcept {
     if (!slot) return;
-    Chunk* c = reinterpret_cast<Chunk*>(reinterpret_cast<uintptr_t>(slot) & ~uintptr_t{kChunkSize - 1});
+    Chunk* c = chunkOf<Chunk>(slot);
     FreeSlot* f = static_cast<FreeSlot*>(slot);
     f->next = c->free;
     c->free = f;

@@ -21,6 +21,8 @@ class SlotPool {
     // A slot of slotSize bytes; throws std::bad_alloc when no chunk can be had.
     void* allocate();
     void release(void* slot) noexcept;
+    // Gives a slot back to the pool it came from, whichever that is.
+    static void releaseToOwner(void* slot) noexcept;
 
     // For tests and diagnostics.
     std::size_t chunkCount() const { return chunks_; }

@@ -63,7 +63,7 @@ bool monthKey(const char* updateTime, int currentMonth, int* key) {
 RowComparator::RowComparator(int column, int flag, int currentMonth)
     : column_(column), flag_(flag), month_(currentMonth), keyed_(column == kColName) {}
 
-uint64_t namePrefixKey(const std::string& name) {
+uint64_t namePrefixKey(std::string_view name) {
     // Big-endian first eight bytes, zero-padded: names hold no NUL, so a shorter name sorts first as it
     // should.
     uint64_t key = 0;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "core/entry.h"
@@ -48,7 +49,7 @@ bool monthKey(const char* updateTime, int currentMonth, int* key);
 // Sorts rows[0..n-1] in place with the list's quicksort (middle pivot, not stable). The keys must have been
 // made by cmp.keyOf.
 void quicksortRows(RowRef* rows, int n, const RowComparator& cmp);
-uint64_t namePrefixKey(const std::string& name);
+uint64_t namePrefixKey(std::string_view name);
 
 // Sorts items (of any type with a uint64_t member `key`) by key, stably: equal keys keep their input order. A
 // radix sort by 16-bit digits that skips the digits all keys share; scratch is reused storage.

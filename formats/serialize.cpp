@@ -70,13 +70,13 @@ class LineWriter {
         n_ += len;
     }
     void put(const char* s) { put(s, std::strlen(s)); }
-    void put(const std::string& s) { put(s.data(), s.size()); }
+    void put(std::string_view s) { put(s.data(), s.size()); }
     void put(char c) {
         if (out_) out_[n_] = c;
         ++n_;
     }
     // The name as the host's files take it.
-    void putHostName(const std::string& name) {
+    void putHostName(std::string_view name) {
         std::size_t len = name.size() < kHostNameBytes ? name.size() : kHostNameBytes;
         if (out_) {
             char* d = out_ + n_;

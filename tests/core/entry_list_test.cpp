@@ -24,7 +24,7 @@ int add(EntryList& list, const std::string& name, const std::string& hash, const
 
 std::vector<std::string> names(const EntryList& list) {
     std::vector<std::string> out;
-    for (int p = 0; p < list.count(); ++p) out.push_back(list.entryAt(p)->name);
+    for (int p = 0; p < list.count(); ++p) out.push_back(list.entryAt(p)->name.str());
     return out;
 }
 
@@ -50,6 +50,42 @@ void expectConsistent(const EntryList& list) {
     std::sort(byDisplay.begin(), byDisplay.end());
     std::sort(byHash.begin(), byHash.end());
     ASSERT_EQ(byDisplay, byHash);
+}
+
+TEST(PageArray, RowsAppendedManyAtOnceAreFoundByPositionAndCanBeRemoved) {
+    std::vector<Entry> rows(5000);
+    std::vector<RowRef> refs;
+    for (Entry& e : rows) refs.push_back(RowRef{&e, 0});
+    PageArray pages;
+    std::vector<Entry*> expected;
+    auto appendOne = [&](std::size_t i) {
+        pages.append(refs[i]);
+        expected.push_back(refs[i].entry);
+    };
+    auto appendMany = [&](std::size_t from, std::size_t n) {
+        pages.appendAll(refs.data() + from, n);
+        for (std::size_t i = from; i < from + n; ++i) expected.push_back(refs[i].entry);
+    };
+    // Into an empty array, onto a part-filled last page, nothing, and filling a page to the brim.
+    appendMany(0, 3000);
+    appendOne(3000);
+    appendMany(3001, 0);
+    appendMany(3001, 1500);
+    appendMany(4501, 499);
+    auto check = [&] {
+        ASSERT_EQ(pages.size(), static_cast<int>(expected.size()));
+        for (int p = 0; p < pages.size(); ++p) {
+            ASSERT_EQ(pages.at(p), expected[p]) << p;
+            PageArray::Slot s = pages.locate(p);
+            ASSERT_EQ(pages.get(s), expected[p]) << p;
+        }
+    };
+    check();
+    for (int p : {4999, 2048, 1024, 0, 1500}) {
+        pages.removeAt(pages.locate(p));
+        expected.erase(expected.begin() + p);
+    }
+    check();
 }
 
 TEST(EntryListAdd, DuplicateHashMergesOnlyALargerReferenceAmount) {
@@ -176,7 +212,7 @@ TEST(EntryListPages, RemovingTheOnlyRowOfAMiddlePageTakesThePageOut) {
     ASSERT_EQ(list.displayPages().pageCount(), 3);
     for (int i = 0; i < 1023; ++i) ASSERT_EQ(list.removeAt(1024, true), 1);
     ASSERT_EQ(list.displayPages().pageSize(1), 1);
-    std::string survivor = list.entryAt(1024)->name;
+    std::string survivor = list.entryAt(1024)->name.str();
     EXPECT_EQ(survivor, "n2047");
     ASSERT_EQ(list.removeAt(1024, true), 1);
     EXPECT_EQ(list.displayPages().pageCount(), 2);

@@ -40,6 +40,18 @@ TEST(SlotPool, SlotsAreDistinctAlignedAndReusedAndEmptyChunksGoBack) {
     pool.release(nullptr);
 }
 
+TEST(SlotPool, ASlotGoesBackToThePoolItCameFrom) {
+    SlotPool small(64, 8), large(400, 8);
+    std::vector<void*> slots;
+    for (int i = 0; i < 1000; ++i) slots.push_back(i % 3 ? small.allocate() : large.allocate());
+    for (void* s : slots) SlotPool::releaseToOwner(s);
+    SlotPool::releaseToOwner(nullptr);
+    EXPECT_EQ(small.liveCount(), 0u);
+    EXPECT_EQ(large.liveCount(), 0u);
+    EXPECT_EQ(small.chunkCount(), 1u);
+    EXPECT_EQ(large.chunkCount(), 1u);
+}
+
 TEST(SlotPool, ManyRowsComeAndGoWithoutLeavingChunksBehind) {
     SlotPool pool(100, 4);
     std::mt19937 rng(3);

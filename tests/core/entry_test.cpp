@@ -37,6 +37,44 @@ TEST(MakeEntry, CutMaySplitADoubleByteCharacter) {
     EXPECT_EQ(e->column(kColFirstUser), nullptr);
 }
 
+TEST(MakeEntry, NamesOfEveryLengthLiveWithTheirRowUntilTheyOutgrowIt) {
+    std::string names[300];
+    EntryPtr rows[300];
+    for (int length = 0; length < 300; ++length) {
+        // Double-byte characters and bytes that look like the end of a text.
+        for (int k = 0; k < length; ++k) names[length] += "ア\t,"[(length + k) % 4];
+        const char* texts[8] = {names[length].c_str(), "t", "1", "s", "2", "u", "v", "h"};
+        rows[length] = makeEntry(texts, 8);
+    }
+    for (int length = 0; length < 300; ++length) {
+        const RowName& name = rows[length]->name;
+        ASSERT_EQ(name, names[length]) << length;
+        ASSERT_EQ(name.c_str()[length], 0) << length;
+        EXPECT_EQ(name.ownsBlock(), length > 255) << "a name of " << length << " bytes";
+    }
+    // A row renamed to a longer name than its room moves the name out; a shorter one stays in that block.
+    RowName& renamed = rows[20]->name;
+    renamed = rows[100]->name;
+    EXPECT_EQ(renamed, names[100]);
+    EXPECT_TRUE(renamed.ownsBlock());
+    renamed = "short";
+    EXPECT_EQ(renamed, "short");
+    renamed = std::string_view(renamed.data() + 1, 3);  // its own bytes
+    EXPECT_EQ(renamed, "hor");
+    RowName& kept = rows[50]->name;
+    kept = std::string_view(kept.data() + 10, 5);
+    EXPECT_EQ(kept, names[50].substr(10, 5));
+    EXPECT_FALSE(kept.ownsBlock());
+    RowName copy = rows[299]->name;
+    EXPECT_EQ(copy, rows[299]->name);
+    EXPECT_NE(copy.data(), rows[299]->name.data());
+    // A row made without room (copied, or made by hand) takes a name of any length.
+    Entry plain;
+    EXPECT_EQ(plain.name, "");
+    plain.name = names[7];
+    EXPECT_EQ(plain.name + "!", names[7] + "!");
+}
+
 TEST(MakeEntry, InjectedAllocationFailureThrows) {
     const char* texts[8] = {"n", "", "", "", "", "", "", "h"};
     injectEntryAllocationFailure(1);

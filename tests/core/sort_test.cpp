@@ -29,7 +29,7 @@ void fill(EntryList& list, const std::vector<Row>& rows) {
 
 std::vector<std::string> names(const EntryList& list) {
     std::vector<std::string> out;
-    for (int p = 0; p < list.count(); ++p) out.push_back(list.entryAt(p)->name);
+    for (int p = 0; p < list.count(); ++p) out.push_back(list.entryAt(p)->name.str());
     return out;
 }
 

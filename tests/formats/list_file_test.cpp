@@ -20,7 +20,7 @@ std::string row(const std::string& name, const std::string& hash) {
 
 std::vector<std::string> names(const EntryList& list) {
     std::vector<std::string> out;
-    for (int p = 0; p < list.count(); ++p) out.push_back(list.entryAt(p)->name);
+    for (int p = 0; p < list.count(); ++p) out.push_back(list.entryAt(p)->name.str());
     return out;
 }
 

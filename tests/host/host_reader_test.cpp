@@ -28,7 +28,7 @@ std::vector<Record> records(int n, const std::string& status = "完全キャッ�
 
 std::vector<std::string> names(const EntryList& list) {
     std::vector<std::string> out;
-    for (int i = 0; i < list.count(); ++i) out.push_back(list.entryAt(i)->name);
+    for (int i = 0; i < list.count(); ++i) out.push_back(list.entryAt(i)->name.str());
     return out;
 }
 
