@@ -122,6 +122,14 @@ uint64_t primaryWindow(const char* text, int skip) {
     const Weights& w = weights();
     uint64_t key = 0;
     int n = 0;
+    if (skip == 0) {
+        // Most texts (hashes among them) start with eight weighted characters.
+        const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+        for (; n < 8 && p[n] && !w.special[p[n]]; ++n) key = (key << 8) | w.primary[p[n]];
+        if (n == 8) return key;
+        key = 0;
+        n = 0;
+    }
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p && n < 8; ++p) {
         if (w.special[*p]) continue;
         if (skip > 0) {

@@ -108,9 +108,12 @@ int ReadAheadLines::nextFields(char** fields, int, std::size_t* lengths) {
         line_ = field_ = 0;
     }
     const int n = current_->counts[line_++];
-    for (int k = 0; k < n; ++k) {
-        fields[k] = current_->fields[field_ + k];
-        if (lengths) lengths[k] = current_->lengths[field_ + k];
+    // Through locals: the stores through `fields` could otherwise alias the chunk's members.
+    char* const* from = current_->fields.data() + field_;
+    for (int k = 0; k < n; ++k) fields[k] = from[k];
+    if (lengths) {
+        const std::size_t* lengthsFrom = current_->lengths.data() + field_;
+        for (int k = 0; k < n; ++k) lengths[k] = lengthsFrom[k];
     }
     field_ += n;
     return n;
