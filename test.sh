@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every tree and runs every suite:
-#   native (Debug), native under AddressSanitizer + UndefinedBehaviorSanitizer, the 32-bit Windows build under
+#   native (Debug), native under AddressSanitizer + UndefinedBehaviorSanitizer, the file tests under
+#   ThreadSanitizer (large list files are split on a second thread), the 32-bit Windows build under
 #   Wine (headless), its window, settings, file and host tests again under a US English locale (ANSI code page
 #   1252, a Wine prefix of its own), and each fuzzer for a bounded time.
 # Ends with one line "N passed, N failed" over all suites; exits non-zero when anything failed.
 #   TWK_FUZZ_SECONDS  seconds per fuzzer (default 30)
-#   TWK_SKIP          space-separated suites to leave out: native asan win win-en_US fuzz
+#   TWK_SKIP          space-separated suites to leave out: native asan tsan win win-en_US fuzz
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 ROOT=$PWD
@@ -21,12 +22,14 @@ failures=()
 
 note_fail() { failed=$((failed + ${2:-1})); failures+=("$1"); }
 
-# configure_build DIR [cmake args...]: configures and builds one tree; returns non-zero on failure.
+# configure_build DIR [cmake args...]: configures and builds one tree (only target $TWK_TARGET when set);
+# returns non-zero on failure.
 configure_build() {
     local dir=$1; shift
     local log="$ROOT/build/$(basename "$dir").build.log"
     mkdir -p "$ROOT/build"
-    if ! { cmake -S "$ROOT" -B "$dir" "$@" && cmake --build "$dir" -j"$JOBS"; } >"$log" 2>&1; then
+    if ! { cmake -S "$ROOT" -B "$dir" "$@" &&
+        cmake --build "$dir" -j"$JOBS" ${TWK_TARGET:+--target "$TWK_TARGET"}; } >"$log" 2>&1; then
         echo "---- build of $dir failed (log: $log) ----"
         grep -E "error|Error" "$log" | head -40
         return 1
@@ -43,7 +46,7 @@ run_ctest() {
     local name=$1 dir=$2; shift 2
     local log="$ROOT/build/$name.ctest.log"
     echo "== $name: running tests"
-    ctest --test-dir "$dir" --output-on-failure "$@" >"$log" 2>&1
+    ${TWK_CTEST_WRAP:-} ctest --test-dir "$dir" --output-on-failure "$@" >"$log" 2>&1
     local rc=$?
     local line total bad
     line=$(grep -E "tests? passed, [0-9]+ tests? failed out of [0-9]+" "$log" | tail -1)
@@ -82,6 +85,17 @@ if [[ $SKIP != *" asan "* ]]; then
             run_ctest asan build/asan -j"$JOBS"
     else
         note_fail "asan build"
+    fi
+fi
+
+if [[ $SKIP != *" tsan "* ]]; then
+    echo "== tsan: building the file tests"
+    if TWK_TARGET=twk_formats_tests configure_build build/tsan -DCMAKE_BUILD_TYPE=Debug -DTWK_SANITIZE_THREAD=ON; then
+        # Without address randomisation: the sanitizer's fixed memory layout does not fit every kernel's.
+        TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1} \
+            TWK_CTEST_WRAP="setarch $(uname -m) -R" run_ctest tsan build/tsan -j"$JOBS" -L "^formats$"
+    else
+        note_fail "tsan build"
     fi
 fi
 
