@@ -13,6 +13,13 @@ export LC_ALL="${TWK_LC_ALL:-ja_JP.UTF-8}"
 _twk_start_xvfb() {
     local n
     for n in $(seq 77 120); do
+        # A display whose server is gone (killed, or the machine stopped) leaves its lock and socket behind:
+        # its number is free again.
+        if [ -e "/tmp/.X$n-lock" ]; then
+            local pid
+            pid=$(tr -dc '0-9' <"/tmp/.X$n-lock" 2>/dev/null)
+            if [ -n "$pid" ] && ! kill -0 "$pid" 2>/dev/null; then rm -f "/tmp/.X$n-lock" "/tmp/.X11-unix/X$n"; fi
+        fi
         if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
             Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
             export TWK_XVFB_PID=$!

@@ -2,6 +2,7 @@
 # Runs a Windows program under the project's Wine environment (used by CTest as the cross-compiling emulator).
 # The program's output goes through files, not straight into the caller's pipes: Wine's helper processes (the
 # desktop, services) outlive the program and would otherwise hold the caller's pipe open after it has exited.
+caller_display=${TWK_XVFB_PID:-}
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh" >&2
 out=$(mktemp)
 err=$(mktemp)
@@ -10,4 +11,6 @@ rc=$?
 cat "$out"
 cat "$err" >&2
 rm -f "$out" "$err"
+# A virtual display started for this one program (run outside ./test.sh, say by ctest alone) goes with it.
+if [ -z "$caller_display" ] && [ -n "${TWK_XVFB_PID:-}" ]; then twk_wine_shutdown; fi
 exit $rc
