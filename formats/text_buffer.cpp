@@ -299,17 +299,9 @@ int TextBuffer::scanFields(char** fields, int maxFields, std::size_t* lengths) {
             // While more of the file follows, a block also needs the byte after it in the window.
             if (blockStart + kLineBlockSize + (pending ? 1 : 0) > size) {
                 if (pending) return unsplit();
-                // The last bytes of the text, one character at a time from where the blocks stopped.
-                p = blockStart;
-                if (secondFirst && p < size) {
-                    if (text[p] == '\t' && splitting) {
-                        split(p);
-                    } else if (text[p] == 0) {
-                        splitting = false;
-                        nulInside = true;
-                    }
-                    ++p;
-                }
+                // The last bytes of the text, one character at a time from where the blocks stopped (from the
+                // lead byte of a character the last block left open, which has no effect of its own).
+                p = secondFirst ? blockStart - 1 : blockStart;
                 scanCharacters(size + 1);
                 break;
             }

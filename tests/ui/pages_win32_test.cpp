@@ -182,8 +182,9 @@ TEST_F(PagesTest, ConditionPageLaysOutItsControls) {
 namespace twk::ui::test {
 namespace {
 
-// Paints the view into a bitmap of its client size and returns the colour at (x, y).
-COLORREF printedPixel(HWND view, int x, int y) {
+// Paints the view into a bitmap of its client size and hands the bitmap's device context to `read`.
+template <class Read>
+auto readPrintedView(HWND view, Read&& read) {
     RECT client;
     GetClientRect(view, &client);
     HDC screen = GetDC(view);
@@ -191,32 +192,28 @@ COLORREF printedPixel(HWND view, int x, int y) {
     HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
     HGDIOBJ old = SelectObject(dc, bitmap);
     SendMessageW(view, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
-    COLORREF c = GetPixel(dc, x, y);
+    auto result = read(dc);
     SelectObject(dc, old);
     DeleteObject(bitmap);
     DeleteDC(dc);
     ReleaseDC(view, screen);
-    return c;
+    return result;
 }
 
-// How many pixels of the colour lie in the rectangle when the view is painted into a bitmap.
+// The colour at (x, y) of the painted view.
+COLORREF printedPixel(HWND view, int x, int y) {
+    return readPrintedView(view, [&](HDC dc) { return GetPixel(dc, x, y); });
+}
+
+// How many pixels of the colour lie in the rectangle of the painted view.
 int printedPixelsOf(HWND view, RECT area, COLORREF colour) {
-    RECT client;
-    GetClientRect(view, &client);
-    HDC screen = GetDC(view);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    SendMessageW(view, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
-    int n = 0;
-    for (int y = area.top; y < area.bottom; ++y)
-        for (int x = area.left; x < area.right; ++x)
-            if (GetPixel(dc, x, y) == colour) ++n;
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(view, screen);
-    return n;
+    return readPrintedView(view, [&](HDC dc) {
+        int n = 0;
+        for (int y = area.top; y < area.bottom; ++y)
+            for (int x = area.left; x < area.right; ++x)
+                if (GetPixel(dc, x, y) == colour) ++n;
+        return n;
+    });
 }
 
 using PaintTest = WindowTest;

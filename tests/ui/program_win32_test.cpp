@@ -64,24 +64,22 @@ TEST(ProgramTest, SecondStartRestoresTheRunningWindowAndExitsWithZero) {
         HWND window = first.waitForWindow();
         ASSERT_NE(window, nullptr);
         EXPECT_TRUE(IsWindowVisible(window));
-
-        SendMessageW(window, WM_COMMAND, ID_VIEW_HIDE, 0);
-        EXPECT_FALSE(IsWindowVisible(window));
-        {
+        // A second start hands over to the running one and ends with 0.
+        auto startSecond = [&] {
             Process second(exe);
             ASSERT_TRUE(second.started());
             EXPECT_EQ(second.exitCode(20000), 0);
-        }
+        };
+
+        SendMessageW(window, WM_COMMAND, ID_VIEW_HIDE, 0);
+        EXPECT_FALSE(IsWindowVisible(window));
+        startSecond();
         EXPECT_TRUE(IsWindowVisible(window));
 
         // Minimised into the tray (the option is on by default): the same.
         SendMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
         EXPECT_FALSE(IsWindowVisible(window));
-        {
-            Process second(exe);
-            ASSERT_TRUE(second.started());
-            EXPECT_EQ(second.exitCode(20000), 0);
-        }
+        startSecond();
         EXPECT_TRUE(IsWindowVisible(window));
         EXPECT_FALSE(IsIconic(window));
 
