@@ -8,9 +8,9 @@ set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 ROOT=$PWD
 FILTER=${1:-.}
-JOBS=$(nproc 2>/dev/null || echo 2)
 
 bash tools/install-deps.sh >&2 || exit 1
+source tools/build-env.sh
 mkdir -p build
 
 build() {

@@ -7,9 +7,9 @@ set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 ROOT=$PWD
 DEMO=${TWK_DEMO_DIR:-$ROOT/demo}
-JOBS=$(nproc 2>/dev/null || echo 2)
 
 bash tools/install-deps.sh || exit 1
+source tools/build-env.sh
 mkdir -p build
 echo "Building the Windows programs (build/win-release)..."
 if ! { cmake -S . -B build/win-release -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \

@@ -12,9 +12,9 @@ cd "$(dirname "${BASH_SOURCE[0]}")"
 ROOT=$PWD
 FUZZ_SECONDS=${TWK_FUZZ_SECONDS:-30}
 SKIP=" ${TWK_SKIP:-} "
-JOBS=$(nproc 2>/dev/null || echo 2)
 
 bash tools/install-deps.sh || { echo "installing the build dependencies failed"; echo "0 passed, 1 failed"; exit 1; }
+source tools/build-env.sh
 
 passed=0
 failed=0

@@ -8,8 +8,8 @@ have() { command -v "$1" >/dev/null 2>&1; }
 pkg_installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 
 for p in cmake make g++ clang googletest libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev \
-         g++-mingw-w64-i686 wine wine32:i386 wine64 fonts-wine xvfb xdotool imagemagick fonts-ipafont-gothic \
-         locales python3 git; do
+         g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 fonts-wine xvfb xdotool imagemagick fonts-ipafont-gothic \
+         locales python3 git ccache; do
     pkg_installed "$p" || need+=("$p")
 done
 
