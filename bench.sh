@@ -24,22 +24,34 @@ build build/release -DCMAKE_BUILD_TYPE=Release -DTWK_BENCH=ON || exit 1
 build/release/twk_bench --benchmark_format=json --benchmark_filter="$FILTER" >build/bench-native.json || exit 1
 parts+=(build/bench-native.json)
 
+# The Windows benchmarks run in the 32-bit product's build where this machine runs 32-bit programs, else in the
+# 64-bit twin's; the JSON says which (context "windows_build", and "windows_bits" on each of them).
+# shellcheck source=tools/win-arch.sh
+source tools/win-arch.sh
 if [ -f bench/win32/CMakeLists.txt ]; then
-    build build/win-release -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release || exit 1
-    exe=$(find build/win-release -name twk_winbench.exe | head -1)
+    if [ -z "$TWK_WIN_BITS" ]; then
+        echo "bench.sh: Wine runs no Windows program here: the Windows benchmarks cannot run" >&2
+        exit 1
+    fi
+    echo "Windows benchmarks: $TWK_WIN_CHOICE" >&2
+    tree=$(twk_win_tree "$TWK_WIN_BITS" win-release)
+    build "$tree" -DCMAKE_TOOLCHAIN_FILE="$(twk_win_toolchain "$TWK_WIN_BITS")" -DCMAKE_BUILD_TYPE=Release || exit 1
+    exe=$(find "$tree" -name twk_winbench.exe | head -1)
     if [ -n "$exe" ]; then
-        export TWK_HEADLESS=1 TWK_WINEPREFIX="$ROOT/build/wineprefix-bench"
+        bench_prefix=$ROOT/build/wineprefix-bench
+        [ "$TWK_WIN_BITS" = 64 ] && bench_prefix=$ROOT/build/wineprefix64-bench
+        export TWK_HEADLESS=1 TWK_WINEPREFIX="$bench_prefix"
         # shellcheck source=tools/wine-env.sh
         source tools/wine-env.sh >&2
-        (cd "$(dirname "$exe")" && wine "./$(basename "$exe")" --benchmark_filter="$FILTER") \
+        (cd "$(dirname "$exe")" && "$TWK_WINE" "./$(basename "$exe")" --benchmark_filter="$FILTER") \
             2>build/bench-win.stderr | tr -d '\r' >build/bench-win.json
         twk_wine_shutdown
         parts+=(build/bench-win.json)
     fi
 fi
 
-python3 - "${parts[@]}" <<'PY'
-import json, sys
+TWK_WIN_CHOICE=$TWK_WIN_CHOICE TWK_WIN_BITS=$TWK_WIN_BITS python3 - "${parts[@]}" <<'PY'
+import json, os, sys
 merged = None
 for path in sys.argv[1:]:
     try:
@@ -48,9 +60,15 @@ for path in sys.argv[1:]:
     except (OSError, ValueError) as e:
         print(f"bench.sh: could not read {path}: {e}", file=sys.stderr)
         continue
+    if path.endswith("bench-win.json"):
+        bits = int(os.environ.get("TWK_WIN_BITS") or 0)
+        for b in doc.get("benchmarks", []):
+            b["windows_bits"] = bits
     if merged is None:
         merged = doc
     else:
         merged.setdefault("benchmarks", []).extend(doc.get("benchmarks", []))
-print(json.dumps(merged or {"benchmarks": []}, indent=2, ensure_ascii=False))
+merged = merged or {"benchmarks": []}
+merged.setdefault("context", {})["windows_build"] = os.environ.get("TWK_WIN_CHOICE", "")
+print(json.dumps(merged, indent=2, ensure_ascii=False))
 PY

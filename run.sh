@@ -11,16 +11,24 @@ DEMO=${TWK_DEMO_DIR:-$ROOT/demo}
 bash tools/install-deps.sh || exit 1
 source tools/build-env.sh
 mkdir -p build
-echo "Building the Windows programs (build/win-release)..."
-if ! { cmake -S . -B build/win-release -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
-        -DCMAKE_BUILD_TYPE=Release && cmake --build build/win-release -j"$JOBS"; } >build/win-release.build.log 2>&1; then
-    tail -30 build/win-release.build.log
-    echo "The build failed; the whole log is build/win-release.build.log"
+# The 32-bit product where this machine runs 32-bit programs, else its 64-bit twin (the same sources).
+# shellcheck source=tools/win-arch.sh
+source tools/win-arch.sh
+if [ -z "$TWK_WIN_BITS" ]; then
+    echo "Wine runs neither 32-bit nor 64-bit Windows programs on this machine: nothing to start."
+    exit 1
+fi
+tree=$(twk_win_tree "$TWK_WIN_BITS" win-release)
+echo "Building the Windows programs ($TWK_WIN_CHOICE, $tree)..."
+if ! { cmake -S . -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$(twk_win_toolchain "$TWK_WIN_BITS")" \
+        -DCMAKE_BUILD_TYPE=Release && cmake --build "$tree" -j"$JOBS"; } >"$tree.build.log" 2>&1; then
+    tail -30 "$tree.build.log"
+    echo "The build failed; the whole log is $tree.build.log"
     exit 1
 fi
 
-app=$(find build/win-release -name Tollwick.exe | head -1)
-sim=$(find build/win-release -name vobra_sim.exe | head -1)
+app=$(find "$tree" -name Tollwick.exe | head -1)
+sim=$(find "$tree" -name vobra_sim.exe | head -1)
 if [ -z "$app" ]; then
     echo "Built. (Tollwick.exe is not part of this build yet.)"
     exit 0
@@ -33,10 +41,12 @@ if [ -d tools/sample ]; then
     for f in tools/sample/*.ini tools/sample/*.txt; do [ -e "$DEMO/$(basename "$f")" ] || cp "$f" "$DEMO/"; done
 fi
 # The sample start-pointer plug-in finds the simulator's table, so the first collection needs no fallback.
-plugin=$(find build/win-release -name ap.dll | head -1)
+plugin=$(find "$tree" -name ap.dll | head -1)
 [ -n "$plugin" ] && cp "$plugin" "$DEMO/"
 
-export TWK_WINEPREFIX=${TWK_WINEPREFIX:-$ROOT/build/wineprefix-demo}
+demo_prefix=$ROOT/build/wineprefix-demo
+[ "$TWK_WIN_BITS" = 64 ] && demo_prefix=$ROOT/build/wineprefix64-demo
+export TWK_WINEPREFIX=${TWK_WINEPREFIX:-$demo_prefix}
 if [ -z "${DISPLAY:-}" ]; then
     export TWK_HEADLESS=1
     echo "No X display: running on a virtual one."
@@ -47,10 +57,10 @@ echo "Display: $DISPLAY   (screenshot: import -display $DISPLAY -window root sho
 
 if [ -n "$sim" ]; then
     echo "Starting the host simulator..."
-    (cd "$DEMO" && wine "$ROOT/$sim" $( [ -f "$DEMO/records.txt" ] && echo "--records records.txt" ) ) &
+    (cd "$DEMO" && "$TWK_WINE" "$ROOT/$sim" $( [ -f "$DEMO/records.txt" ] && echo "--records records.txt" ) ) &
     sim_pid=$!
 fi
 echo "Starting Tollwick in $DEMO (press 手動で収集 to collect the simulator's results)..."
-(cd "$DEMO" && wine ./Tollwick.exe)
+(cd "$DEMO" && "$TWK_WINE" ./Tollwick.exe)
 if [ -n "${sim_pid:-}" ]; then kill "$sim_pid" 2>/dev/null; fi
 twk_wine_shutdown

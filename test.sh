@@ -3,10 +3,11 @@
 #   native (Debug), native under AddressSanitizer + UndefinedBehaviorSanitizer, the file tests under
 #   ThreadSanitizer (large list files are split on a second thread), the 32-bit Windows build under
 #   Wine (headless), its window, settings, file and host tests again under a US English locale (ANSI code page
-#   1252, a Wine prefix of its own), and each fuzzer for a bounded time.
+#   1252, a Wine prefix of its own), the 64-bit twin's suite where this machine runs both kinds of program, and
+#   each fuzzer for a bounded time. On a machine that cannot run 32-bit programs the twin runs in their place.
 # Ends with one line "N passed, N failed" over all suites; exits non-zero when anything failed.
 #   TWK_FUZZ_SECONDS  seconds per fuzzer (default 30)
-#   TWK_SKIP          space-separated suites to leave out: native asan tsan win win-en_US fuzz
+#   TWK_SKIP          space-separated suites to leave out: native asan tsan win win-en_US win64 fuzz
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 ROOT=$PWD
@@ -63,7 +64,9 @@ run_ctest() {
         note_fail "$name"
         tail -30 "$log"
     else
-        echo "   no tests found in $name"
+        # A suite that ran nothing has not passed.
+        note_fail "$name"
+        echo "   $name ran no test"
     fi
     if [ $rc -ne 0 ] && [ -n "$line" ] && [ "${bad:-0}" = 0 ]; then note_fail "$name"; fi
 }
@@ -99,25 +102,66 @@ if [[ $SKIP != *" tsan "* ]]; then
     fi
 fi
 
+# Windows: the 32-bit product is always built (building runs nothing), and so is its 64-bit twin, the same
+# sources for x86-64. The suites run the product where this machine runs 32-bit programs, else the twin; where it
+# runs both, the twin's Japanese suite runs as well, so that the twin cannot rot.
+# shellcheck source=tools/win-arch.sh
+source tools/win-arch.sh
+declare -A win_built=()
+# build_win BITS: builds build/win (32) or build/win64 (64) once; returns non-zero when that failed.
+build_win() {
+    local bits=$1 tree
+    tree=$(twk_win_tree "$bits" win)
+    if [ -z "${win_built[$bits]:-}" ]; then
+        if [ "$bits" = 64 ]; then echo "== $(basename "$tree"): building the 64-bit twin (x86_64-w64-mingw32)"
+        else echo "== $(basename "$tree"): building the 32-bit product (i686-w64-mingw32)"; fi
+        if configure_build "$tree" -DCMAKE_TOOLCHAIN_FILE="$(twk_win_toolchain "$bits")" -DCMAKE_BUILD_TYPE=Debug
+        then win_built[$bits]=ok; else win_built[$bits]=failed; note_fail "$(basename "$tree") build"; fi
+    fi
+    [ "${win_built[$bits]}" = ok ]
+}
+# win_suite NAME BITS LOCALE PREFIX [ctest args...]: one Windows suite under Wine, in a prefix of its own. The
+# programs are told what the suite claims (bitness, locale) and fail when they are something else.
+win_suite() {
+    local name=$1 bits=$2 locale=$3 prefix=$4 tree what; shift 4
+    tree=$(twk_win_tree "$bits" win)
+    if [ "$bits" = 32 ]; then what="32-bit product"; else what=$TWK_WIN_CHOICE; fi
+    [ "$name" = win64 ] && what="64-bit twin, run beside the 32-bit product"
+    echo "== $name ($what; LC_ALL=$locale)"
+    build_win "$bits" || return 0
+    export TWK_HEADLESS=1 TWK_WIN_BITS=$bits TWK_LC_ALL=$locale TWK_WINEPREFIX=$prefix
+    export TWK_SUITE_BITS=$bits TWK_SUITE_LOCALE=$locale
+    # shellcheck source=tools/wine-env.sh
+    source tools/wine-env.sh
+    run_ctest "$name" "$tree" -j1 "$@"
+    twk_wine_shutdown
+    unset TWK_SUITE_BITS TWK_SUITE_LOCALE TWK_LC_ALL TWK_WINEPREFIX
+}
+# The window, settings, file and host tests again on a system whose ANSI code page is not 932: the rows, titles,
+# messages and files must come out as under Japanese.
+en_us_labels=(-L "^(ui|settings|formats|host)$")
 if [[ $SKIP != *" win "* ]]; then
-    echo "== win: building (i686-w64-mingw32)"
-    if configure_build build/win -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Debug; then
-        export TWK_HEADLESS=1
-        # shellcheck source=tools/wine-env.sh
-        source tools/wine-env.sh
-        run_ctest win build/win -j1
-        twk_wine_shutdown
-        if [[ $SKIP != *" win-en_US "* ]]; then
-            # The same program on a system whose ANSI code page is not 932: the rows, titles, messages and files
-            # must come out as under Japanese. The tests check that the code page really changed.
-            echo "== win-en_US: Wine with LC_ALL=en_US.UTF-8"
-            TWK_LC_ALL=en_US.UTF-8 TWK_WINEPREFIX="$ROOT/build/wineprefix-en_US" source tools/wine-env.sh
-            run_ctest win-en_US build/win -j1 -L "^(ui|settings|formats|host)$"
-            twk_wine_shutdown
-            export LC_ALL=ja_JP.UTF-8 WINEPREFIX="$ROOT/build/wineprefix"
-        fi
+    build_win 32 || true
+    build_win 64 || true
+    if [ -z "$TWK_WIN_BITS" ]; then
+        echo "== win: cannot run ($TWK_WIN_CHOICE)"
+        note_fail "win (Wine runs no Windows program here)"
+        [[ $SKIP != *" win-en_US "* ]] && note_fail "win-en_US (Wine runs no Windows program here)"
     else
-        note_fail "win build"
+        bits=$TWK_WIN_BITS
+        base=$ROOT/build/wineprefix; [ "$bits" = 64 ] && base=$ROOT/build/wineprefix64
+        win_suite win "$bits" ja_JP.UTF-8 "$base"
+        if [[ $SKIP != *" win-en_US "* ]]; then
+            win_suite win-en_US "$bits" en_US.UTF-8 "$base-en_US" "${en_us_labels[@]}"
+        fi
+        if [ "$bits" = 32 ] && [[ $SKIP != *" win64 "* ]]; then
+            if [ "$TWK_WIN_CAN64" = 1 ]; then
+                win_suite win64 64 ja_JP.UTF-8 "$ROOT/build/wineprefix64"
+            else
+                echo "== win64: cannot run (Wine runs no 64-bit program here)"
+                note_fail "win64 (Wine runs no 64-bit program here)"
+            fi
+        fi
     fi
 fi
 

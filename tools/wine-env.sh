@@ -1,14 +1,31 @@
 #!/usr/bin/env bash
-# Source this file: it exports the Wine environment of the project (32-bit prefix inside the build tree,
-# Japanese locale, a headless X display when there is none) and makes sure the prefix and the server are up.
-#   TWK_WINEPREFIX   prefix folder (default: <repo>/build/wineprefix)
+# Source this file: it exports the Wine environment of the project (a prefix inside the build tree, Japanese
+# locale, a headless X display when there is none) and makes sure the prefix and the server are up. Programs are
+# then started with "$TWK_WINE" PROGRAM.
+#   TWK_WIN_BITS     32 (default): the 32-bit product's prefix; 64: the 64-bit twin's, with the 64-bit loader
+#   TWK_WINEPREFIX   prefix folder (default: <repo>/build/wineprefix, or <repo>/build/wineprefix64)
+#   TWK_LC_ALL       locale (default ja_JP.UTF-8, code page 932)
 #   TWK_HEADLESS=1   always use an own Xvfb display, even when DISPLAY is set
 _twk_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-export WINEARCH=win32
-export WINEPREFIX="${TWK_WINEPREFIX:-$_twk_root/build/wineprefix}"
+# A prefix chosen for the other bitness (by a caller that set up the other build) is not this one's.
+if [ -n "${TWK_WINEPREFIX_BITS:-}" ] && [ "$TWK_WINEPREFIX_BITS" != "${TWK_WIN_BITS:-32}" ]; then unset TWK_WINEPREFIX; fi
+if [ "${TWK_WIN_BITS:-32}" = 64 ]; then
+    export WINEARCH=win64
+    # The loader itself: Debian's wine wrapper would pick the 32-bit one whenever it is installed.
+    export TWK_WINE=/usr/lib/wine/wine64 WINELOADER=/usr/lib/wine/wine64
+    export WINEPREFIX="${TWK_WINEPREFIX:-$_twk_root/build/wineprefix64}"
+else
+    export WINEARCH=win32
+    export TWK_WINE=/usr/lib/wine/wine
+    unset WINELOADER
+    export WINEPREFIX="${TWK_WINEPREFIX:-$_twk_root/build/wineprefix}"
+fi
+# Programs started through the test runner source this file again: they keep the prefix and locale chosen here.
+export TWK_WINEPREFIX="$WINEPREFIX" TWK_WINEPREFIX_BITS="${TWK_WIN_BITS:-32}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export LC_ALL="${TWK_LC_ALL:-ja_JP.UTF-8}"
+export TWK_LC_ALL="$LC_ALL"
 
 _twk_start_xvfb() {
     local n
@@ -39,7 +56,7 @@ fi
 if [ ! -f "$WINEPREFIX/.twk-ready" ]; then
     echo "Creating the Wine prefix in $WINEPREFIX (once per build tree)..."
     mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || true
+    "$TWK_WINE" wineboot -i >/dev/null 2>&1 || true
     wineserver -w
     mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
     cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
@@ -53,7 +70,7 @@ if [ ! -f "$WINEPREFIX/.twk-ready" ]; then
         '[HKEY_CURRENT_USER\Software\Wine\Explorer]' '"Desktop"="Default"' '' \
         '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' '"Default"="1024x768"' '' |
         iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$_reg"
-    wine regedit /S "$_reg" >/dev/null 2>&1 || true
+    "$TWK_WINE" regedit /S "$_reg" >/dev/null 2>&1 || true
     wineserver -k 2>/dev/null || true
     wineserver -w
     touch "$WINEPREFIX/.twk-ready"
@@ -63,12 +80,12 @@ fi
 # processes now, with no pipes of ours, so that they never hold a caller's output open.
 wineserver -p >/dev/null 2>&1 </dev/null || true
 if [ "${TWK_WINE_WARM:-}" != "$WINEPREFIX" ]; then
-    wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+    "$TWK_WINE" cmd /c exit >/dev/null 2>&1 </dev/null || true
     export TWK_WINE_WARM="$WINEPREFIX"
 fi
 
 twk_wine_shutdown() {
-    unset TWK_WINE_WARM
+    unset TWK_WINE_WARM TWK_WINEPREFIX TWK_WINEPREFIX_BITS TWK_LC_ALL
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
     if [ -n "${TWK_XVFB_PID:-}" ]; then kill "$TWK_XVFB_PID" 2>/dev/null || true; unset TWK_XVFB_PID; fi

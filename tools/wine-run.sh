@@ -6,7 +6,7 @@ caller_display=${TWK_XVFB_PID:-}
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh" >&2
 out=$(mktemp)
 err=$(mktemp)
-wine "$@" >"$out" 2>"$err" </dev/null
+"$TWK_WINE" "$@" >"$out" 2>"$err" </dev/null
 rc=$?
 cat "$out"
 cat "$err" >&2
