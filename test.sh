@@ -3,10 +3,11 @@
 #   native (Debug), native under AddressSanitizer + UndefinedBehaviorSanitizer, the file tests under
 #   ThreadSanitizer (large list files are split on a second thread), the 32-bit Windows build under
 #   Wine (headless), its window, settings, file and host tests again under a US English locale (ANSI code page
-#   1252, a Wine prefix of its own), and each fuzzer for a bounded time.
+#   1252, a Wine prefix of its own), each fuzzer for a bounded time, and the release zip (./release.sh) with
+#   its program started from it.
 # Ends with one line "N passed, N failed" over all suites; exits non-zero when anything failed.
 #   TWK_FUZZ_SECONDS  seconds per fuzzer (default 30)
-#   TWK_SKIP          space-separated suites to leave out: native asan tsan win win-en_US fuzz
+#   TWK_SKIP          space-separated suites to leave out: native asan tsan win win-en_US fuzz release
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 ROOT=$PWD
@@ -145,6 +146,19 @@ if [[ $SKIP != *" fuzz "* ]] && ls fuzz/*_fuzz.cpp >/dev/null 2>&1; then
         note_fail "fuzz build"
     fi
 fi
+
+# ---- release: the zip of ./release.sh, its contents, and the unzipped program started in a fresh Wine prefix
+# from a Japanese folder name (tools/release-check.sh). One check; its one line says what failed.
+if [[ $SKIP != *" release "* ]]; then
+    echo "== release: building and checking the zip"
+    if release_line=$(bash tools/release-check.sh); then
+        passed=$((passed + 1))
+    else
+        note_fail "release"
+    fi
+    echo "   $release_line"
+fi
+# ---- end of release
 
 if [ ${#failures[@]} -gt 0 ]; then echo "Failed: ${failures[*]}"; fi
 echo "$passed passed, $failed failed"
