@@ -194,24 +194,9 @@ void command(HWND main, int id) {
     SendMessageW(main, WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }
 
-// A double click on item `item` of a list view in the program: the notification is built in the program's
-// memory, where its page reads it.
-void doubleClickItem(HANDLE process, HWND view, int item) {
-    NMITEMACTIVATE note = {};
-    note.hdr.hwndFrom = view;
-    note.hdr.idFrom = GetDlgCtrlID(view);
-    note.hdr.code = NM_DBLCLK;
-    note.iItem = item;
-    void* remote = VirtualAllocEx(process, nullptr, sizeof note, MEM_COMMIT, PAGE_READWRITE);
-    if (!remote) return;
-    LVITEMW state = {};
-    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    state.state = LVIS_SELECTED | LVIS_FOCUSED;
-    if (WriteProcessMemory(process, remote, &state, sizeof state, nullptr))
-        SendMessageW(view, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(remote));
-    if (WriteProcessMemory(process, remote, &note, sizeof note, nullptr))
-        SendMessageW(GetParent(view), WM_NOTIFY, note.hdr.idFrom, reinterpret_cast<LPARAM>(remote));
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+// A command of the key table (F2 for the next tab, ...), as the key sends it.
+void key(HWND main, int id) {
+    SendMessageW(main, WM_COMMAND, MAKEWPARAM(id, 1), 0);
 }
 
 void settle(HWND main) {
@@ -274,28 +259,27 @@ int pictures(const std::wstring& folder, const std::wstring& simExe, const std::
     // List page: collected rows, a search with its marks, the marked rows selected.
     press(main, IDC_MANUALGET);
     HWND word = pageControl(main, IDC_SEARCHWORD);
-    SendMessageW(word, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"2026"));
+    SendMessageW(word, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"city | guide1"));
     press(main, IDC_SEARCH);
     command(main, ID_EDIT_SELECTMARKED);
     ok &= shoot(main, out, L"list-page");
     // Ignore list (tab 2), then the condition page (tab 3).
-    command(main, ID_NEXTTAB);
-    command(main, ID_NEXTTAB);
+    key(main, ID_NEXTTAB);
+    key(main, ID_NEXTTAB);
     ok &= shoot(main, out, L"condition-page");
-    // BBS page: threads collected, the first one opened in a browser tab (when the page offers one).
-    command(main, ID_NEXTTAB);
+    // BBS page: the threads collected. (A thread opens in a browser tab on a double click, which another
+    // process cannot send: list view notifications do not cross processes.)
+    key(main, ID_NEXTTAB);
     press(main, IDC_MANUALGET);
     waitFor([&] { return SendMessageW(pageControl(main, IDC_LIST), LVM_GETITEMCOUNT, 0, 0) > 0; },
             kStepTimeoutMs);
-    doubleClickItem(program.process(), pageControl(main, IDC_LIST), 0);
-    Sleep(1500);  // the page loads from the simulator's server
     ok &= shoot(main, out, L"bbs-page");
-    command(main, ID_NEXTTAB);
+    key(main, ID_NEXTTAB);
     ok &= shoot(main, out, L"settings-page");
 
     // The tray menu, as a right click on the notification icon opens it; the menu runs in the program until
     // it is cancelled.
-    command(main, ID_NEXTTAB);  // back to the first list, where collection can start
+    key(main, ID_NEXTTAB);  // back to the first list, where collection can start
     SetCursorPos(620, 420);
     PostMessageW(main, kTrayCallbackMessage, 0, WM_RBUTTONUP);
     HWND menu = nullptr;
@@ -305,7 +289,6 @@ int pictures(const std::wstring& folder, const std::wstring& simExe, const std::
         Sleep(300);
         RECT r;
         GetWindowRect(menu, &r);
-        InflateRect(&r, 8, 8);
         const bool saved = saveScreen(r, out + L"\\tray-menu.bmp");
         std::printf("%s tray-menu\n", saved ? "saved" : "FAILED");
         ok &= saved;
