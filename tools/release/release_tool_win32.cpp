@@ -267,12 +267,19 @@ int pictures(const std::wstring& folder, const std::wstring& simExe, const std::
     key(main, ID_NEXTTAB);
     key(main, ID_NEXTTAB);
     ok &= shoot(main, out, L"condition-page");
-    // BBS page: the threads collected. (A thread opens in a browser tab on a double click, which another
-    // process cannot send: list view notifications do not cross processes.)
+    // BBS page: the threads collected, and the first one opened in a browser tab by a double click on it (the
+    // list view makes its own notification from the mouse message).
     key(main, ID_NEXTTAB);
     press(main, IDC_MANUALGET);
-    waitFor([&] { return SendMessageW(pageControl(main, IDC_LIST), LVM_GETITEMCOUNT, 0, 0) > 0; },
-            kStepTimeoutMs);
+    HWND threads = pageControl(main, IDC_LIST);
+    waitFor([&] { return SendMessageW(threads, LVM_GETITEMCOUNT, 0, 0) > 0; }, kStepTimeoutMs);
+    const LPARAM firstRow = MAKELPARAM(60, 26);  // inside row 0, below the header
+    PostMessageW(threads, WM_LBUTTONDOWN, MK_LBUTTON, firstRow);
+    PostMessageW(threads, WM_LBUTTONUP, 0, firstRow);
+    PostMessageW(threads, WM_LBUTTONDBLCLK, MK_LBUTTON, firstRow);
+    PostMessageW(threads, WM_LBUTTONUP, 0, firstRow);
+    SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_BLOCK, kStepTimeoutMs, nullptr);
+    Sleep(2000);  // the browser loads the thread from the simulator's server
     ok &= shoot(main, out, L"bbs-page");
     key(main, ID_NEXTTAB);
     ok &= shoot(main, out, L"settings-page");
