@@ -4,10 +4,11 @@
 #   ThreadSanitizer (large list files are split on a second thread), the 32-bit Windows build under
 #   Wine (headless), its window, settings, file and host tests again under a US English locale (ANSI code page
 #   1252, a Wine prefix of its own), the 64-bit twin's suite where this machine runs both kinds of program, and
-#   each fuzzer for a bounded time. On a machine that cannot run 32-bit programs the twin runs in their place.
+#   each fuzzer for a bounded time, and the release zip (./release.sh) with its program started from it. On a
+#   machine that cannot run 32-bit programs the twin runs in place of the 32-bit suites.
 # Ends with one line "N passed, N failed" over all suites; exits non-zero when anything failed.
 #   TWK_FUZZ_SECONDS  seconds per fuzzer (default 30)
-#   TWK_SKIP          space-separated suites to leave out: native asan tsan win win-en_US win64 fuzz
+#   TWK_SKIP          space-separated suites to leave out: native asan tsan win win-en_US win64 fuzz release
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 ROOT=$PWD
@@ -189,6 +190,19 @@ if [[ $SKIP != *" fuzz "* ]] && ls fuzz/*_fuzz.cpp >/dev/null 2>&1; then
         note_fail "fuzz build"
     fi
 fi
+
+# ---- release: the zip of ./release.sh, its contents, and the unzipped program started in a fresh Wine prefix
+# from a Japanese folder name (tools/release-check.sh). One check; its one line says what failed.
+if [[ $SKIP != *" release "* ]]; then
+    echo "== release: building and checking the zip"
+    if release_line=$(bash tools/release-check.sh); then
+        passed=$((passed + 1))
+    else
+        note_fail "release"
+    fi
+    echo "   $release_line"
+fi
+# ---- end of release
 
 if [ ${#failures[@]} -gt 0 ]; then echo "Failed: ${failures[*]}"; fi
 echo "$passed passed, $failed failed"

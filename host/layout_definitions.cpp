@@ -106,4 +106,15 @@ void loadLayoutDefinitions(const ProfileFile& file, LayoutDefinitions& definitio
     }
 }
 
+std::vector<std::string> layoutDefinitionKeys() {
+    std::vector<std::string> keys;
+    for (int j = 0; j < kStepCount; ++j) {
+        char key[16];
+        std::snprintf(key, sizeof key, kStepKeyPattern, j);
+        keys.push_back(key);
+    }
+    for (const DefinitionKey& k : kDefinitionKeys) keys.push_back(k.name);
+    return keys;
+}
+
 }  // namespace twk

@@ -45,4 +45,8 @@ struct LayoutDefinitions {
 // defaults. An empty string value also means the default.
 void loadLayoutDefinitions(const ProfileFile& file, LayoutDefinitions& definitions);
 
+// The keys of the definitions file in the order they are read: "Step0" to "Step7", then the rest; a list of
+// numbered keys as its pattern ("State%2.2d").
+std::vector<std::string> layoutDefinitionKeys();
+
 }  // namespace twk

@@ -11,6 +11,7 @@
 #include "core/report.h"
 #include "match/search.h"
 #include "resources/resource.h"
+#include "resources/version.h"
 #include "routing/conditions_file.h"
 #include "ui/settings_page_win32.h"
 #include "ui/text_win32.h"
@@ -18,7 +19,7 @@
 
 namespace twk::ui {
 
-const char* const kProductTitle = "Tollwick version 3.25";
+const char* const kProductTitle = TWK_PRODUCT_TITLE;
 const wchar_t* const kMainWindowClass = L"TWKMAINWND";
 
 namespace {

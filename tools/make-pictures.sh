@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Makes the pictures of the user guide (docs/*.png) again: builds the release tree, starts the host simulator
+# with the sample records and Tollwick beside it under Wine (a prefix of its own, a virtual display), collects,
+# searches, opens a BBS thread, and saves every page and the tray menu (tools/release/release_tool_win32.cpp).
+#   TWK_PICTURES_DIR   where the pictures go (default: docs)
+set -uo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+ROOT=$PWD
+OUT=${TWK_PICTURES_DIR:-$ROOT/docs}
+BUILD=$ROOT/build/win-release
+
+source tools/build-env.sh
+if ! { cmake -S . -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release &&
+        cmake --build "$BUILD" -j"$JOBS" --target Tollwick vobra_sim twk_ap_plugin twk_release_tool; } \
+        >build/pictures.build.log 2>&1; then
+    tail -20 build/pictures.build.log
+    echo "The build failed; the whole log is build/pictures.build.log"
+    exit 1
+fi
+
+export TWK_WINEPREFIX=$ROOT/build/wineprefix-pictures TWK_HEADLESS=1
+source tools/wine-env.sh
+# The program's folder, C:\Tollwick as a user would have it: the program, the definitions that fit the
+# simulator and the start-address plug-in. The pictures are saved beside it first.
+app=$WINEPREFIX/drive_c/Tollwick
+rm -rf "$app"
+mkdir -p "$app/shots"
+cp "$BUILD/ui/Tollwick.exe" "$BUILD/tools/plugins/ap.dll" tools/sample/TWKdef.ini "$app/"
+(cd "$app" && wine "$BUILD/tools/release/twk_release_tool.exe" pictures 'C:\Tollwick' \
+    "$BUILD/tools/vobra_sim/vobra_sim.exe" "$(winepath -w "$ROOT/tools/sample/records.txt")" 'C:\Tollwick\shots' \
+    </dev/null)
+rc=$?
+twk_wine_shutdown
+
+mkdir -p "$OUT"
+for bmp in "$app"/shots/*.bmp; do
+    [ -e "$bmp" ] || continue
+    convert "$bmp" -strip -define png:exclude-chunks=date,time "$OUT/$(basename "$bmp" .bmp).png" && echo "$OUT/$(basename "$bmp" .bmp).png"
+done
+exit $rc
