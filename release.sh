@@ -28,7 +28,7 @@ fi
 # Japanese text files as Windows users in Japan expect them: Shift_JIS, every line ended by CR LF.
 to_windows_text() { iconv -f UTF-8 -t CP932 "$1" | sed 's/\r$//; s/$/\r/' >"$2"; }
 
-stage=$ROOT/build/release/Tollwick-$version
+stage=$ROOT/build/release-stage/Tollwick-$version
 rm -rf "$stage"
 mkdir -p "$stage/plugins"
 i686-w64-mingw32-strip -o "$stage/Tollwick.exe" "$BUILD/ui/Tollwick.exe"

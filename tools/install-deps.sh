@@ -9,7 +9,7 @@ pkg_installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "insta
 
 for p in cmake make g++ clang googletest libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev \
          g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 fonts-wine xvfb xdotool imagemagick fonts-ipafont-gothic \
-         locales python3 git ccache; do
+         locales python3 git ccache zip unzip; do
     pkg_installed "$p" || need+=("$p")
 done
 
