@@ -57,7 +57,7 @@ echo "Display: $DISPLAY   (screenshot: import -display $DISPLAY -window root sho
 
 if [ -n "$sim" ]; then
     echo "Starting the host simulator..."
-    (cd "$DEMO" && "$TWK_WINE" "$ROOT/$sim" $( [ -f "$DEMO/records.txt" ] && echo "--records records.txt" ) ) &
+    (cd "$DEMO" && "$TWK_WINE" "$ROOT/$sim" --log vobra_sim.log $( [ -f "$DEMO/records.txt" ] && echo "--records records.txt" ) ) &
     sim_pid=$!
 fi
 echo "Starting Tollwick in $DEMO (press 手動で収集 to collect the simulator's results)..."

@@ -9,10 +9,13 @@
 
 #include "core/entry_list.h"
 #include "core/report.h"
+#include "host/host_link.h"
 #include "match/search.h"
 #include "resources/resource.h"
 #include "resources/version.h"
 #include "routing/conditions_file.h"
+#include "ui/bbs_page_win32.h"
+#include "ui/browser_host_win32.h"
 #include "ui/settings_page_win32.h"
 #include "ui/text_win32.h"
 #include "ui/tray_win32.h"
@@ -132,7 +135,10 @@ const MainWindow::CommandEntry MainWindow::kCommands[] = {
     {ID_PREVMARK, &MainWindow::cmdPreviousMark, true},
     {ID_FOCUS_FORWARD, &MainWindow::cmdFocusForward, true},
     {ID_FOCUS_BACKWARD, &MainWindow::cmdFocusBackward, true},
-    {ID_FIND_IN_PAGE, &MainWindow::cmdNothing, true},
+    // The browser tabs of the BBS page.
+    {ID_BROWSER_REFRESH, &MainWindow::cmdBrowserReload, false},
+    {ID_BROWSER_CLOSE, &MainWindow::cmdBrowserClose, false},
+    {ID_FIND_IN_PAGE, &MainWindow::cmdFindInPage, true},
 };
 
 namespace {
@@ -225,6 +231,12 @@ void MainWindow::onNcDestroy() {
 SettingsPage* MainWindow::settingsPage() const {
     for (int i = 0; i < tabs_.count(); ++i)
         if (tabs_.kind(i) == PageKind::Settings) return static_cast<SettingsPage*>(tabs_.page(i));
+    return nullptr;
+}
+
+BbsPage* MainWindow::bbsPage() const {
+    for (int i = 0; i < tabs_.count(); ++i)
+        if (tabs_.kind(i) == PageKind::Bbs) return static_cast<BbsPage*>(tabs_.page(i));
     return nullptr;
 }
 
@@ -457,6 +469,7 @@ bool MainWindow::close(bool ask) {
     saveConditionFile(conditions_, folder_ + kConditionFileName);
     if (ConditionPage* page = conditionPage()) page->listView()->deleteAllItems();
     conditions_ = ConditionList();
+    if (BbsPage* page = bbsPage()) page->closeBrowserPages();
     DestroyWindow(hwnd_);
     return true;
 }
@@ -579,8 +592,7 @@ void MainWindow::onInitMenuPopup(HMENU popup) {
 
 void MainWindow::cmdEnter() {
     HWND focus = GetFocus();
-    wchar_t cls[64] = {};
-    if (focus && GetClassNameW(focus, cls, 64) && lstrcmpW(cls, L"Internet Explorer_Server") == 0) {
+    if (isBrowserDocumentWindow(focus)) {
         SendMessageW(focus, WM_CHAR, 13, 1);
         return;
     }
@@ -588,6 +600,22 @@ void MainWindow::cmdEnter() {
     if (!page || !focus || !pageHoldsRows(page->kind())) return;
     HWND combo = page->item(IDC_SEARCHWORD);
     if (combo && (focus == combo || GetParent(focus) == combo)) search(*page);
+}
+
+void MainWindow::browserCommand(int id) {
+    if (BbsPage* page = bbsPage()) page->browserCommand(id);
+}
+
+void MainWindow::cmdBrowserReload() {
+    browserCommand(ID_BROWSER_REFRESH);
+}
+
+void MainWindow::cmdBrowserClose() {
+    browserCommand(ID_BROWSER_CLOSE);
+}
+
+void MainWindow::cmdFindInPage() {
+    browserCommand(ID_FIND_IN_PAGE);
 }
 
 void MainWindow::cmdExit() {
@@ -826,9 +854,13 @@ namespace twk::ui {
 // The host
 
 void MainWindow::cmdManualGet() {
-    if (!host_->findSearchButton()) return;
+    manualGet();
+}
+
+int MainWindow::manualGet() {
+    if (!host_->findSearchButton()) return -1;
     EntryList* list = currentList();
-    if (!list || list->kind() == ListKind::Ignore) return;
+    if (!list || list->kind() == ListKind::Ignore) return 0;
     SettingsPage* settings = settingsPage();
     const bool autoSearch = settings && settings->checked(IDC_SET_AUTOSEARCH);
     const bool moveAtStart = settings && settings->checked(IDC_SET_TABMOVE2);
@@ -837,20 +869,23 @@ void MainWindow::cmdManualGet() {
     int added = host_->collect(*list, autoSort, noDialog_);
     if (added < 0) {
         if (collection_.running) stopCollection();
-        return;
+        return -1;
     }
     showCounts(currentView());
     showMessage(kMsgCollected, added);
     if (autoSearch) host_->pressSearch();
+    return added;
 }
 
+// Each step that does not find the host says so once: the sequence ends there.
 void MainWindow::collectBbs(Page& page) {
-    host_->showBbsTab();
+    auto hostGone = [this] { return host_->link().findHostWindow() == kNoWindow; };
+    if (!host_->showBbsTab()) return;
     sendHostWord(page);
-    host_->pressSearch();
+    if (!host_->pressSearch() && hostGone()) return;
     // The host needs a moment before its BBS results are in its table.
     if (bbsDelay_ > 0) Sleep(static_cast<DWORD>(bbsDelay_));
-    cmdManualGet();
+    if (manualGet() < 0 && hostGone()) return;
     host_->showSearchTab();
     SetForegroundWindow(hwnd_);
     if (Win32ListView* view = page.listView()) SetFocus(view->hwnd());

@@ -29,6 +29,7 @@ namespace twk::ui {
 
 class SettingsPage;
 class ConditionPage;
+class BbsPage;
 
 // The window caption, tray tip and message-box caption.
 extern const char* const kProductTitle;        // "Tollwick version 3.25"
@@ -77,6 +78,7 @@ class MainWindow : public BaseWindow<MainWindow> {
     CollectionState& collection() { return collection_; }
     SettingsPage* settingsPage() const;
     ConditionPage* conditionPage() const;
+    BbsPage* bbsPage() const;
     bool noDialog() const { return noDialog_; }
     void setNoDialog(bool on) { noDialog_ = on; }
     int bbsDelay() const { return bbsDelay_; }
@@ -158,8 +160,14 @@ class MainWindow : public BaseWindow<MainWindow> {
     void cmdFocusBackward();
     void cmdRestore();
     void cmdHide();
-    void cmdNothing() {}
+    // The browser tabs' commands, forwarded to the BBS page.
+    void browserCommand(int id);
+    void cmdBrowserReload();
+    void cmdBrowserClose();
+    void cmdFindInPage();
     void cmdManualGet();
+    // Rows collected into the current list; 0 when it takes none, -1 when the host cannot be reached.
+    int manualGet();
     // The selected rows appended to the host's download list or ignore file.
     void exportToHost(bool ignoreFile);
     void cmdAddToDownList();

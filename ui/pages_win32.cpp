@@ -12,16 +12,15 @@
 
 namespace twk::ui {
 
-namespace {
-
-// Moves a control; size < 0 keeps its size.
-void moveControl(HWND page, int id, int x, int y, int width = -1, int height = -1) {
+void moveControl(HWND page, int id, int x, int y, int width, int height) {
     HWND control = GetDlgItem(page, id);
     if (!control) return;
     UINT flags = SWP_NOZORDER;
     if (width < 0) flags |= SWP_NOSIZE;
     SetWindowPos(control, nullptr, x, y, width < 0 ? 0 : width, height < 0 ? 0 : height, flags);
 }
+
+namespace {
 
 const int* widthsFor(const MainWindow& main, PageKind kind) {
     const WindowState& state = main.windowState();
@@ -206,6 +205,9 @@ LRESULT RowsPage::onViewMessage(HWND view, UINT message, WPARAM wParam, LPARAM l
             main_.onListClick(*this, message == WM_RBUTTONDOWN);
             return result;
         }
+        case WM_LBUTTONDBLCLK:
+            if (onViewDoubleClick()) return 0;
+            return callPrevious(view, message, wParam, lParam);
         case WM_DROPFILES:
             if (kind() == PageKind::Bbs) return callPrevious(view, message, wParam, lParam);
             main_.onDroppedFiles(*this, reinterpret_cast<HDROP>(wParam));
@@ -223,148 +225,6 @@ void ListPage::layout(int width, int height) {
     moveControl(hwnd_, IDC_CLOSELIST, width - 18, 3);
     moveControl(hwnd_, IDC_AUTOCOLLECT, width - 108, 3);
     moveControl(hwnd_, IDC_MANUALGET, width - 193, 3);
-}
-
-// ---------------------------------------------------------------------------------------------------------------
-BbsPage::BbsPage(MainWindow& main) : RowsPage(main, PageKind::Bbs, IDD_BBSPAGE) {}
-
-void BbsPage::layout(int width, int height) {
-    const WindowState& state = main_.windowState();
-    const int w = state.bbsLvWidth, h = state.bbsLvHeight;
-    if (state.bbsVertical == 1) {
-        moveControl(hwnd_, IDC_CLOSELIST, width - 18, 32);
-        moveControl(hwnd_, IDC_BBS_TITLE, w + 4, 31, width - w - 28, 18);
-        moveControl(hwnd_, IDC_LIST, 0, 29, w, height - 29);
-        moveControl(hwnd_, IDC_BBS_SPLITTER, w + 1, 29, 2, height - 29);
-        moveControl(hwnd_, IDC_BBS_BROWSERTABS, w + 4, 52, width - w - 3, height - 52);
-    } else {
-        moveControl(hwnd_, IDC_CLOSELIST, width - 18, h + 36);
-        moveControl(hwnd_, IDC_BBS_TITLE, 0, h + 35, width - 25, 18);
-        moveControl(hwnd_, IDC_LIST, 0, 29, width, h);
-        moveControl(hwnd_, IDC_BBS_SPLITTER, 0, h + 30, width, 2);
-        moveControl(hwnd_, IDC_BBS_BROWSERTABS, 0, h + 56, width, height - h - 56);
-    }
-    moveControl(hwnd_, IDC_BBS_REFRESH, width - 108, 3);
-    moveControl(hwnd_, IDC_MANUALGET, width - 193, 3);
-}
-
-void BbsPage::relayout() {
-    RECT r;
-    GetClientRect(hwnd_, &r);
-    layout(r.right, r.bottom);
-}
-
-void BbsPage::onCommand(int id, int code) {
-    if (code == BN_CLICKED && (id == IDC_BBS_STACKED || id == IDC_BBS_SIDEBYSIDE)) {
-        int vertical = id == IDC_BBS_SIDEBYSIDE ? 1 : 0;
-        WindowState& state = main_.windowState();
-        if (state.bbsVertical != vertical) {
-            state.bbsVertical = vertical;
-            relayout();
-        }
-        return;
-    }
-    if (code == BN_CLICKED && (id == IDC_MANUALGET || id == IDC_BBS_REFRESH)) {
-        if (id == IDC_BBS_REFRESH) main_.command(ID_EDIT_CLEARALL, false);
-        main_.collectBbs(*this);
-        return;
-    }
-    if (code == BN_CLICKED && id == IDC_CLOSELIST) {
-        // The browser pages are not part of this page yet.
-        return;
-    }
-    RowsPage::onCommand(id, code);
-}
-
-INT_PTR BbsPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_MOUSEMOVE:
-            if (inSplitter(lParam)) setSplitterCursor();
-            if (dragging_) onSplitterMove(lParam);
-            return TRUE;
-        case WM_LBUTTONDOWN:
-            if (inSplitter(lParam)) {
-                setSplitterCursor();
-                dragging_ = true;
-                lastPosition_ = 0;
-                SetCapture(hwnd_);
-            }
-            return TRUE;
-        case WM_LBUTTONUP:
-            if (dragging_) onSplitterRelease(lParam);
-            return TRUE;
-        case WM_CAPTURECHANGED:
-            // Capture taken away in the middle of a drag: the drag ends where it is, without a change.
-            if (dragging_ && reinterpret_cast<HWND>(lParam) != hwnd_) {
-                if (lastPosition_ != 0) drawFeedback(lastPosition_);
-                dragging_ = false;
-                lastPosition_ = 0;
-            }
-            return TRUE;
-        default:
-            return RowsPage::onMessage(message, wParam, lParam);
-    }
-}
-
-bool BbsPage::inSplitter(LPARAM position) const {
-    const WindowState& state = main_.windowState();
-    if (state.bbsVertical == 1) {
-        long x = LOWORD(position);
-        return x >= state.bbsLvWidth && x <= static_cast<long>(state.bbsLvWidth) + 3;
-    }
-    long y = HIWORD(position);
-    return y >= static_cast<long>(state.bbsLvHeight) + 29 && y <= static_cast<long>(state.bbsLvHeight) + 32;
-}
-
-void BbsPage::setSplitterCursor() const {
-    SetCursor(LoadCursorW(nullptr, main_.windowState().bbsVertical == 1 ? IDC_SIZEWE : IDC_SIZENS));
-}
-
-// The feedback bar is drawn by inverting, so drawing it again at the same place erases it.
-void BbsPage::drawFeedback(LPARAM position) const {
-    RECT client;
-    GetClientRect(hwnd_, &client);
-    RECT bar;
-    if (main_.windowState().bbsVertical == 1) {
-        int x = LOWORD(position);
-        bar = {x, 29, x + 2, client.bottom};
-    } else {
-        int y = HIWORD(position);
-        bar = {0, y, client.right, y + 2};
-    }
-    HDC dc = GetDC(hwnd_);
-    if (!dc) return;
-    DrawFocusRect(dc, &bar);
-    ReleaseDC(hwnd_, dc);
-}
-
-void BbsPage::onSplitterMove(LPARAM position) {
-    const bool sideBySide = main_.windowState().bbsVertical == 1;
-    const WORD now = sideBySide ? LOWORD(position) : HIWORD(position);
-    const WORD last = sideBySide ? LOWORD(lastPosition_) : HIWORD(lastPosition_);
-    if (lastPosition_ != 0 && now == last) return;
-    if (lastPosition_ != 0) drawFeedback(lastPosition_);
-    drawFeedback(position);
-    lastPosition_ = position;
-}
-
-void BbsPage::onSplitterRelease(LPARAM position) {
-    if (lastPosition_ != 0) drawFeedback(lastPosition_);
-    RECT client;
-    GetClientRect(hwnd_, &client);
-    const int width = client.right, height = client.bottom;
-    WindowState& state = main_.windowState();
-    if (state.bbsVertical == 1) {
-        int x = GET_X_LPARAM(position);
-        state.bbsLvWidth = x < 2 ? 2 : x > width - 2 ? width - 2 : x;
-    } else {
-        int y = GET_Y_LPARAM(position);
-        state.bbsLvHeight = y < 29 ? 0 : y > height - 29 ? height - 58 : y - 29;
-    }
-    dragging_ = false;
-    lastPosition_ = 0;
-    ReleaseCapture();
-    relayout();
 }
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -20,6 +20,9 @@ namespace twk::ui {
 
 class MainWindow;
 
+// Moves a page's control; size < 0 keeps its size.
+void moveControl(HWND page, int id, int x, int y, int width = -1, int height = -1);
+
 class Page : public BaseDialog<Page> {
   public:
     Page(MainWindow& main, PageKind kind, int templateId);
@@ -65,6 +68,8 @@ class RowsPage : public Page {
   protected:
     virtual void layout(int width, int height) = 0;
     virtual void onCommand(int id, int code);
+    // A double-click on the list view; true when the page took it (it is then not passed on).
+    virtual bool onViewDoubleClick() { return false; }
     void setIconButton(int id, int icon);
 
     Win32ListView view_;
@@ -80,28 +85,6 @@ class ListPage final : public RowsPage {
 
   protected:
     void layout(int width, int height) override;
-};
-
-class BbsPage final : public RowsPage {
-  public:
-    explicit BbsPage(MainWindow& main);
-    INT_PTR onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-
-  protected:
-    void layout(int width, int height) override;
-    void onCommand(int id, int code) override;
-
-  private:
-    // The splitter between the list and the browser area, dragged with the left button.
-    bool inSplitter(LPARAM position) const;
-    void setSplitterCursor() const;
-    void drawFeedback(LPARAM position) const;
-    void onSplitterMove(LPARAM position);
-    void onSplitterRelease(LPARAM position);
-    void relayout();
-
-    bool dragging_ = false;
-    LPARAM lastPosition_ = 0;  // 0: no feedback bar drawn yet
 };
 
 class ConditionPage final : public Page {

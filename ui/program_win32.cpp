@@ -6,6 +6,7 @@
 #include "core/text.h"
 #include "core/wide_text_win32.h"
 #include "resources/resource.h"
+#include "ui/browser_host_win32.h"
 #include "ui/handles_win32.h"
 #include "ui/main_window_win32.h"
 #include "ui/text_win32.h"
@@ -49,7 +50,12 @@ int runProgram(HINSTANCE instance, int showCommand) {
 
     setTextComparer(&systemTextComparer());
     if (!main->create(showCommand)) return 0;
-    int exitCode = main->run(accelerators.get());
+    int exitCode = 0;
+    {
+        // The browser control's host, for the BBS page's browser tabs; shut down after the loop.
+        BrowserSupport browsers;
+        exitCode = main->run(accelerators.get());
+    }
     main.reset();
     return exitCode;
 }

@@ -420,38 +420,87 @@ TEST_F(HostSimTest, TabClicksAndTheHiddenWindowRestore) {
     EXPECT_FALSE(IsWindowVisible(sim.window()));
 }
 
-TEST_F(HostSimTest, ThreadsAreServedOverHttp) {
-    SimOptions o;
-    o.port = 0;  // any free port; the simulator logs it
-    SimProcess& sim = start(row("雑談 <その12>", "書可スレッド", "5A5A", "854"), o);
-    int port = 0;
-    for (const std::string& l : sim.log()) std::sscanf(l.c_str(), "http port=%d", &port);
-    ASSERT_GT(port, 0);
-    WSADATA wsa;
-    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &wsa), 0);
-    auto get = [&](const std::string& path) {
-        SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in a = {};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        a.sin_port = htons(static_cast<u_short>(port));
-        std::string reply;
-        if (connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
-            std::string req = "GET " + path + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n";
-            send(s, req.data(), static_cast<int>(req.size()), 0);
-            char buf[4096];
-            int n;
-            while ((n = recv(s, buf, sizeof buf, 0)) > 0) reply.append(buf, static_cast<std::size_t>(n));
-        }
+// A connection to the simulator's web server on this machine; waits for a reply at most two seconds.
+SOCKET connectTo(int port) {
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    DWORD timeout = 2000;
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
+    sockaddr_in a = {};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<u_short>(port));
+    if (connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
         closesocket(s);
-        return reply;
-    };
-    std::string page = get("/5A5A");
+        return INVALID_SOCKET;
+    }
+    return s;
+}
+
+// The whole reply to one request ("GET /path"), empty when none came.
+std::string httpRequest(int port, const std::string& methodAndPath) {
+    std::string reply;
+    SOCKET s = connectTo(port);
+    if (s == INVALID_SOCKET) return reply;
+    std::string req = methodAndPath + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n";
+    send(s, req.data(), static_cast<int>(req.size()), 0);
+    char buf[4096];
+    int n;
+    while ((n = recv(s, buf, sizeof buf, 0)) > 0) reply.append(buf, static_cast<std::size_t>(n));
+    closesocket(s);
+    return reply;
+}
+
+class HttpSimTest : public HostSimTest {
+  protected:
+    void SetUp() override { ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &wsa_), 0); }
+    void TearDown() override { WSACleanup(); }
+    SimProcess& startServing() {
+        SimOptions o;
+        o.port = 0;  // any free port; the simulator logs it
+        SimProcess& sim = start(row("雑談 <その12>", "書可スレッド", "5A5A", "854"), o);
+        port_ = sim.httpPort();
+        EXPECT_GT(port_, 0);
+        return sim;
+    }
+    WSADATA wsa_ = {};
+    int port_ = -1;
+};
+
+TEST_F(HttpSimTest, ThreadsAreServedOverHttp) {
+    startServing();
+    std::string page = httpRequest(port_, "GET /5A5A");
     EXPECT_EQ(page.compare(0, 15, "HTTP/1.0 200 OK"), 0) << page;
     EXPECT_NE(page.find("<h1>雑談 &lt;その12&gt;</h1>"), std::string::npos);
     EXPECT_NE(page.find("854"), std::string::npos);
-    EXPECT_EQ(get("/FFFF").compare(0, 12, "HTTP/1.0 404"), 0);
-    WSACleanup();
+    EXPECT_EQ(httpRequest(port_, "GET /FFFF").compare(0, 12, "HTTP/1.0 404"), 0);
+}
+
+TEST_F(HttpSimTest, ASilentClientHoldsUpNoOtherRequest) {
+    SimProcess& sim = startServing();
+    SOCKET silent = connectTo(port_);  // connects and never sends
+    ASSERT_NE(silent, INVALID_SOCKET);
+    struct Case {
+        const char* request;
+        const char* statusLine;
+        bool body;
+    } cases[] = {
+        {"GET /5A5A", "HTTP/1.0 200 OK", true},
+        {"HEAD /5A5A", "HTTP/1.0 200 OK", false},
+        {"HEAD /FFFF", "HTTP/1.0 404 Not Found", false},
+        {"POST /5A5A", "HTTP/1.0 501 Not Implemented", true},
+    };
+    for (const Case& c : cases) {
+        std::string reply = httpRequest(port_, c.request);
+        EXPECT_EQ(reply.compare(0, std::strlen(c.statusLine), c.statusLine), 0) << c.request << ": " << reply;
+        const std::size_t end = reply.find("\r\n\r\n");
+        ASSERT_NE(end, std::string::npos) << c.request;
+        EXPECT_EQ(end + 4 < reply.size(), c.body) << c.request;
+        EXPECT_EQ(reply.find("Content-Length: 0"), std::string::npos) << c.request;
+    }
+    closesocket(silent);
+    EXPECT_TRUE(SimProcess::waitFor([&] { return sim.countLog("http 200 /5A5A") == 2; }));
+    EXPECT_EQ(sim.countLog("http 404 /FFFF"), 1);
+    EXPECT_EQ(sim.countLog("http 501 /5A5A"), 1);
 }
 
 TEST_F(HostSimTest, SampleDefinitionsCollectTheSampleRecords) {

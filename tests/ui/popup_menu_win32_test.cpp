@@ -4,7 +4,9 @@
 // window has prepared the popup) and ends the menu. An item is then chosen by the command it would send.
 #include <functional>
 
+#include "tests/ui/browser_fakes_win32.h"
 #include "tests/ui/window_fixture_win32.h"
+#include "ui/bbs_page_win32.h"
 #include "ui/list_view_win32.h"
 
 namespace twk::ui::test {
@@ -249,6 +251,42 @@ TEST_F(PopupMenuTest, ConditionListMenuRunsOnThePage) {
     SendMessageW(page, WM_COMMAND, MAKEWPARAM(ID_COND_UNUSE, 0), 0);
     EXPECT_FALSE(main_->conditions().at(1).used);
     EXPECT_TRUE(main_->conditions().at(0).used);
+}
+
+TEST_F(PopupMenuTest, RightClickOnABrowserTabOpensItsMenuForTheBbsPage) {
+    start();
+    main_->tabs().selectPage(3);
+    BbsPage& bbs = *main_->bbsPage();
+    ViewLog log;
+    bbs.browsers().setFactory(fakeBrowserFactory(log));
+    EntryList& threads = *bbs.list();
+    addRows(threads, 2);
+    bbs.openThread(*threads.entryAt(0));
+    bbs.openThread(*threads.entryAt(1));
+    HWND tabs = bbs.browsers().tabControl();
+    RECT first = {};
+    SendMessageW(tabs, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+    SendMessageW(tabs, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(first.left + 5, first.top + 5));
+    ASSERT_EQ(watch_.opened.size(), 1u);
+    EXPECT_EQ(watch_.owner, bbs.hwnd());
+    EXPECT_EQ(watch_.texts(), (std::vector<std::string>{"閉じる(&C)", "-", "更新(&R)"}));
+    ASSERT_EQ(watch_.items.size(), 3u);
+    EXPECT_EQ(watch_.items[2].id, static_cast<UINT>(ID_BROWSER_REFRESH));
+    EXPECT_EQ(bbs.browsers().current(), 0);
+    EXPECT_FALSE(IsMenu(watch_.opened[0]));
+
+    // 更新, as the menu sends it to the page.
+    log.events.clear();
+    SendMessageW(bbs.hwnd(), WM_COMMAND, MAKEWPARAM(ID_BROWSER_REFRESH, 0), 0);
+    EXPECT_EQ(log.events, (std::vector<std::string>{"reload"}));
+
+    // Beside the tabs: no menu.
+    watch_.reset();
+    RECT client;
+    GetClientRect(tabs, &client);
+    SendMessageW(tabs, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(client.right - 5, 5));
+    EXPECT_TRUE(watch_.opened.empty());
+    bbs.closeBrowserPages();  // while their log exists
 }
 
 constexpr UINT kTrayCallback = WM_USER + 2002;

@@ -1,6 +1,7 @@
 #include "tools/vobra_sim/sim_driver_win32.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "tools/vobra_sim/sim_protocol.h"
 
@@ -160,6 +161,13 @@ int SimProcess::countLog(const std::string& line) const {
     for (const std::string& l : log())
         if (l == line || l.compare(0, line.size() + 1, line + " ") == 0) ++n;
     return n;
+}
+
+int SimProcess::httpPort() const {
+    const std::string prefix = "http port=";
+    for (const std::string& l : log())
+        if (l.compare(0, prefix.size(), prefix) == 0) return std::atoi(l.c_str() + prefix.size());
+    return -1;
 }
 
 }  // namespace vobra_sim

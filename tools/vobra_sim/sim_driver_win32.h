@@ -45,6 +45,8 @@ class SimProcess {
     std::vector<std::string> log() const;
     void clearLog() const;
     int countLog(const std::string& line) const;
+    // The port its web server listens on (as it logged it), or -1 when it serves nothing.
+    int httpPort() const;
     // Polls `done` until it holds or `timeoutMs` passes, pumping this thread's messages between polls.
     static bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000);
 

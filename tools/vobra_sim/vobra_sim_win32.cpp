@@ -57,7 +57,8 @@ struct Sim {
     int menuId = kDefaultMenuId;
     std::string logPath;
     int port = 7744;
-    CRITICAL_SECTION lock;  // records, shared with the HTTP thread
+    CRITICAL_SECTION lock;     // records, shared with the HTTP threads
+    CRITICAL_SECTION logLock;  // one line at a time into the log
     SOCKET listener = INVALID_SOCKET;
 };
 Sim g;
@@ -72,10 +73,12 @@ void logLine(const char* format, ...) {
     va_start(args, format);
     std::vsnprintf(buf, sizeof buf, format, args);
     va_end(args);
+    EnterCriticalSection(&g.logLock);
     if (FILE* f = std::fopen(g.logPath.c_str(), "ab")) {
         std::fprintf(f, "%s\r\n", buf);
         std::fclose(f);
     }
+    LeaveCriticalSection(&g.logLock);
 }
 
 unsigned char* tableStart() {
@@ -238,7 +241,8 @@ void sampleRecords() {
 }
 
 // ---------------------------------------------------------------------------------------------------------------
-// HTTP: GET /<hash> answers the record with that hash as a small page; GET / lists them.
+// HTTP: GET /<hash> answers the record with that hash as a small page; GET / lists them. HEAD answers the
+// same without the page; other methods are not implemented. Each request is logged as "http <status> <path>".
 std::string htmlEscape(const std::string& s) {
     std::string out;
     for (std::size_t i = 0; i < s.size(); ++i) {
@@ -290,34 +294,83 @@ std::string pageFor(const std::string& path, int* status) {
     return body;
 }
 
-DWORD WINAPI httpThread(LPVOID) {
-    for (;;) {
-        SOCKET s = accept(g.listener, nullptr, nullptr);
-        if (s == INVALID_SOCKET) return 0;
-        std::string req;
-        char buf[1024];
-        while (req.find("\r\n\r\n") == std::string::npos && req.size() < 16384) {
-            int n = recv(s, buf, sizeof buf, 0);
-            if (n <= 0) break;
-            req.append(buf, static_cast<std::size_t>(n));
-        }
-        std::string path = "/";
-        if (req.compare(0, 4, "GET ") == 0) {
-            std::size_t end = req.find(' ', 4);
-            if (end != std::string::npos) path = req.substr(4, end - 4);
-        }
-        int status = 404;
-        std::string body = pageFor(path, &status);
+// One connection: a request is read until its blank line, within a time-out, so that a client that never
+// sends (or sends too slowly) holds only its own connection.
+constexpr DWORD kReceiveTimeoutMs = 3000;
+constexpr std::size_t kRequestMax = 16384;
+
+struct Request {
+    std::string method, path;
+};
+
+bool readRequest(SOCKET s, Request& out) {
+    std::string req;
+    char buf[1024];
+    while (req.find("\r\n\r\n") == std::string::npos && req.size() < kRequestMax) {
+        int n = recv(s, buf, sizeof buf, 0);
+        if (n <= 0) break;
+        req.append(buf, static_cast<std::size_t>(n));
+    }
+    std::size_t lineEnd = req.find("\r\n");
+    if (lineEnd == std::string::npos) return false;
+    std::string line = req.substr(0, lineEnd);
+    std::size_t first = line.find(' ');
+    if (first == std::string::npos) return false;
+    std::size_t second = line.find(' ', first + 1);
+    out.method = line.substr(0, first);
+    out.path = line.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
+    return !out.path.empty();
+}
+
+const char* reasonFor(int status) {
+    switch (status) {
+        case 200:
+            return "OK";
+        case 404:
+            return "Not Found";
+        default:
+            return "Not Implemented";
+    }
+}
+
+DWORD WINAPI connectionThread(LPVOID param) {
+    SOCKET s = reinterpret_cast<SOCKET>(param);
+    DWORD timeout = kReceiveTimeoutMs;
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
+    setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
+    Request request;
+    if (readRequest(s, request)) {
+        const bool head = request.method == "HEAD";
+        int status = 501;
+        std::string body;
+        if (head || request.method == "GET")
+            body = pageFor(request.path, &status);
+        else
+            body = "<html><body>Not Implemented</body></html>";
         char header[256];
         std::snprintf(header, sizeof header,
                       "HTTP/1.0 %d %s\r\nContent-Type: text/html; charset=Shift_JIS\r\nContent-Length: %u\r\n"
                       "Connection: close\r\n\r\n",
-                      status, status == 200 ? "OK" : "Not Found", static_cast<unsigned>(body.size()));
-        std::string reply = std::string(header) + body;
+                      status, reasonFor(status), static_cast<unsigned>(body.size()));
+        std::string reply = header;
+        if (!head) reply += body;
         send(s, reply.data(), static_cast<int>(reply.size()), 0);
         shutdown(s, SD_SEND);
-        closesocket(s);
-        logLine("http %d %s", status, path.c_str());
+        logLine("http %d %s", status, request.path.c_str());
+    }
+    closesocket(s);
+    return 0;
+}
+
+DWORD WINAPI httpThread(LPVOID) {
+    for (;;) {
+        SOCKET s = accept(g.listener, nullptr, nullptr);
+        if (s == INVALID_SOCKET) return 0;
+        HANDLE t = CreateThread(nullptr, 0, connectionThread, reinterpret_cast<LPVOID>(s), 0, nullptr);
+        if (t)
+            CloseHandle(t);
+        else
+            closesocket(s);
     }
 }
 
@@ -612,6 +665,7 @@ bool areaCoversTable() {
 
 int main(int argc, char** argv) {
     InitializeCriticalSection(&g.lock);
+    InitializeCriticalSection(&g.logLock);
     std::string title = "Vobra v0.95 simulator", cls, recordsPath;
     bool hidden = false;
     for (int i = 1; i < argc; ++i) {
