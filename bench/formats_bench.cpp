@@ -61,6 +61,17 @@ void BM_LoadListFile64MiB(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadListFile64MiB)->Unit(benchmark::kMillisecond);
 
+int countLines(const char* p, std::size_t size) {
+    int lines = 0;
+    const char* end = p + size;
+    while ((p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)))) !=
+           nullptr) {
+        ++lines;
+        ++p;
+    }
+    return lines;
+}
+
 // The anchor: the same file read in one piece and its lines counted.
 void BM_RawReadScan64MiB(benchmark::State& state) {
     const BigListFile& file = bigFile();
@@ -68,14 +79,7 @@ void BM_RawReadScan64MiB(benchmark::State& state) {
         FileBytes bytes;
         if (readWholeFile(file.path(), kMaxTextFileSize, bytes) != FileReadStatus::Ok)
             state.SkipWithError("read");
-        int lines = 0;
-        const char* p = bytes.data.get();
-        const char* end = p + bytes.size;
-        while ((p = static_cast<const char*>(std::memchr(p, '\n', end - p))) != nullptr) {
-            ++lines;
-            ++p;
-        }
-        benchmark::DoNotOptimize(lines);
+        benchmark::DoNotOptimize(countLines(bytes.data.get(), bytes.size));
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bigFile().bytes()));
 }
@@ -90,14 +94,7 @@ void BM_ReadIntoFreshMemory64MiB(benchmark::State& state) {
         if (in.open(file.path(), kMaxTextFileSize) != FileReadStatus::Ok) state.SkipWithError("open");
         std::unique_ptr<char[]> text(new char[in.size()]);
         if (!in.read(text.get(), in.size())) state.SkipWithError("read");
-        int lines = 0;
-        const char* p = text.get();
-        const char* end = p + in.size();
-        while ((p = static_cast<const char*>(std::memchr(p, '\n', end - p))) != nullptr) {
-            ++lines;
-            ++p;
-        }
-        benchmark::DoNotOptimize(lines);
+        benchmark::DoNotOptimize(countLines(text.get(), in.size()));
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bigFile().bytes()));
 }
