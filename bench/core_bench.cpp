@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,26 @@ void BM_SortedInsert(benchmark::State& state) { buildBenchmark(state, 1); }
 void BM_Append(benchmark::State& state) { buildBenchmark(state, 0); }
 BENCHMARK(BM_SortedInsert)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Append)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// The anchor of the sorted inserts: the same names, copied, into a std::multiset ordered by the list's name
+// comparison.
+void BM_MultisetInsert(benchmark::State& state) {
+    int n = static_cast<int>(state.range(0));
+    const Texts& t = texts(n);
+    auto before = [](const std::string& a, const std::string& b) {
+        return compareNameBytes(a.data(), a.size(), b.data(), b.size()) < 0;
+    };
+    for (auto _ : state) {
+        std::multiset<std::string, decltype(before)> names(before);
+        for (int i = 0; i < n; ++i) names.insert(t.name[i]);
+        benchmark::DoNotOptimize(names.size());
+        state.PauseTiming();
+        names.clear();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_MultisetInsert)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 // A shared list of appended rows; each sort benchmark first shuffles it by the hash column (not timed).
 EntryList& sharedList(int n) {

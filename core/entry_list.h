@@ -92,9 +92,20 @@ bool PageArray::search(Cmp&& compare, Slot* where, int* position) const {
     Slot last{0, 0};
     int lastR = 0;
     bool probed = false;
+    // The page of the last lookup, positions [pageStart, pageEnd): once the range has narrowed to one page,
+    // a probe is found there without walking the index again.
+    int page = 0, pageStart = 0, pageEnd = 0;
     while (lo <= hi) {
         int mid = lo + (hi - lo) / 2;
-        Slot s = locate(mid);
+        Slot s;
+        if (mid >= pageStart && mid < pageEnd) {
+            s = Slot{page, mid - pageStart};
+        } else {
+            s = locate(mid);
+            page = s.page;
+            pageStart = mid - s.slot;
+            pageEnd = pageStart + pages_[page]->count;
+        }
         int r = compare(pages_[s.page]->slots[s.slot]);
         probed = true;
         last = s;

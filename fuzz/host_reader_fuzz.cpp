@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (data[18] & 0x80) layout.nextStep = 0u - layout.nextStep;  // backwards or wrapping strides
     layout.maxItem = static_cast<std::int8_t>(data[19]);
     layout.fileStates = {"完全キャッシュ", "部分キャッシュ"};
-    const ReadMethod method = (data[20] & 1) ? ReadMethod::SpanReads : ReadMethod::FieldReads;
+    const ReadMethod method = (data[20] & 1) ? ReadMethod::TableReads : ReadMethod::FieldReads;
     const unsigned mutateEvery = data[21] % 8;
     layout.startPtr = kBase + u16(data + 22) % 256;
     std::vector<unsigned char> memory(data + kHeader, data + size);

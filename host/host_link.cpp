@@ -31,6 +31,11 @@ constexpr int kTextSize = 260;  // class names, window texts and search words
 constexpr int kStatusField = 3;
 // A record whose fields lie further apart than this is read field by field.
 constexpr std::uint64_t kMaxSpan = 64 * 1024;
+// The table is read in blocks that start small, so that a short table costs little, and double up to the
+// largest; a collection of 1000 records of 10 KiB is then about a dozen reads.
+constexpr std::size_t kFirstBlockBytes = 64 * 1024;
+constexpr std::size_t kMaxBlockBytes = 1024 * 1024;
+constexpr std::uint64_t kAddressSpace = std::uint64_t{1} << 32;
 
 bool equalsAny(const char* text, const std::vector<std::string>& words) {
     for (const std::string& w : words)
@@ -214,22 +219,53 @@ bool HostLink::readFields(HostProcess& process, std::uint32_t base, RawRecord& r
     return true;
 }
 
+std::uint32_t HostLink::lowestOffset() const {
+    return *std::min_element(std::begin(layout_.stepOffsets), std::end(layout_.stepOffsets));
+}
+
+void HostLink::copyFields(const char* span, RawRecord& raw) const {
+    const std::uint32_t low = lowestOffset();
+    for (int j = 0; j < 8; ++j)
+        std::memcpy(raw.field(j), span + (layout_.stepOffsets[j] - low),
+                    static_cast<std::size_t>(hostFieldReadSize(j)));
+}
+
 bool HostLink::readRecord(HostProcess& process, std::uint32_t base, RawRecord& raw) {
-    if (options_.method == ReadMethod::SpanReads && !span_.empty()) {
-        std::uint32_t low = *std::min_element(std::begin(layout_.stepOffsets), std::end(layout_.stepOffsets));
-        std::uint32_t start = base + low;
+    if (!span_.empty()) {
+        std::uint32_t start = base + lowestOffset();
         // One read of the whole record, unless its span wraps around the address space (then the fields'
         // addresses wrap one by one, which a single read cannot follow).
-        if (static_cast<std::uint64_t>(start) + span_.size() <= (std::uint64_t{1} << 32) &&
+        if (static_cast<std::uint64_t>(start) + span_.size() <= kAddressSpace &&
             process.read(start, span_.data(), span_.size())) {
-            for (int j = 0; j < 8; ++j) {
-                std::uint32_t at = layout_.stepOffsets[j] - low;
-                std::memcpy(raw.field(j), span_.data() + at, static_cast<std::size_t>(hostFieldReadSize(j)));
-            }
+            copyFields(span_.data(), raw);
             return true;
         }
     }
     return readFields(process, base, raw);
+}
+
+bool HostLink::readFromBlock(HostProcess& process, std::int32_t index, std::uint32_t base, RawRecord& raw) {
+    const std::uint64_t stride = layout_.nextStep;
+    if (index >= blockEnd_) {
+        // Records overlapping, lying far apart or walking backwards are read one by one.
+        std::int32_t count = 1;
+        if (stride > 0 && stride <= kMaxBlockBytes && nextBlockBytes_ > span_.size())
+            count = static_cast<std::int32_t>((nextBlockBytes_ - span_.size()) / stride + 1);
+        count = std::min(count, layout_.maxItem - index);
+        const std::uint64_t bytes = (count - 1) * stride + span_.size();
+        const std::uint32_t start = base + lowestOffset();
+        blockFirst_ = index;
+        blockEnd_ = index + count;
+        blockRead_ = false;
+        if (count > 1 && start + bytes <= kAddressSpace) {
+            if (block_.size() < bytes) block_.resize(static_cast<std::size_t>(bytes));
+            blockRead_ = process.read(start, block_.data(), static_cast<std::size_t>(bytes));
+        }
+        nextBlockBytes_ = std::min(nextBlockBytes_ * 2, kMaxBlockBytes);
+    }
+    if (!blockRead_) return readRecord(process, base, raw);
+    copyFields(block_.data() + static_cast<std::size_t>(index - blockFirst_) * stride, raw);
+    return true;
 }
 
 int HostLink::walk(HostProcess& process, const std::vector<std::string>& words, EntryList& target, int& seen,
@@ -244,7 +280,7 @@ int HostLink::walk(HostProcess& process, const std::vector<std::string>& words, 
     if (!isHostStatusWord(status)) return 0;
 
     span_.clear();
-    if (options_.method == ReadMethod::SpanReads) {
+    if (options_.method == ReadMethod::TableReads) {
         std::uint64_t low = ~std::uint64_t{0}, high = 0;
         for (int j = 0; j < 8; ++j) {
             low = std::min<std::uint64_t>(low, layout_.stepOffsets[j]);
@@ -253,6 +289,10 @@ int HostLink::walk(HostProcess& process, const std::vector<std::string>& words, 
         }
         if (high - low <= kMaxSpan) span_.resize(static_cast<std::size_t>(high - low));
     }
+    blockFirst_ = blockEnd_ = 0;
+    blockRead_ = false;
+    nextBlockBytes_ = kFirstBlockBytes;
+    const bool blocks = !span_.empty();
 
     ReplaceStringProc replace = nullptr;
     std::unique_ptr<HostLibrary> replaceLib = system_.loadLibrary(kReplacePluginName);
@@ -262,7 +302,8 @@ int HostLink::walk(HostProcess& process, const std::vector<std::string>& words, 
     std::uint32_t base = layout_.startPtr;
     int added = 0;
     for (std::int32_t i = 0; i < layout_.maxItem; ++i, base += layout_.nextStep) {
-        if (!readRecord(process, base, raw) || raw.name[0] == 0) break;
+        const bool read = blocks ? readFromBlock(process, i, base, raw) : readFields(process, base, raw);
+        if (!read || raw.name[0] == 0) break;
         if (!equalsAny(status, words)) continue;
         if (replace) {
             replace(raw.name, kRawNameCap);

@@ -45,7 +45,9 @@ class RecordRouter {
 // How the records are read out of the host's memory.
 enum class ReadMethod {
     FieldReads,  // one read per field: eight per record
-    SpanReads,   // one read of the record's whole span, the eight field reads where that fails
+    // The table in blocks of many records, each record then taken from the copy; a block that cannot be read
+    // is read record by record (one read of a record's span, the eight field reads where that fails).
+    TableReads,
 };
 
 struct ReaderOptions {
@@ -54,7 +56,7 @@ struct ReaderOptions {
     // The stored start address ("StartPtr" of the user settings); called only when the plug-in fails.
     std::function<std::uint32_t()> storedStartPtr = [] { return kDefaultStartPtr; };
     RecordRouter* router = nullptr;
-    ReadMethod method = ReadMethod::SpanReads;
+    ReadMethod method = ReadMethod::TableReads;
 };
 
 class HostLink {
@@ -93,11 +95,21 @@ class HostLink {
              int mode);
     bool readRecord(HostProcess& process, std::uint32_t base, RawRecord& raw);
     bool readFields(HostProcess& process, std::uint32_t base, RawRecord& raw);
+    // Record `index` (at `base`) from the current block, reading the next block when it is past it.
+    bool readFromBlock(HostProcess& process, std::int32_t index, std::uint32_t base, RawRecord& raw);
+    void copyFields(const char* span, RawRecord& raw) const;
+    std::uint32_t lowestOffset() const;
 
     HostSystem& system_;
     LayoutDefinitions& layout_;
     ReaderOptions options_;
-    std::vector<char> span_;
+    std::vector<char> span_;  // one record's span: from its lowest field to the end of its highest
+    // The block of the table being walked: records [blockFirst_, blockEnd_), read whole when blockRead_.
+    std::vector<char> block_;
+    std::int32_t blockFirst_ = 0;
+    std::int32_t blockEnd_ = 0;
+    bool blockRead_ = false;
+    std::size_t nextBlockBytes_ = 0;
 };
 
 }  // namespace twk

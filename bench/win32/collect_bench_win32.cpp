@@ -1,5 +1,5 @@
 // One collection of 1000 host records from the host simulator in another process, read field by field
-// (BM_Collect1000_FieldReads) and by one read per record (BM_Collect1000), into a list without a view.
+// (BM_Collect1000_FieldReads) and in blocks of the table (BM_Collect1000), into a list without a view.
 #include <windows.h>
 
 #include <cstdio>
@@ -37,7 +37,7 @@ void runCollectBenchmarks(const Options& options, std::vector<Result>& results) 
         twk::ReadMethod method;
     };
     const Case cases[] = {{"BM_Collect1000_FieldReads", twk::ReadMethod::FieldReads},
-                          {"BM_Collect1000", twk::ReadMethod::SpanReads}};
+                          {"BM_Collect1000", twk::ReadMethod::TableReads}};
     bool any = false;
     for (const Case& c : cases) any = any || options.selected(c.name);
     if (!any) return;

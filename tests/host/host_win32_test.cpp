@@ -1,6 +1,6 @@
 // The host link against the host simulator in another process: windows, clicks, words, plug-ins and the
-// result table read across the process boundary. Every read is done both ways (field reads and span reads),
-// and the two must give the same result, seen count and rows.
+// result table read across the process boundary. Every read is done both ways (field reads and reads of the
+// table in blocks), and the two must give the same result, seen count and rows.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <winsock2.h>
@@ -140,7 +140,7 @@ class HostSimTest : public ::testing::Test {
         Collected a = collect(ReadMethod::FieldReads);
         std::size_t boxesA = reporter_.boxes.size() - boxes;
         layout_.startPtr = start;
-        Collected b = collect(ReadMethod::SpanReads);
+        Collected b = collect(ReadMethod::TableReads);
         EXPECT_EQ(a.result, b.result);
         EXPECT_EQ(a.seen, b.seen);
         EXPECT_EQ(a.rows, b.rows);
@@ -169,7 +169,7 @@ TEST_F(HostSimTest, CollectsAcceptedRecordsWithEveryField) {
               "部分.mp3|trip|1,024|部分キャッシュ|10|12/08 10:00|1.2|P1\n"
               "last_one.zip|trip|1,024|完全キャッシュ|10|12/08 10:00|1.2|L1\n");
     layout_.startPtr = kDefaultStartPtr;
-    Collected bbs = collect(ReadMethod::SpanReads, ListKind::Bbs);
+    Collected bbs = collect(ReadMethod::TableReads, ListKind::Bbs);
     EXPECT_EQ(bbs.result, 1);
     EXPECT_TRUE(reporter_.boxes.empty());
 }
@@ -184,7 +184,7 @@ TEST_F(HostSimTest, StartAddressComesFromThePluginOrTheSettings) {
     ASSERT_EQ(reporter_.boxes.size(), 2u);
     EXPECT_NE(reporter_.boxes[0].find(kMsgStartPtrFallback), std::string::npos);
     EXPECT_EQ(layout_.startPtr, kDefaultStartPtr);
-    collect(ReadMethod::SpanReads);
+    collect(ReadMethod::TableReads);
     EXPECT_EQ(reporter_.boxes.size(), 2u) << "the address found stays for the run";
 
     usePlugins(true, false);
@@ -230,7 +230,7 @@ TEST_F(HostSimTest, TableEndsAtEmptyNameUnreadableMemoryOrMaxItem) {
 
     sim.setRecords(rows(12));
     usePlugins(true, false);  // the plug-in finds the table whose memory ends after record k
-    for (const char* k : {"3", "4", "0"}) {
+    for (const char* k : {"3", "4", "0", "7"}) {
         ASSERT_EQ(sim.command(vobra_sim::kCmdProtect, k), 1);
         layout_.startPtr = 0;
         Collected c = collectBoth();
@@ -291,7 +291,7 @@ TEST_F(HostSimTest, MergesFiltersAndRouting) {
     router.destination = &moved;
     link_.options().router = &router;
 
-    Collected c = collect(ReadMethod::SpanReads, ListKind::Normal, &target);
+    Collected c = collect(ReadMethod::TableReads, ListKind::Normal, &target);
     EXPECT_EQ(c.result, 1);
     EXPECT_EQ(c.seen, 5);
     EXPECT_STREQ(target.entryAt(0)->refAmount, "99") << "a larger amount merges into the known row";
@@ -513,7 +513,7 @@ TEST_F(HostSimTest, SampleDefinitionsCollectTheSampleRecords) {
     ASSERT_EQ(sim.command(vobra_sim::kCmdLoad, dir + "\\records.txt"), 1);
     usePlugins(true, false);
     layout_.startPtr = 0;
-    Collected files = collect(ReadMethod::SpanReads);
+    Collected files = collect(ReadMethod::TableReads);
     EXPECT_GE(files.result, 10);
     EXPECT_EQ(files.result, files.seen);
     EXPECT_TRUE(reporter_.boxes.empty());
@@ -527,7 +527,7 @@ TEST_F(HostSimTest, SampleDefinitionsCollectTheSampleRecords) {
         for (const std::string& word : layout_.bbsStates) threads += status == word ? 1 : 0;
     }
     ASSERT_GT(threads, 0);
-    EXPECT_EQ(collect(ReadMethod::SpanReads, ListKind::Bbs).result, threads);
+    EXPECT_EQ(collect(ReadMethod::TableReads, ListKind::Bbs).result, threads);
 }
 
 TEST_F(HostSimTest, DebugPrivilegeCanBeEnabled) {
