@@ -285,6 +285,8 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void MainWindow::onInitDialog() {
     InitCommonControls();
+    // Every user setting of the start, the pages' included, from one read of the file.
+    ProfileFile::Hold settingsRead(userSettings_);
     // The status bar, and the reports that go to it from now on.
     statusBar_.create(hwnd_, IDC_STATUSBAR, kStatusParts, kStatusEdges);
     statusHeight_ = statusBar_.height();
@@ -450,8 +452,11 @@ bool MainWindow::close(bool ask) {
             if (!confirmSaveChanges()) return false;
         }
     }
-    saveState();
-    saveHistories(userSettings_, histories_);
+    {
+        ProfileFile::Hold settingsWrite(userSettings_);
+        saveState();
+        saveHistories(userSettings_, histories_);
+    }
     fixedLists_.saveAll(tabs_);
     saveConditionFile(conditions_, folder_ + kConditionFileName);
     if (ConditionPage* page = conditionPage()) page->listView()->deleteAllItems();
