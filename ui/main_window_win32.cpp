@@ -625,10 +625,7 @@ void MainWindow::cmdInvert() {
     if (!currentList() || !view) return;
     int n = view->itemCount();
     if (n <= 0) return;
-    {
-        BulkUpdate bulk(view);
-        for (int i = 0; i < n; ++i) view->setSelected(i, !view->isSelected(i));
-    }
+    view->invertSelection();
     showCounts(view);
     showMessage(kMsgInverted);
 }
