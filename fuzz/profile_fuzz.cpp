@@ -32,7 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string file(reinterpret_cast<const char*>(data + 3), size - 3);
 
     const std::string before = twk::findProfileValue(file, section, other);
-    (void)twk::findProfileValue(file, other, key);
+    // The index of all values reads what the single lookups read.
+    const twk::ProfileIndex index(file);
+    if (index.find(section, other) != before ||
+        index.find(other, key) != twk::findProfileValue(file, other, key))
+        std::abort();
     char buffer[16];
     twk::copyProfileValue(before, buffer, sizeof buffer);
     if (buffer[sizeof buffer - 1] != 0) std::abort();

@@ -50,6 +50,21 @@ class ProfileFile {
     // Writes the text unchanged.
     bool writeText(const char* section, const char* key, const char* text);
 
+    // For the lifetime of a Hold, the file is read once and written once (see ProfileStore::hold).
+    class Hold {
+      public:
+        explicit Hold(ProfileFile& file) : store_(file.store_), path_(file.path_) {
+            store_->hold(path_.c_str());
+        }
+        ~Hold() { store_->release(path_.c_str()); }
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+      private:
+        ProfileStore* store_;
+        std::string path_;
+    };
+
   private:
     ProfileStore* store_;
     std::string path_;

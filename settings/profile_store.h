@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
+#include <string>
 
 namespace twk {
 
@@ -23,14 +25,33 @@ class ProfileStore {
     // the section is added at the end of the file; the file is created when it does not exist. Every other
     // line is kept. Returns false when the file cannot be written.
     virtual bool writeValue(const char* path, const char* section, const char* key, const char* value) = 0;
+
+    // Between hold(path) and the matching release(path) (they nest) the store may read the file once and
+    // answer every read from that copy, gathering the writes and writing the file once at the last release.
+    // What is read and what ends in the file are the same as without the hold (a write that fails at the
+    // release, like any failed write, is ignored). A store that does not batch ignores both.
+    virtual void hold(const char* /*path*/) {}
+    virtual void release(const char* /*path*/) {}
 };
 
 // The portable store: plain file access, the same rules as the system's profile functions (see the .cpp).
 class PortableProfileStore final : public ProfileStore {
   public:
+    PortableProfileStore();
+    ~PortableProfileStore() override;
+    PortableProfileStore(const PortableProfileStore&) = delete;
+    PortableProfileStore& operator=(const PortableProfileStore&) = delete;
+
     std::size_t readValue(const char* path, const char* section, const char* key, char* buffer,
                           std::size_t size) const override;
     bool writeValue(const char* path, const char* section, const char* key, const char* value) override;
+    void hold(const char* path) override;
+    void release(const char* path) override;
+
+  private:
+    struct Held;
+    Held* held(const char* path) const;
+    std::unique_ptr<Held> held_;  // one file at a time: the program batches one file's reads or writes
 };
 
 // The store the program uses: the portable store, on every platform.

@@ -1,6 +1,7 @@
 #include "settings/profile_text.h"
 
 #include <cstring>
+#include <unordered_set>
 #include <vector>
 
 #include "core/text.h"
@@ -145,7 +146,61 @@ Location locate(const std::string& file, const std::vector<Line>& lines, const c
     return loc;
 }
 
+// A name in the form two names compare equal in (see sameName): blanks around it dropped, ASCII letters
+// folded, double-byte characters kept. False for a name that matches nothing (a lone lead byte at its end,
+// or a NUL byte, which no name asked for holds).
+bool foldName(const char* name, std::size_t len, std::string& out) {
+    while (len > 0 && isBlank(*name)) {
+        ++name;
+        --len;
+    }
+    while (len > 0 && isBlank(name[len - 1])) --len;
+    out.clear();
+    for (std::size_t i = 0; i < len; ++i) {
+        if (name[i] == 0) return false;
+        if (isLeadByte(name[i])) {
+            if (i + 1 >= len || name[i + 1] == 0) return false;
+            out += name[i];
+            out += name[++i];
+            continue;
+        }
+        out += foldAscii(name[i]);
+    }
+    return true;
+}
+
 }  // namespace
+
+// The same walk as locate for every name at once: lines before the first header belong to the section
+// without a name together with the first "[]" section; of any other name only the first section counts; in a
+// section, the first line of a key.
+ProfileIndex::ProfileIndex(const std::string& file) {
+    std::unordered_set<std::string> headed, finished;
+    std::string section, key;
+    bool active = true;  // the lines before the first header
+    for (const Line& line : splitLines(file)) {
+        const ParsedLine p = parseLine(file, line);
+        if (p.kind == LineKind::Section) {
+            if (active && headed.count(section) != 0) finished.insert(section);
+            active = foldName(file.data() + p.nameBegin, p.nameEnd - p.nameBegin, section) &&
+                     finished.count(section) == 0;
+            if (active) headed.insert(section);
+            continue;
+        }
+        if (!active || p.kind == LineKind::Blank) continue;
+        if (!foldName(file.data() + p.nameBegin, p.nameEnd - p.nameBegin, key)) continue;
+        values_.emplace(section + '\0' + key,
+                        p.hasValue ? file.substr(p.valueBegin, p.valueEnd - p.valueBegin) : std::string());
+    }
+}
+
+std::string ProfileIndex::find(const char* section, const char* key) const {
+    std::string s, k;
+    if (!section || !key || !foldName(section, std::strlen(section), s) || !foldName(key, std::strlen(key), k))
+        return std::string();
+    auto it = values_.find(s + '\0' + k);
+    return it == values_.end() ? std::string() : it->second;
+}
 
 std::string findProfileValue(const std::string& file, const char* section, const char* key) {
     if (!section || !key) return std::string();

@@ -19,11 +19,23 @@
 
 #include <cstddef>
 #include <string>
+#include <unordered_map>
 
 namespace twk {
 
 // The value of the key, empty when the section or the key is missing.
 std::string findProfileValue(const std::string& file, const char* section, const char* key);
+
+// Every value of a file at once, for many reads of one text: find(section, key) is findProfileValue(file,
+// section, key).
+class ProfileIndex {
+  public:
+    explicit ProfileIndex(const std::string& file);
+    std::string find(const char* section, const char* key) const;
+
+  private:
+    std::unordered_map<std::string, std::string> values_;  // folded section, NUL, folded key -> value
+};
 
 // The file with the key set to value: the rest of its line after the key replaced by "=value", or a new
 // "key=value" line after the last non-blank line of the section, or the section with the key appended at the

@@ -153,8 +153,26 @@ void Win32ListView::setSelected(int position, bool selected) {
     setState(position, LVIS_SELECTED, selected ? LVIS_SELECTED : 0);
 }
 
+// The view sets every row's state one by one; with the drawing held none of them is painted on its own.
 void Win32ListView::setAllSelected(bool selected) {
+    BulkUpdate bulk(this);
     setSelected(-1, selected);
+}
+
+void Win32ListView::invertSelection() {
+    if (!view_) return;
+    const std::vector<RowRange> before = selectedRuns();
+    const int count = itemCount();
+    if (count <= 0) return;
+    const std::vector<RowRange> after = symmetricDifference(before, {RowRange{0, count - 1}});
+    BulkUpdate bulk(this);
+    holdRedraw();
+    // Whole-view state first, then the rows of the smaller part one by one.
+    const bool fewerAfter = runLength(after) <= runLength(before);
+    setState(-1, LVIS_SELECTED, fewerAfter ? 0 : LVIS_SELECTED);
+    for (const RowRange& run : fewerAfter ? after : before)
+        for (int i = run.first; i <= run.last; ++i)
+            setState(i, LVIS_SELECTED, fewerAfter ? LVIS_SELECTED : 0);
 }
 
 int Win32ListView::itemCount() const {

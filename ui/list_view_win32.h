@@ -41,6 +41,9 @@ class Win32ListView final : public ListViewOps {
     void rowsChanged() override;
 
     void setAllSelected(bool selected);
+    // Every row selected that was not, and the others not: with the drawing held, whole-view calls and one
+    // call per row of the smaller part.
+    void invertSelection();
     int bulkDepth() const { return bulkDepth_; }
     // The selected rows as runs of positions, ascending.
     std::vector<RowRange> selectedRuns() const;

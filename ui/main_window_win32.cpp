@@ -298,6 +298,8 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void MainWindow::onInitDialog() {
     InitCommonControls();
+    // Every user setting of the start, the pages' included, from one read of the file.
+    ProfileFile::Hold settingsRead(userSettings_);
     // The status bar, and the reports that go to it from now on.
     statusBar_.create(hwnd_, IDC_STATUSBAR, kStatusParts, kStatusEdges);
     statusHeight_ = statusBar_.height();
@@ -463,8 +465,11 @@ bool MainWindow::close(bool ask) {
             if (!confirmSaveChanges()) return false;
         }
     }
-    saveState();
-    saveHistories(userSettings_, histories_);
+    {
+        ProfileFile::Hold settingsWrite(userSettings_);
+        saveState();
+        saveHistories(userSettings_, histories_);
+    }
     fixedLists_.saveAll(tabs_);
     saveConditionFile(conditions_, folder_ + kConditionFileName);
     if (ConditionPage* page = conditionPage()) page->listView()->deleteAllItems();
@@ -649,10 +654,7 @@ void MainWindow::cmdInvert() {
     if (!currentList() || !view) return;
     int n = view->itemCount();
     if (n <= 0) return;
-    {
-        BulkUpdate bulk(view);
-        for (int i = 0; i < n; ++i) view->setSelected(i, !view->isSelected(i));
-    }
+    view->invertSelection();
     showCounts(view);
     showMessage(kMsgInverted);
 }

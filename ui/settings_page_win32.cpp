@@ -98,6 +98,7 @@ SettingsPageValues SettingsPage::values() const {
 }
 
 void SettingsPage::save() {
+    ProfileFile::Hold hold(main_.userSettings());
     saveSettingsPage(main_.userSettings(), values());
 }
 

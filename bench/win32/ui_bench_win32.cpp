@@ -1,11 +1,17 @@
 // The list views of the real window under load: a full-size list file opened into a shown list page
 // (BM_UiLoad550k, against BM_WineLoadListFile64MiB, the same load into a list without a view), and a manual
 // get of 1000 new rows from the host simulator into a shown list of 100,000 rows (BM_UiCollect1000Into100k,
-// against BM_Collect1000).
+// against BM_Collect1000). Selections of 100,000 rows in a shown list (BM_UiSelectAll100k,
+// BM_UiInvertSelection100k, BM_UiSortKeepsSelection100k) against the same on the rows of a list without a
+// view (BM_SelectAll100k, BM_InvertSelection100k, BM_SortKeepsSelection100k), and the start to a shown window
+// with five full histories (BM_UiStartUp) against the same start with an empty TWK.ini
+// (BM_UiStartUpEmptySettings).
 #include <windows.h>
 // The control declarations need the base declarations first.
 #include <commctrl.h>
 
+#include <cstdio>
+#include <initializer_list>
 #include <memory>
 #include <random>
 #include <string>
@@ -19,6 +25,7 @@
 #include "core/text.h"
 #include "formats/list_file.h"
 #include "resources/resource.h"
+#include "settings/history_list.h"
 #include "tools/vobra_sim/sim_driver_win32.h"
 #include "ui/main_window_win32.h"
 #include "ui/pages_win32.h"
@@ -53,6 +60,11 @@ class Window {
     void setting(const char* file, const char* key, const char* value) {
         WritePrivateProfileStringA("Tollwick", key, value, (folder_ + file).c_str());
     }
+    void close() {
+        main_.reset();
+        pump();
+    }
+    const std::string& folder() const { return folder_; }
     void open() {
         main_ = std::make_unique<twk::ui::MainWindow>(GetModuleHandleW(nullptr), folder_);
         if (!main_->create(SW_SHOW)) fail(name_, "the main window was not created");
@@ -191,6 +203,145 @@ void uiCollect(const Options& options, std::vector<Result>& results) {
         }));
 }
 
+constexpr int kSelectionRows = 100000;
+
+// Every second row of the list selected, in the rows or (with `view`) in its view.
+void selectHalf(twk::EntryList& list, twk::ui::Win32ListView* view) {
+    for (int p = 0; p < list.count(); ++p) {
+        list.entryAt(p)->selected = p % 2 == 0 ? 1 : 0;
+        if (view) view->setSelected(p, p % 2 == 0);
+    }
+}
+
+int selectedRows(const twk::EntryList& list) {
+    int n = 0;
+    for (int p = 0; p < list.count(); ++p) n += list.entryAt(p)->selected;
+    return n;
+}
+
+// The anchors: the operations on the rows of a list without a view.
+void rowSelections(const Options& options, std::vector<Result>& results) {
+    twk::EntryList list(twk::ListKind::Normal);
+    {
+        BigListFile rows(tempFilePath("twk-bench-sel"), 100, kSelectionRows);
+        if (twk::readListFile(list, rows.path()) != kSelectionRows) fail("BM_SelectAll100k", "no rows");
+    }
+    if (options.selected("BM_SelectAll100k"))
+        results.push_back(measure(
+            "BM_SelectAll100k",
+            [&] {
+                for (int p = 0; p < list.count(); ++p) list.entryAt(p)->selected = 0;
+                return true;
+            },
+            [&] {
+                for (int p = 0; p < list.count(); ++p) list.entryAt(p)->selected = 1;
+                return selectedRows(list) == kSelectionRows;
+            }));
+    if (options.selected("BM_InvertSelection100k")) {
+        selectHalf(list, nullptr);
+        results.push_back(measure(
+            "BM_InvertSelection100k", [] { return true; },
+            [&] {
+                for (int p = 0; p < list.count(); ++p) list.entryAt(p)->selected ^= 1;
+                return selectedRows(list) == kSelectionRows / 2;
+            }));
+    }
+    if (options.selected("BM_SortKeepsSelection100k")) {
+        selectHalf(list, nullptr);
+        results.push_back(measure(
+            "BM_SortKeepsSelection100k", [] { return true; },
+            [&] {
+                list.sort(twk::kColName);
+                return selectedRows(list) == kSelectionRows / 2;
+            }));
+    }
+}
+
+// The same through the window's commands and header, with the list shown.
+void uiSelections(const Options& options, std::vector<Result>& results) {
+    Window window("BM_UiSelect");
+    window.open();
+    {
+        BigListFile rows(tempFilePath("twk-bench-uisel"), 100, kSelectionRows);
+        if (!window.main().openIntoCurrent(rows.path()) || window.list().count() != kSelectionRows)
+            fail("BM_UiSelectAll100k", "the list of 100,000 rows was not loaded");
+    }
+    window.settle();
+    twk::ui::Win32ListView& view = window.view();
+    auto shown = [&](int selected) {
+        window.settle();
+        return view.selectedCount() == selected;
+    };
+    if (options.selected("BM_UiSelectAll100k"))
+        results.push_back(measure(
+            "BM_UiSelectAll100k",
+            [&] {
+                window.main().command(ID_EDIT_CLEARSEL, false);
+                return shown(0);
+            },
+            [&] {
+                window.main().command(ID_EDIT_SELECTALL, false);
+                return shown(kSelectionRows);
+            }));
+    if (options.selected("BM_UiInvertSelection100k")) {
+        window.main().command(ID_EDIT_CLEARSEL, false);
+        selectHalf(window.list(), &view);
+        results.push_back(measure(
+            "BM_UiInvertSelection100k", [] { return true; },
+            [&] {
+                window.main().command(ID_EDIT_INVERT, false);
+                return shown(kSelectionRows / 2);
+            }));
+    }
+    if (options.selected("BM_UiSortKeepsSelection100k")) {
+        window.main().command(ID_EDIT_CLEARSEL, false);
+        selectHalf(window.list(), &view);
+        results.push_back(measure(
+            "BM_UiSortKeepsSelection100k", [] { return true; },
+            [&] {
+                window.main().onColumnClick(window.page(), twk::kColName);
+                return shown(kSelectionRows / 2) && window.list().sortColumn() == twk::kColName;
+            }));
+    }
+    window.emptyList();
+}
+
+// Start to a shown window and back, with TWK.ini holding five histories at their full capacity (or nothing).
+void uiStartUp(const char* name, bool histories, std::vector<Result>& results) {
+    Window window(name);
+    if (histories) {
+        std::string text = "[Tollwick]\r\n";
+        const int capacity = twk::HistoryList::kCapacityLimit;
+        for (const char* prefix :
+             {"History", "SearchHistory", "VobraHistory", "BbsHistory", "VobraBbsHistory"}) {
+            text += std::string(prefix) + "Max=" + std::to_string(capacity) + "\r\n";
+            for (int i = 0; i < capacity; ++i) {
+                char key[32];
+                std::snprintf(key, sizeof key, "%s%2.2d=", prefix, i);
+                text += key + std::string("C:\\files\\") + prefix + " entry " + std::to_string(i) + "\r\n";
+            }
+        }
+        HANDLE file = CreateFileA((window.folder() + "TWK.ini").c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        const bool ok = file != INVALID_HANDLE_VALUE &&
+                        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+                        written == text.size();
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+        if (!ok) fail(name, "TWK.ini was not written");
+    }
+    results.push_back(measure(
+        name,
+        [&] {
+            window.close();
+            return true;
+        },
+        [&] {
+            window.open();
+            return IsWindowVisible(window.main().hwnd()) != FALSE;
+        }));
+}
+
 }  // namespace
 
 void runWindowBenchmarks(const Options& options, std::vector<Result>& results) {
@@ -199,6 +350,17 @@ void runWindowBenchmarks(const Options& options, std::vector<Result>& results) {
     if (options.selected("BM_WineLoadListFile64MiB")) wineLoad(results);
     if (options.selected("BM_UiLoad550k")) uiLoad(results);
     if (options.selected("BM_UiCollect1000Into100k")) uiCollect(options, results);
+    auto any = [&](std::initializer_list<const char*> names) {
+        for (const char* n : names)
+            if (options.selected(n)) return true;
+        return false;
+    };
+    if (any({"BM_SelectAll100k", "BM_InvertSelection100k", "BM_SortKeepsSelection100k"}))
+        rowSelections(options, results);
+    if (any({"BM_UiSelectAll100k", "BM_UiInvertSelection100k", "BM_UiSortKeepsSelection100k"}))
+        uiSelections(options, results);
+    if (options.selected("BM_UiStartUp")) uiStartUp("BM_UiStartUp", true, results);
+    if (options.selected("BM_UiStartUpEmptySettings")) uiStartUp("BM_UiStartUpEmptySettings", false, results);
 }
 
 }  // namespace winbench

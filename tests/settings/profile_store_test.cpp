@@ -71,6 +71,50 @@ TEST(PortableProfileStore, FailuresChangeNothing) {
     EXPECT_TRUE(std::filesystem::is_directory(dir));
 }
 
+// A held file is read once and written once, and reads and ends up byte for byte as without the hold.
+TEST(PortableProfileStore, AHeldFileReadsAndWritesAsWithoutTheHold) {
+    TempFolder folder;
+    test::writeCaseFiles(folder);
+    PortableProfileStore store;
+    for (const test::ReadCase& c : test::readCases()) {
+        const std::string path = folder.file(c.file);
+        store.hold(path.c_str());
+        EXPECT_EQ(readWith(store, path, c.section, c.key, c.size), c.expected)
+            << c.file << " [" << c.section << "] " << c.key;
+        store.release(path.c_str());
+    }
+    int n = 0;
+    for (const test::WriteCase& c : test::writeCases()) {
+        const std::string plain = folder.file("plain" + std::to_string(n) + ".ini");
+        const std::string held = folder.file("held" + std::to_string(n++) + ".ini");
+        if (c.exists) {
+            putFile(plain, c.initial);
+            putFile(held, c.initial);
+        }
+        const std::string before = fileBytes(held);
+        store.hold(held.c_str());
+        store.hold(held.c_str());  // holds nest
+        for (const test::Write& w : c.writes) {
+            ASSERT_TRUE(store.writeValue(plain.c_str(), w.section, w.key, w.value));
+            ASSERT_TRUE(store.writeValue(held.c_str(), w.section, w.key, w.value));
+        }
+        for (const test::Write& w : c.expected)
+            EXPECT_EQ(readWith(store, held, w.section, w.key), w.value) << c.name << ": " << w.key;
+        store.release(held.c_str());
+        EXPECT_EQ(fileBytes(held), before) << c.name << ": written before the last release";
+        store.release(held.c_str());
+        EXPECT_EQ(fileBytes(held), fileBytes(plain)) << c.name;
+    }
+    // Reads during a hold come from the copy read at its start.
+    const std::string path = folder.file("once.ini");
+    putFile(path, "[S]\r\nk=1\r\n");
+    store.hold(path.c_str());
+    putFile(path, "[S]\r\nk=2\r\n");
+    EXPECT_EQ(readWith(store, path, "S", "k"), "1");
+    store.release(path.c_str());
+    EXPECT_EQ(readWith(store, path, "S", "k"), "2");
+}
+
 TEST(ProfileText, FindsValuesAfterEverySortOfLine) {
     const std::string file = "top=1\r\n[]\r\nempty=2\r\n[S]\r\n\r\n   \r\n[bad\r\nk=v\r\n";
     EXPECT_EQ(findProfileValue(file, "", "top"), "1");
@@ -83,6 +127,13 @@ TEST(ProfileText, FindsValuesAfterEverySortOfLine) {
     // A lone lead byte at the end of a name or value does not run past the text.
     EXPECT_EQ(findProfileValue("[S\x95", "S\x95", "k"), "");
     EXPECT_EQ(findProfileValue("[S]\nk=\x95", "S", "k"), "\x95");
+    // The index of a whole file reads the same values, first sections and first keys only.
+    const std::string twice = file + "[s]\r\nk=2\r\nj=3\r\n[]\r\ntop=4\r\n[表ソ]\r\n能=5\r\n能=6\r\n";
+    const ProfileIndex index(twice);
+    for (const char* section : {"", " ", "S", "s", "表ソ", "[bad", "S\x95"})
+        for (const char* key : {"top", "empty", "k", " K ", "j", "能", "x", "[bad"})
+            EXPECT_EQ(index.find(section, key), findProfileValue(twice, section, key))
+                << section << "/" << key;
 }
 
 TEST(ProfileText, CopiesWholeCharactersOnly) {
