@@ -77,6 +77,10 @@ std::string SettingsPage::text(int id, int maxBytes) const {
     return dialogItemText(hwnd_, id, maxBytes);
 }
 
+std::string SettingsPage::path(int id, int maxBytes) const {
+    return dialogItemPath(hwnd_, id, maxBytes);
+}
+
 SettingsPageValues SettingsPage::values() const {
     SettingsPageValues v;
     v.timerDelay = text(IDC_SET_TIMERDELAY);

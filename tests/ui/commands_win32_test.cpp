@@ -303,19 +303,6 @@ TEST_F(CommandsTest, UnknownAndAcceleratorOnlyIdsAreIgnored) {
 namespace twk::ui::test {
 namespace {
 
-// Passes status texts on to the window's own reporter and keeps the error boxes instead of showing them.
-class BoxCatcher final : public Reporter {
-  public:
-    BoxCatcher() : next_(setReporter(this)) {}
-    ~BoxCatcher() override { setReporter(next_); }
-    void setStatusText(int part, const char* text) override { next_->setStatusText(part, text); }
-    void showErrorBox(const char* text, bool) override { boxes.push_back(text); }
-    std::vector<std::string> boxes;
-
-  private:
-    Reporter* next_;
-};
-
 using HostCommandsTest = WindowTest;
 
 TEST_F(HostCommandsTest, ManualGetWithoutTheHostSaysSoAndAddsNothing) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/entry_list.h"
+#include "core/report.h"
 #include "resources/resource.h"
 #include "support/fakes.h"
 #include "ui/main_window_win32.h"
@@ -22,6 +23,19 @@ std::string makeTempFolder();
 void removeFolder(const std::string& folder);
 // A drop of these paths as the shell hands it over (UTF-16).
 HDROP makeDrop(const std::vector<std::wstring>& paths);
+
+// Passes status texts on to the window's own reporter and keeps the error boxes instead of showing them.
+class BoxCatcher final : public Reporter {
+  public:
+    BoxCatcher() : next_(setReporter(this)) {}
+    ~BoxCatcher() override { setReporter(next_); }
+    void setStatusText(int part, const char* text) override { next_->setStatusText(part, text); }
+    void showErrorBox(const char* text, bool) override { boxes.push_back(text); }
+    std::vector<std::string> boxes;
+
+  private:
+    Reporter* next_;
+};
 
 class WindowTest : public ::testing::Test {
   protected:
