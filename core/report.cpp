@@ -9,10 +9,12 @@
 namespace twk {
 
 const char* const kMsgAllocationFailed = "メモリの確保に失敗しました(%d)";
+const char* const kMsgCannotOpen = "%s が開けませんでした";
+const char* const kMsgCannotWrite = "%s に書き込めませんでした";
 
 namespace {
 class NullReporter final : public Reporter {
-public:
+  public:
     void setStatusText(int, const char*) override {}
     void showErrorBox(const char*, bool) override {}
 };
@@ -28,7 +30,9 @@ void stampedText(char (&buf)[kReportBufferSize], const char* format, va_list arg
 }
 }  // namespace
 
-Reporter& reporter() { return g_reporter ? *g_reporter : g_null; }
+Reporter& reporter() {
+    return g_reporter ? *g_reporter : g_null;
+}
 
 Reporter* setReporter(Reporter* r) {
     Reporter* old = g_reporter;

@@ -9,7 +9,7 @@ class ListViewOps;
 enum StatusPart { kStatusCounts = 0, kStatusCollecting = 1, kStatusMessage = 2 };
 
 class Reporter {
-public:
+  public:
     virtual ~Reporter() = default;
     virtual void setStatusText(int part, const char* text) = 0;
     // A modal box with the caption "Debug Message" and an OK button; returns when it is closed.
@@ -34,5 +34,8 @@ int errorBoxOwnerless(const char* format, ...) __attribute__((format(printf, 1, 
 
 // Message texts used by the engine itself.
 extern const char* const kMsgAllocationFailed;  // "メモリの確保に失敗しました(%d)"
+// A file that could not be read, or not be written (the path in place of %s).
+extern const char* const kMsgCannotOpen;   // "%s が開けませんでした"
+extern const char* const kMsgCannotWrite;  // "%s に書き込めませんでした"
 
 }  // namespace twk

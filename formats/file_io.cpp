@@ -71,6 +71,7 @@ bool OutputFile::write(const char* data, std::size_t n) {
 }
 
 bool replaceFileContents(const std::string& path, const char* data, std::size_t size) {
+    if (isReadOnlyFile(path)) return false;
     const std::string temp = path + kReplaceSuffix;
     OutputFile out;
     if (!out.create(temp)) return false;
@@ -81,6 +82,17 @@ bool replaceFileContents(const std::string& path, const char* data, std::size_t 
         removeFile(temp);
     }
     return ok;
+}
+
+bool appendFileContents(const std::string& path, const char* data, std::size_t size) {
+    if (isReadOnlyFile(path)) return false;
+    OutputFile out;
+    int last = -1;
+    if (!out.openForAppend(path, &last)) return false;
+    const bool lineEnded = last < 0 || last == '\r' || last == '\n';
+    bool ok = (lineEnded || out.write("\r\n", 2)) && (size == 0 || out.write(data, size));
+    if (!ok) out.cutBack();
+    return out.commit() && ok;
 }
 
 }  // namespace twk

@@ -62,8 +62,11 @@ class OutputFile {
 
     // Creates the file, or empties an existing one.
     bool create(const std::string& path);
-    // Opens the file, creating it when missing, and moves to its end; nothing is truncated.
-    bool openForAppend(const std::string& path);
+    // Opens the file, creating it when missing, and moves to its end; nothing is truncated. The file's last
+    // byte goes to `lastByte` (-1 for an empty file).
+    bool openForAppend(const std::string& path, int* lastByte);
+    // Cuts a file opened for appending back to the length it had when it was opened.
+    bool cutBack();
     bool isOpen() const { return handle_ != kNoHandle; }
     // Writes all n bytes, or reports failure.
     bool write(const char* data, std::size_t n);
@@ -75,6 +78,7 @@ class OutputFile {
     static constexpr std::intptr_t kNoHandle = -1;
     bool writeSome(const char* data, std::size_t n);
     std::intptr_t handle_ = kNoHandle;
+    unsigned long long appendedFrom_ = 0;
 };
 
 // Moves `from` over `to`, replacing `to` when it exists.
@@ -82,12 +86,22 @@ bool moveFileReplacing(const std::string& from, const std::string& to);
 bool removeFile(const std::string& path);
 // Whether an existing file may be written (false for a read-only one, or when it cannot be found).
 bool isWritableFile(const std::string& path);
+// Whether the file exists and is marked read-only. The program never writes such a file, even where the
+// system would let a privileged user do so.
+bool isReadOnlyFile(const std::string& path);
 
 // Gives `path` exactly the given bytes without ever leaving it half written: the bytes go to a temporary file
 // beside it (path + kReplaceSuffix), which is flushed and then moved over the old file. On failure the old
-// file is left as it was and the temporary file is removed. Zero bytes give an empty file.
+// file is left as it was and the temporary file is removed. Zero bytes give an empty file. A read-only file
+// is not replaced.
 extern const char* const kReplaceSuffix;
 bool replaceFileContents(const std::string& path, const char* data, std::size_t size);
+
+// Appends the bytes at the end of the file (created when missing), held without sharing meanwhile. A file
+// that does not end with a line end gets CR LF first, so that the first new line never joins its last one.
+// When not everything could be written, the file is cut back to what it was. False then, or when it cannot
+// be opened or is read-only.
+bool appendFileContents(const std::string& path, const char* data, std::size_t size);
 
 // Test hook: the writes of OutputFile fail once `bytes` more bytes have been written (the bytes before that
 // point are written). -1 disables.

@@ -88,16 +88,24 @@ bool OutputFile::create(const std::string& path) {
     return true;
 }
 
-bool OutputFile::openForAppend(const std::string& path) {
+bool OutputFile::openForAppend(const std::string& path, int* lastByte) {
     close();
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) return false;
     handle_ = fd;
-    if (::lseek(fd, 0, SEEK_END) < 0) {
+    const off_t end = ::lseek(fd, 0, SEEK_END);
+    unsigned char last = 0;
+    if (end < 0 || (end > 0 && ::pread(fd, &last, 1, end - 1) != 1)) {
         close();
         return false;
     }
+    appendedFrom_ = static_cast<unsigned long long>(end);
+    *lastByte = end > 0 ? last : -1;
     return true;
+}
+
+bool OutputFile::cutBack() {
+    return isOpen() && ::ftruncate(static_cast<int>(handle_), static_cast<off_t>(appendedFrom_)) == 0;
 }
 
 bool OutputFile::writeSome(const char* data, std::size_t n) {
@@ -125,6 +133,11 @@ bool moveFileReplacing(const std::string& from, const std::string& to) {
 
 bool isWritableFile(const std::string& path) {
     return ::access(path.c_str(), W_OK) == 0;
+}
+
+bool isReadOnlyFile(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR);
 }
 
 bool removeFile(const std::string& path) {

@@ -60,17 +60,36 @@ bool OutputFile::create(const std::string& path) {
     return true;
 }
 
-bool OutputFile::openForAppend(const std::string& path) {
+bool OutputFile::openForAppend(const std::string& path, int* lastByte) {
     close();
-    HANDLE h = CreateFileW(toWide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+    HANDLE h = CreateFileW(toWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     handle_ = reinterpret_cast<std::intptr_t>(h);
-    if (SetFilePointer(h, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) {
+    LARGE_INTEGER size = {};
+    unsigned char last = 0;
+    DWORD got = 0;
+    LARGE_INTEGER back = {};
+    back.QuadPart = -1;
+    const bool ok = GetFileSizeEx(h, &size) &&
+                    (size.QuadPart == 0 || (SetFilePointerEx(h, back, nullptr, FILE_END) &&
+                                            ReadFile(h, &last, 1, &got, nullptr) && got == 1)) &&
+                    SetFilePointerEx(h, LARGE_INTEGER{}, nullptr, FILE_END);
+    if (!ok) {
         close();
         return false;
     }
+    appendedFrom_ = static_cast<unsigned long long>(size.QuadPart);
+    *lastByte = size.QuadPart > 0 ? last : -1;
     return true;
+}
+
+bool OutputFile::cutBack() {
+    if (!isOpen()) return false;
+    LARGE_INTEGER at = {};
+    at.QuadPart = static_cast<LONGLONG>(appendedFrom_);
+    HANDLE h = toHandle(handle_);
+    return SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h);
 }
 
 bool OutputFile::writeSome(const char* data, std::size_t n) {
@@ -112,6 +131,12 @@ bool removeFile(const std::string& path) {
 bool isWritableFile(const std::string& path) {
     const DWORD attributes = GetFileAttributesW(toWide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_READONLY) &&
+           !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool isReadOnlyFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(toWide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
            !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 

@@ -104,6 +104,17 @@ int readListFile(EntryList& list, const std::string& path) {
     return loadListFile(list, path).added;
 }
 
+ListFileLoad replaceWithListFile(EntryList& list, const std::string& path,
+                                 const std::function<void()>& emptied) {
+    ListFileLoad result;
+    TextBuffer text;
+    result.status = text.loadFile(path);
+    if (!result.ok()) return result;
+    list.clear();
+    if (emptied) emptied();
+    return addFileLines(list, text, path, false);
+}
+
 }  // namespace twk
 
 namespace twk {

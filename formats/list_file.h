@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "formats/file_io.h"
@@ -48,6 +49,12 @@ struct ListFileLoad {
 ListFileLoad loadListFile(EntryList& list, const std::string& path);
 // The same, returning the number of rows added (0 when the file could not be loaded).
 int readListFile(EntryList& list, const std::string& path);
+// Replaces the rows of the list with those of a list file. The file is read whole first; only when that
+// worked are the old rows dropped (`emptied` runs then, for the view that shows them) and the file's rows
+// added, so that a file that cannot be loaded leaves the list, its path and its modified flag as they were.
+// After a load path := the file and modified := 0.
+ListFileLoad replaceWithListFile(EntryList& list, const std::string& path,
+                                 const std::function<void()>& emptied);
 
 }  // namespace twk
 

@@ -51,14 +51,18 @@ int FixedListFiles::loadAll(const ListTabs& tabs) {
     return added;
 }
 
-int FixedListFiles::saveAll(const ListTabs& tabs) const {
+int FixedListFiles::saveAll(const ListTabs& tabs, std::vector<std::string>* unwritten) const {
     int written = 0;
     for (int slot = 0; slot < 2; ++slot) {
         EntryList* list = firstListOfKind(tabs, kFixedFiles[slot].kind);
         if (!list) continue;
         // Writing now would replace the rows that could not be read with the few of this run.
         if (list == failed_[slot]) continue;
-        if (saveListFile(*list, pathOf(kFixedFiles[slot].kind)) >= 0) ++written;
+        const std::string path = pathOf(kFixedFiles[slot].kind);
+        if (saveListFile(*list, path) >= 0)
+            ++written;
+        else if (unwritten)
+            unwritten->push_back(path);
     }
     return written;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/entry.h"
 
@@ -27,8 +28,9 @@ class FixedListFiles {
     // being overwritten by saveAll. Returns the number of rows added.
     int loadAll(const ListTabs& tabs);
     // Writes each list to its file, whatever its modified flag says; an empty list gives an empty file. Lists
-    // whose file could not be loaded are skipped. Returns the number of files written.
-    int saveAll(const ListTabs& tabs) const;
+    // whose file could not be loaded are skipped. Returns the number of files written; the paths of the files
+    // that could not be written go to `unwritten` when given.
+    int saveAll(const ListTabs& tabs, std::vector<std::string>* unwritten = nullptr) const;
 
     // Whether the load of that kind's file failed although the file exists.
     bool loadFailed(ListKind kind) const;

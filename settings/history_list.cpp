@@ -10,7 +10,8 @@ namespace twk {
 void HistoryList::reset(std::int32_t capacity) {
     entries_.clear();
     capacity_ = 0;
-    if (capacity <= 0 || capacity > kCapacityLimit) return;
+    if (capacity <= 0) return;
+    if (capacity > kCapacityLimit) capacity = kCapacityLimit;
     try {
         entries_.reserve(static_cast<std::size_t>(capacity));
     } catch (const std::bad_alloc&) {
@@ -74,14 +75,18 @@ void loadHistories(const ProfileFile& file, Histories& histories) {
     }
 }
 
-void saveHistories(ProfileFile& file, const Histories& histories) {
+bool saveHistories(ProfileFile& file, const Histories& histories) {
+    bool ok = true;
     for (int k = 0; k < kHistoryKindCount; ++k) {
         const HistoryKeys& keys = kHistoryKeys[k];
         const HistoryList& list = histories.lists[k];
-        file.writeInt(kProfileSection, settingKey(keys.max).name, list.capacity());
+        ok = file.writeInt(kProfileSection, settingKey(keys.max).name, list.capacity()) && ok;
         for (std::int32_t i = 0; i < list.count(); ++i)
-            file.writeText(kProfileSection, settingKeyName(keys.entries, i).c_str(), list.entry(i).c_str());
+            ok = file.writeText(kProfileSection, settingKeyName(keys.entries, i).c_str(),
+                                list.entry(i).c_str()) &&
+                 ok;
     }
+    return ok;
 }
 
 }  // namespace twk

@@ -12,13 +12,13 @@ class ProfileFile;
 
 class HistoryList {
   public:
-    // The largest capacity a list accepts; a larger one leaves no room, like a negative one.
+    // The largest capacity a list takes; a larger one is taken as this one.
     static constexpr std::int32_t kCapacityLimit = 1000;
     // Entries are at most this many bytes (longer texts are cut).
     static constexpr std::size_t kMaxEntryLength = 259;
 
-    // Drops every entry and makes room for `capacity` entries; no room (capacity 0) when it is negative or
-    // above kCapacityLimit.
+    // Drops every entry and makes room for `capacity` entries (at most kCapacityLimit); no room (capacity 0)
+    // when it is not positive.
     void reset(std::int32_t capacity);
     // Puts `text` at entry 0; an equal entry (same bytes) moves to the front instead of being repeated, and a
     // full list loses its oldest entry. Returns false, changing nothing, for an empty text or a list without
@@ -58,7 +58,8 @@ struct Histories {
 // Reads every history from the user settings (capacity default 10; the stored order is kept, empty keys and
 // duplicates are skipped).
 void loadHistories(const ProfileFile& file, Histories& histories);
-// Writes each capacity and entries 0 to count - 1. Keys numbered count or higher are left as they are.
-void saveHistories(ProfileFile& file, const Histories& histories);
+// Writes each capacity and entries 0 to count - 1. Keys numbered count or higher are left as they are. False
+// when a value could not be written.
+bool saveHistories(ProfileFile& file, const Histories& histories);
 
 }  // namespace twk

@@ -80,12 +80,12 @@ void PortableProfileStore::hold(const char* path) {
     held_ = std::move(h);
 }
 
-void PortableProfileStore::release(const char* path) {
+bool PortableProfileStore::release(const char* path) {
     Held* h = held(path);
-    if (!h || --h->depth > 0) return;
+    if (!h || --h->depth > 0) return true;
     std::unique_ptr<Held> done = std::move(held_);
-    // A failed write is not reported, as a single write's would be ignored by the program.
-    if (done->dirty) replaceProfileFile(done->path.c_str(), done->text, done->read == ProfileFileRead::Read);
+    if (!done->dirty) return true;
+    return replaceProfileFile(done->path.c_str(), done->text, done->read == ProfileFileRead::Read);
 }
 
 ProfileStore& systemProfileStore() {

@@ -50,19 +50,27 @@ class ProfileFile {
     // Writes the text unchanged.
     bool writeText(const char* section, const char* key, const char* text);
 
-    // For the lifetime of a Hold, the file is read once and written once (see ProfileStore::hold).
+    // For the lifetime of a Hold, the file is read once and written once (see ProfileStore::hold). end()
+    // writes it now and says whether that worked; otherwise the Hold's end writes it and a failure goes
+    // unsaid.
     class Hold {
       public:
         explicit Hold(ProfileFile& file) : store_(file.store_), path_(file.path_) {
             store_->hold(path_.c_str());
         }
-        ~Hold() { store_->release(path_.c_str()); }
+        ~Hold() { end(); }
         Hold(const Hold&) = delete;
         Hold& operator=(const Hold&) = delete;
+        bool end() {
+            if (ended_) return true;
+            ended_ = true;
+            return store_->release(path_.c_str());
+        }
 
       private:
         ProfileStore* store_;
         std::string path_;
+        bool ended_ = false;
     };
 
   private:

@@ -28,10 +28,11 @@ class ProfileStore {
 
     // Between hold(path) and the matching release(path) (they nest) the store may read the file once and
     // answer every read from that copy, gathering the writes and writing the file once at the last release.
-    // What is read and what ends in the file are the same as without the hold (a write that fails at the
-    // release, like any failed write, is ignored). A store that does not batch ignores both.
+    // What is read and what ends in the file are the same as without the hold. release returns false when
+    // the last release could not write the file (which then keeps its old contents). A store that does not
+    // batch ignores both.
     virtual void hold(const char* /*path*/) {}
-    virtual void release(const char* /*path*/) {}
+    virtual bool release(const char* /*path*/) { return true; }
 };
 
 // The portable store: plain file access, the same rules as the system's profile functions (see the .cpp).
@@ -46,7 +47,7 @@ class PortableProfileStore final : public ProfileStore {
                           std::size_t size) const override;
     bool writeValue(const char* path, const char* section, const char* key, const char* value) override;
     void hold(const char* path) override;
-    void release(const char* path) override;
+    bool release(const char* path) override;
 
   private:
     struct Held;

@@ -101,8 +101,8 @@ std::int32_t readSigned(const ProfileFile& file, SettingId id) {
     return readSigned(file, id, kSettingKeys[id].defaultNumber);
 }
 
-void writeSigned(ProfileFile& file, SettingId id, std::int32_t value, int n = 0) {
-    file.writeInt(kProfileSection, settingKeyName(id, n).c_str(), value);
+bool writeSigned(ProfileFile& file, SettingId id, std::int32_t value, int n = 0) {
+    return file.writeInt(kProfileSection, settingKeyName(id, n).c_str(), value);
 }
 
 // The window-state values and the keys they are kept under.
@@ -162,13 +162,15 @@ WindowState loadWindowState(const ProfileFile& file, const WindowRect& templateR
     return state;
 }
 
-void saveWindowState(ProfileFile& file, const WindowState& state) {
-    for (const RectField& f : kRectFields) writeSigned(file, f.id, state.rect.*f.member);
+bool saveWindowState(ProfileFile& file, const WindowState& state) {
+    bool ok = true;
+    for (const RectField& f : kRectFields) ok = writeSigned(file, f.id, state.rect.*f.member) && ok;
     for (SettingId id : kWidthKeys) {
         const std::int32_t* widths = widthsOf(state, id);
-        for (int i = 0; i < kSettingKeys[id].count; ++i) writeSigned(file, id, widths[i], i);
+        for (int i = 0; i < kSettingKeys[id].count; ++i) ok = writeSigned(file, id, widths[i], i) && ok;
     }
-    for (const PaneField& f : kPaneFields) writeSigned(file, f.id, state.*f.member);
+    for (const PaneField& f : kPaneFields) ok = writeSigned(file, f.id, state.*f.member) && ok;
+    return ok;
 }
 
 ListColours loadListColours(const ProfileFile& file, const SystemColours& defaults) {

@@ -130,8 +130,8 @@ struct WindowState {
 
 // Reads the window state; `templateRect` (the window's current rectangle) is the default rectangle.
 WindowState loadWindowState(const ProfileFile& file, const WindowRect& templateRect);
-// Writes every value of the window state.
-void saveWindowState(ProfileFile& file, const WindowState& state);
+// Writes every value of the window state. False when a value could not be written.
+bool saveWindowState(ProfileFile& file, const WindowState& state);
 
 // ---------------------------------------------------------------------------------------------------------------
 // List colours (COLORREF values 0x00BBGGRR) and the grid-line flag.

@@ -31,18 +31,21 @@ constexpr int kNewListAllocationCode = 116;
 constexpr int kOpenNewAllocationCode = 239;
 constexpr int kMaxNewListNumber = 99;
 
-
+// Whether anything bears exactly this name (no wildcards: a "?" kept for a character without a cp932 form
+// matches nothing).
 bool pathExists(const std::string& path) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(widen(path).c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    FindClose(find);
-    return true;
+    return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool isFolder(const wchar_t* path) {
+    const DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 }  // namespace
 
 bool MainWindow::chooseFile(bool save, const std::string& start, std::string& chosen) {
+    if (fileChooser_) return fileChooser_(save, chosen);
     return chooseTextFile(hwnd_, save, save ? kSaveTitle : kOpenTitle, start, chosen);
 }
 
@@ -60,12 +63,8 @@ bool MainWindow::confirmSaveChanges() {
     std::string name = list->path().empty() ? tabs_.tabText(tabs_.current()) : list->path();
     int answer = askSaveChanges(name + kSaveQuestion);
     if (answer == IDCANCEL) return false;
-    if (answer == IDYES) {
-        if (list->path().empty())
-            cmdSaveAs();
-        else
-            cmdSave();
-    }
+    // A save that was cancelled or failed stops what asked: its rows would be lost otherwise.
+    if (answer == IDYES) return list->path().empty() ? saveCurrentAs() : saveCurrent();
     return true;
 }
 
@@ -79,19 +78,22 @@ bool MainWindow::openIntoCurrent(const std::string& path) {
     Win32ListView* view = currentView();
     if (!list || !view || list->kind() != ListKind::Normal) return false;
     if (!confirmSaveChanges()) return false;
-    int count = 0;
+    ListFileLoad load;
     {
         BulkUpdate bulk(view);
         ShowWindow(view->hwnd(), SW_HIDE);
-        list->clear();
-        view->deleteAllItems();
-        count = readListFile(*list, path);
+        // The rows, path and tab change only once the whole file could be read.
+        load = replaceWithListFile(*list, path, [view] { view->deleteAllItems(); });
+        ShowWindow(view->hwnd(), SW_SHOW);
+    }
+    if (!load.ok()) {
+        errorBox(kMsgCannotOpen, path.c_str());
+        return false;
     }
     tabs_.setTabText(tabs_.current(), fileNamePart(path).c_str());
     rememberFile(path);
     showCounts(view);
-    showMessage(kMsgLoaded, path.c_str(), count);
-    ShowWindow(view->hwnd(), SW_SHOW);
+    showMessage(kMsgLoaded, path.c_str(), load.added);
     SetFocus(view->hwnd());
     resolveDestinations(conditions_, tabs_);
     return true;
@@ -129,7 +131,12 @@ void MainWindow::cmdOpenNew() {
     if (!chooseFile(false, std::string(), path)) return;
     std::unique_ptr<EntryList> list = makeNormalList(kOpenNewAllocationCode);
     if (!list || !insertNormalPage(std::move(list), fileNamePart(path))) return;
-    openIntoCurrent(path);
+    // A file that cannot be opened leaves no empty tab behind.
+    if (!openIntoCurrent(path)) {
+        tabs_.removePage(tabs_.current());
+        Page* page = tabs_.currentPage();
+        showCounts(page ? page->listView() : nullptr);
+    }
     updateCommandStates();
 }
 
@@ -139,15 +146,19 @@ void MainWindow::cmdOpenAdd() {
     if (!list || !view || list->kind() != ListKind::Normal) return;
     std::string path;
     if (!chooseFile(false, list->path(), path)) return;
-    int count = 0;
+    ListFileLoad load;
     {
         BulkUpdate bulk(view);
-        count = readListFile(*list, path);
+        load = loadListFile(*list, path);
+    }
+    if (!load.ok()) {
+        errorBox(kMsgCannotOpen, path.c_str());
+        return;
     }
     tabs_.setTabText(tabs_.current(), fileNamePart(path).c_str());
     rememberFile(path);
     showCounts(view);
-    showMessage(kMsgLoaded, path.c_str(), count);
+    showMessage(kMsgLoaded, path.c_str(), load.added);
     SetFocus(view->hwnd());
     resolveDestinations(conditions_, tabs_);
 }
@@ -188,6 +199,7 @@ int MainWindow::saveCurrentList(const std::string& path) {
     Win32ListView* view = currentView();
     if (!list || !view) return -1;
     int written = saveListFile(*list, path);
+    if (written < 0) errorBox(kMsgCannotWrite, path.c_str());
     if (written <= 0) return written;  // not written, or an empty file with nothing to report
     list->setModified(false);
     if (list->kind() == ListKind::Normal) rememberFile(path);
@@ -197,24 +209,33 @@ int MainWindow::saveCurrentList(const std::string& path) {
     return written;
 }
 
-void MainWindow::cmdSave() {
+bool MainWindow::saveCurrent() {
     EntryList* list = currentList();
-    if (!list || list->path().empty()) return;
-    saveCurrentList(list->path());
+    if (!list || list->path().empty()) return false;
+    return saveCurrentList(list->path()) >= 0;
+}
+
+bool MainWindow::saveCurrentAs() {
+    EntryList* list = currentList();
+    if (!list || list->kind() != ListKind::Normal) return false;
+    std::string path;
+    if (!chooseFile(true, list->path(), path)) return false;
+    // The list takes the new path once its file could be made, even when it holds no rows to write.
+    const int written = saveCurrentList(path);
+    if (written < 0) return false;
+    list->setPath(path);
+    if (written == 0) return true;
+    tabs_.setTabText(tabs_.current(), fileNamePart(path).c_str());
+    resolveDestinations(conditions_, tabs_);
+    return true;
+}
+
+void MainWindow::cmdSave() {
+    saveCurrent();
 }
 
 void MainWindow::cmdSaveAs() {
-    EntryList* list = currentList();
-    if (!list || list->kind() != ListKind::Normal) return;
-    std::string path;
-    if (!chooseFile(true, list->path(), path)) return;
-    // The list takes the new path once its file could be made, even when it holds no rows to write.
-    const int written = saveCurrentList(path);
-    if (written < 0) return;
-    list->setPath(path);
-    if (written == 0) return;
-    tabs_.setTabText(tabs_.current(), fileNamePart(path).c_str());
-    resolveDestinations(conditions_, tabs_);
+    saveCurrentAs();
 }
 
 void MainWindow::openHistoryEntry(int index) {
@@ -229,7 +250,7 @@ void MainWindow::onDroppedFiles(Page& page, HDROP drop) {
     for (UINT i = 0; i < n; ++i) {
         wchar_t path[260] = {};
         DragQueryFileW(drop, i, path, 260);
-        if (GetFileAttributesW(path) == FILE_ATTRIBUTE_DIRECTORY) continue;
+        if (isFolder(path)) continue;
         if (openIntoCurrent(fromWidePath(path).substr(0, 259))) break;
     }
     DragFinish(drop);

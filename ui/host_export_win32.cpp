@@ -5,6 +5,7 @@
 #include "core/entry_list.h"
 #include "core/report.h"
 #include "core/text.h"
+#include "formats/file_io.h"
 #include "formats/serialize.h"
 #include "formats/text_buffer.h"
 #include "resources/resource.h"
@@ -16,7 +17,6 @@ namespace twk::ui {
 
 namespace {
 
-const char* const kMsgCannotOpen = "%s が開けませんでした";
 const char* const kMsgExported = "%d件の情報をダウンリストに追加しました";
 const char* const kIgnoreFileName = "Ignore.txt";
 // The hash is the fifth comma-separated field of a host file line.
@@ -52,20 +52,6 @@ void collectHashes(TextBuffer& text, HashSet& hashes) {
     }
 }
 
-// Appends the text at the end of the file. False when the file cannot be opened or not all was written.
-bool appendToFile(const std::string& path, const char* data, std::size_t size) {
-    HANDLE file = CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    bool ok =
-        SetFilePointer(file, 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER || GetLastError() == NO_ERROR;
-    DWORD written = 0;
-    if (ok && size > 0)
-        ok = WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
-    CloseHandle(file);
-    return ok;
-}
-
 }  // namespace
 
 void MainWindow::exportToHost(bool ignoreFile) {
@@ -73,7 +59,7 @@ void MainWindow::exportToHost(bool ignoreFile) {
     Win32ListView* view = currentView();
     SettingsPage* settings = settingsPage();
     if (!list || !view || !settings) return;
-    std::string downList = settings->text(IDC_SET_DOWNLIST, 259);
+    std::string downList = settings->path(IDC_SET_DOWNLIST, 259);
     std::string path = ignoreFile ? ignoreFileBeside(downList) : downList;
 
     HashSet existing;
@@ -89,9 +75,16 @@ void MainWindow::exportToHost(bool ignoreFile) {
     const bool bbs = list->kind() == ListKind::Bbs;
     int form = ignoreFile ? (bbs ? IgnoreBbsForm : IgnoreForm) : (bbs ? DownloadBbsForm : DownloadForm);
     SerializedRows rows = serializeRows(*list, form | SelectedOnly, &existing);
+    if (rows.noMemory) {
+        errorBox(kMsgAllocationFailed, ignoreFile ? ID_EDIT_ADDIGNORE : ID_EDIT_ADDDOWNLIST);
+        return;
+    }
     int lines = rows.block ? rows.lines : 0;
-    // Nothing is claimed for lines that did not reach the file.
-    if (lines > 0 && !appendToFile(path, rows.block.get(), rows.length)) return;
+    // Nothing is claimed for lines that did not reach the file, and the file is left as it was.
+    if (lines > 0 && !appendFileContents(path, rows.block.get(), rows.length)) {
+        errorBox(kMsgCannotWrite, path.c_str());
+        return;
+    }
     showCounts(view);
     showMessage(kMsgExported, lines);
     if (lines > 0 && settings->checked(IDC_SET_AUTORELOAD)) host_->reloadHostList(ignoreFile);

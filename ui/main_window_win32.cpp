@@ -281,8 +281,8 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             close(true);
             return 0;
         case WM_QUERYENDSESSION:
-            close(false);
-            return 1;
+            // While a close is asking about unsaved rows, the session waits for the answer.
+            return close(false) ? 1 : 0;
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;
@@ -457,6 +457,14 @@ void MainWindow::onTabRightClick(LPARAM lParam) {
 // Close: save what the next run starts from, then destroy the window.
 
 bool MainWindow::close(bool ask) {
+    // One close at a time: a log-off or 終了 arriving while this close asks its questions does not run a
+    // second one inside it.
+    if (closing_) return false;
+    closing_ = true;
+    struct Closing {
+        bool& flag;
+        ~Closing() { flag = false; }
+    } closing{closing_};
     if (ask) {
         // Every normal list in tab order; the first cancel keeps the window, with that list's tab current.
         for (int i = 0; i < tabs_.count(); ++i) {
@@ -465,13 +473,27 @@ bool MainWindow::close(bool ask) {
             if (!confirmSaveChanges()) return false;
         }
     }
+    // The window went away while a question was open: nothing of it is left to save.
+    if (!IsWindow(hwnd_)) return false;
+    // What cannot be written is named; the old files stay as they were.
+    std::vector<std::string> unwritten;
     {
         ProfileFile::Hold settingsWrite(userSettings_);
-        saveState();
-        saveHistories(userSettings_, histories_);
+        const bool stateWritten = saveState();
+        const bool historiesWritten = saveHistories(userSettings_, histories_);
+        if (!settingsWrite.end() || !stateWritten || !historiesWritten)
+            unwritten.push_back(userSettings_.path());
     }
-    fixedLists_.saveAll(tabs_);
-    saveConditionFile(conditions_, folder_ + kConditionFileName);
+    fixedLists_.saveAll(tabs_, &unwritten);
+    const std::string conditionFile = folder_ + kConditionFileName;
+    if (saveConditionFile(conditions_, conditionFile) < 0) unwritten.push_back(conditionFile);
+    for (const std::string& path : unwritten) errorBox(kMsgCannotWrite, path.c_str());
+    // The first close that could not write them keeps the window and its rows, so that the user can free the
+    // files and close again; a second close ends anyway.
+    if (!unwritten.empty() && ask && !closeReported_) {
+        closeReported_ = true;
+        return false;
+    }
     if (ConditionPage* page = conditionPage()) page->listView()->deleteAllItems();
     conditions_ = ConditionList();
     if (BbsPage* page = bbsPage()) page->closeBrowserPages();
@@ -479,7 +501,7 @@ bool MainWindow::close(bool ask) {
     return true;
 }
 
-void MainWindow::saveState() {
+bool MainWindow::saveState() {
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof placement;
     if (GetWindowPlacement(hwnd_, &placement)) {
@@ -496,7 +518,7 @@ void MainWindow::saveState() {
         else if (page->kind() == PageKind::Conditions)
             readColumnWidths(page->listView()->hwnd(), windowState_.condColumnWidths, kCondColumnCount);
     }
-    saveWindowState(userSettings_, windowState_);
+    return saveWindowState(userSettings_, windowState_);
 }
 
 // ---------------------------------------------------------------------------------------------------------------

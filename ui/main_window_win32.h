@@ -104,13 +104,17 @@ class MainWindow : public BaseWindow<MainWindow> {
     HostBridge& host() { return *host_; }
     TrayNotifier& tray() { return tray_; }
 
-    // Unsaved rows of the current normal list: asks whether to save them first. False when the user cancels
-    // (or the current page holds no normal list).
+    // Unsaved rows of the current normal list: asks whether to save them first. False when the user cancels,
+    // when a save asked for did not take place (dialog cancelled, file not written), or when the current page
+    // holds no normal list.
     bool confirmSaveChanges();
     // Opens a list file into the current normal list, replacing its rows. False when nothing was opened.
     bool openIntoCurrent(const std::string& path);
     // Answers the save question instead of a message box (IDYES, IDNO or IDCANCEL); for tests.
     void setSaveQuestion(std::function<int(const std::string&)> answer) { saveQuestion_ = std::move(answer); }
+    // Chooses the file instead of the open and save dialogs (false: the dialog was cancelled); for tests.
+    using FileChooser = std::function<bool(bool save, std::string& chosen)>;
+    void setFileChooser(FileChooser choose) { fileChooser_ = std::move(choose); }
 
     // The page kinds' command-state rows, exposed for tests.
     enum class MenuState { Grey, Enable, Unchanged, GreyWhileBlocked };
@@ -140,7 +144,7 @@ class MainWindow : public BaseWindow<MainWindow> {
     void afterPageChange();
     void placeWindow();
     void createStartPages();
-    void saveState();
+    bool saveState();  // false when TWK.ini could not be written
 
     // Commands.
     void cmdEnter();
@@ -197,6 +201,9 @@ class MainWindow : public BaseWindow<MainWindow> {
     void rememberFile(const std::string& path);
     // Rows written, 0 for an empty list (an empty file), -1 when the file could not be written.
     int saveCurrentList(const std::string& path);
+    // 上書き保存 and 名前を付けて保存: whether the list's rows reached a file.
+    bool saveCurrent();
+    bool saveCurrentAs();
     std::unique_ptr<EntryList> makeNormalList(int allocationCode);
     bool insertNormalPage(std::unique_ptr<EntryList> list, const std::string& title);
     // The automatic collection.
@@ -240,9 +247,11 @@ class MainWindow : public BaseWindow<MainWindow> {
     bool noDialog_ = false;
     int bbsDelay_ = 100;
     int statusHeight_ = 0;
-    bool collecting_ = false;
-    std::function<int(const std::string&)>
-        saveQuestion_;  // a cycle is running (its message boxes keep the timer going)
+    bool collecting_ = false;     // a cycle is running (its message boxes keep the timer going)
+    bool closing_ = false;        // a close is asking its questions or saving
+    bool closeReported_ = false;  // a close was kept back once by files it could not write
+    std::function<int(const std::string&)> saveQuestion_;
+    FileChooser fileChooser_;
     OwnedWindow window_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "core/report.h"
 #include "resources/resource.h"
 #include "ui/file_dialog_win32.h"
 #include "ui/main_window_win32.h"
@@ -77,6 +78,10 @@ std::string SettingsPage::text(int id, int maxBytes) const {
     return dialogItemText(hwnd_, id, maxBytes);
 }
 
+std::string SettingsPage::path(int id, int maxBytes) const {
+    return dialogItemPath(hwnd_, id, maxBytes);
+}
+
 SettingsPageValues SettingsPage::values() const {
     SettingsPageValues v;
     v.timerDelay = text(IDC_SET_TIMERDELAY);
@@ -100,6 +105,8 @@ SettingsPageValues SettingsPage::values() const {
 void SettingsPage::save() {
     ProfileFile::Hold hold(main_.userSettings());
     saveSettingsPage(main_.userSettings(), values());
+    // A settings file that cannot be written keeps its old contents, and the user is told.
+    if (!hold.end()) errorBox(kMsgCannotWrite, main_.userSettings().path().c_str());
 }
 
 void SettingsPage::browse() {

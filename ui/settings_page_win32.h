@@ -18,6 +18,8 @@ class SettingsPage final : public Page {
     void show(const SettingsPageValues& values);
     bool checked(int id) const;
     std::string text(int id, int maxBytes = 259) const;
+    // An edit box that holds a path, converted as paths from the system are (see fromWidePath).
+    std::string path(int id, int maxBytes) const;
 
   private:
     void initialise();

@@ -33,6 +33,17 @@ std::string dialogItemText(HWND dialog, int id, int maxBytes) {
     return windowText(GetDlgItem(dialog, id), maxBytes);
 }
 
+std::string dialogItemPath(HWND dialog, int id, int maxBytes) {
+    HWND edit = GetDlgItem(dialog, id);
+    const int len = edit ? GetWindowTextLengthW(edit) : 0;
+    if (len <= 0) return std::string();
+    std::vector<wchar_t> buf(static_cast<size_t>(len) + 1);
+    const int got = GetWindowTextW(edit, buf.data(), len + 1);
+    const std::string path = fromWidePath(buf.data(), got);
+    std::vector<char> cut(static_cast<size_t>(maxBytes) + 1);
+    return std::string(cut.data(), copyCut(path, cut.data(), cut.size()));
+}
+
 void setDialogItemText(HWND dialog, int id, const char* text) {
     setWindowText(GetDlgItem(dialog, id), text);
 }

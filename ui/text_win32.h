@@ -20,6 +20,9 @@ std::string narrow(const wchar_t* text, int len = -1);
 std::string windowText(HWND window, int maxBytes = 259);
 void setWindowText(HWND window, const char* text);
 std::string dialogItemText(HWND dialog, int id, int maxBytes = 259);
+// An edit box's path as fromWidePath gives it (never a look-alike name), cut to at most `maxBytes` bytes and
+// never inside a double-byte character.
+std::string dialogItemPath(HWND dialog, int id, int maxBytes = 259);
 void setDialogItemText(HWND dialog, int id, const char* text);
 
 }  // namespace twk::ui

@@ -226,20 +226,27 @@ TEST_F(SettingsTest, HistoryCapacityLimitsWhatIsLoaded) {
     ProfileFile file = fileWith(
         "SearchHistoryMax=2\r\nSearchHistory00=x\r\nSearchHistory01=y\r\nSearchHistory02=z\r\n"
         "VobraHistoryMax=-3\r\nVobraHistory00=w\r\nBbsHistoryMax=0\r\nBbsHistory00=v\r\n"
-        "VobraBbsHistoryMax=2000000000\r\nVobraBbsHistory00=u\r\n");
+        "VobraBbsHistoryMax=2000000000\r\nVobraBbsHistory00=u\r\nVobraBbsHistory999=t\r\n"
+        "VobraBbsHistory1000=s\r\n");
     Histories histories;
     loadHistories(file, histories);
     EXPECT_EQ(histories[kSearchHistory].count(), 2);
     EXPECT_EQ(histories[kSearchHistory].entry(1), "y");
-    for (HistoryKind kind : {kHostWordHistory, kBbsSearchHistory, kBbsHostWordHistory}) {
+    for (HistoryKind kind : {kHostWordHistory, kBbsSearchHistory}) {
         EXPECT_EQ(histories[kind].capacity(), 0);
         EXPECT_EQ(histories[kind].count(), 0);
     }
-    // A huge capacity is not walked key by key.
-    EXPECT_LT(store.reads, 200);
+    // A huge capacity keeps the first thousand entries and walks no further.
+    const HistoryList& huge = histories[kBbsHostWordHistory];
+    EXPECT_EQ(huge.capacity(), HistoryList::kCapacityLimit);
+    ASSERT_EQ(huge.count(), 2);
+    EXPECT_EQ(huge.entry(1), "t");
+    EXPECT_LT(store.reads, 1200);
     saveHistories(file, histories);
     EXPECT_EQ(stored("VobraHistoryMax"), "0");
-    EXPECT_EQ(stored("VobraBbsHistoryMax"), "0");
+    EXPECT_EQ(stored("VobraBbsHistoryMax"), "1000");
+    EXPECT_EQ(stored("VobraBbsHistory00"), "u");
+    EXPECT_EQ(stored("VobraBbsHistory01"), "t");
     EXPECT_EQ(stored("VobraHistory00"), "w");
 }
 

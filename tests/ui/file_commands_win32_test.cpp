@@ -4,6 +4,9 @@
 // The shell declarations need the base declarations first.
 #include <shlobj.h>
 
+#include "formats/file_io.h"
+#include "formats/text_buffer.h"
+
 namespace twk::ui::test {
 namespace {
 
@@ -109,6 +112,152 @@ TEST_F(FileCommandsTest, DroppingAFolderAndAFileOpensTheFile) {
     RemoveDirectoryA(sub.c_str());
     EXPECT_EQ(list.count(), 2);
     EXPECT_EQ(main_->tabs().tabText(0), "dropped.txt");
+}
+
+}  // namespace
+}  // namespace twk::ui::test
+
+namespace twk::ui::test {
+namespace {
+
+class FileSafetyTest : public FileCommandsTest {
+  protected:
+    // The first list with three saved rows in `name`, then changed.
+    std::string savedList(const char* name) {
+        start();
+        EntryList& list = *main_->tabs().pageList(0);
+        addRows(list, 3);
+        const std::string path = folder_ + name;
+        list.setPath(path);
+        send(ID_FILE_SAVE);
+        return path;
+    }
+    void drop(const std::vector<std::string>& paths) {
+        std::vector<std::wstring> wide;
+        for (const std::string& p : paths) wide.push_back(widen(p));
+        SendMessageW(view(0), WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop(wide)), 0);
+    }
+    void writeFile(const std::string& path, const std::string& bytes) {
+        HANDLE f = CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        CloseHandle(f);
+    }
+};
+
+TEST_F(FileSafetyTest, AFileThatCannotBeReadChangesNoListNorTab) {
+    const std::string a = savedList("a.txt");
+    const std::string b = folder_ + "b.txt";
+    writeFile(b, "x\tt\t1\tc\t1\td\t1\th\r\n");
+    HANDLE held = CreateFileW(widen(b).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    BoxCatcher boxes;
+    drop({b});
+    main_->setFileChooser([&](bool, std::string& chosen) {
+        chosen = b;
+        return true;
+    });
+    send(ID_FILE_OPENNEW);
+    send(ID_FILE_OPENADD);
+    CloseHandle(held);
+    EntryList& list = *main_->tabs().pageList(0);
+    EXPECT_EQ(list.count(), 3);
+    EXPECT_EQ(list.path(), a);
+    EXPECT_FALSE(list.modified());
+    EXPECT_EQ(main_->tabs().tabText(0), "新規リスト01");
+    EXPECT_EQ(main_->tabs().count(), 5);  // no empty tab left by 新規に開く
+    EXPECT_EQ(boxes.boxes, std::vector<std::string>(3, stamped(b + " が開けませんでした")));
+    EXPECT_EQ(main_->histories()[kFileHistory].count(), 1);
+}
+
+TEST_F(FileSafetyTest, AYesWhoseSaveDidNotHappenStopsTheOpenAndTheClose) {
+    const std::string a = savedList("a.txt");
+    const std::string other = folder_ + "other.txt";
+    writeFile(other, "");
+    EntryList& list = *main_->tabs().pageList(0);
+    addRows(list, 1, 5);  // changed again
+    SetFileAttributesW(widen(a).c_str(), FILE_ATTRIBUTE_READONLY);
+    BoxCatcher boxes;
+    answerWith({IDYES, IDYES});
+    drop({other});
+    SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+    SetFileAttributesW(widen(a).c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(IsWindow(hwnd_));
+    EXPECT_EQ(list.count(), 4);
+    EXPECT_EQ(list.path(), a);
+    EXPECT_EQ(boxes.boxes, std::vector<std::string>(2, stamped(a + " に書き込めませんでした")));
+
+    // Without a path, Yes shows the save dialog; cancelling it stops as well.
+    list.setPath("");
+    main_->setFileChooser([](bool, std::string&) { return false; });
+    answerWith({IDYES});
+    drop({other});
+    EXPECT_EQ(list.count(), 4);
+    answerWith({IDNO});
+    closeWindow();
+}
+
+TEST_F(FileSafetyTest, ALogOffDuringTheCloseQuestionWaitsForTheFirstClose) {
+    writeFile(folder_ + "ConditionList.txt", "1\tword\t\t0\r\n");
+    savedList("a.txt");
+    addRows(*main_->tabs().pageList(0), 1, 5);
+    LRESULT inner = -1;
+    main_->setSaveQuestion([&](const std::string&) {
+        inner = SendMessageW(hwnd_, WM_QUERYENDSESSION, 0, 0);
+        SendMessageW(hwnd_, WM_COMMAND, ID_FILE_EXIT, 0);  // the tray's 終了 too
+        EXPECT_TRUE(IsWindow(hwnd_));
+        return IDNO;
+    });
+    closeWindow();
+    EXPECT_EQ(inner, 0);
+    HANDLE f = CreateFileW(widen(folder_ + "ConditionList.txt").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+    char text[64] = {};
+    DWORD got = 0;
+    ReadFile(f, text, sizeof text - 1, &got, nullptr);
+    CloseHandle(f);
+    EXPECT_STREQ(text, "1\tword\t\t0\r\n");
+    EXPECT_NE(readSetting("ColumnWidth00"), "0");
+}
+
+TEST_F(FileSafetyTest, ExportStartsOnANewLineAndAShortWriteLeavesTheHostFile) {
+    const std::string downList = folder_ + "Download.txt";
+    const std::string before = "last,,0,0,ffffffffffffffffffffffffffffffff,1";  // no line end
+    writeFile(downList, before);
+    writeSetting("DownList", downList.c_str());
+    writeSetting("AutoReload", "0");
+    start();
+    addRows(*main_->tabs().pageList(0), 2);
+    selectItems(0, {0});
+    BoxCatcher boxes;
+    injectFileWriteFailure(5);
+    send(ID_EDIT_ADDDOWNLIST);
+    injectFileWriteFailure(-1);
+    TextBuffer text;
+    ASSERT_TRUE(text.loadFileOk(downList));
+    EXPECT_EQ(text.size(), before.size());
+    EXPECT_EQ(boxes.boxes, std::vector<std::string>{stamped(downList + " に書き込めませんでした")});
+
+    send(ID_EDIT_ADDDOWNLIST);
+    ASSERT_TRUE(text.loadFileOk(downList));
+    std::size_t length = 0;
+    EXPECT_STREQ(text.nextLine(&length), before.c_str());
+    EXPECT_STREQ(text.nextLine(&length), "row00,,0,0,00000000000000000000000000000000,1");
+    EXPECT_EQ(status(kStatusMessage), stamped("1件の情報をダウンリストに追加しました"));
+}
+
+TEST_F(FileSafetyTest, AReadOnlyFolderDroppedIsSkipped) {
+    const std::string a = savedList("a.txt");
+    send(ID_EDIT_CLEARALL);
+    answerWith({IDNO});
+    const std::string sub = folder_ + "sub";
+    CreateDirectoryW(widen(sub).c_str(), nullptr);
+    SetFileAttributesW(widen(sub).c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+    drop({sub, a});
+    SetFileAttributesW(widen(sub).c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(widen(sub).c_str());
+    EXPECT_EQ(main_->tabs().pageList(0)->count(), 3);
+    EXPECT_EQ(main_->histories()[kFileHistory].entry(0), a);
+    EXPECT_EQ(main_->histories()[kFileHistory].count(), 1);
 }
 
 }  // namespace
