@@ -229,6 +229,15 @@ TEST_F(HostSimTest, AutomaticCollectionStartsWithACycleAndStops) {
     EXPECT_FALSE(main_->collection().running);
 }
 
+// A first cycle that cannot read the host stops the collection, and the tray icon stays the idle one.
+TEST_F(HostSimTest, ACollectionStoppedByItsFirstCycleLeavesTheIdleIcon) {
+    writeSetting("StartPtr", "16");  // no plug-in beside the program: the reader looks where nothing is
+    start();
+    send(ID_GET_START);
+    EXPECT_FALSE(main_->collection().running);
+    EXPECT_EQ(main_->tray().iconResource(), IDI_TRAY_IDLE);
+}
+
 TEST_F(HostSimTest, EmptyCyclesShowTheHostsSearchTabEveryErrorCount) {
     writeSetting("TabMove", "3");
     writeSetting("ErrorCount", "2");
