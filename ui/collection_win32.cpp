@@ -89,6 +89,15 @@ void MainWindow::stopCollection() {
     tray_.changeIcon(IDI_TRAY_IDLE, kProductTitle);
 }
 
+void MainWindow::forgetCollectionList(const EntryList* list) {
+    if (!list || collection_.target != list) return;
+    // Once the window is gone there is nothing left to update.
+    if (collection_.running && hwnd_ && IsWindow(hwnd_)) stopCollection();
+    collection_.running = false;
+    collection_.target = nullptr;
+    collection_.targetPage = nullptr;
+}
+
 void MainWindow::collectOnce() {
     // A message box of a cycle keeps dispatching timer messages: a cycle never starts inside another one.
     if (collecting_ || !collection_.running) return;

@@ -276,5 +276,35 @@ TEST_F(HostSimTest, RotationTakesTheListTabsInTurn) {
     send(ID_GET_STOP);
 }
 
+// A timer tick while the save prompt of a closing list is open can rotate the collection onto that list:
+// once the list is gone the collection neither holds it nor collects into it.
+TEST_F(HostSimTest, ClosingTheListARotationTurnsToDuringThePromptStopsTheCollection) {
+    writeSetting("RotateSearch", "1");
+    start();
+    EntryList& first = *main_->tabs().pageList(0);
+    ASSERT_EQ(main_->tabs().insertPage(std::make_unique<ListPage>(*main_, PageKind::Normal), 0, SW_SHOW, "B",
+                                       std::make_unique<EntryList>(ListKind::Normal)),
+              1);
+    setWindowText(GetDlgItem(main_->tabs().pageWindow(0), IDC_HOSTWORD), "wordB");
+    setWindowText(GetDlgItem(main_->tabs().pageWindow(1), IDC_HOSTWORD), "wordA");
+    send(ID_GET_START);  // on B
+    ASSERT_TRUE(main_->collection().running);
+    send(ID_NEXTTAB, true);  // A, not the target
+    first.setModified(true);
+    int asked = 0;
+    main_->setSaveQuestion([&](const std::string&) {
+        ++asked;
+        tick();  // collects into B and turns to A
+        EXPECT_EQ(main_->collection().target, &first);
+        return IDNO;
+    });
+    send(ID_FILE_CLOSE);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(main_->tabs().indexOfList(&first), -1);
+    EXPECT_EQ(main_->collection().target, nullptr);
+    EXPECT_FALSE(main_->collection().running);
+    tick();
+}
+
 }  // namespace
 }  // namespace twk::ui::test
