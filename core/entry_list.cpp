@@ -59,6 +59,8 @@ Entry* PageArray::at(int position) const {
 }
 
 void PageArray::insertAt(Slot where, RowRef e) {
+    // Whatever can fail happens before anything changes: the index's room for a new page, then the page.
+    tree_.reserve(pages_.size() + 2);
     int i = where.page;
     int s = where.slot;
     if (s == kPageSize) {
@@ -101,7 +103,17 @@ void PageArray::insertAt(Slot where, RowRef e) {
         addToIndex(i, 1);
 }
 
+namespace {
+int g_pageFailAfter = -1;
+}  // namespace
+
+void injectPageAllocationFailure(int failAfter) {
+    g_pageFailAfter = failAfter;
+}
+
 std::unique_ptr<PageArray::Page> PageArray::newPage() {
+    if (g_pageFailAfter == 0) throw std::bad_alloc();
+    if (g_pageFailAfter > 0) --g_pageFailAfter;
     // Slots past the count are never read: they are left as they come.
     return std::unique_ptr<Page>(new Page);
 }
@@ -133,6 +145,7 @@ void PageArray::append(RowRef e) {
         last->slots[last->count++] = e;
         addToIndex(pageCount() - 1, 1);
     } else {
+        tree_.reserve(pages_.size() + 2);
         pages_.push_back(newPage());
         pages_.back()->slots[0] = e;
         pages_.back()->count = 1;
@@ -296,27 +309,44 @@ int EntryList::insertEntry(Entry* entry, int mode) {
         return -1;
     }
     hashes_.insertAt(where, hashed);
-    RowComparator cmp = currentComparator();
-    const RowRef row{entry, cmp.keyOf(*entry)};
-    if (mode == 1) {
-        if (displayKeysStale_) rekeyDisplay();
-        // Before an equal row when one is found: the found slot is where the new row goes.
-        display_.search([&](const RowRef& probe) { return cmp(row, probe); }, &where, &position);
-        display_.insertAt(where, row);
-        return position;
+    try {
+        RowComparator cmp = currentComparator();
+        const RowRef row{entry, cmp.keyOf(*entry)};
+        if (mode == 1) {
+            if (displayKeysStale_) rekeyDisplay();
+            // Before an equal row when one is found: the found slot is where the new row goes.
+            display_.search([&](const RowRef& probe) { return cmp(row, probe); }, &where, &position);
+            display_.insertAt(where, row);
+            return position;
+        }
+        int old = display_.size();
+        display_.append(row);
+        return old;
+    } catch (...) {
+        // No display slot: the row leaves the hash order again, so that the list is as it was.
+        removeFromHashOrder(entry);
+        throw;
     }
-    int old = display_.size();
-    display_.append(row);
-    return old;
 }
 
 int EntryList::addMade(EntryPtr entry, int mode) {
-    Entry* e = entry.get();
-    int pos = insertEntry(e, mode);
-    if (pos == -1) return 0;  // `entry` frees the refused or merged row
-    entry.release();
-    markInDependents(e->hash);
-    if (view_) view_->insertItem(pos);
+    int pos;
+    try {
+        pos = insertEntry(entry.get(), mode);
+    } catch (const std::bad_alloc&) {
+        errorBox(kMsgAllocationFailed, 175);
+        return 0;  // `entry` frees the row; the list is as it was
+    }
+    return adoptInserted(entry.release(), pos);
+}
+
+int EntryList::adoptInserted(Entry* entry, int position) {
+    if (position == -1) {
+        delete entry;
+        return 0;
+    }
+    markInDependents(entry->hash);
+    if (view_) view_->insertItem(position);
     modified_ = 1;
     return 1;
 }
@@ -458,22 +488,43 @@ int EntryList::deleteSelected() {
 
 int EntryList::moveSelectedTo(EntryList& target) {
     if (selectedCount_ == 0) return -1;
+    if (&target == this) return 0;  // the rows are where they are to go
     int accepted = 0;
+    bool failed = false;
     {
         BulkUpdate bulk(view_);
-        BulkUpdate targetBulk(&target == this ? nullptr : target.view_);
+        BulkUpdate targetBulk(target.view_);
         for (int p = count() - 1; p >= 0; --p) {
             Entry* e = display_.at(p);
             if (e->selected != 1) continue;
-            removeAt(p, false);
-            if (view_) view_->deleteItem(p);
+            // The row enters the target before it leaves this list: a target without room for it leaves
+            // the row here, still selected, and the rows not yet moved with it.
+            const int32_t wasSelected = e->selected, wasPurgeMark = e->purgeMark;
+            const char wasMark = e->mark[0];
             e->selected = 0;
             e->purgeMark = 0;
             e->mark[0] = 0;
+            int pos = -1;
+            if (!target.hashInFilters(e->hash)) {
+                try {
+                    pos = target.insertEntry(e, 1);
+                } catch (const std::bad_alloc&) {
+                    e->selected = wasSelected;
+                    e->purgeMark = wasPurgeMark;
+                    e->mark[0] = wasMark;
+                    errorBox(kMsgAllocationFailed, 175);
+                    failed = true;
+                    break;
+                }
+            }
+            removeAt(p, false);
+            if (view_) view_->deleteItem(p);
             modified_ = 1;
-            accepted += target.addEntry(EntryPtr(e));
+            accepted += target.adoptInserted(e, pos);
         }
         selectedCount_ = 0;
+        if (failed)
+            for (int p = 0; p < count(); ++p) selectedCount_ += display_.at(p)->selected == 1;
         if (accepted > 0) target.purgeDependents();
     }
     return accepted;

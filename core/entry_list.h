@@ -210,7 +210,7 @@ class EntryList {
     int addRawRecord(const RawRecord& raw, int mode);  // runs purgeDependents after an add
     int addEntry(EntryPtr entry);                      // sorted position; frees the row when refused
     // Display position of the new row, or -1 when the hash is present (then a larger reference amount
-    // merges).
+    // merges). Throws std::bad_alloc when a page cannot be had; the list is then as it was.
     int insertEntry(Entry* entry, int mode);
 
     // Looking up.
@@ -256,6 +256,8 @@ class EntryList {
   private:
     friend class AppendBatch;
     int addMade(EntryPtr entry, int mode);
+    // The rest of an add once insertEntry has placed the row at `position` (-1: refused or merged, freed).
+    int adoptInserted(Entry* entry, int position);
     RowRef hashRef(Entry* e) const;
     void rekeyDisplay();
     void removeFromHashOrder(Entry* e);
@@ -313,5 +315,9 @@ class AppendBatch {
     std::vector<RowRef> arrived_;
     std::vector<RowRef> keyed_;
 };
+
+// Test hook: make the next allocations of list pages fail. failAfter = k lets k more pages be made first; -1
+// disables.
+void injectPageAllocationFailure(int failAfter);
 
 }  // namespace twk

@@ -133,8 +133,41 @@ std::unique_ptr<HostProcess> Win32HostSystem::openProcess(std::uint32_t access, 
     return std::make_unique<Win32Process>(h);
 }
 
+// The folder of the running program, with its trailing backslash.
+static std::wstring programFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return std::wstring();
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+std::wstring Win32HostSystem::pluginPath(const char* name) const {
+    std::wstring folder = pluginFolder_.empty() ? programFolder() : pluginFolder_;
+    if (folder.empty()) return std::wstring();
+    if (folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
+    return folder + toWide(name);
+}
+
+// A plug-in is loaded by its full path and nowhere else: a missing one stays missing rather than being found
+// in the system folders, the current folder or PATH. Its own dependencies are looked for beside it and in
+// the system folder only (beside it first where the system lacks the safe search flags).
 std::unique_ptr<HostLibrary> Win32HostSystem::loadLibrary(const char* name) {
-    HMODULE m = LoadLibraryW(toWide(name).c_str());
+    const std::wstring path = pluginPath(name);
+    if (path.empty()) return nullptr;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return nullptr;
+    HMODULE m = LoadLibraryExW(path.c_str(), nullptr,
+                               LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // A system without the safe search flags refuses them: the full path with the plug-in's folder first.
+    if (!m && GetLastError() == ERROR_INVALID_PARAMETER)
+        m = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (!m) return nullptr;
     return std::make_unique<Win32Library>(m);
 }
@@ -151,7 +184,7 @@ int Win32HostSystem::enableDebugPrivilege() {
     return 1;
 }
 
-HostSystem& systemHost() {
+Win32HostSystem& systemHost() {
     static Win32HostSystem system;
     return system;
 }

@@ -1,6 +1,8 @@
 // The host link's reach into the system: other processes' windows, their memory and the plug-in libraries.
 #pragma once
 
+#include <string>
+
 #include "host/host_system.h"
 
 namespace twk {
@@ -24,9 +26,17 @@ class Win32HostSystem final : public HostSystem {
     std::unique_ptr<HostProcess> openProcess(std::uint32_t access, std::uint32_t processId) override;
     std::unique_ptr<HostLibrary> loadLibrary(const char* name) override;
     int enableDebugPrivilege() override;
+
+    // Plug-ins are loaded from this folder only, by full path (the program's own folder unless set; tests set
+    // another). An empty folder restores the program's own.
+    void setPluginFolder(std::wstring folder) { pluginFolder_ = std::move(folder); }
+    std::wstring pluginPath(const char* name) const;
+
+  private:
+    std::wstring pluginFolder_;
 };
 
 // The system's host access, one per process.
-HostSystem& systemHost();
+Win32HostSystem& systemHost();
 
 }  // namespace twk

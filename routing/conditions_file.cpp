@@ -114,22 +114,33 @@ void resolveDestinations(ConditionList& conditions, const ListTabs& tabs) {
     }
 }
 
-int routeCollectedRecord(const ConditionList& conditions, const RawRecord& record, EntryList& collecting,
-                         int mode, RouteAction* action) {
+bool routeRecordAway(const ConditionList& conditions, const RawRecord& record, EntryList& collecting,
+                     int mode, RouteAction* action) {
     int k = collecting.kind() == ListKind::Bbs ? -1 : findMatchingCondition(conditions, record);
     if (k < 0 || k >= conditions.count()) {
         if (action) *action = RouteAction::Kept;
-        return collecting.addRawRecord(record, mode) == 1 ? 1 : 0;
+        return false;
     }
     const Condition& c = conditions.at(k);
     if (c.state == kConditionMove && c.destination) {
         if (action) *action = RouteAction::Moved;
-        int added = c.destination->addRawRecord(record, mode);
-        // A condition may name the collecting list itself.
-        return c.destination == &collecting && added == 1 ? 1 : 0;
+        // A condition may name the collecting list itself: it receives the record as usual.
+        if (c.destination == &collecting) return false;
+        c.destination->addRawRecord(record, mode);
+        return true;
     }
     if (action) *action = RouteAction::Dropped;
-    return 0;
+    return true;
+}
+
+int routeCollectedRecord(const ConditionList& conditions, const RawRecord& record, EntryList& collecting,
+                         int mode, RouteAction* action) {
+    if (routeRecordAway(conditions, record, collecting, mode, action)) return 0;
+    return collecting.addRawRecord(record, mode) == 1 ? 1 : 0;
+}
+
+bool ConditionRouter::routeAway(const RawRecord& record, EntryList& collecting, int mode) {
+    return routeRecordAway(conditions_, record, collecting, mode, nullptr);
 }
 
 }  // namespace twk

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/entry.h"
+#include "host/host_link.h"
 
 namespace twk {
 
@@ -56,5 +57,19 @@ enum class RouteAction {
 // the BBS list are never routed. Returns 1 when the collecting list gained a row, else 0.
 int routeCollectedRecord(const ConditionList& conditions, const RawRecord& record, EntryList& collecting,
                          int mode, RouteAction* action = nullptr);
+// The routing part alone: true when a condition took the record away (to its destination, or dropped);
+// false when the collecting list should receive it.
+bool routeRecordAway(const ConditionList& conditions, const RawRecord& record, EntryList& collecting,
+                     int mode, RouteAction* action = nullptr);
+
+// The conditions as the host reader's router: the reader offers each collected record here first.
+class ConditionRouter final : public RecordRouter {
+  public:
+    explicit ConditionRouter(const ConditionList& conditions) : conditions_(conditions) {}
+    bool routeAway(const RawRecord& record, EntryList& collecting, int mode) override;
+
+  private:
+    const ConditionList& conditions_;
+};
 
 }  // namespace twk

@@ -70,8 +70,9 @@ void MainWindow::startCollection() {
         // The timer takes at most 0x7FFFFFFF ms; a larger interval waits that long.
         const std::int64_t ms = std::min<std::int64_t>(std::int64_t{interval} * 1000, 0x7FFFFFFF);
         SetTimer(hwnd_, kCollectTimer, static_cast<UINT>(ms), nullptr);
+        // Only a collection still running after its first cycle shows as collecting.
+        tray_.changeIcon(IDI_TRAY_COLLECTING, kProductTitle);
     }
-    tray_.changeIcon(IDI_TRAY_COLLECTING, kProductTitle);
 }
 
 void MainWindow::stopCollection() {
@@ -86,6 +87,15 @@ void MainWindow::stopCollection() {
     collection_.target = nullptr;
     collection_.targetPage = nullptr;
     tray_.changeIcon(IDI_TRAY_IDLE, kProductTitle);
+}
+
+void MainWindow::forgetCollectionList(const EntryList* list) {
+    if (!list || collection_.target != list) return;
+    // Once the window is gone there is nothing left to update.
+    if (collection_.running && hwnd_ && IsWindow(hwnd_)) stopCollection();
+    collection_.running = false;
+    collection_.target = nullptr;
+    collection_.targetPage = nullptr;
 }
 
 void MainWindow::collectOnce() {

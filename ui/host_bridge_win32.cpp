@@ -4,28 +4,9 @@
 #include "host/host_link.h"
 #include "host/host_system_win32.h"
 #include "match/condition_list.h"
+#include "routing/conditions_file.h"
 
 namespace twk::ui {
-
-// Collected records that a move-and-ignore condition sends elsewhere: moved into the condition's list, or
-// dropped. Rows that stay go to the collecting list through the reader, which counts them.
-class ConditionRouter final : public RecordRouter {
-  public:
-    explicit ConditionRouter(const ConditionList& conditions) : conditions_(conditions) {}
-    bool routeAway(const RawRecord& record, EntryList& collecting, int mode) override {
-        int k = findMatchingCondition(conditions_, record);
-        if (k < 0 || k >= conditions_.count()) return false;
-        const Condition& c = conditions_.at(k);
-        if (c.state == kConditionMove && c.destination) {
-            if (c.destination == &collecting) return false;
-            c.destination->addRawRecord(record, mode);
-        }
-        return true;
-    }
-
-  private:
-    const ConditionList& conditions_;
-};
 
 HostBridge::HostBridge(const ConditionList& conditions, std::function<std::uint32_t()> storedStartPtr)
     : router_(std::make_unique<ConditionRouter>(conditions)),

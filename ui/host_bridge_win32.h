@@ -11,6 +11,7 @@
 
 namespace twk {
 class ConditionList;
+class ConditionRouter;
 class EntryList;
 class HostLink;
 class ProfileFile;
@@ -46,7 +47,7 @@ class HostBridge {
 
   private:
     LayoutDefinitions layout_;
-    std::unique_ptr<class ConditionRouter> router_;
+    std::unique_ptr<ConditionRouter> router_;
     std::unique_ptr<HostLink> link_;
 };
 

@@ -170,6 +170,7 @@ MainWindow::MainWindow(HINSTANCE instance, std::string programFolder)
     userSettings_.setPath(folder_ + "TWK.ini");
     definitions_.setPath(folder_ + "TWKdef.ini");
     host_ = std::make_unique<HostBridge>(conditions_, [this] { return loadStartPtr(userSettings_); });
+    tabs_.setListGoing([this](const EntryList* list) { forgetCollectionList(list); });
 }
 
 MainWindow::~MainWindow() {

@@ -209,6 +209,8 @@ class MainWindow : public BaseWindow<MainWindow> {
     // The automatic collection.
     void startCollection();
     void stopCollection();
+    // A list that goes away takes itself out of the collection: a collection into it stops.
+    void forgetCollectionList(const EntryList* list);
     void collectOnce();
     void rotateSearch();
     // The notification-area icon.

@@ -161,6 +161,8 @@ int ListTabSet::insertPage(std::unique_ptr<Page> page, int index, int show, cons
 
 int ListTabSet::removePage(int index) {
     if (!initialised_ || index < 0 || index >= count_) return 0;
+    if (listGoing_ && records_[static_cast<size_t>(index)].list)
+        listGoing_(records_[static_cast<size_t>(index)].list.get());
     if (!SendMessageW(tabs_, TCM_DELETEITEM, static_cast<WPARAM>(index), 0)) return 0;
     PageRecord record = std::move(records_[static_cast<size_t>(index)]);
     records_.erase(records_.begin() + index);
@@ -191,6 +193,9 @@ int ListTabSet::removePage(int index) {
 }
 
 void ListTabSet::removeAll() {
+    if (listGoing_)
+        for (const PageRecord& record : records_)
+            if (record.list) listGoing_(record.list.get());
     if (tabs_ && IsWindow(tabs_)) SendMessageW(tabs_, TCM_DELETEALLITEMS, 0, 0);
     for (auto it = records_.rbegin(); it != records_.rend(); ++it)
         if (it->page) it->page->destroy();

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -86,6 +87,8 @@ class ListTabSet final : public TabPageSet, public ListTabs {
                    std::unique_ptr<EntryList> list);
     int removePage(int index) override;
     void removeAll() override;
+    // Told of each list about to go with its page, before anything of it changes.
+    void setListGoing(std::function<void(const EntryList*)> going) { listGoing_ = std::move(going); }
 
     EntryList* pageList(int index) const;
     Page* page(int index) const;
@@ -98,6 +101,7 @@ class ListTabSet final : public TabPageSet, public ListTabs {
 
   private:
     std::vector<PageRecord> records_;
+    std::function<void(const EntryList*)> listGoing_;
 };
 
 }  // namespace twk::ui

@@ -37,6 +37,7 @@ HICON TrayNotifier::loadIcon(int iconResource) const {
 
 int TrayNotifier::addIcon(int iconResource, const char* tip) {
     if (!initialised_ || shown_) return 0;
+    iconResource_ = iconResource;
     HICON icon = loadIcon(iconResource);
     NOTIFYICONDATAW data = {};
     data.cbSize = sizeof data;
@@ -53,6 +54,7 @@ int TrayNotifier::addIcon(int iconResource, const char* tip) {
 }
 
 int TrayNotifier::changeIcon(int iconResource, const char* tip) {
+    iconResource_ = iconResource;
     if (!shown_) return 0;
     HICON icon = loadIcon(iconResource);
     NOTIFYICONDATAW data = {};

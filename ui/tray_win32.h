@@ -18,6 +18,8 @@ class TrayNotifier {
     int changeIcon(int iconResource, const char* tip);
     int removeIcon();
     bool shown() const { return shown_ != 0; }
+    // The icon resource last asked for (shown when the icon is in the notification area).
+    int iconResource() const { return iconResource_; }
 
   private:
     HICON loadIcon(int iconResource) const;
@@ -26,6 +28,7 @@ class TrayNotifier {
     UINT callbackMessage_ = 0;
     UINT iconId_ = 0;
     int shown_ = 0;
+    int iconResource_ = 0;
     int initialised_ = 0;
     HINSTANCE instance_ = nullptr;
 };

@@ -187,6 +187,71 @@ TEST(EntryListAdd, AllocationFailureIsReportedAndLeavesTheListUnchanged) {
     EXPECT_FALSE(rec.lastOwnerless);
 }
 
+// A list whose two orders have just filled their pages: the next row needs a new page in each.
+void fill(EntryList& list, int rows) {
+    for (int i = 0; i < rows; ++i) {
+        char name[16], hash[16];
+        std::snprintf(name, sizeof name, "n%04d", i + 1);
+        std::snprintf(hash, sizeof hash, "h%04d", i);
+        add(list, name, hash);
+    }
+}
+
+TEST(EntryListAdd, PageAllocationFailureIsReportedAndLeavesTheListUnchanged) {
+    // {insert mode, pages that may still be made}: the hash order's page fails, or the display order's.
+    const int cases[][2] = {{0, 0}, {0, 1}, {1, 0}, {1, 1}};
+    for (const auto& c : cases) {
+        test::RecordingReporter rec;
+        test::ScopedReporter scope(&rec);
+        EntryList list(ListKind::Normal);
+        FakeListView view;
+        list.setView(&view);
+        fill(list, PageArray::kPageSize);
+        list.setModified(false);
+        injectPageAllocationFailure(c[1]);
+        EXPECT_EQ(add(list, "n0000", "hnew", "1", "100", c[0]), 0);
+        injectPageAllocationFailure(-1);
+        ASSERT_EQ(rec.boxes.size(), 1u);
+        EXPECT_NE(rec.boxes[0].find("メモリの確保に失敗しました(175)"), std::string::npos);
+        EXPECT_EQ(list.count(), PageArray::kPageSize);
+        EXPECT_EQ(list.hashPages().size(), PageArray::kPageSize);
+        EXPECT_EQ(view.itemCount(), PageArray::kPageSize);
+        EXPECT_EQ(list.findHash("hnew"), -1);
+        EXPECT_FALSE(list.modified());
+        // The row can be added once there is room.
+        EXPECT_EQ(add(list, "n0000", "hnew", "1", "100", c[0]), 1);
+        EXPECT_GE(list.findHash("hnew"), 0);
+        EXPECT_EQ(list.count(), PageArray::kPageSize + 1);
+    }
+}
+
+TEST(EntryListMove, ATargetWithoutRoomKeepsTheRowsNotMovedSelected) {
+    test::RecordingReporter rec;
+    test::ScopedReporter scope(&rec);
+    EntryList src(ListKind::Normal), dst(ListKind::Normal);
+    FakeListView srcView, dstView;
+    src.setView(&srcView);
+    dst.setView(&dstView);
+    add(src, "a", "HA");
+    add(src, "b", "HB");
+    add(src, "c", "HC");
+    fill(dst, PageArray::kPageSize - 1);  // room for one row
+    srcView.select({0, 2});
+    src.syncSelectionFromView();
+    injectPageAllocationFailure(0);
+    EXPECT_EQ(src.moveSelectedTo(dst), 1);
+    injectPageAllocationFailure(-1);
+    ASSERT_EQ(rec.boxes.size(), 1u);
+    EXPECT_NE(rec.boxes[0].find("(175)"), std::string::npos);
+    EXPECT_EQ(names(src), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(src.entryAt(0)->selected, 1);
+    EXPECT_EQ(src.selectedCount(), 1);
+    EXPECT_EQ(srcView.itemCount(), 2);
+    EXPECT_EQ(dst.count(), PageArray::kPageSize);
+    EXPECT_GE(dst.findHash("HC"), 0);
+    EXPECT_EQ(dst.findHash("HA"), -1);
+}
+
 TEST(EntryListPages, OverflowOfAFullPageMovesItsLastRowToANewPage) {
     EntryList list(ListKind::Normal);
     for (int i = 0; i < 1024; ++i) {

@@ -6,6 +6,8 @@
 
 #include "core/entry_list.h"
 #include "host/host_link.h"
+#include "match/condition_list.h"
+#include "routing/conditions_file.h"
 #include "support/fakes.h"
 #include "support/host_fakes.h"
 
@@ -197,6 +199,24 @@ TEST_P(HostReaderTest, SeenCountsMergesFilteredAndRoutedRecords) {
     EXPECT_EQ(link.readHostResults(layout_.bbsStates, bbs, seen_, 0), 1);
     EXPECT_EQ(router.calls, 0);
     EXPECT_EQ(names(bbs), std::vector<std::string>{"drop thread"});
+}
+
+// The program's router: the move-and-ignore conditions, a move into the collecting list itself counted there.
+TEST_P(HostReaderTest, ConditionsRouteCollectedRecords) {
+    sys_.buildHost(layout_, {rec("a sample.avi"), rec("trailer.avi"), rec("x.mkv"), rec("kept.zip")});
+    EntryList moved(ListKind::Normal);
+    ConditionList conditions;
+    conditions.add("sample", "moved", false);
+    conditions.add("trailer", "", false);
+    conditions.add("mkv", "self", false);
+    conditions.at(0).bindDestination(&moved);
+    conditions.at(2).bindDestination(&list_);
+    ConditionRouter router(conditions);
+    link_.options().router = &router;
+    EXPECT_EQ(read(list_), 2);
+    EXPECT_EQ(seen_, 4);
+    EXPECT_EQ(names(list_), (std::vector<std::string>{"x.mkv", "kept.zip"}));
+    EXPECT_EQ(names(moved), std::vector<std::string>{"a sample.avi"});
 }
 
 TEST_P(HostReaderTest, ReplacePluginRewritesNamesAndCannotUnterminateThem) {

@@ -40,7 +40,7 @@ std::string rows(int n, const std::string& status = "完全キャッシュ") {
     return out;
 }
 
-// A folder holding copies of the chosen sample plug-ins, made the library search folder. Returns the folder.
+// A folder holding copies of the chosen sample plug-ins, made the plug-in folder. Returns the folder.
 std::string usePlugins(bool ap, bool replace) {
     char temp[MAX_PATH] = {};
     GetTempPathA(sizeof temp, temp);
@@ -50,13 +50,13 @@ std::string usePlugins(bool ap, bool replace) {
     if (ap) CopyFileA(vobra_sim::windowsPath(TWK_AP_DLL).c_str(), (dir + "\\ap.dll").c_str(), FALSE);
     if (replace)
         CopyFileA(vobra_sim::windowsPath(TWK_REPLACE_DLL).c_str(), (dir + "\\Replace.dll").c_str(), FALSE);
-    SetDllDirectoryA(dir.c_str());
+    systemHost().setPluginFolder(std::wstring(dir.begin(), dir.end()));
     return dir;
 }
 
 // Removes the plug-in folders again (the reader frees the libraries after each read).
 void removePluginFolders() {
-    SetDllDirectoryA(nullptr);
+    systemHost().setPluginFolder(std::wstring());
     char temp[MAX_PATH] = {};
     GetTempPathA(sizeof temp, temp);
     for (const char* suffix : {"x", "ax", "rx", "arx"}) {
@@ -532,6 +532,34 @@ TEST_F(HostSimTest, SampleDefinitionsCollectTheSampleRecords) {
 
 TEST_F(HostSimTest, DebugPrivilegeCanBeEnabled) {
     EXPECT_EQ(link_.enableDebugPrivilege(), 1);
+}
+
+// A plug-in that is not beside the program is not there: one planted in the current folder, or in a folder
+// the library search would visit, is never loaded.
+TEST(PluginLoading, OnlyFromThePluginFolder) {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    const std::string planted = std::string(temp) + "twk_planted_" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(planted.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(vobra_sim::windowsPath(TWK_AP_DLL).c_str(), (planted + "\\ap.dll").c_str(), FALSE));
+    char before[MAX_PATH] = {};
+    GetCurrentDirectoryA(sizeof before, before);
+    SetCurrentDirectoryA(planted.c_str());
+    EXPECT_EQ(systemHost().loadLibrary(kStartPtrPluginName), nullptr);
+    EXPECT_EQ(GetModuleHandleA("ap.dll"), nullptr);
+    SetCurrentDirectoryA(before);
+    SetDllDirectoryA(planted.c_str());  // nor from the library search's extra folder
+    EXPECT_EQ(systemHost().loadLibrary(kStartPtrPluginName), nullptr);
+    SetDllDirectoryA(nullptr);
+    // Where the plug-in folder holds it, it is loaded and answers.
+    usePlugins(true, false);
+    auto lib = systemHost().loadLibrary(kStartPtrPluginName);
+    ASSERT_NE(lib, nullptr);
+    EXPECT_NE(lib->findExport(kStartPtrExport), nullptr);
+    lib.reset();
+    removePluginFolders();
+    DeleteFileA((planted + "\\ap.dll").c_str());
+    RemoveDirectoryA(planted.c_str());
 }
 
 }  // namespace

@@ -33,6 +33,12 @@ TEST(ConditionMatch, EntryAndRawRecordGiveTheExpectedAnswer) {
         {"e", "アイウzzzzzzzzzzzzzzzzzzzzzzzE", "", "1", "1", "1", "H", true},
         {"#\\\\x", "ソx", "", "1", "1", "1", "H", false},
         {"#\\\\x", "ソ\\x", "", "1", "1", "1", "H", true},
+        // An escaped lead byte takes its second byte with it: "\ソ" is ソ, whose second byte (a "\") escapes
+        // nothing, so that "|z" stays an alternative.
+        {"\\ソ|z", "z", "", "1", "1", "1", "H", true},
+        {"\\ソ|z", "xソ", "", "1", "1", "1", "H", true},
+        {"\\ア", "Aア", "", "1", "1", "1", "H", true},
+        {"\\ア", "A", "", "1", "1", "1", "H", false},
         {"$abc", "n", "xABCx", "1", "1", "1", "H", true},
         {"%0a1b", "n", "t", "1", "1", "1", "FF0A1B22", true},
         {"#$ABC", "$ABC file", "ABC", "1", "1", "1", "H", true},

@@ -83,6 +83,17 @@ class HostSimTest : public WindowTest {
         COPYDATASTRUCT data = {1, static_cast<DWORD>(lines.size()), const_cast<char*>(lines.data())};
         SendMessageW(sim_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
     }
+    // Starts with rotation on: a tab "B" before the first list, words "wordB" and "wordA". Returns B's list.
+    EntryList* startRotating() {
+        writeSetting("RotateSearch", "1");
+        start();
+        if (main_->tabs().insertPage(std::make_unique<ListPage>(*main_, PageKind::Normal), 0, SW_SHOW, "B",
+                                     std::make_unique<EntryList>(ListKind::Normal)) != 1)
+            return nullptr;
+        setWindowText(GetDlgItem(main_->tabs().pageWindow(0), IDC_HOSTWORD), "wordB");
+        setWindowText(GetDlgItem(main_->tabs().pageWindow(1), IDC_HOSTWORD), "wordA");
+        return main_->tabs().pageList(0);
+    }
     void tick() {
         SendMessageW(hwnd_, WM_TIMER, 2003, 0);
     }
@@ -229,6 +240,15 @@ TEST_F(HostSimTest, AutomaticCollectionStartsWithACycleAndStops) {
     EXPECT_FALSE(main_->collection().running);
 }
 
+// A first cycle that cannot read the host stops the collection, and the tray icon stays the idle one.
+TEST_F(HostSimTest, ACollectionStoppedByItsFirstCycleLeavesTheIdleIcon) {
+    writeSetting("StartPtr", "16");  // no plug-in beside the program: the reader looks where nothing is
+    start();
+    send(ID_GET_START);
+    EXPECT_FALSE(main_->collection().running);
+    EXPECT_EQ(main_->tray().iconResource(), IDI_TRAY_IDLE);
+}
+
 TEST_F(HostSimTest, EmptyCyclesShowTheHostsSearchTabEveryErrorCount) {
     writeSetting("TabMove", "3");
     writeSetting("ErrorCount", "2");
@@ -242,15 +262,10 @@ TEST_F(HostSimTest, EmptyCyclesShowTheHostsSearchTabEveryErrorCount) {
 }
 
 TEST_F(HostSimTest, RotationTakesTheListTabsInTurn) {
-    writeSetting("RotateSearch", "1");
-    start();
-    EntryList& first = *main_->tabs().pageList(0);
-    ASSERT_EQ(main_->tabs().insertPage(std::make_unique<ListPage>(*main_, PageKind::Normal), 0, SW_SHOW, "B",
-                                       std::make_unique<EntryList>(ListKind::Normal)),
-              1);
-    EntryList& second = *main_->tabs().pageList(0);
-    setWindowText(GetDlgItem(main_->tabs().pageWindow(0), IDC_HOSTWORD), "wordB");
-    setWindowText(GetDlgItem(main_->tabs().pageWindow(1), IDC_HOSTWORD), "wordA");
+    EntryList* b = startRotating();
+    ASSERT_NE(b, nullptr);
+    EntryList& second = *b;
+    EntryList& first = *main_->tabs().pageList(1);
 
     send(ID_GET_START);  // on B: its word is searched, the first cycle waits for the timer
     ASSERT_TRUE(main_->collection().running);
@@ -265,6 +280,30 @@ TEST_F(HostSimTest, RotationTakesTheListTabsInTurn) {
     EXPECT_EQ(main_->collection().target, &second);
     EXPECT_EQ(countLog("search file=wordB"), 2);
     send(ID_GET_STOP);
+}
+
+// A timer tick while the save prompt of a closing list is open can rotate the collection onto that list:
+// once the list is gone the collection neither holds it nor collects into it.
+TEST_F(HostSimTest, ClosingTheListARotationTurnsToDuringThePromptStopsTheCollection) {
+    ASSERT_NE(startRotating(), nullptr);
+    EntryList& first = *main_->tabs().pageList(1);
+    send(ID_GET_START);  // on B
+    ASSERT_TRUE(main_->collection().running);
+    send(ID_NEXTTAB, true);  // A, not the target
+    first.setModified(true);
+    int asked = 0;
+    main_->setSaveQuestion([&](const std::string&) {
+        ++asked;
+        tick();  // collects into B and turns to A
+        EXPECT_EQ(main_->collection().target, &first);
+        return IDNO;
+    });
+    send(ID_FILE_CLOSE);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(main_->tabs().indexOfList(&first), -1);
+    EXPECT_EQ(main_->collection().target, nullptr);
+    EXPECT_FALSE(main_->collection().running);
+    tick();
 }
 
 }  // namespace
