@@ -65,15 +65,7 @@ int BrowserTabSet::removePage(int index) {
     // The view releases the browser before its window goes.
     records_.erase(records_.begin() + index);
     pages_.erase(pages_.begin() + index);
-    --count_;
-    if (index == current_) {
-        current_ = index > 0 ? index - 1 : 0;
-        SendMessageW(tabs_, TCM_SETCURSEL, static_cast<WPARAM>(current_), 0);
-        if (count_ > 0) ShowWindow(pageWindow(current_), SW_SHOW);
-    } else {
-        current_ = static_cast<int>(SendMessageW(tabs_, TCM_GETCURSEL, 0, 0));
-        if (current_ < 0) current_ = 0;
-    }
+    pageRemoved(index);
     return 1;
 }
 

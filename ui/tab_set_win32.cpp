@@ -112,6 +112,18 @@ int TabPageSet::setTabText(int index, const char* text) {
     return 1;
 }
 
+void TabPageSet::pageRemoved(int index) {
+    --count_;
+    if (index == current_) {
+        current_ = index > 0 ? index - 1 : 0;
+        SendMessageW(tabs_, TCM_SETCURSEL, static_cast<WPARAM>(current_), 0);
+        if (count_ > 0) ShowWindow(pageWindow(current_), SW_SHOW);
+    } else {
+        current_ = static_cast<int>(SendMessageW(tabs_, TCM_GETCURSEL, 0, 0));
+        if (current_ < 0) current_ = 0;
+    }
+}
+
 int TabPageSet::insertTab(int index, const char* text) {
     std::wstring w = widen(text);
     TCITEMW item = {};
@@ -180,15 +192,7 @@ int ListTabSet::removePage(int index) {
     record.list.reset();
     record.ring.reset();
     record.page.reset();
-    --count_;
-    if (index == current_) {
-        current_ = index > 0 ? index - 1 : 0;
-        SendMessageW(tabs_, TCM_SETCURSEL, static_cast<WPARAM>(current_), 0);
-        if (count_ > 0) ShowWindow(pageWindow(current_), SW_SHOW);
-    } else {
-        current_ = static_cast<int>(SendMessageW(tabs_, TCM_GETCURSEL, 0, 0));
-        if (current_ < 0) current_ = 0;
-    }
+    pageRemoved(index);
     return 1;
 }
 

@@ -55,6 +55,8 @@ class TabPageSet {
     void switchTo(int index);
     RECT displayArea() const;  // in the tab control's parent coordinates
     int insertTab(int index, const char* text);
+    // After the page of `index` went: one page fewer, and the page before it is current when it was.
+    void pageRemoved(int index);
 
     HINSTANCE instance_ = nullptr;
     HWND tabs_ = nullptr;
