@@ -206,6 +206,22 @@ void settle(HWND main) {
     Sleep(300);
 }
 
+// Gives a row of another process's list view the focus: the item travels through memory of that process.
+bool focusRow(HWND view, int row) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(view, &pid);
+    ScopedHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid));
+    if (!process.valid()) return false;
+    LVITEMW item = {};
+    item.stateMask = item.state = LVIS_FOCUSED | LVIS_SELECTED;
+    void* remote = VirtualAllocEx(process.get(), nullptr, sizeof item, MEM_COMMIT, PAGE_READWRITE);
+    bool done =
+        remote && WriteProcessMemory(process.get(), remote, &item, sizeof item, nullptr) &&
+        SendMessageW(view, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+    if (remote) VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+    return done;
+}
+
 bool shoot(HWND main, const std::wstring& out, const wchar_t* name) {
     settle(main);
     RECT r;
@@ -267,18 +283,15 @@ int pictures(const std::wstring& folder, const std::wstring& simExe, const std::
     key(main, ID_NEXTTAB);
     key(main, ID_NEXTTAB);
     ok &= shoot(main, out, L"condition-page");
-    // BBS page: the threads collected, and the first one opened in a browser tab by a double click on it (the
-    // list view makes its own notification from the mouse message).
+    // BBS page: the threads collected, and the first one opened in a browser tab by a double click on it.
     key(main, ID_NEXTTAB);
     press(main, IDC_MANUALGET);
     HWND threads = pageControl(main, IDC_LIST);
     waitFor([&] { return SendMessageW(threads, LVM_GETITEMCOUNT, 0, 0) > 0; }, kStepTimeoutMs);
-    const LPARAM firstRow = MAKELPARAM(60, 26);  // inside row 0, below the header
-    PostMessageW(threads, WM_LBUTTONDOWN, MK_LBUTTON, firstRow);
-    PostMessageW(threads, WM_LBUTTONUP, 0, firstRow);
-    PostMessageW(threads, WM_LBUTTONDBLCLK, MK_LBUTTON, firstRow);
-    PostMessageW(threads, WM_LBUTTONUP, 0, firstRow);
-    SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_BLOCK, kStepTimeoutMs, nullptr);
+    // The page opens the focused row on a double click.
+    focusRow(threads, 0);
+    SendMessageTimeoutW(threads, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(60, 26), SMTO_BLOCK, kStepTimeoutMs,
+                        nullptr);
     Sleep(2000);  // the browser loads the thread from the simulator's server
     ok &= shoot(main, out, L"bbs-page");
     key(main, ID_NEXTTAB);
