@@ -72,12 +72,7 @@ int BrowserTabSet::removePage(int index) {
 void BrowserTabSet::removeAll() {
     if (tabs_ && IsWindow(tabs_)) SendMessageW(tabs_, TCM_DELETEALLITEMS, 0, 0);
     while (!records_.empty()) records_.pop_back();
-    pages_.clear();
-    count_ = 0;
-    current_ = 0;
-    instance_ = nullptr;
-    tabs_ = nullptr;
-    initialised_ = 0;
+    allPagesRemoved();
 }
 
 BrowserView* BrowserTabSet::view(int index) const {

@@ -124,6 +124,15 @@ void TabPageSet::pageRemoved(int index) {
     }
 }
 
+void TabPageSet::allPagesRemoved() {
+    pages_.clear();
+    count_ = 0;
+    current_ = 0;
+    instance_ = nullptr;
+    tabs_ = nullptr;
+    initialised_ = 0;
+}
+
 int TabPageSet::insertTab(int index, const char* text) {
     std::wstring w = widen(text);
     TCITEMW item = {};
@@ -211,12 +220,7 @@ void ListTabSet::removeAll() {
             if (other.list && other.list != record.list) record.list->unlinkFilter(other.list.get());
     }
     while (!records_.empty()) records_.pop_back();
-    pages_.clear();
-    count_ = 0;
-    current_ = 0;
-    instance_ = nullptr;
-    tabs_ = nullptr;
-    initialised_ = 0;
+    allPagesRemoved();
 }
 
 EntryList* ListTabSet::pageList(int index) const {

@@ -57,6 +57,8 @@ class TabPageSet {
     int insertTab(int index, const char* text);
     // After the page of `index` went: one page fewer, and the page before it is current when it was.
     void pageRemoved(int index);
+    // After every page went: the set is as before init().
+    void allPagesRemoved();
 
     HINSTANCE instance_ = nullptr;
     HWND tabs_ = nullptr;
