@@ -183,6 +183,12 @@ void PageArray::clear() {
     total_ = 0;
 }
 
+void PageArray::swap(PageArray& other) noexcept {
+    pages_.swap(other.pages_);
+    tree_.swap(other.tree_);
+    std::swap(total_, other.total_);
+}
+
 void PageArray::copyOut(std::vector<Entry*>& out) const {
     out.clear();
     out.reserve(total_);
@@ -230,9 +236,10 @@ EntryList::EntryList(ListKind kind) : kind_(kind) {}
 
 EntryList::~EntryList() {
     clear();
-    // Leave no dangling links behind in the lists this one was linked with.
-    for (EntryList* f : std::vector<EntryList*>(filterLists_)) unlinkFilter(f);
-    for (EntryList* d : std::vector<EntryList*>(dependentLists_)) d->unlinkFilter(this);
+    // Leave no dangling links behind in the lists this one was linked with (without copies: a destructor
+    // must not need memory).
+    while (!filterLists_.empty()) unlinkFilter(filterLists_.back());
+    while (!dependentLists_.empty()) dependentLists_.back()->unlinkFilter(this);
 }
 
 RowComparator EntryList::currentComparator() const {
@@ -302,10 +309,7 @@ int EntryList::insertEntry(Entry* entry, int mode) {
         return text.compare(probe.entry->hash, entry->hash);
     };
     if (hashes_.searchStrict(byHash, &where, &position)) {
-        const Merge merge = mergeInto(*hashes_.get(where), *entry);
-        if (merge != Merge::Nothing && view_) view_->rowsChanged();
-        // A renamed row keeps its place; the name prefixes are made again before they are next relied on.
-        if (merge == Merge::Renamed && sortColumn_ == kColName) displayKeysStale_ = true;
+        mergeRow(*hashes_.get(where), *entry);
         return -1;
     }
     hashes_.insertAt(where, hashed);
@@ -327,6 +331,13 @@ int EntryList::insertEntry(Entry* entry, int mode) {
         removeFromHashOrder(entry);
         throw;
     }
+}
+
+void EntryList::mergeRow(Entry& existing, const Entry& incoming) {
+    const Merge merge = mergeInto(existing, incoming);
+    if (merge != Merge::Nothing && view_) view_->rowsChanged();
+    // A renamed row keeps its place; the name prefixes are made again before they are next relied on.
+    if (merge == Merge::Renamed && sortColumn_ == kColName) displayKeysStale_ = true;
 }
 
 int EntryList::addMade(EntryPtr entry, int mode) {
@@ -399,17 +410,32 @@ int EntryList::removeAt(int position, bool free) {
 
 int EntryList::clear() {
     if (count() == 0) return 0;
-    std::vector<Entry*> rows;
-    display_.copyOut(rows);
-    for (Entry* e : rows) delete e;
+    // Freed where they are, so that clearing needs no memory.
+    for (int page = 0; page < display_.pageCount(); ++page)
+        for (int slot = 0; slot < display_.pageSize(page); ++slot) delete display_.get(PageArray::Slot{page, slot});
     display_.clear();
     hashes_.clear();
     modified_ = 1;
     return 1;
 }
 
+void EntryList::takeRows(EntryList& from) noexcept {
+    if (count() != 0) return;
+    display_.swap(from.display_);
+    hashes_.swap(from.hashes_);
+    rekeyDisplay();
+    for (int p = 0; p < count(); ++p) {
+        if (view_) view_->insertItem(p);
+        markInDependents(display_.at(p)->hash);
+    }
+    if (count() > 0) modified_ = 1;
+}
+
 int EntryList::linkFilter(EntryList* list) {
     if (usesFilter(list)) return 0;
+    // Room in both lists first, so that a link is made in both or in neither.
+    filterLists_.reserve(filterLists_.size() + 1);
+    list->dependentLists_.reserve(list->dependentLists_.size() + 1);
     filterLists_.push_back(list);
     if (std::find(list->dependentLists_.begin(), list->dependentLists_.end(), this) ==
         list->dependentLists_.end())
@@ -486,46 +512,139 @@ int EntryList::deleteSelected() {
     return 1;
 }
 
+namespace {
+// A row on its way to another list, with what is needed to take the step back.
+struct MoveStep {
+    enum Kind { Refused, Merged, Inserted } kind;
+    Entry* row;
+    int from;      // display position in the source
+    int to;        // display position in the target (Inserted)
+    Entry* into;   // the target's row of the same hash (Merged)
+    // The row's own marks, and the texts of `into` before it merged.
+    int32_t selected, purgeMark;
+    char mark;
+    std::string name;
+    char trip[kTripCap], status[kStatusCap], refAmount[kRefAmountCap], updateTime[kUpdateTimeCap], ver[kVerCap];
+};
+// A moved row waits with this mark until the target's view has its item.
+constexpr int32_t kMovingIn = -2;
+
+void keepTexts(MoveStep& step, const Entry& e) {
+    step.name.assign(e.name.data(), e.name.size());
+    std::memcpy(step.trip, e.trip, sizeof step.trip);
+    std::memcpy(step.status, e.status, sizeof step.status);
+    std::memcpy(step.refAmount, e.refAmount, sizeof step.refAmount);
+    std::memcpy(step.updateTime, e.updateTime, sizeof step.updateTime);
+    std::memcpy(step.ver, e.ver, sizeof step.ver);
+}
+
+// Never needs memory: a merge only ever gave the name more room.
+void restoreTexts(const MoveStep& step, Entry& e) {
+    e.name.assign(step.name.data(), step.name.size());
+    std::memcpy(e.trip, step.trip, sizeof step.trip);
+    std::memcpy(e.status, step.status, sizeof step.status);
+    std::memcpy(e.refAmount, step.refAmount, sizeof step.refAmount);
+    std::memcpy(e.updateTime, step.updateTime, sizeof step.updateTime);
+    std::memcpy(e.ver, step.ver, sizeof step.ver);
+}
+
+void clearMoveMarks(Entry& e) {
+    e.selected = 0;
+    e.purgeMark = 0;
+    e.mark[0] = 0;
+}
+}  // namespace
+
 int EntryList::moveSelectedTo(EntryList& target) {
     if (selectedCount_ == 0) return -1;
     if (&target == this) return 0;  // the rows are where they are to go
-    int accepted = 0;
-    bool failed = false;
-    {
-        BulkUpdate bulk(view_);
-        BulkUpdate targetBulk(target.view_);
+    BulkUpdate bulk(view_);
+    BulkUpdate targetBulk(target.view_);
+
+    // First every selected row takes its place in the target while it stays here too, from the last to the
+    // first. What needs memory (the target's pages, a merged name, the record of the steps) is had there; when
+    // it cannot be, the steps are taken back and both lists are as they were.
+    std::vector<MoveStep> steps;
+    steps.reserve(selectedCount_);
+    const bool hadStaleKeys = target.displayKeysStale_;
+    try {
         for (int p = count() - 1; p >= 0; --p) {
             Entry* e = display_.at(p);
             if (e->selected != 1) continue;
-            // The row enters the target before it leaves this list: a target without room for it leaves
-            // the row here, still selected, and the rows not yet moved with it.
-            const int32_t wasSelected = e->selected, wasPurgeMark = e->purgeMark;
-            const char wasMark = e->mark[0];
-            e->selected = 0;
-            e->purgeMark = 0;
-            e->mark[0] = 0;
-            int pos = -1;
-            if (!target.hashInFilters(e->hash)) {
-                try {
-                    pos = target.insertEntry(e, 1);
-                } catch (const std::bad_alloc&) {
-                    e->selected = wasSelected;
-                    e->purgeMark = wasPurgeMark;
-                    e->mark[0] = wasMark;
-                    errorBox(kMsgAllocationFailed, 175);
-                    failed = true;
-                    break;
-                }
+            steps.emplace_back();
+            MoveStep& step = steps.back();
+            step.row = e;
+            step.from = p;
+            step.selected = e->selected;
+            step.purgeMark = e->purgeMark;
+            step.mark = e->mark[0];
+            if (target.hashInFilters(e->hash)) {
+                step.kind = MoveStep::Refused;
+                continue;
             }
-            removeAt(p, false);
-            if (view_) view_->deleteItem(p);
-            modified_ = 1;
-            accepted += target.adoptInserted(e, pos);
+            const int found = target.findHash(e->hash);
+            if (found >= 0) {
+                step.kind = MoveStep::Merged;
+                step.into = target.hashes_.at(found);
+                keepTexts(step, *step.into);
+                target.mergeRow(*step.into, *e);
+                continue;
+            }
+            step.kind = MoveStep::Inserted;
+            // As it arrives: no selection and no marks (a target sorted by the mark sees it unmarked).
+            clearMoveMarks(*e);
+            try {
+                step.to = target.insertEntry(e, 1);
+            } catch (...) {
+                e->selected = step.selected;
+                e->purgeMark = step.purgeMark;
+                e->mark[0] = step.mark;
+                steps.pop_back();
+                throw;
+            }
+            e->purgeMark = kMovingIn;
         }
-        selectedCount_ = 0;
-        if (failed)
-            for (int p = 0; p < count(); ++p) selectedCount_ += display_.at(p)->selected == 1;
-        if (accepted > 0) target.purgeDependents();
+    } catch (const std::bad_alloc&) {
+        for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
+            if (it->kind == MoveStep::Inserted) {
+                target.removeAt(it->to, false);
+                it->row->selected = it->selected;
+                it->row->purgeMark = it->purgeMark;
+                it->row->mark[0] = it->mark;
+            } else if (it->kind == MoveStep::Merged) {
+                restoreTexts(*it, *it->into);
+            }
+        }
+        target.displayKeysStale_ = hadStaleKeys || target.displayKeysStale_;
+        throw;
+    }
+
+    // Then the rows leave this list; nothing below needs memory.
+    int accepted = 0;
+    for (MoveStep& step : steps) {
+        removeAt(step.from, false);
+        if (view_) view_->deleteItem(step.from);
+        modified_ = 1;
+        if (step.kind != MoveStep::Inserted) {
+            delete step.row;  // refused, or merged into the target's row
+            continue;
+        }
+        target.markInDependents(step.row->hash);
+        ++accepted;
+    }
+    selectedCount_ = 0;
+    if (accepted > 0) {
+        // The target's view gains the items in ascending order, each at its row's final position.
+        for (int page = 0, p = 0; page < target.display_.pageCount(); ++page) {
+            for (int slot = 0; slot < target.display_.pageSize(page); ++slot, ++p) {
+                Entry* e = target.display_.get(PageArray::Slot{page, slot});
+                if (e->purgeMark != kMovingIn) continue;
+                e->purgeMark = 0;
+                if (target.view_) target.view_->insertItem(p);
+            }
+        }
+        target.modified_ = 1;
+        target.purgeDependents();
     }
     return accepted;
 }
@@ -601,6 +720,12 @@ int EntryList::scrollToMark(bool forward) {
 }
 
 int EntryList::sort(int column) {
+    std::vector<RowRef> rows;
+    rows.reserve(count());  // before the order changes: a sort without room leaves the list as it was
+    return sort(column, rows);
+}
+
+int EntryList::sort(int column, std::vector<RowRef>& rows) {
     if (column == sortColumn_) {
         sortDescending_ = 1 - sortDescending_;
     } else {
@@ -610,7 +735,6 @@ int EntryList::sort(int column) {
     rekeyDisplay();
     if (count() == 0) return 0;
     RowComparator cmp = currentComparator();
-    std::vector<RowRef> rows;
     display_.copyOut(rows);
     quicksortRows(rows.data(), static_cast<int>(rows.size()), cmp);
     display_.copyIn(rows);
@@ -624,11 +748,69 @@ AppendBatch::AppendBatch(EntryList& list, int mode)
     : list_(list),
       mode_(mode),
       deferred_(mode != 1 && list.count() == 0),
+      wasModified_(list.modified()),
       displayOrder_(std::make_unique<RowComparator>(list.currentComparator())) {}
 
 AppendBatch::~AppendBatch() {
     finish();
     for (const RowRef& r : arrived_) delete r.entry;
+}
+
+void AppendBatch::fail() {
+    if (deferred_) {
+        abandon();
+    } else {
+        takeBack();
+        finished_ = true;
+    }
+    failed_ = true;
+    added_ = 0;
+    reportAllocationFailure(MemoryPlace::AddRow);
+}
+
+void AppendBatch::takeBack() noexcept {
+    for (auto it = steps_.rbegin(); it != steps_.rend(); ++it) {
+        if (it->position >= 0) {
+            list_.removeAt(it->position, true);
+            if (list_.view_) list_.view_->deleteItem(it->position);
+        } else {
+            // Never needs memory: a merge only ever gave the name more room.
+            Entry& e = *it->row;
+            const Entry& old = *it->texts;
+            e.name.assign(old.name.data(), old.name.size());
+            std::memcpy(e.trip, old.trip, sizeof e.trip);
+            std::memcpy(e.status, old.status, sizeof e.status);
+            std::memcpy(e.refAmount, old.refAmount, sizeof e.refAmount);
+            std::memcpy(e.updateTime, old.updateTime, sizeof e.updateTime);
+            std::memcpy(e.ver, old.ver, sizeof e.ver);
+            if (list_.view_) list_.view_->rowsChanged();
+        }
+    }
+    steps_.clear();
+    list_.modified_ = wasModified_ ? 1 : 0;
+}
+
+int AppendBatch::addNow(int n, const char* const* texts, const std::size_t* lengths) {
+    EntryPtr e = lengths ? makeEntry(texts, lengths, n) : makeEntry(texts, n);
+    // Room for this step before anything changes (doubling, so that the steps are not copied per row).
+    if (steps_.size() == steps_.capacity()) steps_.reserve(steps_.empty() ? 64 : 2 * steps_.size());
+    const int found = list_.findHash(e->hash);
+    if (found >= 0) {
+        Entry& existing = *list_.hashes_.at(found);
+        if (compareRefAmountText(e->refAmount, existing.refAmount) <= 0) return 0;
+        // The old texts are kept before the row takes the new ones.
+        const char* old[8] = {existing.name.c_str(), existing.trip,       existing.size, existing.status,
+                              existing.refAmount,    existing.updateTime, existing.ver,  existing.hash};
+        EntryPtr kept = makeEntry(old, 8);
+        list_.mergeRow(existing, *e);
+        steps_.push_back(Step{&existing, -1, std::move(kept)});
+        return 0;
+    }
+    const int position = list_.insertEntry(e.get(), mode_);
+    steps_.push_back(Step{e.release(), position, nullptr});
+    if (list_.view_) list_.view_->insertItem(position);
+    list_.modified_ = 1;
+    return 1;
 }
 
 void AppendBatch::abandon() {
@@ -653,13 +835,18 @@ int AppendBatch::add(int n, const char* const* texts) {
 }
 
 int AppendBatch::add(int n, const char* const* texts, const std::size_t* lengths) {
-    if (!deferred_) {
-        int r = list_.addTexts(n, texts, mode_);
-        added_ += r;
-        return r;
-    }
-    if (n <= 7) return 0;
+    if (failed_ || n <= 7) return 0;
     if (list_.hashInFilters(texts[7])) return 0;
+    if (!deferred_) {
+        try {
+            const int r = addNow(n, texts, lengths);
+            added_ += r;
+            return r;
+        } catch (const std::bad_alloc&) {
+            fail();
+            return 0;
+        }
+    }
     try {
         EntryPtr e = lengths ? makeEntry(texts, lengths, n) : makeEntry(texts, n);
         keyed_.push_back(RowRef{e.get(), textComparer().sortKeyPrefix(e->hash)});
@@ -671,7 +858,7 @@ int AppendBatch::add(int n, const char* const* texts, const std::size_t* lengths
         }
         e.release();
     } catch (const std::bad_alloc&) {
-        errorBox(kMsgAllocationFailed, 175);
+        fail();
         return 0;
     }
     return 1;
@@ -685,7 +872,14 @@ constexpr int32_t kMergedAway = -1;
 int AppendBatch::finish() {
     if (finished_) return added_;
     finished_ = true;
-    if (!deferred_ || arrived_.empty()) return added_;
+    if (!deferred_) {
+        // The rows stay: the lists that use this one learn their hashes.
+        for (const Step& step : steps_)
+            if (step.position >= 0) list_.markInDependents(step.row->hash);
+        steps_ = std::vector<Step>();
+        return added_;
+    }
+    if (arrived_.empty()) return added_;
 
     // The rows in hash order; rows of equal hashes stay in the order they came, so that the first one becomes
     // the row and each later one merges into it as it would have one by one.
@@ -754,7 +948,8 @@ int AppendBatch::finish() {
         // The list was empty and is so again; the rows kept aside are freed with the batch.
         list_.hashes_.clear();
         list_.display_.clear();
-        errorBox(kMsgAllocationFailed, 175);
+        failed_ = true;
+        reportAllocationFailure(MemoryPlace::AddRow);
         return added_;
     }
     keyed_ = std::vector<RowRef>();

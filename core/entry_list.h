@@ -55,6 +55,7 @@ class PageArray {
     void appendAll(const RowRef* refs, std::size_t n);
     Entry* removeAt(Slot where);
     void clear();  // drops every reference (owns nothing)
+    void swap(PageArray& other) noexcept;
 
     // All references in order, and writing them back in the same page shape.
     void copyOut(std::vector<Entry*>& out) const;
@@ -223,6 +224,9 @@ class EntryList {
     // Removing.
     int removeAt(int position, bool free);
     int clear();
+    // An empty list takes every row of `from` (which becomes empty) in its order, without needing memory: its
+    // view gains their items and its dependent lists learn their hashes.
+    void takeRows(EntryList& from) noexcept;
 
     // Filter links.
     int linkFilter(EntryList* list);
@@ -243,8 +247,11 @@ class EntryList {
     void setAllMarks(bool on);
     int scrollToMark(bool forward);
 
-    // Sorting: same column flips the direction, another column starts with flag 0.
+    // Sorting: same column flips the direction, another column starts with flag 0. Throws std::bad_alloc,
+    // with the list as it was, when there is no room for the order.
     int sort(int column);
+    // The same with room for count() references in `scratch`: needs no memory.
+    int sort(int column, std::vector<RowRef>& scratch);
 
     // The comparison of the current sort order (month read from the clock now).
     RowComparator currentComparator() const;
@@ -256,6 +263,8 @@ class EntryList {
   private:
     friend class AppendBatch;
     int addMade(EntryPtr entry, int mode);
+    // A row of a hash already present takes the incoming texts when its reference amount is the larger.
+    void mergeRow(Entry& existing, const Entry& incoming);
     // The rest of an add once insertEntry has placed the row at `position` (-1: refused or merged, freed).
     int adoptInserted(Entry* entry, int position);
     RowRef hashRef(Entry* e) const;
@@ -283,6 +292,8 @@ class EntryList {
 // list is built once by finish(): one sort of the hash order instead of an insertion per row, with the same
 // rows, merges, order, filter refusals, marks in dependent lists and view items. Until finish() the list does
 // not show the rows. purgeDependents stays the caller's, as after addTexts.
+// A batch adds all of its rows or none: when memory runs out for one, the rows it added leave again, the rows
+// it merged take back their texts, the memory message (175) is shown once and the batch adds nothing more.
 class AppendBatch {
   public:
     AppendBatch(EntryList& list, int mode);
@@ -303,12 +314,29 @@ class AppendBatch {
     // Drops the rows kept aside instead of building the list with them (rows already added stay).
     void abandon();
 
+    // Whether memory ran out (the list is then as it was before the batch).
+    bool failed() const { return failed_; }
+
   private:
+    // What a batch into a list with rows did, so that it can be taken back: a row inserted (at `position`),
+    // or a row of the list that took newer texts (`texts` holds the old ones).
+    struct Step {
+        Entry* row;
+        int position;  // -1: a merge
+        std::unique_ptr<Entry> texts;
+    };
+    int addNow(int n, const char* const* texts, const std::size_t* lengths);
+    void takeBack() noexcept;
+    void fail();
+
     EntryList& list_;
     int mode_;
     bool deferred_;
     bool finished_ = false;
+    bool failed_ = false;
+    bool wasModified_;
     int added_ = 0;
+    std::vector<Step> steps_;
     // Rows taken while deferring: in the order they came with their display-order keys, and with their
     // hash-order keys. Both keys are made while the row is fresh in memory.
     std::unique_ptr<const RowComparator> displayOrder_;

@@ -80,6 +80,10 @@ int errorBox(const char* format, ...) {
     return r;
 }
 
+int reportAllocationFailure(MemoryPlace place) {
+    return errorBox(kMsgAllocationFailed, static_cast<int>(place));
+}
+
 int errorBoxOwnerless(const char* format, ...) {
     va_list args;
     va_start(args, format);

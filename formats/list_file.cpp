@@ -2,6 +2,7 @@
 
 #include "core/entry_list.h"
 #include "core/list_view.h"
+#include "core/report.h"
 #include "formats/read_ahead.h"
 #include "formats/serialize.h"
 #include "formats/text_buffer.h"
@@ -29,6 +30,7 @@ int splitFields(char* line, char** fields, int maxFields) {
 
 namespace {
 
+// The rows added, or -1 when memory ran out (the list is then as it was, and the message was shown).
 template <class Lines>
 int addLines(EntryList& list, Lines& text, const ListLineRules& rules) {
     char* fields[kListFileFields + 1];
@@ -56,7 +58,8 @@ int addLines(EntryList& list, Lines& text, const ListLineRules& rules) {
         batch.abandon();
         return 0;
     }
-    return batch.finish();
+    const int added = batch.finish();
+    return batch.failed() ? -1 : added;
 }
 
 // Adds the lines of a file that opened: the rest of loadListFile.
@@ -64,25 +67,43 @@ template <class Lines>
 ListFileLoad addFileLines(EntryList& list, Lines& text, const std::string& path, bool hadRows) {
     ListFileLoad result;
     result.status = FileReadStatus::Ok;
+    std::string newPath = path;  // made before the rows: nothing after them may fail
     {
         BulkUpdate bulk(list.view());
         result.added = addLines(list, text, kListFileRules);
+    }
+    if (result.added < 0) {
+        result.status = FileReadStatus::NoMemory;
+        result.reported = true;
+        result.added = 0;
+        return result;
     }
     if (text.readStatus() != FileReadStatus::Ok) {
         result.status = text.readStatus();
         result.added = 0;
         return result;
     }
-    list.setPath(path);
+    list.setPath(std::move(newPath));
     list.setModified(hadRows);
     if (result.added > 0) list.purgeDependents();
+    return result;
+}
+
+// A file that could not be read for want of memory says so with the memory message, as rows that could not
+// be made do.
+ListFileLoad reportNoMemory(ListFileLoad result) {
+    if (result.status == FileReadStatus::NoMemory && !result.reported) {
+        reportAllocationFailure(MemoryPlace::OpenFile);
+        result.reported = true;
+    }
     return result;
 }
 
 }  // namespace
 
 int addListLines(EntryList& list, TextBuffer& text, const ListLineRules& rules) {
-    return addLines(list, text, rules);
+    const int added = addLines(list, text, rules);
+    return added < 0 ? 0 : added;
 }
 
 ListFileLoad loadListFile(EntryList& list, const std::string& path) {
@@ -91,13 +112,13 @@ ListFileLoad loadListFile(EntryList& list, const std::string& path) {
         // Rows added to rows already there show at once, so the file is read whole before the first one.
         TextBuffer text;
         result.status = text.loadFile(path);
-        return result.ok() ? addFileLines(list, text, path, true) : result;
+        return reportNoMemory(result.ok() ? addFileLines(list, text, path, true) : result);
     }
     // Into an empty list the rows wait aside until the whole file is read, so the file can be read a window
     // at a time (and split into lines on a second thread): a failed read then leaves the list as it was.
     ReadAheadLines lines;
     result.status = lines.open(path, kListFileRules.maxFields);
-    return result.ok() ? addFileLines(list, lines, path, false) : result;
+    return reportNoMemory(result.ok() ? addFileLines(list, lines, path, false) : result);
 }
 
 int readListFile(EntryList& list, const std::string& path) {
@@ -109,10 +130,22 @@ ListFileLoad replaceWithListFile(EntryList& list, const std::string& path,
     ListFileLoad result;
     TextBuffer text;
     result.status = text.loadFile(path);
-    if (!result.ok()) return result;
+    if (!result.ok()) return reportNoMemory(result);
+    // The file's rows are made in a list of their own first, refused by the same filter lists: when memory runs
+    // out for them, the list still has its rows.
+    EntryList fresh(list.kind());
+    for (EntryList* filter : list.filterLists()) fresh.linkFilter(filter);
+    fresh.setSortState(list.sortColumn(), list.sortDescending());
+    std::string newPath = path;
+    result = addFileLines(fresh, text, path, false);
+    if (!result.ok()) return reportNoMemory(result);
     list.clear();
     if (emptied) emptied();
-    return addFileLines(list, text, path, false);
+    list.takeRows(fresh);
+    list.setPath(std::move(newPath));
+    list.setModified(false);
+    if (result.added > 0) list.purgeDependents();
+    return result;
 }
 
 }  // namespace twk

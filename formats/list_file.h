@@ -34,18 +34,22 @@ inline ListLineRules pastedTextRules(int mode) {
 
 // Adds every usable line of the text to the list (addTexts), however long the line; empty lines and lines of
 // too few fields are skipped. Returns the number of rows added. Neither the list's path and modified flag nor
-// its dependents are touched.
+// its dependents are touched. When memory runs out the list is as it was (the memory message was shown) and 0
+// is returned.
 int addListLines(EntryList& list, TextBuffer& text, const ListLineRules& rules);
 
 struct ListFileLoad {
     FileReadStatus status = FileReadStatus::NotFound;
+    bool reported = false;  // memory ran out: the memory message has been shown
     int added = 0;
     bool ok() const { return status == FileReadStatus::Ok; }
 };
 
-// Appends the rows of a list file to the list. When the file cannot be loaded, the list, its path and its
-// modified flag are left untouched. Otherwise path := the file, modified := whether the list held rows
-// before, and the lists that use this one as a filter drop the hashes just added.
+// Appends the rows of a list file to the list. When the file cannot be loaded, or memory runs out for its rows
+// (status NoMemory, the memory message shown and `reported` set), the list, its path and its modified flag
+// are left untouched. Otherwise
+// path := the file, modified := whether the list held rows before, and the lists that use this one as a filter
+// drop the hashes just added.
 ListFileLoad loadListFile(EntryList& list, const std::string& path);
 // The same, returning the number of rows added (0 when the file could not be loaded).
 int readListFile(EntryList& list, const std::string& path);

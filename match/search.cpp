@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <memory>
+#include <new>
+#include <vector>
 
 #include "core/entry_list.h"
 #include "core/list_view.h"
@@ -59,31 +61,38 @@ void forEachRow(const EntryList& list, F&& f) {
 int searchList(EntryList& list, SearchField field, const char* text, bool useRegex) {
     if (list.count() == 0) return 0;
     if (text == nullptr) return -1;
-    const Marker marker;
-    int marked = 0;
+    // Whether each row matches is decided before the first mark changes, and the room for the sort by the mark
+    // is had before then too: a search that runs out of memory leaves every mark and the order as they were.
+    std::vector<unsigned char> hits(static_cast<std::size_t>(list.count()));
+    std::vector<RowRef> sortRoom;
+    const bool byMark = list.sortColumn() == kColMark;
+    if (byMark) sortRoom.reserve(hits.size());
+    std::size_t row = 0;
     if (useRegex) {
-        std::unique_ptr<Regex> re = compileRegex(text);
+        RegexError error = RegexError::None;
+        std::unique_ptr<Regex> re = compileRegex(text, &error);
+        if (error == RegexError::OutOfMemory) throw std::bad_alloc();
         if (!re) return -1;
-        forEachRow(list, [&](Entry& e) {
-            bool hit = matchRegex(*re, regexField(e, field)) > 0;
-            marker.set(e, hit);
-            marked += hit ? 1 : 0;
-        });
+        forEachRow(list, [&](Entry& e) { hits[row++] = matchRegex(*re, regexField(e, field)) > 0; });
         releaseRegex(re);
     } else {
         ConditionList conditions;
         if (conditions.add(text, "", false) < 0) return -1;
-        forEachRow(list, [&](Entry& e) {
-            bool hit = findMatchingCondition(conditions, e) != -1;
-            marker.set(e, hit);
-            marked += hit ? 1 : 0;
-        });
+        forEachRow(list, [&](Entry& e) { hits[row++] = findMatchingCondition(conditions, e) != -1; });
     }
-    if (list.sortColumn() == kColMark && marked > 0) {
+    const Marker marker;
+    int marked = 0;
+    row = 0;
+    forEachRow(list, [&](Entry& e) {
+        const bool hit = hits[row++] != 0;
+        marker.set(e, hit);
+        marked += hit ? 1 : 0;
+    });
+    if (byMark && marked > 0) {
         // sort() flips the direction of the column the list is already sorted by: flip it first so that the
         // direction stays as it was.
         list.setSortState(kColMark, 1 - list.sortDescending());
-        list.sort(kColMark);
+        list.sort(kColMark, sortRoom);
     }
     return marked;
 }
@@ -109,7 +118,9 @@ SearchOutcome runSearchCommand(EntryList& list, const char* text, bool useRegex,
     }
     const bool byMark = list.sortColumn() == kColMark;
     if (byMark) list.syncSelectionFromView();
-    int result = searchList(list, field, pattern, useRegex);
+    int result = 0;
+    if (!guardAllocation(MemoryPlace::Search, [&] { result = searchList(list, field, pattern, useRegex); }))
+        return {-1, false};
     if (byMark) list.pushSelectionToView();
     if (ListViewOps* view = list.view()) view->invalidate();
     showCounts(list.view());

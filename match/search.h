@@ -19,7 +19,7 @@ extern const char* const kMsgSearchTextWrong;  // "検索文字列の指定に�
 // Marks every row that matches `text` with "○" and clears the mark of every other row; returns the number of
 // marked rows, or -1 (all marks left as they were) when the text is wrong. An empty list gives 0 without
 // looking at the text. A list sorted by the mark column is sorted again in the same direction when rows were
-// marked.
+// marked. Throws std::bad_alloc when memory runs out, with every mark and the order as they were.
 int searchList(EntryList& list, SearchField field, const char* text, bool useRegex);
 
 // What the search command reports back to its page.
@@ -31,7 +31,8 @@ struct SearchOutcome {
 // The search command of a list page, given the search box text, the "RegExp" option and the kind of the
 // page's list (the BBS page recognises only the "%" prefix). Reads at most kSearchTextMax bytes of the text;
 // keeps the view's selection across a re-sort by the mark column, invalidates the view once and reports the
-// counts and the result line. The caller adds the text to its history when `remember` is set.
+// counts and the result line. The caller adds the text to its history when `remember` is set. When memory
+// runs out the list is as it was and the memory message is the only report.
 SearchOutcome runSearchCommand(EntryList& list, const char* text, bool useRegex, ListKind pageKind);
 
 }  // namespace twk

@@ -1,10 +1,28 @@
 // Window and dialog objects: the procedure stores the object's address when the window is created and
-// forwards every later message to the object. No exception leaves a procedure.
+// forwards every later message to the object. No exception leaves a procedure: an allocation that failed in a
+// message no command caught is reported with the memory message.
 #pragma once
 
 #include <windows.h>
 
+#include <new>
+
+#include "core/report.h"
+
 namespace twk::ui {
+
+// What a procedure does with an exception that reached it.
+inline void reportUncaught() noexcept {
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        try {
+            reportAllocationFailure(MemoryPlace::WindowMessage);
+        } catch (...) {
+        }
+    } catch (...) {
+    }
+}
 
 // A top-level window made from a dialog template whose class procedure is ours (the dialog init parameter is
 // the object). T provides: LRESULT onMessage(UINT, WPARAM, LPARAM) and void onNcDestroy().
@@ -27,6 +45,7 @@ class BaseWindow {
         try {
             result = self->onMessage(message, wParam, lParam);
         } catch (...) {
+            reportUncaught();
             result = 0;
         }
         if (message == WM_NCDESTROY) {
@@ -34,6 +53,7 @@ class BaseWindow {
             try {
                 self->onNcDestroy();
             } catch (...) {
+                reportUncaught();
             }
             static_cast<BaseWindow*>(self)->hwnd_ = nullptr;
         }
@@ -65,6 +85,7 @@ class BaseDialog {
         try {
             result = self->onMessage(message, wParam, lParam);
         } catch (...) {
+            reportUncaught();
             result = FALSE;
         }
         if (message == WM_NCDESTROY) {
@@ -72,6 +93,7 @@ class BaseDialog {
             try {
                 self->onNcDestroy();
             } catch (...) {
+                reportUncaught();
             }
             static_cast<BaseDialog*>(self)->hwnd_ = nullptr;
         }

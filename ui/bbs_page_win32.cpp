@@ -141,7 +141,7 @@ void BbsPage::onCommand(int id, int code) {
         case IDC_MANUALGET:
         case IDC_BBS_REFRESH:
             if (id == IDC_BBS_REFRESH) main_.command(ID_EDIT_CLEARALL, false);
-            main_.collectBbs(*this);
+            guardAllocation(MemoryPlace::Collect, [&] { main_.collectBbs(*this); });
             break;
         case IDC_CLOSELIST:
         case ID_BROWSER_CLOSE:
@@ -228,6 +228,7 @@ LRESULT CALLBACK BbsPage::browserTabsProc(HWND tabs, UINT message, WPARAM wParam
                 return 0;
             }
         } catch (...) {
+            reportUncaught();
             return 0;
         }
     }

@@ -1,6 +1,7 @@
 // Rows to and from the clipboard: the selected rows copied in one of the line forms, cut, and list lines
 // pasted.
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "core/entry_list.h"
@@ -193,7 +194,7 @@ void MainWindow::cmdPaste() {
     const bool autoSort = settings && settings->checked(IDC_SET_AUTOSORT);
     TextBuffer text;
     std::string clip;
-    if (readClipboardText(hwnd_, clip)) text.loadText(clip.data(), clip.size());
+    if (readClipboardText(hwnd_, clip) && !text.loadText(clip.data(), clip.size())) throw std::bad_alloc();
     int added = 0;
     if (text.loaded()) {
         BulkUpdate bulk(view);

@@ -150,6 +150,7 @@ LRESULT CALLBACK ConditionPage::viewProc(HWND view, UINT message, WPARAM wParam,
     try {
         if (self && message != WM_NCDESTROY) return self->onViewMessage(view, message, wParam, lParam);
     } catch (...) {
+        reportUncaught();
         return 0;
     }
     return callPrevious(view, message, wParam, lParam);

@@ -27,8 +27,8 @@ const char* const kMsgCreated = "%s を作成しました";
 const char* const kMsgSaved = "%s に%d件の情報を保存しました";
 const char* const kSaveQuestion = " への変更を保存しますか？";
 const char* const kNewListFormat = "新規リスト%2.2d";
-constexpr int kNewListAllocationCode = 116;
-constexpr int kOpenNewAllocationCode = 239;
+constexpr int kNewListAllocationCode = static_cast<int>(MemoryPlace::NewList);
+constexpr int kOpenNewAllocationCode = static_cast<int>(MemoryPlace::OpenedAsNew);
 constexpr int kMaxNewListNumber = 99;
 
 // Whether anything bears exactly this name (no wildcards: a "?" kept for a character without a cp932 form
@@ -87,7 +87,7 @@ bool MainWindow::openIntoCurrent(const std::string& path) {
         ShowWindow(view->hwnd(), SW_SHOW);
     }
     if (!load.ok()) {
-        errorBox(kMsgCannotOpen, path.c_str());
+        if (!load.reported) errorBox(kMsgCannotOpen, path.c_str());
         return false;
     }
     tabs_.setTabText(tabs_.current(), fileNamePart(path).c_str());
@@ -152,7 +152,7 @@ void MainWindow::cmdOpenAdd() {
         load = loadListFile(*list, path);
     }
     if (!load.ok()) {
-        errorBox(kMsgCannotOpen, path.c_str());
+        if (!load.reported) errorBox(kMsgCannotOpen, path.c_str());
         return;
     }
     tabs_.setTabText(tabs_.current(), fileNamePart(path).c_str());

@@ -76,7 +76,7 @@ void MainWindow::exportToHost(bool ignoreFile) {
     int form = ignoreFile ? (bbs ? IgnoreBbsForm : IgnoreForm) : (bbs ? DownloadBbsForm : DownloadForm);
     SerializedRows rows = serializeRows(*list, form | SelectedOnly, &existing);
     if (rows.noMemory) {
-        errorBox(kMsgAllocationFailed, ignoreFile ? ID_EDIT_ADDIGNORE : ID_EDIT_ADDDOWNLIST);
+        reportAllocationFailure(ignoreFile ? MemoryPlace::ExportIgnoreFile : MemoryPlace::ExportDownList);
         return;
     }
     int lines = rows.block ? rows.lines : 0;

@@ -33,7 +33,6 @@ constexpr UINT kTrayCallbackMessage = WM_USER + 2002;
 constexpr UINT kTrayIconId = 2002;
 // A button-up this soon after a double-click on the icon restores the window.
 constexpr DWORD kTrayRestoreWindowMs = 1000;
-constexpr int kStartListsAllocationCode = 484;
 
 // Positions in the main menu.
 constexpr int kFileMenu = 0;
@@ -93,52 +92,52 @@ void appendMenuText(HMENU menu, UINT flags, UINT id, const std::string& text) {
 
 // ---------------------------------------------------------------------------------------------------------------
 const MainWindow::CommandEntry MainWindow::kCommands[] = {
-    {ID_ENTER, &MainWindow::cmdEnter, false},
-    {ID_FILE_EXIT, &MainWindow::cmdExit, false},
-    {ID_EDIT_DELETE, &MainWindow::cmdDelete, false},
-    {ID_EDIT_SELECTALL, &MainWindow::cmdSelectAll, false},
-    {ID_EDIT_INVERT, &MainWindow::cmdInvert, false},
-    {ID_EDIT_CLEARSEL, &MainWindow::cmdClearSelection, false},
-    {ID_EDIT_CLEARALL, &MainWindow::cmdClearAll, false},
-    {ID_EDIT_SELECTMARKED, &MainWindow::cmdSelectMarked, false},
-    {ID_EDIT_MARKSELECTED, &MainWindow::cmdMarkSelected, false},
-    {ID_RESTORE, &MainWindow::cmdRestore, false},
-    {ID_VIEW_HIDE, &MainWindow::cmdHide, false},
+    {ID_ENTER, &MainWindow::cmdEnter, false, MemoryPlace::Search},
+    {ID_FILE_EXIT, &MainWindow::cmdExit, false, MemoryPlace::PageCommand},
+    {ID_EDIT_DELETE, &MainWindow::cmdDelete, false, MemoryPlace::DeleteRows},
+    {ID_EDIT_SELECTALL, &MainWindow::cmdSelectAll, false, MemoryPlace::Selection},
+    {ID_EDIT_INVERT, &MainWindow::cmdInvert, false, MemoryPlace::Selection},
+    {ID_EDIT_CLEARSEL, &MainWindow::cmdClearSelection, false, MemoryPlace::Selection},
+    {ID_EDIT_CLEARALL, &MainWindow::cmdClearAll, false, MemoryPlace::ClearList},
+    {ID_EDIT_SELECTMARKED, &MainWindow::cmdSelectMarked, false, MemoryPlace::Selection},
+    {ID_EDIT_MARKSELECTED, &MainWindow::cmdMarkSelected, false, MemoryPlace::Selection},
+    {ID_RESTORE, &MainWindow::cmdRestore, false, MemoryPlace::PageCommand},
+    {ID_VIEW_HIDE, &MainWindow::cmdHide, false, MemoryPlace::PageCommand},
     // File commands, clipboard, export to the host, collection and host window commands: present in the
     // menus, handled when their operations exist.
-    {ID_FILE_OPEN, &MainWindow::cmdOpen, true},
-    {ID_FILE_NEWLIST, &MainWindow::cmdNewList, true},
-    {ID_FILE_OPENNEW, &MainWindow::cmdOpenNew, false},
-    {ID_FILE_OPENADD, &MainWindow::cmdOpenAdd, false},
-    {ID_FILE_CLOSE, &MainWindow::cmdCloseList, false},
-    {ID_FILE_SAVE, &MainWindow::cmdSave, false},
-    {ID_FILE_SAVEAS, &MainWindow::cmdSaveAs, false},
-    {ID_EDIT_ADDDOWNLIST, &MainWindow::cmdAddToDownList, false},
-    {ID_EDIT_ADDIGNORE, &MainWindow::cmdAddToIgnoreFile, false},
-    {ID_COPY_DOWNLIST, &MainWindow::cmdCopyDownload, false},
-    {ID_COPY_NAMES, &MainWindow::cmdCopyNames, false},
-    {ID_COPY_TRIPS, &MainWindow::cmdCopyTrips, false},
-    {ID_COPY_HASHES, &MainWindow::cmdCopyHashes, false},
-    {ID_COPY_KEYINFO, &MainWindow::cmdCopyKeyInfo, false},
-    {ID_EDIT_CUT, &MainWindow::cmdCut, false},
-    {ID_EDIT_COPY, &MainWindow::cmdCopy, false},
-    {ID_EDIT_PASTE, &MainWindow::cmdPaste, false},
-    {ID_GET_MANUAL, &MainWindow::cmdManualGet, false},
-    {ID_GET_START, &MainWindow::startCollection, false},
-    {ID_GET_STOP, &MainWindow::stopCollection, false},
-    {ID_HOST_SEARCHTAB, &MainWindow::cmdHostSearchTab, false},
-    {ID_HOST_TOGGLE, &MainWindow::cmdHostToggle, false},
+    {ID_FILE_OPEN, &MainWindow::cmdOpen, true, MemoryPlace::OpenFile},
+    {ID_FILE_NEWLIST, &MainWindow::cmdNewList, true, MemoryPlace::NewList},
+    {ID_FILE_OPENNEW, &MainWindow::cmdOpenNew, false, MemoryPlace::OpenedAsNew},
+    {ID_FILE_OPENADD, &MainWindow::cmdOpenAdd, false, MemoryPlace::OpenFile},
+    {ID_FILE_CLOSE, &MainWindow::cmdCloseList, false, MemoryPlace::PageCommand},
+    {ID_FILE_SAVE, &MainWindow::cmdSave, false, MemoryPlace::SaveFile},
+    {ID_FILE_SAVEAS, &MainWindow::cmdSaveAs, false, MemoryPlace::SaveFile},
+    {ID_EDIT_ADDDOWNLIST, &MainWindow::cmdAddToDownList, false, MemoryPlace::ExportDownList},
+    {ID_EDIT_ADDIGNORE, &MainWindow::cmdAddToIgnoreFile, false, MemoryPlace::ExportIgnoreFile},
+    {ID_COPY_DOWNLIST, &MainWindow::cmdCopyDownload, false, MemoryPlace::Copy},
+    {ID_COPY_NAMES, &MainWindow::cmdCopyNames, false, MemoryPlace::Copy},
+    {ID_COPY_TRIPS, &MainWindow::cmdCopyTrips, false, MemoryPlace::Copy},
+    {ID_COPY_HASHES, &MainWindow::cmdCopyHashes, false, MemoryPlace::Copy},
+    {ID_COPY_KEYINFO, &MainWindow::cmdCopyKeyInfo, false, MemoryPlace::Copy},
+    {ID_EDIT_CUT, &MainWindow::cmdCut, false, MemoryPlace::Copy},
+    {ID_EDIT_COPY, &MainWindow::cmdCopy, false, MemoryPlace::Copy},
+    {ID_EDIT_PASTE, &MainWindow::cmdPaste, false, MemoryPlace::Paste},
+    {ID_GET_MANUAL, &MainWindow::cmdManualGet, false, MemoryPlace::Collect},
+    {ID_GET_START, &MainWindow::startCollection, false, MemoryPlace::Collect},
+    {ID_GET_STOP, &MainWindow::stopCollection, false, MemoryPlace::Collect},
+    {ID_HOST_SEARCHTAB, &MainWindow::cmdHostSearchTab, false, MemoryPlace::PageCommand},
+    {ID_HOST_TOGGLE, &MainWindow::cmdHostToggle, false, MemoryPlace::PageCommand},
     // Accelerator-only commands.
-    {ID_NEXTTAB, &MainWindow::cmdNextTab, true},
-    {ID_PREVTAB, &MainWindow::cmdPreviousTab, true},
-    {ID_NEXTMARK, &MainWindow::cmdNextMark, true},
-    {ID_PREVMARK, &MainWindow::cmdPreviousMark, true},
-    {ID_FOCUS_FORWARD, &MainWindow::cmdFocusForward, true},
-    {ID_FOCUS_BACKWARD, &MainWindow::cmdFocusBackward, true},
+    {ID_NEXTTAB, &MainWindow::cmdNextTab, true, MemoryPlace::PageCommand},
+    {ID_PREVTAB, &MainWindow::cmdPreviousTab, true, MemoryPlace::PageCommand},
+    {ID_NEXTMARK, &MainWindow::cmdNextMark, true, MemoryPlace::PageCommand},
+    {ID_PREVMARK, &MainWindow::cmdPreviousMark, true, MemoryPlace::PageCommand},
+    {ID_FOCUS_FORWARD, &MainWindow::cmdFocusForward, true, MemoryPlace::PageCommand},
+    {ID_FOCUS_BACKWARD, &MainWindow::cmdFocusBackward, true, MemoryPlace::PageCommand},
     // The browser tabs of the BBS page.
-    {ID_BROWSER_REFRESH, &MainWindow::cmdBrowserReload, false},
-    {ID_BROWSER_CLOSE, &MainWindow::cmdBrowserClose, false},
-    {ID_FIND_IN_PAGE, &MainWindow::cmdFindInPage, true},
+    {ID_BROWSER_REFRESH, &MainWindow::cmdBrowserReload, false, MemoryPlace::PageCommand},
+    {ID_BROWSER_CLOSE, &MainWindow::cmdBrowserClose, false, MemoryPlace::PageCommand},
+    {ID_FIND_IN_PAGE, &MainWindow::cmdFindInPage, true, MemoryPlace::PageCommand},
 };
 
 namespace {
@@ -276,7 +275,7 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if ((wParam & 0xFFF0) == SC_MINIMIZE && minimiseToTray()) return 0;
             return DefWindowProcW(hwnd_, message, wParam, lParam);
         case WM_TIMER:
-            collectOnce();
+            guardAllocation(MemoryPlace::Collect, [&] { collectOnce(); });
             return 0;
         case WM_CLOSE:
             close(true);
@@ -375,7 +374,7 @@ void MainWindow::createStartPages() {
         normal.reset();
         bbs.reset();
         ignore.reset();
-        errorBox(kMsgAllocationFailed, kStartListsAllocationCode);
+        reportAllocationFailure(MemoryPlace::StartLists);
     }
 
     tabs_.init(instance_, GetDlgItem(hwnd_, IDC_TABS));
@@ -435,6 +434,7 @@ LRESULT CALLBACK MainWindow::tabControlProc(HWND tab, UINT message, WPARAM wPara
         try {
             self->onTabRightClick(lParam);
         } catch (...) {
+            reportUncaught();
         }
         return 0;
     }
@@ -525,24 +525,26 @@ bool MainWindow::saveState() {
 // ---------------------------------------------------------------------------------------------------------------
 // Commands
 
+// Every command leaves its lists as they were when an allocation of it fails; the message names the command.
 void MainWindow::command(int id, bool fromAccelerator) {
     for (const CommandEntry& entry : kCommands) {
         if (entry.id != id) continue;
         bool allowed = fromAccelerator ? entry.accelerator : (!entry.accelerator || isMenuCommandToo(id));
-        if (allowed) (this->*entry.handler)();
+        if (allowed) guardAllocation(entry.place, [&] { (this->*entry.handler)(); });
         return;
     }
     if (fromAccelerator) return;
     const int tabCount = tabs_.count();
     if (id >= ID_HISTORY_FIRST && id < ID_HISTORY_FIRST + ID_DYNAMIC_RANGE) {
-        openHistoryEntry(id - ID_HISTORY_FIRST);
+        guardAllocation(MemoryPlace::OpenFile, [&] { openHistoryEntry(id - ID_HISTORY_FIRST); });
         return;
     }
     if (id >= ID_MOVETO_FIRST && id < ID_MOVETO_FIRST + ID_DYNAMIC_RANGE && id - ID_MOVETO_FIRST < tabCount)
-        moveSelectedToTab(id - ID_MOVETO_FIRST);
+        // The rows that could not be added to the other list stay where they were, all of them.
+        guardAllocation(MemoryPlace::AddRow, [&] { moveSelectedToTab(id - ID_MOVETO_FIRST); });
     else if (id >= ID_FILTER_FIRST && id < ID_FILTER_FIRST + ID_DYNAMIC_RANGE &&
              id - ID_FILTER_FIRST < tabCount)
-        toggleFilter(id - ID_FILTER_FIRST);
+        guardAllocation(MemoryPlace::FilterLink, [&] { toggleFilter(id - ID_FILTER_FIRST); });
 }
 
 int MainWindow::updateCommandStates() {
@@ -841,7 +843,7 @@ void MainWindow::onColumnClick(Page& page, int viewColumn) {
     if (!list || !view || tabs_.currentPage() != &page) return;
     int logical = logicalColumnFromView(list->kind(), viewColumn);
     list->syncSelectionFromView();
-    list->sort(logical);
+    if (!guardAllocation(MemoryPlace::Sort, [&] { list->sort(logical); })) return;
     list->pushSelectionToView();
     view->invalidate();
 }
@@ -861,6 +863,10 @@ void MainWindow::fillHistoryCombo(Page& page, int comboId) {
 }
 
 void MainWindow::search(Page& page) {
+    guardAllocation(MemoryPlace::Search, [&] { searchPage(page); });
+}
+
+void MainWindow::searchPage(Page& page) {
     EntryList* list = page.list();
     if (!list) return;
     SettingsPage* settings = settingsPage();

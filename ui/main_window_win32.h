@@ -130,6 +130,7 @@ class MainWindow : public BaseWindow<MainWindow> {
         int id;
         Handler handler;
         bool accelerator;  // in the accelerator table
+        MemoryPlace place;  // named by the memory message when an allocation of the command fails
     };
     static const CommandEntry kCommands[];
 
@@ -141,6 +142,7 @@ class MainWindow : public BaseWindow<MainWindow> {
     bool close(bool ask);
     static LRESULT CALLBACK tabControlProc(HWND tab, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     void onTabRightClick(LPARAM lParam);
+    void searchPage(Page& page);
     void afterPageChange();
     void placeWindow();
     void createStartPages();

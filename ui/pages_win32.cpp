@@ -167,6 +167,7 @@ LRESULT CALLBACK RowsPage::viewProc(HWND view, UINT message, WPARAM wParam, LPAR
     try {
         if (self && message != WM_NCDESTROY) return self->onViewMessage(view, message, wParam, lParam);
     } catch (...) {
+        reportUncaught();
         return 0;
     }
     return callPrevious(view, message, wParam, lParam);
@@ -210,7 +211,8 @@ LRESULT RowsPage::onViewMessage(HWND view, UINT message, WPARAM wParam, LPARAM l
             return callPrevious(view, message, wParam, lParam);
         case WM_DROPFILES:
             if (kind() == PageKind::Bbs) return callPrevious(view, message, wParam, lParam);
-            main_.onDroppedFiles(*this, reinterpret_cast<HDROP>(wParam));
+            guardAllocation(MemoryPlace::OpenFile,
+                            [&] { main_.onDroppedFiles(*this, reinterpret_cast<HDROP>(wParam)); });
             return 0;
         default:
             return callPrevious(view, message, wParam, lParam);

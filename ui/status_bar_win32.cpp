@@ -4,11 +4,26 @@
 
 #include <vector>
 
+#include "core/report.h"
+#include "core/wide_text_win32.h"
 #include "ui/text_win32.h"
 
 namespace twk::ui {
 
 const char* const kErrorBoxCaption = "Debug Message";
+
+namespace {
+// A report's text (at most a report buffer's bytes) in UTF-16 on the stack: the status bar and the error box
+// must work when memory has run out, as they are what says so.
+struct ReportText {
+    explicit ReportText(const char* text) {
+        int n = MultiByteToWideChar(kTextCodePage, 0, text ? text : "", -1, wide, kReportBufferSize);
+        if (n <= 0) wide[0] = 0;
+        wide[kReportBufferSize - 1] = 0;
+    }
+    wchar_t wide[kReportBufferSize];
+};
+}  // namespace
 
 int StatusBar::create(HWND parent, int controlId, int partCount, const int* rightEdges) {
     window_.reset();
@@ -26,8 +41,8 @@ int StatusBar::create(HWND parent, int controlId, int partCount, const int* righ
 
 void StatusBar::setText(int part, const char* text) {
     if (!window_) return;
-    std::wstring w = widen(text ? text : "");
-    SendMessageW(window_.get(), SB_SETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(w.c_str()));
+    const ReportText w(text);
+    SendMessageW(window_.get(), SB_SETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(w.wide));
 }
 
 std::string StatusBar::text(int part) const {
@@ -54,9 +69,8 @@ int StatusBar::height() const {
 }
 
 void StatusReporter::showErrorBox(const char* text, bool ownerless) {
-    std::wstring body = widen(text);
-    std::wstring caption = widen(kErrorBoxCaption);
-    MessageBoxW(ownerless ? nullptr : owner_, body.c_str(), caption.c_str(), MB_OK);
+    const ReportText body(text), caption(kErrorBoxCaption);
+    MessageBoxW(ownerless ? nullptr : owner_, body.wide, caption.wide, MB_OK);
 }
 
 }  // namespace twk::ui

@@ -2,19 +2,24 @@
 
 #include <stdexcept>
 
+#include "support/alloc_failure.h"
+
 namespace twk::test {
 
 void FakeListView::insertItem(int position) {
+    AllocationPause pause;  // a list view control does not throw
     items_.insert(items_.begin() + position, false);
     log.push_back("insert " + std::to_string(position));
 }
 
 void FakeListView::deleteItem(int position) {
+    AllocationPause pause;  // a list view control does not throw
     items_.erase(items_.begin() + position);
     log.push_back("delete " + std::to_string(position));
 }
 
 void FakeListView::deleteAllItems() {
+    AllocationPause pause;  // a list view control does not throw
     items_.clear();
     log.push_back("deleteAll");
 }
@@ -35,6 +40,7 @@ int FakeListView::selectedCount() const {
 }
 
 void FakeListView::scrollBy(int dy) {
+    AllocationPause pause;  // a list view control does not throw
     log.push_back("scroll " + std::to_string(dy));
     if (rowHeight_ > 0) top_ += dy / rowHeight_;
 }
