@@ -345,7 +345,7 @@ int EntryList::addMade(EntryPtr entry, int mode) {
     try {
         pos = insertEntry(entry.get(), mode);
     } catch (const std::bad_alloc&) {
-        errorBox(kMsgAllocationFailed, 175);
+        reportAllocationFailure(MemoryPlace::AddRow);
         return 0;  // `entry` frees the row; the list is as it was
     }
     return adoptInserted(entry.release(), pos);
@@ -369,7 +369,7 @@ int EntryList::addTexts(int n, const char* const* texts, int mode) {
     try {
         e = makeEntry(texts, n);
     } catch (const std::bad_alloc&) {
-        errorBox(kMsgAllocationFailed, 175);
+        reportAllocationFailure(MemoryPlace::AddRow);
         return 0;
     }
     return addMade(std::move(e), mode);

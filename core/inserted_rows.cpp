@@ -15,19 +15,19 @@ void InsertedRows::reset(int count) {
 
 void InsertedRows::insert(int position) {
     if (position < 0 || position > count_) position = count_;
-    ++count_;
-    if (position < firstChanged_) firstChanged_ = position;
     // A row that goes after the last old row stays behind all of them whatever comes later: only the inserts
     // in front of an old row move old rows.
-    if (position > lastOld_) return;
-    shifting_.push_back(position);
-    ++lastOld_;
-    resolved_ = false;
+    if (position <= lastOld_) {
+        shifting_.push_back(position);
+        ++lastOld_;
+        resolved_ = false;
+    }
+    ++count_;
+    if (position < firstChanged_) firstChanged_ = position;
 }
 
 void InsertedRows::resolve() const {
     if (resolved_) return;
-    resolved_ = true;
     // Taken backwards, the k-th insert ends up in the slot that is the position-th of the slots the later
     // inserts leave free (the rows inserted later are exactly the ones not yet there at its time). Slots:
     // 0 .. lastOld_, a Fenwick tree of the free ones.
@@ -57,6 +57,7 @@ void InsertedRows::resolve() const {
     std::sort(slots.begin(), slots.end());
     before_.resize(slots.size());
     for (std::size_t k = 0; k < slots.size(); ++k) before_[k] = slots[k] - static_cast<int>(k);
+    resolved_ = true;  // only once worked out: a resolve that ran out of memory is made again
 }
 
 int InsertedRows::map(int oldPosition) const {

@@ -19,7 +19,7 @@ class InsertedRows {
     // Starts a batch on a view of `count` rows.
     void reset(int count);
     // One row inserted at `position` of the rows as they are now (0 .. count()); a position outside is
-    // taken as an append.
+    // taken as an append. Throws std::bad_alloc with nothing recorded when there is no room for it.
     void insert(int position);
 
     int baseCount() const { return base_; }
@@ -29,6 +29,12 @@ class InsertedRows {
     int firstChanged() const { return firstChanged_; }
     // Whether some row went before a row that was there at the start (otherwise every row kept its position).
     bool movesOldRows() const { return !shifting_.empty(); }
+
+    // The positions of the inserts that went before some old row, in the order they came (each among the rows
+    // as they were then).
+    const std::vector<int>& shiftingInserts() const { return shifting_; }
+    // Works out the new positions now (needs memory), so that map() then needs none.
+    void resolveNow() const { resolve(); }
 
     // Where the row at `oldPosition` (0 .. baseCount() - 1) is now. The first call after inserts works out
     // the new positions once.

@@ -80,8 +80,17 @@ int errorBox(const char* format, ...) {
     return r;
 }
 
+namespace {
+int g_allocationFailures = 0;
+}  // namespace
+
 int reportAllocationFailure(MemoryPlace place) {
+    ++g_allocationFailures;
     return errorBox(kMsgAllocationFailed, static_cast<int>(place));
+}
+
+int allocationFailuresReported() {
+    return g_allocationFailures;
 }
 
 int errorBoxOwnerless(const char* format, ...) {

@@ -65,6 +65,8 @@ enum class MemoryPlace : int {
 
 // Reports the memory message with the number of `place` in the error box. Returns 1.
 int reportAllocationFailure(MemoryPlace place);
+// How many memory messages were reported so far: an operation of many steps stops at the first one.
+int allocationFailuresReported();
 
 // Runs work(); when an allocation in it fails, reports the memory message for `place`. Returns whether the work
 // ran to its end. The work leaves what it works on as it was when it throws.

@@ -301,7 +301,11 @@ int HostLink::walk(HostProcess& process, const std::vector<std::string>& words, 
     BulkUpdate bulk(target.view());
     std::uint32_t base = layout_.startPtr;
     int added = 0;
-    for (std::int32_t i = 0; i < layout_.maxItem; ++i, base += layout_.nextStep) {
+    // The rows collected stay, each whole; the first one that finds no memory ends the cycle, so that the
+    // message is shown once and not once a row.
+    const int failures = allocationFailuresReported();
+    for (std::int32_t i = 0; i < layout_.maxItem && allocationFailuresReported() == failures;
+         ++i, base += layout_.nextStep) {
         const bool read = blocks ? readFromBlock(process, i, base, raw) : readFields(process, base, raw);
         if (!read || raw.name[0] == 0) break;
         if (!equalsAny(status, words)) continue;

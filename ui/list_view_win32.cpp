@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <new>
+
 namespace twk::ui {
 
 namespace {
@@ -29,7 +31,16 @@ void Win32ListView::insertItem(int position) {
         inserted_.reset(static_cast<int>(SendMessageW(view_, LVM_GETITEMCOUNT, 0, 0)));
         inserting_ = true;
     }
-    inserted_.insert(position);
+    try {
+        inserted_.insert(position);
+    } catch (const std::bad_alloc&) {
+        // No room to note the row: the rows noted so far go to the view now, and this one on its own.
+        flushInserts();
+        const int count = static_cast<int>(SendMessageW(view_, LVM_GETITEMCOUNT, 0, 0));
+        if (position < 0 || position > count) position = count;
+        growRowByRow(&position, 1, count + 1);
+        return;
+    }
     if (bulkDepth_ == 0) flushInserts();
 }
 
@@ -61,7 +72,7 @@ std::vector<RowRange> Win32ListView::selectedRuns() const {
     return runs;
 }
 
-void Win32ListView::flushInserts() const {
+void Win32ListView::flushInserts() const noexcept {
     if (!inserting_) return;
     inserting_ = false;
     if (!view_ || inserted_.empty()) return;
@@ -73,9 +84,25 @@ void Win32ListView::flushInserts() const {
         if (bulkDepth_ == 0) InvalidateRect(view_, nullptr, TRUE);
         return;
     }
+    try {
+        flushMapped();
+    } catch (const std::bad_alloc&) {
+        growRowByRow(inserted_.shiftingInserts().data(), inserted_.shiftingInserts().size(), count);
+    }
+}
+
+void Win32ListView::flushMapped() const {
+    const int count = inserted_.count();
     // The selection, the focus and the anchor of a Shift range belong to rows: they follow them, as an item
-    // inserted in front of them would have moved them. The view keeps its scroll position.
+    // inserted in front of them would have moved them. The view keeps its scroll position. What needs memory
+    // is worked out before the view changes.
     const std::vector<RowRange> before = selectedRuns();
+    inserted_.resolveNow();
+    std::vector<RowRange> after, changed;
+    if (!before.empty()) {
+        after = inserted_.map(before);
+        changed = symmetricDifference(before, after);
+    }
     const int focus = static_cast<int>(
         SendMessageW(view_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_FOCUSED, 0)));
     const int mark = static_cast<int>(SendMessageW(view_, LVM_GETSELECTIONMARK, 0, 0));
@@ -84,8 +111,6 @@ void Win32ListView::flushInserts() const {
     SendMessageW(view_, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), kKeepView);
 
     if (!before.empty()) {
-        const std::vector<RowRange> after = inserted_.map(before);
-        const std::vector<RowRange> changed = symmetricDifference(before, after);
         const long long selected = runLength(after);
         const long long toggles = runLength(changed);
         // Whichever costs fewer per-row calls: flip the rows that changed, or clear everything and select the
@@ -122,6 +147,32 @@ void Win32ListView::flushInserts() const {
     // Giving a row the focus scrolls it into view; the rows shown stay where they were.
     const int nowTop = static_cast<int>(SendMessageW(view_, LVM_GETTOPINDEX, 0, 0));
     if (nowTop != top) SendMessageW(view_, LVM_SCROLL, 0, static_cast<LPARAM>((top - nowTop) * rowHeight()));
+    if (bulkDepth_ == 0) InvalidateRect(view_, nullptr, TRUE);
+}
+
+void Win32ListView::growRowByRow(const int* positions, std::size_t n, int count) const noexcept {
+    int focus = static_cast<int>(
+        SendMessageW(view_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_FOCUSED, 0)));
+    int mark = static_cast<int>(SendMessageW(view_, LVM_GETSELECTIONMARK, 0, 0));
+    const int top = static_cast<int>(SendMessageW(view_, LVM_GETTOPINDEX, 0, 0));
+    holdRedraw();
+    SendMessageW(view_, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), kKeepView);
+    for (std::size_t k = 0; k < n; ++k) {
+        const int p = positions[k];
+        for (int i = count - 1; i > p; --i) {
+            const bool on = (SendMessageW(view_, LVM_GETITEMSTATE, static_cast<WPARAM>(i - 1), LVIS_SELECTED) &
+                             LVIS_SELECTED) != 0;
+            setState(i, LVIS_SELECTED, on ? LVIS_SELECTED : 0);
+        }
+        setState(p, LVIS_SELECTED, 0);
+        if (focus >= p) ++focus;
+        if (mark >= p) ++mark;
+    }
+    if (focus >= 0) setState(focus, LVIS_FOCUSED, LVIS_FOCUSED);
+    if (mark >= 0) SendMessageW(view_, LVM_SETSELECTIONMARK, 0, static_cast<LPARAM>(mark));
+    const int nowTop = static_cast<int>(SendMessageW(view_, LVM_GETTOPINDEX, 0, 0));
+    if (nowTop != top) SendMessageW(view_, LVM_SCROLL, 0, static_cast<LPARAM>((top - nowTop) * rowHeight()));
+    allChanged_ = true;
     if (bulkDepth_ == 0) InvalidateRect(view_, nullptr, TRUE);
 }
 

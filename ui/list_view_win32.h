@@ -49,8 +49,14 @@ class Win32ListView final : public ListViewOps {
     std::vector<RowRange> selectedRuns() const;
 
   private:
-    // Hands the rows inserted so far to an owner-data view.
-    void flushInserts() const;
+    // Hands the rows inserted so far to an owner-data view. Needs no memory: without it the states are moved
+    // row by row.
+    void flushInserts() const noexcept;
+    void flushMapped() const;
+    // The view grows to `count` rows by rows inserted at `positions`, in that order (each among the rows as
+    // they were then): the states of the rows from there on move one row down, one row at a time. Needs no
+    // memory.
+    void growRowByRow(const int* positions, std::size_t n, int count) const noexcept;
     void setState(int position, UINT mask, UINT state) const;
     void holdRedraw() const;
     // Repaints the rows from `first` to the end of the view, or none when they lie below it.

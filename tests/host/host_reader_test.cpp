@@ -201,6 +201,18 @@ TEST_P(HostReaderTest, SeenCountsMergesFilteredAndRoutedRecords) {
     EXPECT_EQ(names(bbs), std::vector<std::string>{"drop thread"});
 }
 
+TEST_P(HostReaderTest, ACollectionWithoutMemoryForARowKeepsTheRowsBeforeItAndSaysSoOnce) {
+    layout_.startPtr = kDefaultStartPtr;
+    sys_.buildHost(layout_, records(6));
+    injectEntryAllocationFailure(2);
+    const int added = read(list_);
+    injectEntryAllocationFailure(-1);
+    EXPECT_EQ(added, 2);
+    EXPECT_EQ(names(list_), (std::vector<std::string>{"file0.zip", "file1.zip"}));
+    ASSERT_EQ(reporter_.boxes.size(), 1u);
+    EXPECT_NE(reporter_.boxes[0].find("メモリの確保に失敗しました(175)"), std::string::npos);
+}
+
 // The program's router: the move-and-ignore conditions, a move into the collecting list itself counted there.
 TEST_P(HostReaderTest, ConditionsRouteCollectedRecords) {
     sys_.buildHost(layout_, {rec("a sample.avi"), rec("trailer.avi"), rec("x.mkv"), rec("kept.zip")});

@@ -1,0 +1,119 @@
+// Commands of the window whose allocations fail, one after another: each either completes or leaves the lists
+// and their views as they were, and the memory message names the command.
+#include <functional>
+
+#include "support/alloc_failure.h"
+#include "tests/ui/window_fixture_win32.h"
+
+namespace twk::ui::test {
+namespace {
+
+class MemoryCommandsTest : public WindowTest {
+  protected:
+    static constexpr int kBbsTab = 3;
+
+    // Six rows in the first list, rows 1 and 4 marked, rows 1 and 3 selected; the BBS list one row.
+    void reset() {
+        for (int tab : {0, kBbsTab}) {
+            main_->tabs().pageList(tab)->clear();
+            SendMessageW(view(tab), LVM_DELETEALLITEMS, 0, 0);
+        }
+        EntryList& list = *main_->tabs().pageList(0);
+        addRows(list, 6);
+        addRows(*main_->tabs().pageList(kBbsTab), 1, 10);
+        for (int p : {1, 4}) std::memcpy(list.entryAt(p)->mark, kMarkText, std::strlen(kMarkText) + 1);
+        selectItems(0, {1, 3});
+        list.syncSelectionFromView();
+        main_->statusBar().setText(kStatusMessage, "");
+    }
+
+    // The rows of both lists (names, marks, selection) and what their views show.
+    std::string shown() {
+        std::string out;
+        for (int tab : {0, kBbsTab}) {
+            const EntryList& list = *main_->tabs().pageList(tab);
+            for (int p = 0; p < list.count(); ++p)
+                out += list.entryAt(p)->name.str() + list.entryAt(p)->mark + " ";
+            out += "| items " + std::to_string(SendMessageW(view(tab), LVM_GETITEMCOUNT, 0, 0)) + " selected";
+            for (int p : selectedItems(tab)) out += " " + std::to_string(p);
+            out += "\n";
+        }
+        return out;
+    }
+
+    void clickColumn(int column) {
+        NMLISTVIEW click = {};
+        click.hdr = {view(0), IDC_LIST, static_cast<UINT>(LVN_COLUMNCLICK)};
+        click.iSubItem = column;
+        SendMessageW(main_->tabs().pageWindow(0), WM_NOTIFY, IDC_LIST, reinterpret_cast<LPARAM>(&click));
+    }
+
+    void search(const char* word) {
+        HWND page = main_->tabs().pageWindow(0);
+        setWindowText(GetDlgItem(page, IDC_SEARCHWORD), word);
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_SEARCH, BN_CLICKED), 0);
+    }
+};
+
+struct WindowCommand {
+    const char* name;
+    std::vector<int> places;  // the numbers the memory message may show: the rows', or the command's
+    const char* done;         // the status message of the command when it completes
+    std::function<void(MemoryCommandsTest&)> run;
+};
+
+TEST_F(MemoryCommandsTest, ACommandWithoutMemoryLeavesTheListsAndViewsAsTheyWereAndShowsTheMessage) {
+    start();
+    const WindowCommand commands[] = {
+        {"search", {601}, "2件の情報が検索されました", [](MemoryCommandsTest& t) { t.search("row0[25]"); }},
+        {"column click", {602}, "", [](MemoryCommandsTest& t) { t.clickColumn(3); }},
+        {"move to the BBS list", {175}, "2件の情報を移動しました",
+         [](MemoryCommandsTest& t) { t.send(ID_MOVETO_FIRST + kBbsTab); }},
+        {"paste", {175, 607}, "1件の情報を貼り付けました",
+         [](MemoryCommandsTest& t) {
+             t.putClipboardBytes("pasted\tt\t1\ts\t2\tJan 01 00:00\t1\tHASHP\r\n");
+             t.send(ID_EDIT_PASTE);
+         }},
+    };
+    BoxCatcher boxes;
+    for (const WindowCommand& c : commands) {
+        SCOPED_TRACE(c.name);
+        reset();
+        const std::string before = shown();
+        long allocations = 0;
+        {
+            twk::test::AllocationFailure count(-1);
+            c.run(*this);
+            allocations = count.counted();
+        }
+        const std::string done = shown();
+        ASSERT_NE(done, before);
+        ASSERT_TRUE(boxes.boxes.empty());
+        int failed = 0;
+        for (long k = 0; k < allocations; ++k) {
+            SCOPED_TRACE("allocation " + std::to_string(k) + " of " + std::to_string(allocations));
+            reset();
+            boxes.boxes.clear();
+            {
+                twk::test::AllocationFailure fail(k);
+                c.run(*this);
+            }
+            if (boxes.boxes.empty()) {
+                EXPECT_EQ(shown(), done);
+                continue;
+            }
+            ++failed;
+            EXPECT_EQ(shown(), before);
+            ASSERT_EQ(boxes.boxes.size(), 1u);
+            bool named = false;
+            for (int place : c.places)
+                named = named || boxes.boxes[0] == stamped("メモリの確保に失敗しました(" + std::to_string(place) + ")");
+            EXPECT_TRUE(named) << boxes.boxes[0];
+            EXPECT_NE(status(kStatusMessage), stamped(c.done));
+        }
+        EXPECT_GT(failed, 0);
+    }
+}
+
+}  // namespace
+}  // namespace twk::ui::test
