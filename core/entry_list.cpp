@@ -230,6 +230,22 @@ Merge mergeInto(Entry& existing, const Entry& incoming) {
     std::memcpy(existing.ver, incoming.ver, sizeof existing.ver);
     return renamed ? Merge::Renamed : Merge::Texts;
 }
+
+// The texts a merge replaces, kept in a row of their own so that the merge can be taken back.
+EntryPtr copyTexts(const Entry& e) {
+    const char* texts[8] = {e.name.c_str(), e.trip, e.size, e.status, e.refAmount, e.updateTime, e.ver, e.hash};
+    return makeEntry(texts, 8);
+}
+
+// Takes a merge back. Never needs memory: a merge only ever gave the name more room.
+void restoreTexts(Entry& e, const Entry& old) noexcept {
+    e.name.assign(old.name.data(), old.name.size());
+    std::memcpy(e.trip, old.trip, sizeof e.trip);
+    std::memcpy(e.status, old.status, sizeof e.status);
+    std::memcpy(e.refAmount, old.refAmount, sizeof e.refAmount);
+    std::memcpy(e.updateTime, old.updateTime, sizeof e.updateTime);
+    std::memcpy(e.ver, old.ver, sizeof e.ver);
+}
 }  // namespace
 
 EntryList::EntryList(ListKind kind) : kind_(kind) {}
@@ -517,36 +533,16 @@ namespace {
 struct MoveStep {
     enum Kind { Refused, Merged, Inserted } kind;
     Entry* row;
-    int from;      // display position in the source
-    int to;        // display position in the target (Inserted)
-    Entry* into;   // the target's row of the same hash (Merged)
-    // The row's own marks, and the texts of `into` before it merged.
+    int from;     // display position in the source
+    int to;       // display position in the target (Inserted)
+    Entry* into;  // the target's row of the same hash (Merged), and its texts before
+    EntryPtr texts;
+    // The row's own marks.
     int32_t selected, purgeMark;
     char mark;
-    std::string name;
-    char trip[kTripCap], status[kStatusCap], refAmount[kRefAmountCap], updateTime[kUpdateTimeCap], ver[kVerCap];
 };
 // A moved row waits with this mark until the target's view has its item.
 constexpr int32_t kMovingIn = -2;
-
-void keepTexts(MoveStep& step, const Entry& e) {
-    step.name.assign(e.name.data(), e.name.size());
-    std::memcpy(step.trip, e.trip, sizeof step.trip);
-    std::memcpy(step.status, e.status, sizeof step.status);
-    std::memcpy(step.refAmount, e.refAmount, sizeof step.refAmount);
-    std::memcpy(step.updateTime, e.updateTime, sizeof step.updateTime);
-    std::memcpy(step.ver, e.ver, sizeof step.ver);
-}
-
-// Never needs memory: a merge only ever gave the name more room.
-void restoreTexts(const MoveStep& step, Entry& e) {
-    e.name.assign(step.name.data(), step.name.size());
-    std::memcpy(e.trip, step.trip, sizeof step.trip);
-    std::memcpy(e.status, step.status, sizeof step.status);
-    std::memcpy(e.refAmount, step.refAmount, sizeof step.refAmount);
-    std::memcpy(e.updateTime, step.updateTime, sizeof step.updateTime);
-    std::memcpy(e.ver, step.ver, sizeof step.ver);
-}
 
 void clearMoveMarks(Entry& e) {
     e.selected = 0;
@@ -586,7 +582,7 @@ int EntryList::moveSelectedTo(EntryList& target) {
             if (found >= 0) {
                 step.kind = MoveStep::Merged;
                 step.into = target.hashes_.at(found);
-                keepTexts(step, *step.into);
+                step.texts = copyTexts(*step.into);
                 target.mergeRow(*step.into, *e);
                 continue;
             }
@@ -612,7 +608,7 @@ int EntryList::moveSelectedTo(EntryList& target) {
                 it->row->purgeMark = it->purgeMark;
                 it->row->mark[0] = it->mark;
             } else if (it->kind == MoveStep::Merged) {
-                restoreTexts(*it, *it->into);
+                restoreTexts(*it->into, *it->texts);
             }
         }
         target.displayKeysStale_ = hadStaleKeys || target.displayKeysStale_;
@@ -774,15 +770,7 @@ void AppendBatch::takeBack() noexcept {
             list_.removeAt(it->position, true);
             if (list_.view_) list_.view_->deleteItem(it->position);
         } else {
-            // Never needs memory: a merge only ever gave the name more room.
-            Entry& e = *it->row;
-            const Entry& old = *it->texts;
-            e.name.assign(old.name.data(), old.name.size());
-            std::memcpy(e.trip, old.trip, sizeof e.trip);
-            std::memcpy(e.status, old.status, sizeof e.status);
-            std::memcpy(e.refAmount, old.refAmount, sizeof e.refAmount);
-            std::memcpy(e.updateTime, old.updateTime, sizeof e.updateTime);
-            std::memcpy(e.ver, old.ver, sizeof e.ver);
+            restoreTexts(*it->row, *it->texts);
             if (list_.view_) list_.view_->rowsChanged();
         }
     }
@@ -798,10 +786,7 @@ int AppendBatch::addNow(int n, const char* const* texts, const std::size_t* leng
     if (found >= 0) {
         Entry& existing = *list_.hashes_.at(found);
         if (compareRefAmountText(e->refAmount, existing.refAmount) <= 0) return 0;
-        // The old texts are kept before the row takes the new ones.
-        const char* old[8] = {existing.name.c_str(), existing.trip,       existing.size, existing.status,
-                              existing.refAmount,    existing.updateTime, existing.ver,  existing.hash};
-        EntryPtr kept = makeEntry(old, 8);
+        EntryPtr kept = copyTexts(existing);  // before the row takes the new texts
         list_.mergeRow(existing, *e);
         steps_.push_back(Step{&existing, -1, std::move(kept)});
         return 0;

@@ -136,6 +136,7 @@ int MainWindow::copySelectedRows(int form, int bbsForm) {
     list->syncSelectionFromView();
     SerializedRows rows =
         serializeRows(*list, (list->kind() == ListKind::Bbs ? bbsForm : form) | SelectedOnly);
+    if (rows.noMemory) throw std::bad_alloc();  // the command's memory message; nothing was copied or cut
     if (!rows.block || rows.lines <= 0) return -1;
     if (!putOnClipboard(hwnd_, rows.block.get(), rows.length)) return -1;
     return rows.lines;

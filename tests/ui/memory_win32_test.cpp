@@ -59,20 +59,20 @@ struct WindowCommand {
     const char* name;
     std::vector<int> places;  // the numbers the memory message may show: the rows', or the command's
     const char* done;         // the status message of the command when it completes
-    std::function<void(MemoryCommandsTest&)> run;
+    std::function<void()> run;
 };
 
 TEST_F(MemoryCommandsTest, ACommandWithoutMemoryLeavesTheListsAndViewsAsTheyWereAndShowsTheMessage) {
     start();
     const WindowCommand commands[] = {
-        {"search", {601}, "2件の情報が検索されました", [](MemoryCommandsTest& t) { t.search("row0[25]"); }},
-        {"column click", {602}, "", [](MemoryCommandsTest& t) { t.clickColumn(3); }},
+        {"search", {601}, "2件の情報が検索されました", [this] { search("row0[25]"); }},
+        {"column click", {602}, "", [this] { clickColumn(3); }},
         {"move to the BBS list", {175}, "2件の情報を移動しました",
-         [](MemoryCommandsTest& t) { t.send(ID_MOVETO_FIRST + kBbsTab); }},
+         [this] { send(ID_MOVETO_FIRST + kBbsTab); }},
         {"paste", {175, 607}, "1件の情報を貼り付けました",
-         [](MemoryCommandsTest& t) {
-             t.putClipboardBytes("pasted\tt\t1\ts\t2\tJan 01 00:00\t1\tHASHP\r\n");
-             t.send(ID_EDIT_PASTE);
+         [this] {
+             putClipboardBytes("pasted\tt\t1\ts\t2\tJan 01 00:00\t1\tHASHP\r\n");
+             send(ID_EDIT_PASTE);
          }},
     };
     BoxCatcher boxes;
@@ -83,7 +83,7 @@ TEST_F(MemoryCommandsTest, ACommandWithoutMemoryLeavesTheListsAndViewsAsTheyWere
         long allocations = 0;
         {
             twk::test::AllocationFailure count(-1);
-            c.run(*this);
+            c.run();
             allocations = count.counted();
         }
         const std::string done = shown();
@@ -96,7 +96,7 @@ TEST_F(MemoryCommandsTest, ACommandWithoutMemoryLeavesTheListsAndViewsAsTheyWere
             boxes.boxes.clear();
             {
                 twk::test::AllocationFailure fail(k);
-                c.run(*this);
+                c.run();
             }
             if (boxes.boxes.empty()) {
                 EXPECT_EQ(shown(), done);
