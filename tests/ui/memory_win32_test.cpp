@@ -13,10 +13,10 @@ class MemoryCommandsTest : public WindowTest {
     static constexpr int kBbsTab = 3;
 
     // Six rows in the first list, rows 1 and 4 marked, rows 1 and 3 selected; the BBS list one row.
-    void reset() {
+    void reset(const std::function<void()>& prepare) {
         for (int tab : {0, kBbsTab}) {
             main_->tabs().pageList(tab)->clear();
-            SendMessageW(view(tab), LVM_DELETEALLITEMS, 0, 0);
+            main_->tabs().page(tab)->listView()->deleteAllItems();
         }
         EntryList& list = *main_->tabs().pageList(0);
         addRows(list, 6);
@@ -24,6 +24,7 @@ class MemoryCommandsTest : public WindowTest {
         for (int p : {1, 4}) std::memcpy(list.entryAt(p)->mark, kMarkText, std::strlen(kMarkText) + 1);
         selectItems(0, {1, 3});
         list.syncSelectionFromView();
+        if (prepare) prepare();
         main_->statusBar().setText(kStatusMessage, "");
     }
 
@@ -48,10 +49,11 @@ class MemoryCommandsTest : public WindowTest {
         SendMessageW(main_->tabs().pageWindow(0), WM_NOTIFY, IDC_LIST, reinterpret_cast<LPARAM>(&click));
     }
 
-    void search(const char* word) {
-        HWND page = main_->tabs().pageWindow(0);
-        setWindowText(GetDlgItem(page, IDC_SEARCHWORD), word);
-        SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_SEARCH, BN_CLICKED), 0);
+    void typeSearchWord(const char* word) {
+        setWindowText(GetDlgItem(main_->tabs().pageWindow(0), IDC_SEARCHWORD), word);
+    }
+    void clickSearch() {
+        SendMessageW(main_->tabs().pageWindow(0), WM_COMMAND, MAKEWPARAM(IDC_SEARCH, BN_CLICKED), 0);
     }
 };
 
@@ -59,26 +61,33 @@ struct WindowCommand {
     const char* name;
     std::vector<int> places;  // the numbers the memory message may show: the rows', or the command's
     const char* done;         // the status message of the command when it completes
+    std::function<void()> prepare;  // what the user did before (not part of the command)
     std::function<void()> run;
 };
 
 TEST_F(MemoryCommandsTest, ACommandWithoutMemoryLeavesTheListsAndViewsAsTheyWereAndShowsTheMessage) {
     start();
     const WindowCommand commands[] = {
-        {"search", {601}, "2件の情報が検索されました", [this] { search("row0[25]"); }},
-        {"column click", {602}, "", [this] { clickColumn(3); }},
-        {"move to the BBS list", {175}, "2件の情報を移動しました",
+        {"search", {601}, "2件の情報が検索されました", [this] { typeSearchWord("row0[25]"); },
+         [this] { clickSearch(); }},
+        {"regular-expression search", {601}, "2件の情報が検索されました",
+         [this] {
+             CheckDlgButton(main_->tabs().firstPageOfKind(PageKind::Settings), IDC_SET_REGEXP, BST_CHECKED);
+             typeSearchWord("^row0[25]$");
+         },
+         [this] { clickSearch(); }},
+        {"column click", {602}, "", nullptr, [this] { clickColumn(1); }},
+        {"move to the BBS list", {175}, "2件の情報を移動しました", nullptr,
          [this] { send(ID_MOVETO_FIRST + kBbsTab); }},
         {"paste", {175, 607}, "1件の情報を貼り付けました",
-         [this] {
-             putClipboardBytes("pasted\tt\t1\ts\t2\tJan 01 00:00\t1\tHASHP\r\n");
-             send(ID_EDIT_PASTE);
-         }},
+         [this] { putClipboardBytes("pasted\tt\t1\ts\t2\tJan 01 00:00\t1\tHASHP\r\n"); },
+         [this] { send(ID_EDIT_PASTE); }},
     };
     BoxCatcher boxes;
     for (const WindowCommand& c : commands) {
         SCOPED_TRACE(c.name);
-        reset();
+        reset(c.prepare);
+        boxes.boxes.clear();
         const std::string before = shown();
         long allocations = 0;
         {
@@ -92,7 +101,7 @@ TEST_F(MemoryCommandsTest, ACommandWithoutMemoryLeavesTheListsAndViewsAsTheyWere
         int failed = 0;
         for (long k = 0; k < allocations; ++k) {
             SCOPED_TRACE("allocation " + std::to_string(k) + " of " + std::to_string(allocations));
-            reset();
+            reset(c.prepare);
             boxes.boxes.clear();
             {
                 twk::test::AllocationFailure fail(k);
