@@ -569,6 +569,7 @@ int EntryList::moveSelectedTo(EntryList& target) {
             if (e->selected != 1) continue;
             steps.emplace_back();
             MoveStep& step = steps.back();
+            step.kind = MoveStep::Refused;  // nothing to take back until it is more
             step.row = e;
             step.from = p;
             step.selected = e->selected;
@@ -580,9 +581,10 @@ int EntryList::moveSelectedTo(EntryList& target) {
             }
             const int found = target.findHash(e->hash);
             if (found >= 0) {
-                step.kind = MoveStep::Merged;
+                // A merge only once the old texts are kept.
+                step.texts = copyTexts(*target.hashes_.at(found));
                 step.into = target.hashes_.at(found);
-                step.texts = copyTexts(*step.into);
+                step.kind = MoveStep::Merged;
                 target.mergeRow(*step.into, *e);
                 continue;
             }
