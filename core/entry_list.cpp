@@ -233,7 +233,8 @@ Merge mergeInto(Entry& existing, const Entry& incoming) {
 
 // The texts a merge replaces, kept in a row of their own so that the merge can be taken back.
 EntryPtr copyTexts(const Entry& e) {
-    const char* texts[8] = {e.name.c_str(), e.trip, e.size, e.status, e.refAmount, e.updateTime, e.ver, e.hash};
+    const char* texts[8] = {e.name.c_str(), e.trip,       e.size, e.status,
+                            e.refAmount,    e.updateTime, e.ver,  e.hash};
     return makeEntry(texts, 8);
 }
 
@@ -428,7 +429,8 @@ int EntryList::clear() {
     if (count() == 0) return 0;
     // Freed where they are, so that clearing needs no memory.
     for (int page = 0; page < display_.pageCount(); ++page)
-        for (int slot = 0; slot < display_.pageSize(page); ++slot) delete display_.get(PageArray::Slot{page, slot});
+        for (int slot = 0; slot < display_.pageSize(page); ++slot)
+            delete display_.get(PageArray::Slot{page, slot});
     display_.clear();
     hashes_.clear();
     modified_ = 1;
@@ -558,8 +560,8 @@ int EntryList::moveSelectedTo(EntryList& target) {
     BulkUpdate targetBulk(target.view_);
 
     // First every selected row takes its place in the target while it stays here too, from the last to the
-    // first. What needs memory (the target's pages, a merged name, the record of the steps) is had there; when
-    // it cannot be, the steps are taken back and both lists are as they were.
+    // first. What needs memory (the target's pages, a merged name, the record of the steps) is had there;
+    // when it cannot be, the steps are taken back and both lists are as they were.
     std::vector<MoveStep> steps;
     steps.reserve(selectedCount_);
     const bool hadStaleKeys = target.displayKeysStale_;

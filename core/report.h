@@ -68,8 +68,8 @@ int reportAllocationFailure(MemoryPlace place);
 // How many memory messages were reported so far: an operation of many steps stops at the first one.
 int allocationFailuresReported();
 
-// Runs work(); when an allocation in it fails, reports the memory message for `place`. Returns whether the work
-// ran to its end. The work leaves what it works on as it was when it throws.
+// Runs work(); when an allocation in it fails, reports the memory message for `place`. Returns whether the
+// work ran to its end. The work leaves what it works on as it was when it throws.
 template <class Work>
 bool guardAllocation(MemoryPlace place, Work&& work) {
     try {

@@ -131,8 +131,8 @@ ListFileLoad replaceWithListFile(EntryList& list, const std::string& path,
     TextBuffer text;
     result.status = text.loadFile(path);
     if (!result.ok()) return reportNoMemory(result);
-    // The file's rows are made in a list of their own first, refused by the same filter lists: when memory runs
-    // out for them, the list still has its rows.
+    // The file's rows are made in a list of their own first, refused by the same filter lists: when memory
+    // runs out for them, the list still has its rows.
     EntryList fresh(list.kind());
     for (EntryList* filter : list.filterLists()) fresh.linkFilter(filter);
     fresh.setSortState(list.sortColumn(), list.sortDescending());

@@ -45,11 +45,10 @@ struct ListFileLoad {
     bool ok() const { return status == FileReadStatus::Ok; }
 };
 
-// Appends the rows of a list file to the list. When the file cannot be loaded, or memory runs out for its rows
-// (status NoMemory, the memory message shown and `reported` set), the list, its path and its modified flag
-// are left untouched. Otherwise
-// path := the file, modified := whether the list held rows before, and the lists that use this one as a filter
-// drop the hashes just added.
+// Appends the rows of a list file to the list. When the file cannot be loaded, or memory runs out for its
+// rows (status NoMemory, the memory message shown and `reported` set), the list, its path and its modified
+// flag are left untouched. Otherwise path := the file, modified := whether the list held rows before, and the
+// lists that use this one as a filter drop the hashes just added.
 ListFileLoad loadListFile(EntryList& list, const std::string& path);
 // The same, returning the number of rows added (0 when the file could not be loaded).
 int readListFile(EntryList& list, const std::string& path);

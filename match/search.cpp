@@ -61,8 +61,9 @@ void forEachRow(const EntryList& list, F&& f) {
 int searchList(EntryList& list, SearchField field, const char* text, bool useRegex) {
     if (list.count() == 0) return 0;
     if (text == nullptr) return -1;
-    // Whether each row matches is decided before the first mark changes, and the room for the sort by the mark
-    // is had before then too: a search that runs out of memory leaves every mark and the order as they were.
+    // Whether each row matches is decided before the first mark changes, and the room for the sort by the
+    // mark is had before then too: a search that runs out of memory leaves every mark and the order as they
+    // were.
     std::vector<unsigned char> hits(static_cast<std::size_t>(list.count()));
     std::vector<RowRef> sortRoom;
     const bool byMark = list.sortColumn() == kColMark;

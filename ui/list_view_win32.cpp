@@ -160,8 +160,9 @@ void Win32ListView::growRowByRow(const int* positions, std::size_t n, int count)
     for (std::size_t k = 0; k < n; ++k) {
         const int p = positions[k];
         for (int i = count - 1; i > p; --i) {
-            const bool on = (SendMessageW(view_, LVM_GETITEMSTATE, static_cast<WPARAM>(i - 1), LVIS_SELECTED) &
-                             LVIS_SELECTED) != 0;
+            const bool on =
+                (SendMessageW(view_, LVM_GETITEMSTATE, static_cast<WPARAM>(i - 1), LVIS_SELECTED) &
+                 LVIS_SELECTED) != 0;
             setState(i, LVIS_SELECTED, on ? LVIS_SELECTED : 0);
         }
         setState(p, LVIS_SELECTED, 0);

@@ -23,15 +23,17 @@ namespace {
 using test::AllocationFailure;
 using test::FakeListView;
 
-int add(EntryList& list, const std::string& name, const std::string& hash, const char* ref, const char* size) {
-    const char* texts[9] = {name.c_str(), "trip", size, "完全キャッシュ", ref, "Jan 01 00:00", "1", hash.c_str(), "u"};
+int add(EntryList& list, const std::string& name, const std::string& hash, const char* ref,
+        const char* size) {
+    const char* texts[9] = {name.c_str(), "trip",       size, "完全キャッシュ", ref, "Jan 01 00:00",
+                            "1",          hash.c_str(), "u"};
     return list.addTexts(9, texts, 0);
 }
 
 const char kPasted[] =
     "p1\ttrip\t10\ts\t50\tJan 01 00:00\t1\tHP1\r\n"
     "renamed3\ttrip\t10\ts\t50\tJan 01 00:00\t1\tHA3\r\n"  // merges into A's HA3
-    "ignored\ttrip\t10\ts\t50\tJan 01 00:00\t1\tHI\r\n"     // refused
+    "ignored\ttrip\t10\ts\t50\tJan 01 00:00\t1\tHI\r\n"    // refused
     "p2\ttrip\t10\ts\t50\tJan 01 00:00\t1\tHP2\r\n";
 
 // Four lists as the window has them: A (the current one) and B use the ignore list I; B also uses F.
@@ -53,7 +55,8 @@ struct Lists {
             if (i == 5) name += std::string(300, 'x');  // a name in a block of its own
             add(a, name, "HA" + std::to_string(i), i % 2 ? "30" : "4", std::to_string(1000 + 37 * i).c_str());
         }
-        // B has A's HA3 with a smaller reference amount (a move merges, renaming it) and HA4 with a larger one.
+        // B has A's HA3 with a smaller reference amount (a move merges, renaming it) and HA4 with a larger
+        // one.
         add(b, "old3", "HA3", "1", "5");
         add(b, "kept4", "HA4", "99", "5");
         add(b, "b", "HB", "1", "5");
@@ -69,20 +72,23 @@ struct Lists {
 
 std::vector<std::string> snapshot(const EntryList& list, const FakeListView* view) {
     std::vector<std::string> out;
-    out.push_back("count " + std::to_string(list.count()) + " selected " + std::to_string(list.selectedCount()) +
-                  " sort " + std::to_string(list.sortColumn()) + "/" + std::to_string(list.sortDescending()) +
-                  " modified " + std::to_string(list.modified()) + " purge " +
-                  std::to_string(list.purgePending()) + " filters " + std::to_string(list.filterLists().size()) +
-                  " dependents " + std::to_string(list.dependentLists().size()));
+    out.push_back("count " + std::to_string(list.count()) + " selected " +
+                  std::to_string(list.selectedCount()) + " sort " + std::to_string(list.sortColumn()) + "/" +
+                  std::to_string(list.sortDescending()) + " modified " + std::to_string(list.modified()) +
+                  " purge " + std::to_string(list.purgePending()) + " filters " +
+                  std::to_string(list.filterLists().size()) + " dependents " +
+                  std::to_string(list.dependentLists().size()));
     for (int p = 0; p < list.count(); ++p) {
         const Entry& e = *list.entryAt(p);
         std::string row = e.name.str();
         for (int c = kColTrip; c <= kColHash; ++c) row += "|" + std::string(e.column(c));
-        row += "|" + std::string(e.mark) + "|" + std::to_string(e.selected) + "|" + std::to_string(e.purgeMark);
+        row +=
+            "|" + std::string(e.mark) + "|" + std::to_string(e.selected) + "|" + std::to_string(e.purgeMark);
         for (const std::string& x : e.extraColumns) row += "|" + x;
         out.push_back(row);
     }
-    for (int p = 0; p < list.hashPages().size(); ++p) out.push_back(std::string("#") + list.hashPages().at(p)->hash);
+    for (int p = 0; p < list.hashPages().size(); ++p)
+        out.push_back(std::string("#") + list.hashPages().at(p)->hash);
     if (view) {
         std::string items = "view " + std::to_string(view->itemCount()) + ":";
         for (int p : view->selectedPositions()) items += " " + std::to_string(p);
@@ -107,7 +113,6 @@ std::vector<std::string> snapshot(const Lists& l) {
         out.insert(out.end(), part.begin(), part.end());
     return out;
 }
-
 
 struct CommandCase {
     const char* name;
@@ -140,7 +145,8 @@ const std::vector<CommandCase>& commandCases() {
              l.a.syncSelectionFromView();
              l.a.moveSelectedTo(l.b);
          }},
-        {"move into a list sorted by the mark", P::AddRow, P::AddRow, [](Lists& l) { sortAsTheColumnClickDoes(l.b, kColMark); },
+        {"move into a list sorted by the mark", P::AddRow, P::AddRow,
+         [](Lists& l) { sortAsTheColumnClickDoes(l.b, kColMark); },
          [](Lists& l) {
              l.a.syncSelectionFromView();
              l.a.moveSelectedTo(l.b);
@@ -174,8 +180,11 @@ const std::vector<CommandCase>& commandCases() {
         {"open in addition", P::AddRow, P::OpenFile, nullptr,
          [](Lists& l) { loadListFile(l.a, l.folder.path("list.txt")); }},
         {"open in place of the rows", P::AddRow, P::OpenFile, nullptr,
-         [](Lists& l) { replaceWithListFile(l.a, l.folder.path("list.txt"), [&] { l.viewA.deleteAllItems(); }); }},
-        {"use a list as a filter", P::FilterLink, P::FilterLink, nullptr, [](Lists& l) { l.a.linkFilter(&l.f); }},
+         [](Lists& l) {
+             replaceWithListFile(l.a, l.folder.path("list.txt"), [&] { l.viewA.deleteAllItems(); });
+         }},
+        {"use a list as a filter", P::FilterLink, P::FilterLink, nullptr,
+         [](Lists& l) { l.a.linkFilter(&l.f); }},
     };
     return cases;
 }

@@ -1,6 +1,6 @@
-// Allocation failures on demand: while an AllocationFailure is alive, the allocations made through operator new
-// are counted, and the one with the given number (0 = the first) fails as if memory had run out. A program
-// that uses it has every operator new replaced by a counting one (alloc_failure.cpp).
+// Allocation failures on demand: while an AllocationFailure is alive, the allocations made through operator
+// new are counted, and the one with the given number (0 = the first) fails as if memory had run out. A
+// program that uses it has every operator new replaced by a counting one (alloc_failure.cpp).
 #pragma once
 
 #include <atomic>

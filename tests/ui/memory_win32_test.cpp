@@ -59,8 +59,8 @@ class MemoryCommandsTest : public WindowTest {
 
 struct WindowCommand {
     const char* name;
-    std::vector<int> places;  // the numbers the memory message may show: the rows', or the command's
-    const char* done;         // the status message of the command when it completes
+    std::vector<int> places;        // the numbers the memory message may show: the rows', or the command's
+    const char* done;               // the status message of the command when it completes
     std::function<void()> prepare;  // what the user did before (not part of the command)
     std::function<void()> run;
 };
@@ -68,18 +68,28 @@ struct WindowCommand {
 TEST_F(MemoryCommandsTest, ACommandWithoutMemoryLeavesTheListsAndViewsAsTheyWereAndShowsTheMessage) {
     start();
     const WindowCommand commands[] = {
-        {"search", {601}, "2件の情報が検索されました", [this] { typeSearchWord("row0[25]"); },
+        {"search",
+         {601},
+         "2件の情報が検索されました",
+         [this] { typeSearchWord("row0[25]"); },
          [this] { clickSearch(); }},
-        {"regular-expression search", {601}, "2件の情報が検索されました",
+        {"regular-expression search",
+         {601},
+         "2件の情報が検索されました",
          [this] {
              CheckDlgButton(main_->tabs().firstPageOfKind(PageKind::Settings), IDC_SET_REGEXP, BST_CHECKED);
              typeSearchWord("^row0[25]$");
          },
          [this] { clickSearch(); }},
         {"column click", {602}, "", nullptr, [this] { clickColumn(1); }},
-        {"move to the BBS list", {175}, "2件の情報を移動しました", nullptr,
+        {"move to the BBS list",
+         {175},
+         "2件の情報を移動しました",
+         nullptr,
          [this] { send(ID_MOVETO_FIRST + kBbsTab); }},
-        {"paste", {175, 607}, "1件の情報を貼り付けました",
+        {"paste",
+         {175, 607},
+         "1件の情報を貼り付けました",
          [this] { putClipboardBytes("pasted\tt\t1\ts\t2\tJan 01 00:00\t1\tHASHP\r\n"); },
          [this] { send(ID_EDIT_PASTE); }},
     };
@@ -116,7 +126,8 @@ TEST_F(MemoryCommandsTest, ACommandWithoutMemoryLeavesTheListsAndViewsAsTheyWere
             ASSERT_EQ(boxes.boxes.size(), 1u);
             bool named = false;
             for (int place : c.places)
-                named = named || boxes.boxes[0] == stamped("メモリの確保に失敗しました(" + std::to_string(place) + ")");
+                named = named || boxes.boxes[0] ==
+                                     stamped("メモリの確保に失敗しました(" + std::to_string(place) + ")");
             EXPECT_TRUE(named) << boxes.boxes[0];
             EXPECT_NE(status(kStatusMessage), stamped(c.done));
         }
