@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "core/entry_list.h"
 #include "core/list_view.h"
@@ -64,12 +65,28 @@ int searchList(EntryList& list, SearchField field, const char* text, bool useReg
     if (useRegex) {
         std::unique_ptr<Regex> re = compileRegex(text);
         if (!re) return -1;
+        // Every row is matched before any mark changes: a search that runs out of its budget on the last
+        // row leaves the list as it was.
+        unsigned long long bytes = 0;
+        forEachRow(list, [&](Entry& e) { bytes += std::strlen(regexField(e, field)) + 1; });
+        RegexBudget budget{regexStepsFor(bytes)};
+        std::vector<unsigned char> hits;
+        hits.reserve(static_cast<std::size_t>(list.count()));
+        bool gaveUp = false;
         forEachRow(list, [&](Entry& e) {
-            bool hit = matchRegex(*re, regexField(e, field)) > 0;
+            if (gaveUp) return;
+            const int n = matchRegex(*re, regexField(e, field), nullptr, &budget);
+            gaveUp = n == kRegexGaveUp;
+            hits.push_back(n > 0);
+        });
+        releaseRegex(re);
+        if (gaveUp) return -1;
+        std::size_t row = 0;
+        forEachRow(list, [&](Entry& e) {
+            const bool hit = hits[row++] != 0;
             marker.set(e, hit);
             marked += hit ? 1 : 0;
         });
-        releaseRegex(re);
     } else {
         ConditionList conditions;
         if (conditions.add(text, "", false) < 0) return -1;
