@@ -43,14 +43,14 @@ constexpr int kRegexMaxNesting = 500;
 // pairs in a table rather than in bits, which is that much slower). A search grants kRegexBaseSteps plus
 // kRegexStepsPerByte for every byte of the texts it matches (each text's bytes and its terminator), and its
 // rows draw on the total, so one costly row may use what cheap rows left. A step takes some nanoseconds, so
-// no search walks much longer than a second over 100,000 rows of 200 bytes (about 117 million steps).
+// no search walks longer than about a second over 100,000 rows of 200 bytes (some 93 million steps).
 // Ordinary patterns take up to 3 steps a byte (none for a text without a byte the match must end with;
 // 「.*x」 about 1, 「Live.*Best.*avi$」 2, 「[^ ]+\.(zip|rar)」 3) and are never refused. A pattern that
 // walks many states at every byte (「(\w+\s*)+x」 about 9, 「.{10,50}x」 about 70) is refused only on lists
-// whose texts exceed kRegexBaseSteps / (its cost - kRegexStepsPerByte) bytes (about 4 MB and 250 KB); those
+// whose texts exceed kRegexBaseSteps / (its cost - kRegexStepsPerByte) bytes (about 2.6 MB and 180 KB); those
 // that walk thousands (「(.?){10000}xx」, 「(.{250}){250}」) run out on a few rows.
-constexpr unsigned long long kRegexBaseSteps = 16000000ull;
-constexpr unsigned long long kRegexStepsPerByte = 5;
+constexpr unsigned long long kRegexBaseSteps = 12000000ull;
+constexpr unsigned long long kRegexStepsPerByte = 4;
 inline unsigned long long regexStepsFor(unsigned long long textBytes) {
     return kRegexBaseSteps + kRegexStepsPerByte * textBytes;
 }
