@@ -1,4 +1,5 @@
-// Keyword search over a million rows, against a plain substring scan of the same names.
+// Keyword search over a million rows, against a plain substring scan of the same names; the
+// regular-expression search's work budget at its worst over 100,000 rows of 200-byte names.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -8,6 +9,8 @@
 #include <string>
 
 #include "core/entry_list.h"
+#include "core/text.h"
+#include "match/regex.h"
 #include "match/search.h"
 
 namespace twk {
@@ -84,6 +87,61 @@ void BM_SubstringScanAnchor(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * list.count());
 }
 BENCHMARK(BM_SubstringScanAnchor)->Arg(kRows)->Unit(benchmark::kMillisecond);
+
+// 100,000 rows whose names are 200 bytes of words ending in a resolution and an extension (one "x", no "#"),
+// built once.
+EntryList& longRows() {
+    static std::unique_ptr<EntryList> list;
+    if (list) return *list;
+    list = std::make_unique<EntryList>(ListKind::Normal);
+    std::mt19937 rng(13);
+    static const char* const kWords[] = {"Live",   "Concert", "アニメ", "Album",
+                                         "主題歌", "Best",    "高画質", "Vol"};
+    for (int i = 0; i < 100000; ++i) {
+        std::string name;
+        while (name.size() < 185) name += std::string(kWords[rng() % 8]) + " ";
+        name.resize(185);
+        if (isLeadByte(name.back())) name.back() = '_';
+        name += " (1920x1080).avi";
+        const std::string hash = "H" + std::to_string(i);
+        const char* texts[8] = {name.c_str(), "trip",         "1,000", "status",
+                                "1",          "Jan 01 10:00", "1.0",   hash.c_str()};
+        list->addTexts(8, texts, 0);
+    }
+    return *list;
+}
+
+// The patterns that cost the most per byte of text: thousands of states entered at every position, and no
+// byte missing from the text that would let a row be passed over. Each search must give up (-1) within its
+// budget; the target is at most a second.
+void BM_RegexBudgetWorstCase(benchmark::State& state) {
+    static const char* const kPatterns[] = {"(.?){10000}xx", "(.{250}){250}", "(.?.?.?.?){5000}xx"};
+    EntryList& list = longRows();
+    const char* pattern = kPatterns[state.range(0)];
+    state.SetLabel(pattern);
+    int result = 0;
+    for (auto _ : state) {
+        result = searchList(list, SearchField::Name, pattern, true);
+        benchmark::DoNotOptimize(result);
+    }
+    state.counters["result"] = result;
+}
+BENCHMARK(BM_RegexBudgetWorstCase)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Ordinary patterns over the same rows: never refused.
+void BM_RegexBudgetOrdinary(benchmark::State& state) {
+    static const char* const kPatterns[] = {".*#", "Live.*Best.*avi$", "(.*)*x#", "\\d+x\\d+", ".*a.*b.*x#"};
+    EntryList& list = longRows();
+    const char* pattern = kPatterns[state.range(0)];
+    state.SetLabel(pattern);
+    int result = 0;
+    for (auto _ : state) {
+        result = searchList(list, SearchField::Name, pattern, true);
+        benchmark::DoNotOptimize(result);
+    }
+    state.counters["result"] = result;
+}
+BENCHMARK(BM_RegexBudgetOrdinary)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace twk

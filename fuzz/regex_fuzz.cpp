@@ -1,5 +1,9 @@
 // Compiles the bytes before the first NUL as a pattern and matches it against every NUL-separated text after
-// it, checking what any match must satisfy.
+// it, checking what any match must satisfy. Repetition bounds of any size are taken (up to the automaton's
+// limit of states), and a text that begins with the byte 0x01 and a count byte n is its remaining bytes
+// repeated to (n + 1) x 512 bytes, so that short inputs reach texts of up to 128 KB. Each call has a small
+// budget, so that the fuzzer explores rather than waits; giving up is an answer, and a larger budget must
+// then give the same answer wherever the smaller one gave any.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -15,21 +19,49 @@ void check(bool ok) {
     if (!ok) std::abort();
 }
 
+constexpr unsigned long long kSteps = 200000;
+
+std::string expand(const std::string& segment) {
+    if (segment.size() < 3 || segment[0] != '\x01') return segment;
+    const std::string body = segment.substr(2);
+    const std::size_t length = (static_cast<unsigned char>(segment[1]) + 1u) * 512u;
+    std::string text;
+    text.reserve(length + body.size());
+    while (text.size() < length) text += body;
+    return text;
+}
+
+// Matches with a budget of `steps`; checks what the answer must satisfy and that the budget only shrank.
+int matchChecked(const twk::Regex& re, const std::string& text, unsigned long long steps,
+                 twk::MatchSlots* slots) {
+    twk::RegexBudget budget{steps};
+    const int n = twk::matchRegex(re, text, slots, &budget);
+    check(budget.steps <= steps);
+    if (n <= 0) {
+        check(n == 0 || n == twk::kRegexGaveUp);
+        check(slots->spans.empty());
+        return n;
+    }
+    check(n == re.groupCount() + 1 && slots->size() == static_cast<std::size_t>(n));
+    const twk::MatchSpan whole = slots->whole();
+    check(whole.start >= 0 && whole.start <= whole.end && static_cast<std::size_t>(whole.end) <= text.size());
+    // A match begins on a character boundary.
+    std::size_t pos = 0;
+    while (pos < static_cast<std::size_t>(whole.start))
+        pos += twk::isLeadByte(text[pos]) && pos + 1 < text.size() ? 2 : 1;
+    check(pos == static_cast<std::size_t>(whole.start));
+    for (std::size_t k = 1; k < slots->size(); ++k)
+        check(slots->spans[k].start <= static_cast<int>(text.size()) &&
+              slots->spans[k].end <= static_cast<int>(text.size()));
+    return n;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);
     const std::size_t cut = input.find('\0');
     const std::string pattern = input.substr(0, cut);
-    // Repetition bounds of more than two digits build automata of up to kRegexMaxStates states, which takes long
-    // under the sanitizers and teaches the fuzzer nothing new; the unit tests cover those.
-    int boundDigits = 0;
-    bool inBraces = false;
-    for (char c : pattern) {
-        if (c == '{') inBraces = true;
-        if (c == '}') inBraces = false;
-        if (inBraces && c >= '0' && c <= '9' && ++boundDigits > 2) return 0;
-    }
     std::unique_ptr<twk::Regex> re = twk::compileRegex(pattern);
     if (!re) return 0;
     check(re->stateCount() <= twk::kRegexMaxStates && re->transitionCount() <= twk::kRegexMaxStates);
@@ -37,32 +69,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     do {
         std::size_t end = input.find('\0', at);
         if (end == std::string::npos) end = input.size();
-        const std::string text = input.substr(at, end - at);
+        const std::string text = expand(input.substr(at, end - at));
         at = end + 1;
-        // The work is bounded by states x text length; keep single runs short so the fuzzer explores.
-        if (re->stateCount() * (text.size() + 1) > 1000000) continue;
         twk::MatchSlots slots;
-        const int n = twk::matchRegex(*re, text, &slots);
-        if (n == 0) {
-            check(slots.spans.empty());
-            continue;
-        }
-        check(n == re->groupCount() + 1 && slots.size() == static_cast<std::size_t>(n));
-        const twk::MatchSpan whole = slots.whole();
-        check(whole.start >= 0 && whole.start <= whole.end &&
-              static_cast<std::size_t>(whole.end) <= text.size());
-        // A match begins on a character boundary.
-        std::size_t pos = 0;
-        while (pos < static_cast<std::size_t>(whole.start))
-            pos += twk::isLeadByte(text[pos]) && pos + 1 < text.size() ? 2 : 1;
-        check(pos == static_cast<std::size_t>(whole.start));
-        for (std::size_t k = 1; k < slots.size(); ++k)
-            check(slots.spans[k].start <= static_cast<int>(text.size()) &&
-                  slots.spans[k].end <= static_cast<int>(text.size()));
-        // Matching again with the scratch memory reused gives the same answer.
+        const int n = matchChecked(*re, text, kSteps, &slots);
+        // Four times the budget (the scratch memory reused) finds the same match, or none, wherever the
+        // first call came to an answer.
         twk::MatchSlots again;
-        check(twk::matchRegex(*re, text, &again) == n && again.whole().start == whole.start &&
-              again.whole().end == whole.end);
+        const int m = matchChecked(*re, text, 4 * kSteps, &again);
+        if (n == twk::kRegexGaveUp) continue;
+        check(m == n);
+        if (n > 0)
+            check(again.whole().start == slots.whole().start && again.whole().end == slots.whole().end);
     } while (at <= input.size() && cut != std::string::npos);
     return 0;
 }

@@ -484,9 +484,12 @@ class Parser {
             }
             case kTokClass: {
                 if (lex_.classTooLong()) throw ClassTooLong{};
-                classes_.push_back(lex_.classText());
+                // Equal class texts share one class ("." is the same every time it is written).
+                std::size_t index = 0;
+                while (index < classes_.size() && classes_[index] != lex_.classText()) ++index;
+                if (index == classes_.size()) classes_.push_back(lex_.classText());
                 lex_.next();
-                return leaf(kNodeClass, static_cast<int32_t>(classes_.size() - 1));
+                return leaf(kNodeClass, static_cast<int32_t>(index));
             }
             case kTokLineStart:
                 lex_.next();
@@ -637,6 +640,65 @@ class Builder {
     uint32_t nextState_ = 2;
 };
 
+// Drops the states whose only transition is a plain epsilon one (the loop-back state of every "*", the
+// joints of a sequence of empty pieces): a transition into such a state goes straight to where it leads, and
+// the states left are numbered again in their old order (0 and 1 keep their numbers). Entering the dropped
+// state at a position could only lead to entering its target there, so every walk finds the same match and
+// records the same slots, with fewer steps and a smaller visited set.
+void dropPassThroughStates(Regex::Program& program) {
+    const std::size_t states = program.first.size() - 1;
+    constexpr uint32_t kUnknown = UINT32_MAX;
+    constexpr uint32_t kOnPath = UINT32_MAX - 1;
+    auto passes = [&](uint32_t s) {
+        return s > 1 && program.first[s + 1] - program.first[s] == 1 &&
+               program.transitions[program.first[s]].kind == kTransEpsilon;
+    };
+    // Where a transition into each state really leads.
+    std::vector<uint32_t> lead(states, kUnknown);
+    std::vector<uint32_t> path;
+    for (uint32_t s = 0; s < states; ++s) {
+        uint32_t at = s;
+        while (lead[at] == kUnknown && passes(at)) {
+            lead[at] = kOnPath;
+            path.push_back(at);
+            at = program.transitions[program.first[at]].target;
+        }
+        // A chain that comes back to itself never leaves: its states stay as they are.
+        uint32_t to = lead[at] == kOnPath ? kOnPath : (lead[at] == kUnknown ? at : lead[at]);
+        if (lead[at] == kUnknown) lead[at] = at;
+        for (uint32_t q : path) lead[q] = to == kOnPath ? q : to;
+        path.clear();
+    }
+    // The states still entered, in their old order.
+    std::vector<uint32_t> number(states, kUnknown);
+    number[0] = 0;
+    number[1] = 1;
+    for (regex_detail::Transition& t : program.transitions) t.target = lead[t.target];
+    std::vector<bool> kept(states, false);
+    kept[0] = kept[1] = true;
+    for (const regex_detail::Transition& t : program.transitions) kept[t.target] = true;
+    uint32_t next = 2;
+    for (uint32_t s = 2; s < states; ++s) {
+        if (kept[s]) number[s] = next++;
+    }
+    std::vector<uint32_t> first;
+    std::vector<regex_detail::Transition> transitions;
+    first.reserve(next + 1);
+    transitions.reserve(program.transitions.size());
+    for (uint32_t s = 0; s < states; ++s) {
+        if (number[s] == kUnknown) continue;
+        first.push_back(static_cast<uint32_t>(transitions.size()));
+        for (uint32_t i = program.first[s]; i < program.first[s + 1]; ++i) {
+            regex_detail::Transition t = program.transitions[i];
+            t.target = number[t.target];
+            transitions.push_back(t);
+        }
+    }
+    first.push_back(static_cast<uint32_t>(transitions.size()));
+    program.first.swap(first);
+    program.transitions.swap(transitions);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -673,12 +735,14 @@ std::unique_ptr<Regex> compileRegex(const char* pattern, RegexError* error) {
         Builder builder(parser.nodes(), states, static_cast<std::size_t>(top.transitions));
         builder.build(root);
         builder.finish(*program);
+        dropPassThroughStates(*program);
         program->groups = parser.groups();
         program->lineStart = builder.lineStart;
         program->lineEnd = builder.lineEnd;
         program->classes.reserve(parser.classes().size());
         for (std::string& text : parser.classes()) program->classes.emplace_back(std::move(text));
         regex_detail::computeStartBytes(*program);
+        regex_detail::computeLastBytes(*program);
         if (error) *error = RegexError::None;
         return std::make_unique<Regex>(std::move(program));
     } catch (const TooComplex&) {

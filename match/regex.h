@@ -3,12 +3,17 @@
 // (unclosed groups, classes and repetitions have lenient readings); a compile fails only when the automaton
 // would be too large, groups nest too deeply or a class is too long, which the search reports as a wrong
 // search text. Matching a text of n bytes enters each (state, position) pair at most once: at worst
-// states x n steps, never exponential, and never deeper than the heap allows.
+// states x n steps, never exponential. That is still too much for a search over many rows with a large
+// automaton, so the work is budgeted (RegexBudget, shared by every row of one search) and the memory of a
+// call is bounded; a call that runs out of either gives up, which the search reports as a wrong search text.
 //
 //   std::unique_ptr<Regex> re = compileRegex(pattern);
 //   if (!re) ...wrong search text...
+//   RegexBudget budget{regexStepsFor(bytes of every text to be searched)};
 //   MatchSlots slots;
-//   if (matchRegex(*re, text, &slots) > 0) ...slots.whole().start, slots.whole().end...
+//   int n = matchRegex(*re, text, &slots, &budget);
+//   if (n > 0) ...slots.whole().start, slots.whole().end...
+//   if (n == kRegexGaveUp) ...out of budget or memory...
 #pragma once
 
 #include <cstddef>
@@ -27,12 +32,35 @@ enum class RegexError {
 
 // Limits of a compiled pattern.
 // 65536 states hold any sensible pattern a search box can take (「\d{1000}」 is 1000, 「(.{250}){250}」 about
-// 63000) and keep the worst case of one match call over a few hundred bytes well under a second.
+// 63000); what matching them may cost is bounded by the budget below.
 constexpr std::size_t kRegexMaxStates = 1u << 16;
 constexpr std::size_t kRegexMaxClassText = 255;
 // Deepest nesting of "(" (TooComplex beyond): far more than a search box can hold, far less than would strain
 // the 1 MB stack of a Windows thread.
 constexpr int kRegexMaxNesting = 500;
+
+// The work budget: one step is one transition tried by the walk (sixteen when the call keeps its visited
+// pairs in a table rather than in bits, which is that much slower). A search grants kRegexBaseSteps plus
+// kRegexStepsPerByte for every byte of the texts it matches (each text's bytes and its terminator), and its
+// rows draw on the total, so one costly row may use what cheap rows left. A step takes some nanoseconds, so
+// no search walks longer than about a second over 100,000 rows of 200 bytes (some 93 million steps).
+// Ordinary patterns take up to 3 steps a byte (none for a text without a byte the match must end with;
+// 「.*x」 about 1, 「Live.*Best.*avi$」 2, 「[^ ]+\.(zip|rar)」 3) and are never refused. A pattern that
+// walks many states at every byte (「(\w+\s*)+x」 about 9, 「.{10,50}x」 about 70) is refused only on lists
+// whose texts exceed kRegexBaseSteps / (its cost - kRegexStepsPerByte) bytes (about 2.6 MB and 180 KB); those
+// that walk thousands (「(.?){10000}xx」, 「(.{250}){250}」) run out on a few rows.
+constexpr unsigned long long kRegexBaseSteps = 12000000ull;
+constexpr unsigned long long kRegexStepsPerByte = 4;
+inline unsigned long long regexStepsFor(unsigned long long textBytes) {
+    return kRegexBaseSteps + kRegexStepsPerByte * textBytes;
+}
+
+struct RegexBudget {
+    unsigned long long steps = 0;  // steps left
+};
+
+// What matchRegex returns when it ran out of budget or memory.
+constexpr int kRegexGaveUp = -1;
 
 // Byte offsets into the matched text, end exclusive; -1 where the walk never passed.
 struct MatchSpan {
@@ -84,10 +112,15 @@ inline std::unique_ptr<Regex> compileRegex(const std::string& pattern, RegexErro
 
 // Looks for the first match in a NUL-terminated text: start positions from the left (line starts only under
 // "^"), and at each start the first path in priority order (not the longest). Returns groups + 1 on a match,
-// with the spans in *slots when slots is given; 0 when there is none (an empty text never matches).
-int matchRegex(const Regex& regex, const char* text, MatchSlots* slots = nullptr);
-inline int matchRegex(const Regex& regex, const std::string& text, MatchSlots* slots = nullptr) {
-    return matchRegex(regex, text.c_str(), slots);
+// with the spans in *slots when slots is given; 0 when there is none (an empty text never matches);
+// kRegexGaveUp when the steps in *budget ran out (what was spent is taken from it) or the call would need
+// more memory than it may hold (some tens of MB; see VisitedSet). Without a budget a call has that of a
+// search over its one text.
+int matchRegex(const Regex& regex, const char* text, MatchSlots* slots = nullptr,
+               RegexBudget* budget = nullptr);
+inline int matchRegex(const Regex& regex, const std::string& text, MatchSlots* slots = nullptr,
+                      RegexBudget* budget = nullptr) {
+    return matchRegex(regex, text.c_str(), slots, budget);
 }
 
 inline void releaseRegex(std::unique_ptr<Regex>& regex) {

@@ -72,11 +72,14 @@ int addConditionLines(ConditionList& conditions, TextBuffer& text, ListViewOps* 
 }
 
 int loadConditionFile(ConditionList& conditions, const std::string& path, const ListTabs& tabs,
-                      ListViewOps* view) {
+                      ListViewOps* view, FileReadStatus* status) {
+    TextBuffer text;
+    const FileReadStatus read = text.loadFile(path);
+    if (status) *status = read;
+    // A file that cannot be read takes nothing away.
+    if (read != FileReadStatus::Ok) return -1;
     if (view) view->deleteAllItems();
     conditions.clear();
-    TextBuffer text;
-    if (text.loadFile(path) != FileReadStatus::Ok) return -1;
     addConditionLines(conditions, text, view);
     text.release();
     resolveDestinations(conditions, tabs);
@@ -102,6 +105,23 @@ int saveConditionFile(const ConditionList& conditions, const std::string& path) 
     const std::string out = conditionFileText(conditions);
     if (!replaceFileContents(path, out.data(), out.size())) return -1;
     return conditions.count();
+}
+
+int ConditionFile::load(ConditionList& conditions, const ListTabs& tabs, ListViewOps* view) {
+    FileReadStatus status = FileReadStatus::Ok;
+    const int loaded = loadConditionFile(conditions, path_, tabs, view, &status);
+    if (loaded >= 0 || status == FileReadStatus::NotFound) known_ = true;
+    return loaded;
+}
+
+int ConditionFile::save(const ConditionList& conditions) {
+    const int written = saveConditionFile(conditions, path_);
+    if (written >= 0) known_ = true;
+    return written;
+}
+
+int ConditionFile::saveAtEnd(const ConditionList& conditions) {
+    return known_ ? save(conditions) : 0;
 }
 
 void resolveDestinations(ConditionList& conditions, const ListTabs& tabs) {

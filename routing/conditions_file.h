@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/entry.h"
+#include "formats/file_io.h"
 #include "host/host_link.h"
 
 namespace twk {
@@ -22,12 +23,13 @@ extern const char* const kConditionFileName;  // "ConditionList.txt"
 // held at its ends.
 long parseFileInteger(const char* text);
 
-// Replaces the conditions by those of the file. `view` (the condition list view, optional) is emptied first
-// and gets one item per condition loaded. Lines of fewer than 3 fields and lines whose condition text is
-// wrong are skipped. Destinations are resolved against the tabs. Returns the number of conditions, or -1 when
-// the file cannot be read (the list is then empty).
+// Replaces the conditions by those of the file. The file is read whole first; then `view` (the condition list
+// view, optional) is emptied and gets one item per condition loaded. Lines of fewer than 3 fields and lines
+// whose condition text is wrong are skipped. Destinations are resolved against the tabs. Returns the number
+// of conditions, or -1 when the file cannot be read: the conditions and the view are then left as they were,
+// and `status` (when given) says why.
 int loadConditionFile(ConditionList& conditions, const std::string& path, const ListTabs& tabs,
-                      ListViewOps* view = nullptr);
+                      ListViewOps* view = nullptr, FileReadStatus* status = nullptr);
 
 // Adds the conditions of the text's lines (as loadConditionFile does, without emptying anything first or
 // resolving destinations). Returns the number added.
@@ -39,6 +41,29 @@ std::string conditionFileText(const ConditionList& conditions);
 // Writes every condition as its line (use, text, destination, flag), replacing the file only once the new
 // text is completely written. Returns the number written, or -1 when the file could not be written.
 int saveConditionFile(const ConditionList& conditions, const std::string& path);
+
+// The conditions file of the program's folder, read at the start and by 開き直す, written by 上書き保存 and
+// at the end. A file that is there but could not be read at the start holds conditions this run never saw:
+// the end does not replace them with this run's, until the file has been read or saved on the user's command.
+class ConditionFile {
+  public:
+    explicit ConditionFile(std::string path) : path_(std::move(path)) {}
+    const std::string& path() const { return path_; }
+
+    // loadConditionFile on the file.
+    int load(ConditionList& conditions, const ListTabs& tabs, ListViewOps* view = nullptr);
+    // saveConditionFile on the file.
+    int save(const ConditionList& conditions);
+    // The save at the end: as save, or 0 without writing while the file's conditions are unknown.
+    int saveAtEnd(const ConditionList& conditions);
+    // Whether the conditions held are those of the file as far as the program knows (the file was read,
+    // saved, or found missing).
+    bool known() const { return known_; }
+
+  private:
+    std::string path_;
+    bool known_ = false;
+};
 
 // Binds every condition that names a destination to the leftmost tab holding a list with exactly that title
 // (state 0), or unbinds it (state 1 with ignoreIfAbsent, else 2). Conditions without a destination stay

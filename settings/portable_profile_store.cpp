@@ -88,6 +88,13 @@ bool PortableProfileStore::release(const char* path) {
     return replaceProfileFile(done->path.c_str(), done->text, done->read == ProfileFileRead::Read);
 }
 
+bool PortableProfileStore::readFailed(const char* path) const {
+    if (!path || !*path) return false;
+    if (Held* h = held(path)) return h->read == ProfileFileRead::Failed;
+    std::string file;
+    return readProfileFile(path, file) == ProfileFileRead::Failed;
+}
+
 ProfileStore& systemProfileStore() {
     static PortableProfileStore store;
     return store;

@@ -45,6 +45,9 @@ class ProfileFile {
     std::string textOr(const char* section, const char* key, const char* fallback,
                        std::size_t size = kTextBufferSize) const;
 
+    // Whether the file exists but cannot be read (see ProfileStore::readFailed): its values were defaults.
+    bool readFailed() const { return !path_.empty() && store_->readFailed(path_.c_str()); }
+
     // Writes the value as signed decimal.
     bool writeInt(const char* section, const char* key, std::int32_t value);
     // Writes the text unchanged.

@@ -33,6 +33,10 @@ class ProfileStore {
     // batch ignores both.
     virtual void hold(const char* /*path*/) {}
     virtual bool release(const char* /*path*/) { return true; }
+
+    // Whether the file exists but cannot be read (within a hold: could not be read when the hold began), so
+    // that every value read from it was a default. A missing file is not a failure.
+    virtual bool readFailed(const char* /*path*/) const { return false; }
 };
 
 // The portable store: plain file access, the same rules as the system's profile functions (see the .cpp).
@@ -48,6 +52,7 @@ class PortableProfileStore final : public ProfileStore {
     bool writeValue(const char* path, const char* section, const char* key, const char* value) override;
     void hold(const char* path) override;
     bool release(const char* path) override;
+    bool readFailed(const char* path) const override;
 
   private:
     struct Held;

@@ -91,10 +91,10 @@ void ConditionPage::moveSelected(bool up) {
 
 void ConditionPage::runCommand(int id) {
     ConditionList& conditions = main_.conditions();
-    const std::string path = main_.programFolder() + kConditionFileName;
+    ConditionFile& file = main_.conditionFile();
     switch (id) {
         case ID_COND_RELOAD: {
-            int n = loadConditionFile(conditions, path, main_.tabs(), &view_);
+            int n = file.load(conditions, main_.tabs(), &view_);
             showCounts(&view_);
             if (n < 0)
                 showMessage("%s", kMsgConditionsLoadFailed);
@@ -103,7 +103,7 @@ void ConditionPage::runCommand(int id) {
             break;
         }
         case ID_COND_SAVE: {
-            int n = saveConditionFile(conditions, path);
+            int n = file.save(conditions);
             showCounts(&view_);
             if (n < 0)
                 showMessage("%s", kMsgConditionsSaveFailed);

@@ -165,7 +165,10 @@ const MainWindow::CommandStateRow* MainWindow::commandStateRow(PageKind kind) {
 
 // ---------------------------------------------------------------------------------------------------------------
 MainWindow::MainWindow(HINSTANCE instance, std::string programFolder)
-    : instance_(instance), folder_(std::move(programFolder)), fixedLists_(folder_) {
+    : instance_(instance),
+      folder_(std::move(programFolder)),
+      conditionFile_(folder_ + kConditionFileName),
+      fixedLists_(folder_) {
     userSettings_.setPath(folder_ + "TWK.ini");
     definitions_.setPath(folder_ + "TWKdef.ini");
     host_ = std::make_unique<HostBridge>(conditions_, [this] { return loadStartPtr(userSettings_); });
@@ -300,6 +303,8 @@ void MainWindow::onInitDialog() {
     InitCommonControls();
     // Every user setting of the start, the pages' included, from one read of the file.
     ProfileFile::Hold settingsRead(userSettings_);
+    // Settings that could not be read are defaults: the close must not write them over the user's.
+    settingsUnread_ = userSettings_.readFailed();
     // The status bar, and the reports that go to it from now on.
     statusBar_.create(hwnd_, IDC_STATUSBAR, kStatusParts, kStatusEdges);
     statusHeight_ = statusBar_.height();
@@ -330,8 +335,7 @@ void MainWindow::onInitDialog() {
     // The lists and conditions kept from the last run.
     fixedLists_.loadAll(tabs_);
     ConditionPage* conditionsPage = conditionPage();
-    loadConditionFile(conditions_, folder_ + kConditionFileName, tabs_,
-                      conditionsPage ? conditionsPage->listView() : nullptr);
+    conditionFile_.load(conditions_, tabs_, conditionsPage ? conditionsPage->listView() : nullptr);
 
     host_->enableDebugPrivilege();
     applyAlpha(hwnd_, loadAlpha(userSettings_));
@@ -478,7 +482,9 @@ bool MainWindow::close(bool ask) {
     if (!IsWindow(hwnd_)) return false;
     // What cannot be written is named; the old files stay as they were.
     std::vector<std::string> unwritten;
-    {
+    // Files that could not be read at the start are left as they are: this run holds defaults or nothing in
+    // their place.
+    if (!settingsUnread_) {
         ProfileFile::Hold settingsWrite(userSettings_);
         const bool stateWritten = saveState();
         const bool historiesWritten = saveHistories(userSettings_, histories_);
@@ -486,8 +492,7 @@ bool MainWindow::close(bool ask) {
             unwritten.push_back(userSettings_.path());
     }
     fixedLists_.saveAll(tabs_, &unwritten);
-    const std::string conditionFile = folder_ + kConditionFileName;
-    if (saveConditionFile(conditions_, conditionFile) < 0) unwritten.push_back(conditionFile);
+    if (conditionFile_.saveAtEnd(conditions_) < 0) unwritten.push_back(conditionFile_.path());
     for (const std::string& path : unwritten) errorBox(kMsgCannotWrite, path.c_str());
     // The first close that could not write them keeps the window and its rows, so that the user can free the
     // files and close again; a second close ends anyway.

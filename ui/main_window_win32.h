@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "match/condition_list.h"
+#include "routing/conditions_file.h"
 #include "routing/fixed_lists.h"
 #include "settings/history_list.h"
 #include "settings/profile_file.h"
@@ -75,6 +76,7 @@ class MainWindow : public BaseWindow<MainWindow> {
     const std::string& programFolder() const { return folder_; }
     Histories& histories() { return histories_; }
     ConditionList& conditions() { return conditions_; }
+    ConditionFile& conditionFile() { return conditionFile_; }
     CollectionState& collection() { return collection_; }
     SettingsPage* settingsPage() const;
     ConditionPage* conditionPage() const;
@@ -242,6 +244,7 @@ class MainWindow : public BaseWindow<MainWindow> {
     ListPalette palette_;
     Histories histories_;
     ConditionList conditions_;
+    ConditionFile conditionFile_;
     FixedListFiles fixedLists_;
     DWORD lastTrayDoubleClick_ = 0;
     UINT taskbarCreatedMessage_ = 0;
@@ -251,9 +254,10 @@ class MainWindow : public BaseWindow<MainWindow> {
     bool noDialog_ = false;
     int bbsDelay_ = 100;
     int statusHeight_ = 0;
-    bool collecting_ = false;     // a cycle is running (its message boxes keep the timer going)
-    bool closing_ = false;        // a close is asking its questions or saving
-    bool closeReported_ = false;  // a close was kept back once by files it could not write
+    bool collecting_ = false;      // a cycle is running (its message boxes keep the timer going)
+    bool closing_ = false;         // a close is asking its questions or saving
+    bool closeReported_ = false;   // a close was kept back once by files it could not write
+    bool settingsUnread_ = false;  // TWK.ini was there at the start but could not be read
     std::function<int(const std::string&)> saveQuestion_;
     FileChooser fileChooser_;
     OwnedWindow window_;

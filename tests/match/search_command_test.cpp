@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/entry_list.h"
+#include "match/regex.h"
 #include "match/search.h"
 #include "support/fakes.h"
 
@@ -117,6 +118,52 @@ TEST(SearchCommand, MarkSortedListGathersMarkedRowsAndKeepsSelection) {
     p.add("x1");
     EXPECT_EQ(p.search("x"), 1);
     EXPECT_EQ(p.list.entryAt(0)->name, "r0");
+}
+
+TEST(SearchCommand, RegexOutOfBudgetKeepsEveryMarkAndSaysTheTextIsWrong) {
+    Page p;
+    for (const char* n : {"keep", "xx1", "xx2"}) p.add(n);
+    // Rows where 「(.?){1000}xx」 walks 3,000 states at every byte: each takes millions of steps.
+    for (int i = 0; i < 4; ++i) p.add("x" + std::string(2999, 'a'));
+    ASSERT_EQ(p.search("keep"), 1);
+    // The short rows match at once, but the search runs out on the long ones: no row may take the mark.
+    EXPECT_EQ(p.search("(.?){1000}xx", true), -1);
+    EXPECT_EQ(p.marked(), "keep;");
+    EXPECT_EQ(p.message(), "検索文字列の指定に誤りがあります");
+    EXPECT_EQ(p.search("x", true), 6);
+}
+
+// Ordinary patterns cost no more than the allowance per byte of text, so that no list is too large for them,
+// and the search marks the rows that each finds one by one.
+TEST(SearchList, OrdinaryPatternsStayWithinTheAllowancePerByte) {
+    EntryList list(ListKind::Normal);
+    static const char* const kWords[] = {"Live",    "アニメ", "Best", "第12話",
+                                         "Concert", "主題歌", "Vol",  "Remix"};
+    static const char* const kEnds[] = {".avi", ".mp4", " (1920x1080).avi", ".zip", "_sample.mp3"};
+    unsigned long long bytes = 0;
+    for (int i = 0; i < 2000; ++i) {
+        std::string name = "[" + std::string(kWords[i % 8]) + "]";
+        for (int w = 0; w < 12; ++w) name += std::string(" ") + kWords[(i * 7 + w * (i % 5 + 1)) % 8];
+        name += kEnds[i % 5];
+        bytes += name.size() + 1;
+        const std::string hash = "H" + std::to_string(i);
+        const char* texts[8] = {name.c_str(), "trip",         "1,000", "status",
+                                "1",          "Jan 01 10:00", "1.0",   hash.c_str()};
+        ASSERT_EQ(list.addTexts(8, texts, 0), 1);
+    }
+    // The list benchmark's pattern, and patterns that walk to the end of every row and back.
+    for (const char* pattern :
+         {"第[0-9]+話.*?\\.(avi|mp4)", ".*x$", "Live.*Best.*avi$", "[^ ]+\\.(zip|rar)$"}) {
+        std::unique_ptr<Regex> re = compileRegex(pattern);
+        ASSERT_NE(re, nullptr);
+        constexpr unsigned long long kPlenty = 1ull << 40;
+        RegexBudget budget{kPlenty};
+        int expected = 0;
+        for (int i = 0; i < list.count(); ++i)
+            expected += matchRegex(*re, list.entryAt(i)->name.c_str(), nullptr, &budget) > 0;
+        EXPECT_LE(kPlenty - budget.steps, kRegexStepsPerByte * bytes) << pattern;
+        EXPECT_EQ(searchList(list, SearchField::Name, pattern, true), expected) << pattern;
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "core/entry_list.h"
@@ -73,8 +74,37 @@ TEST_F(ConditionFileTest, LoadsThreeAndFourFieldLinesAndSkipsTheRest) {
     EXPECT_EQ(conditions.at(3).destination, nullptr);
     EXPECT_EQ(conditions.at(3).state, kConditionIgnore);
 
-    EXPECT_EQ(loadConditionFile(conditions, dir.path("none.txt"), tabs), -1);
-    EXPECT_EQ(conditions.count(), 0);
+    // A file that cannot be read takes none of them away.
+    FileReadStatus status = FileReadStatus::Ok;
+    EXPECT_EQ(loadConditionFile(conditions, dir.path("none.txt"), tabs, &view, &status), -1);
+    EXPECT_EQ(status, FileReadStatus::NotFound);
+    EXPECT_EQ(conditions.count(), 4);
+    EXPECT_EQ(view.itemCount(), 4);
+}
+
+// The end writes the file only while the conditions held are known to be the file's: not after a start that
+// found the file but could not read it, until it is read or saved on command.
+TEST_F(ConditionFileTest, AFileThatCouldNotBeReadIsNotReplacedAtTheEnd) {
+    ConditionFile missing(dir.path("none.txt"));
+    EXPECT_EQ(missing.load(conditions, tabs), -1);
+    EXPECT_TRUE(missing.known());
+
+    std::filesystem::create_directory(path);  // there, and not readable as a file
+    ConditionFile file(path);
+    conditions.add("kept", "", false);
+    EXPECT_EQ(file.load(conditions, tabs), -1);
+    EXPECT_EQ(conditions.count(), 1);
+    EXPECT_EQ(file.saveAtEnd(conditions), 0);
+    std::filesystem::remove(path);
+    dir.write(kConditionFileName, "1\tfile's\t\t0\r\n");
+    EXPECT_EQ(file.saveAtEnd(conditions), 0);
+    EXPECT_EQ(dir.read(kConditionFileName), "1\tfile's\t\t0\r\n");
+
+    EXPECT_EQ(file.load(conditions, tabs), 1);  // 開き直す
+    EXPECT_EQ(file.saveAtEnd(conditions), 1);
+    ConditionFile saved(path);
+    EXPECT_EQ(saved.save(conditions), 1);  // 上書き保存
+    EXPECT_TRUE(saved.known());
 }
 
 TEST_F(ConditionFileTest, SavedConditionsReadBackTheSameAndAFailedSaveKeepsTheOldFile) {

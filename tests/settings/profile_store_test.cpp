@@ -69,6 +69,12 @@ TEST(PortableProfileStore, FailuresChangeNothing) {
     EXPECT_EQ(readWith(store, dir, "S", "k"), "");
     EXPECT_FALSE(store.writeValue(dir.c_str(), "S", "k", "v"));
     EXPECT_TRUE(std::filesystem::is_directory(dir));
+    // Only a file that is there and cannot be read is a failed read, held or not.
+    EXPECT_TRUE(store.readFailed(dir.c_str()));
+    EXPECT_FALSE(store.readFailed(folder.file("missing.ini").c_str()));
+    store.hold(dir.c_str());
+    EXPECT_TRUE(store.readFailed(dir.c_str()));
+    store.release(dir.c_str());
 }
 
 // A held file is read once and written once, and reads and ends up byte for byte as without the hold.

@@ -84,6 +84,15 @@ TEST_F(ConditionPageTest, SavedConditionsLoadAgain) {
     EXPECT_EQ(texts(), (std::vector<std::string>{"abc", "def"}));
     EXPECT_EQ(SendMessageW(view(2), LVM_GETITEMCOUNT, 0, 0), 2);
 
+    // A file another program holds takes none of them away.
+    HANDLE held = CreateFileW(widen(folder_ + "ConditionList.txt").c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    command(ID_COND_RELOAD);
+    CloseHandle(held);
+    EXPECT_EQ(status(kStatusMessage), stamped("条件リストの読み込みに失敗しました"));
+    EXPECT_EQ(texts(), (std::vector<std::string>{"abc", "def"}));
+    EXPECT_EQ(SendMessageW(view(2), LVM_GETITEMCOUNT, 0, 0), 2);
+
     // A copy of a condition through its fields: the first selected one fills them.
     selectItems(2, {0});
     auto* page = static_cast<ConditionPage*>(main_->tabs().page(2));

@@ -145,30 +145,6 @@ class FileSafetyTest : public FileCommandsTest {
     }
 };
 
-TEST_F(FileSafetyTest, AFileThatCannotBeReadChangesNoListNorTab) {
-    const std::string a = savedList("a.txt");
-    const std::string b = folder_ + "b.txt";
-    writeFile(b, "x\tt\t1\tc\t1\td\t1\th\r\n");
-    HANDLE held = CreateFileW(widen(b).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    BoxCatcher boxes;
-    drop({b});
-    main_->setFileChooser([&](bool, std::string& chosen) {
-        chosen = b;
-        return true;
-    });
-    send(ID_FILE_OPENNEW);
-    send(ID_FILE_OPENADD);
-    CloseHandle(held);
-    EntryList& list = *main_->tabs().pageList(0);
-    EXPECT_EQ(list.count(), 3);
-    EXPECT_EQ(list.path(), a);
-    EXPECT_FALSE(list.modified());
-    EXPECT_EQ(main_->tabs().tabText(0), "新規リスト01");
-    EXPECT_EQ(main_->tabs().count(), 5);  // no empty tab left by 新規に開く
-    EXPECT_EQ(boxes.boxes, std::vector<std::string>(3, stamped(b + " が開けませんでした")));
-    EXPECT_EQ(main_->histories()[kFileHistory].count(), 1);
-}
-
 TEST_F(FileSafetyTest, AYesWhoseSaveDidNotHappenStopsTheOpenAndTheClose) {
     const std::string a = savedList("a.txt");
     const std::string other = folder_ + "other.txt";
