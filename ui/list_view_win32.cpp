@@ -417,10 +417,7 @@ void Win32ListView::onNotify(NMHDR* header) {
             if (!(change->uChanged & LVIF_STATE) || !((change->uOldState ^ change->uNewState) & LVIS_SELECTED) ||
                 quiet_ > 0)
                 return;
-            if (clicking_) {
-                clicked_ = change->iItem;
-                return;
-            }
+            if (clicking_) return;
             const bool on = (change->uNewState & LVIS_SELECTED) != 0;
             if (change->iItem < 0) {
                 selectRows(0, INT_MAX, on);
@@ -544,21 +541,29 @@ bool Win32ListView::onInput(UINT message, WPARAM wParam, LPARAM lParam, Forward 
         case WM_LBUTTONDOWN: {
             const bool shift = (wParam & MK_SHIFT) != 0, control = (wParam & MK_CONTROL) != 0;
             const int mark = static_cast<int>(SendMessageW(view_, LVM_GETSELECTIONMARK, 0, 0));
-            // The view hit-tests, focuses the row, takes the keyboard focus and follows a drag itself. Told
-            // that Control is down it only reverses the row's state, and so names the row it hit.
+            const int row = hitRow(lParam);
+            // The view focuses the row, takes the keyboard focus and follows a drag itself. Told that Control
+            // is down it clears nothing; what it would select is not taken.
             clicking_ = true;
-            clicked_ = -1;
             *result = forward(view_, message, (wParam | MK_CONTROL) & ~static_cast<WPARAM>(MK_SHIFT), lParam);
             clicking_ = false;
-            if (clicked_ >= 0 && clicked_ < rows_->count()) {
-                pickRow(clicked_, control ? (shift ? Pick::AddRange : Pick::Toggle) : (shift ? Pick::Range : Pick::Only),
-                        mark, false);
+            if (row >= 0 && row < rows_->count()) {
+                const Pick pick =
+                    control ? (shift ? Pick::AddRange : Pick::Toggle) : (shift ? Pick::Range : Pick::Only);
+                pickRow(row, pick, mark, false);
             } else if (!shift && !control) {
                 selectRows(0, INT_MAX, false);
                 repaintRows();
             }
             return true;
         }
+        case WM_LBUTTONUP:
+            // The click made its selection when the button went down: what the view would still select as it
+            // comes up is not taken.
+            clicking_ = true;
+            *result = forward(view_, message, wParam, lParam);
+            clicking_ = false;
+            return true;
         case WM_RBUTTONDOWN: {
             const int row = hitRow(lParam);
             if (row < 0 || row >= rows_->count()) {

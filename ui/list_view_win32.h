@@ -17,7 +17,6 @@
 // The control declarations need the base declarations first.
 #include <commctrl.h>
 
-#include <vector>
 
 #include "core/inserted_rows.h"
 #include "core/list_view.h"
@@ -119,9 +118,8 @@ class Win32ListView final : public ListViewOps {
     // While this class changes the view's rows, the view's notifications say nothing about the selection:
     // the rows have already changed under the positions it reports.
     mutable int quiet_ = 0;
-    // While the view handles a click for us: the row it picked (-1: none).
+    // While the view handles a click whose selection is made here.
     bool clicking_ = false;
-    int clicked_ = -1;
 };
 
 }  // namespace twk::ui

@@ -219,6 +219,7 @@ LRESULT RowsPage::onViewMessage(HWND view, UINT message, WPARAM wParam, LPARAM l
             main_.onDroppedFiles(*this, reinterpret_cast<HDROP>(wParam));
             return 0;
         default:
+            if (view_.onInput(message, wParam, lParam, &callPrevious, &result)) return result;
             return callPrevious(view, message, wParam, lParam);
     }
 }
