@@ -494,11 +494,12 @@ int EntryList::purgeMarked() {
 }
 
 int EntryList::syncSelectionFromView() {
+    const bool rowsHoldIt = view_ && view_->selectionIsRows();
     int n = 0;
     for (int p = 0; p < count(); ++p) {
         Entry* e = display_.at(p);
-        e->selected = (view_ && view_->isSelected(p)) ? 1 : 0;
-        n += e->selected;
+        if (!rowsHoldIt) e->selected = (view_ && view_->isSelected(p)) ? 1 : 0;
+        n += e->selected == 1;
     }
     selectedCount_ = n;
     return n;
@@ -510,6 +511,8 @@ void EntryList::setViewSelected(int position, bool selected) {
 
 int EntryList::pushSelectionToView() {
     if (selectedCount_ == 0) return 0;
+    if (view_ && view_->selectionIsRows()) return selectedCount_;
+    BulkUpdate bulk(view_);
     for (int p = 0; p < count(); ++p) setViewSelected(p, display_.at(p)->selected == 1);
     return selectedCount_;
 }
@@ -650,6 +653,7 @@ int EntryList::moveSelectedTo(EntryList& target) {
 }
 
 int EntryList::selectMarked() {
+    BulkUpdate bulk(view_);
     int n = 0;
     for (int p = 0; p < count(); ++p) {
         Entry* e = display_.at(p);

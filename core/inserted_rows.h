@@ -1,18 +1,11 @@
-// Rows inserted into a list view that holds only a row count and the per-row states (selection, focus): the
-// inserts are collected and handed to the view at once, and the states of the rows that were there before
-// must then move to where those rows went.
+// Rows inserted into a list view that holds only a row count and the states of single rows (the focus, the
+// Shift anchor): the inserts are collected and handed to the view at once, and those states must then move to
+// where their rows went.
 #pragma once
 
 #include <vector>
 
 namespace twk {
-
-// A run of positions first .. last (inclusive).
-struct RowRange {
-    int first;
-    int last;
-    bool operator==(const RowRange& o) const { return first == o.first && last == o.last; }
-};
 
 class InsertedRows {
   public:
@@ -39,9 +32,6 @@ class InsertedRows {
     // Where the row at `oldPosition` (0 .. baseCount() - 1) is now. The first call after inserts works out
     // the new positions once.
     int map(int oldPosition) const;
-    // The same for sorted, disjoint runs of old rows: the runs the rows form now (split where new rows went
-    // in between), sorted.
-    std::vector<RowRange> map(const std::vector<RowRange>& oldRuns) const;
 
   private:
     void resolve() const;
@@ -54,10 +44,5 @@ class InsertedRows {
     mutable bool resolved_ = true;
     mutable std::vector<int> before_;  // per such insert, sorted: the number of old rows before it
 };
-
-// The positions in exactly one of the two sets of sorted, disjoint runs, as sorted, disjoint runs.
-std::vector<RowRange> symmetricDifference(const std::vector<RowRange>& a, const std::vector<RowRange>& b);
-// Total number of positions in the runs.
-long long runLength(const std::vector<RowRange>& runs);
 
 }  // namespace twk

@@ -1,5 +1,6 @@
 // What a list keeps in step with: the owner-drawn list view of its page. The view holds one empty item per row
-// and the selection; every cell is painted from the row at draw time.
+// (or only their count) and the selection (or shows the rows' own); every cell is painted from the row at draw
+// time.
 #pragma once
 
 namespace twk {
@@ -26,6 +27,9 @@ public:
     // Rows already shown changed their texts in place (a known hash took newer texts); a view that repaints
     // only the rows it knows to have moved must repaint them all.
     virtual void rowsChanged() {}
+    // The view shows the rows' own `selected` flags as its selection: reading the selection into the rows, or
+    // the rows' flags into the view, has nothing to copy.
+    virtual bool selectionIsRows() const { return false; }
 };
 
 // Scope guard for a bulk update of an optional view.

@@ -69,6 +69,7 @@ INT_PTR RowsPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG: {
             view_.attach(GetDlgItem(hwnd_, IDC_LIST));
+            view_.showSelectionOf(list());
             setIconButton(IDC_NEXTMARK, IDI_NEXTMARK);
             setIconButton(IDC_PREVMARK, IDI_PREVMARK);
             setIconButton(IDC_CLOSELIST, IDI_CLOSE);
@@ -91,8 +92,9 @@ INT_PTR RowsPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         }
         case WM_NOTIFY: {
-            auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            auto* header = reinterpret_cast<NMHDR*>(lParam);
             if (!header || header->idFrom != IDC_LIST) return FALSE;
+            view_.onNotify(header);
             switch (header->code) {
                 case LVN_COLUMNCLICK:
                     main_.onColumnClick(*this, reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
@@ -174,6 +176,8 @@ LRESULT CALLBACK RowsPage::viewProc(HWND view, UINT message, WPARAM wParam, LPAR
 }
 
 LRESULT RowsPage::onViewMessage(HWND view, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (view_.answer(message, wParam, lParam, &result)) return result;
     switch (message) {
         case WM_KEYDOWN: {
             bool control = GetKeyState(VK_CONTROL) < 0;
@@ -195,6 +199,7 @@ LRESULT RowsPage::onViewMessage(HWND view, UINT message, WPARAM wParam, LPARAM l
                     command = ID_EDIT_CUT;
                     break;
                 default:
+                    if (view_.onInput(message, wParam, lParam, &callPrevious, &result)) return result;
                     return callPrevious(view, message, wParam, lParam);
             }
             if (control) main_.command(command, false);
@@ -202,7 +207,8 @@ LRESULT RowsPage::onViewMessage(HWND view, UINT message, WPARAM wParam, LPARAM l
         }
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN: {
-            LRESULT result = callPrevious(view, message, wParam, lParam);
+            if (!view_.onInput(message, wParam, lParam, &callPrevious, &result))
+                result = callPrevious(view, message, wParam, lParam);
             main_.onListClick(*this, message == WM_RBUTTONDOWN);
             return result;
         }
@@ -215,6 +221,7 @@ LRESULT RowsPage::onViewMessage(HWND view, UINT message, WPARAM wParam, LPARAM l
                             [&] { main_.onDroppedFiles(*this, reinterpret_cast<HDROP>(wParam)); });
             return 0;
         default:
+            if (view_.onInput(message, wParam, lParam, &callPrevious, &result)) return result;
             return callPrevious(view, message, wParam, lParam);
     }
 }

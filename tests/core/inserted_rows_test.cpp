@@ -22,18 +22,6 @@ struct Model {
     }
 };
 
-std::vector<RowRange> runsOf(const std::vector<bool>& on) {
-    std::vector<RowRange> out;
-    for (int i = 0; i < static_cast<int>(on.size()); ++i) {
-        if (!on[i]) continue;
-        if (!out.empty() && out.back().last + 1 == i)
-            out.back().last = i;
-        else
-            out.push_back(RowRange{i, i});
-    }
-    return out;
-}
-
 TEST(InsertedRowsTest, OldRowsMoveBehindTheRowsInsertedBeforeThem) {
     InsertedRows rows;
     rows.reset(5);
@@ -46,7 +34,6 @@ TEST(InsertedRowsTest, OldRowsMoveBehindTheRowsInsertedBeforeThem) {
     EXPECT_EQ(rows.firstChanged(), 0);
     const int expected[] = {1, 2, 4, 5, 7};
     for (int i = 0; i < 5; ++i) EXPECT_EQ(rows.map(i), expected[i]) << i;
-    EXPECT_EQ(rows.map({{0, 4}}), (std::vector<RowRange>{{1, 2}, {4, 5}, {7, 7}}));
 }
 
 TEST(InsertedRowsTest, AppendsAndAnEmptyStartMoveNothing) {
@@ -66,7 +53,6 @@ TEST(InsertedRowsTest, AppendsAndAnEmptyStartMoveNothing) {
     EXPECT_EQ(rows.firstChanged(), 3);
     EXPECT_FALSE(rows.movesOldRows());
     EXPECT_EQ(rows.map(2), 2);
-    EXPECT_EQ(rows.map({{0, 2}}), (std::vector<RowRange>{{0, 2}}));
 }
 
 TEST(InsertedRowsTest, RandomInsertsAgreeWithAPlainVector) {
@@ -88,34 +74,7 @@ TEST(InsertedRowsTest, RandomInsertsAgreeWithAPlainVector) {
         ASSERT_EQ(rows.firstChanged(), firstChanged) << "round " << round;
         for (int i = 0; i < n; ++i)
             ASSERT_EQ(rows.map(i), model.where(i)) << "round " << round << " row " << i;
-
-        // A random selection of old rows moves with them.
-        std::vector<bool> oldOn(n), newOn(model.rows.size());
-        for (int i = 0; i < n; ++i) oldOn[i] = rng() % 3 == 0;
-        for (std::size_t j = 0; j < model.rows.size(); ++j)
-            newOn[j] = model.rows[j] >= 0 && oldOn[model.rows[j]];
-        ASSERT_EQ(rows.map(runsOf(oldOn)), runsOf(newOn)) << "round " << round;
     }
-}
-
-TEST(InsertedRowsTest, SymmetricDifferenceOfRuns) {
-    std::mt19937 rng(11);
-    for (int round = 0; round < 200; ++round) {
-        std::vector<bool> a(50), b(50), x(50);
-        for (int i = 0; i < 50; ++i) {
-            a[i] = rng() % 2 == 0;
-            b[i] = rng() % 3 == 0;
-            x[i] = a[i] != b[i];
-        }
-        std::vector<RowRange> d = symmetricDifference(runsOf(a), runsOf(b));
-        ASSERT_EQ(d, runsOf(x));
-        long long n = 0;
-        for (bool on : x) n += on;
-        EXPECT_EQ(runLength(d), n);
-    }
-    EXPECT_TRUE(symmetricDifference({}, {}).empty());
-    EXPECT_EQ(symmetricDifference({{0, 9}}, {{0, 9}}), std::vector<RowRange>{});
-    EXPECT_EQ(symmetricDifference({{0, 9}}, {{1, 10}}), (std::vector<RowRange>{{0, 0}, {10, 10}}));
 }
 
 }  // namespace

@@ -253,5 +253,50 @@ TEST_F(PaintTest, SelectedRowsAreFilledWithTheSelectionColour) {
     EXPECT_EQ(printedPixel(view(0), x, (row0.top + row0.bottom) / 2), RGB(0, 255, 0));
 }
 
+// The view paints the rows' own selection: after the commands that set it on every row, and after a sort that
+// moves other rows under the view's positions.
+TEST_F(PaintTest, ShownRowsAreFilledAsTheRowsAreSelected) {
+    writeSetting("Color_BackSelect", "0x0000FF");
+    writeSetting("Color_BackItem", "0x00FF00");
+    writeSetting("GridLine", "0");
+    start();
+    EntryList& list = *main_->tabs().pageList(0);
+    addRows(list, 200);
+    selectItems(0, {0, 2, 3, 7});
+    auto expectPainted = [&](const char* what) {
+        const int top = static_cast<int>(SendMessageW(view(0), LVM_GETTOPINDEX, 0, 0));
+        const int shown = static_cast<int>(SendMessageW(view(0), LVM_GETCOUNTPERPAGE, 0, 0));
+        std::vector<int> rows, selected;
+        std::vector<POINT> points;
+        for (int row = top; row < top + shown && row < list.count(); ++row) {
+            RECT r = {LVIR_BOUNDS, 0, 0, 0};
+            SendMessageW(view(0), LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+            points.push_back(POINT{16 + 250, (r.top + r.bottom) / 2});
+            rows.push_back(row);
+            if (list.entryAt(row)->selected) selected.push_back(row);
+        }
+        std::vector<int> painted = readPrintedView(view(0), [&](HDC dc) {
+            std::vector<int> out;
+            for (std::size_t i = 0; i < points.size(); ++i)
+                if (GetPixel(dc, points[i].x, points[i].y) == RGB(255, 0, 0)) out.push_back(rows[i]);
+            return out;
+        });
+        ASSERT_GT(rows.size(), 8u) << what;
+        EXPECT_EQ(painted, selected) << what;
+    };
+    expectPainted("four rows selected");
+    send(ID_EDIT_INVERT);
+    expectPainted("inverted");
+    // サイズ twice: the smallest first, which are the last rows.
+    main_->onColumnClick(*main_->tabs().page(0), 3);
+    main_->onColumnClick(*main_->tabs().page(0), 3);
+    EXPECT_EQ(list.entryAt(0)->name, "row199");
+    expectPainted("sorted");
+    send(ID_EDIT_CLEARSEL);
+    expectPainted("cleared");
+    send(ID_EDIT_SELECTALL);
+    expectPainted("all");
+}
+
 }  // namespace
 }  // namespace twk::ui::test

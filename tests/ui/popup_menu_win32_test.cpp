@@ -228,6 +228,29 @@ TEST_F(PopupMenuTest, RightClickInAListSelectsTheRowCountsAndOpensTheEditMenu) {
     EXPECT_EQ(status(kStatusCounts), "Hit数:2  選択数:1");
 }
 
+// A right click on a selected row keeps the selection it belongs to; one beside the rows clears it. The menu
+// opens either way.
+TEST_F(PopupMenuTest, RightClickKeepsASelectionWithTheRowAndClearsItBesideTheRows) {
+    start();
+    addRows(*main_->tabs().pageList(0), 5);
+    selectItems(0, {1, 2, 4});
+    rightClickRow(view(0), 2);
+    EXPECT_EQ(selectedItems(0), (std::vector<int>{1, 2, 4}));
+    EXPECT_EQ(SendMessageW(view(0), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), 2);
+    EXPECT_EQ(status(kStatusCounts), "Hit数:5  選択数:3");
+
+    watch_.reset();
+    RECT last = {LVIR_BOUNDS, 0, 0, 0};
+    SendMessageW(view(0), LVM_GETITEMRECT, 4, reinterpret_cast<LPARAM>(&last));
+    const LPARAM below = MAKELPARAM(last.left + 30, last.bottom + 20);
+    PostMessageW(view(0), WM_RBUTTONUP, 0, below);
+    SendMessageW(view(0), WM_RBUTTONDOWN, MK_RBUTTON, below);
+    EXPECT_TRUE(selectedItems(0).empty());
+    EXPECT_EQ(status(kStatusCounts), "Hit数:5  選択数:0");
+    ASSERT_GE(watch_.opened.size(), 1u);
+    EXPECT_EQ(watch_.opened[0], GetSubMenu(main_->menu(), 1));
+}
+
 TEST_F(PopupMenuTest, ConditionListMenuRunsOnThePage) {
     start();
     while (main_->tabs().current() != 2) send(ID_NEXTTAB, true);

@@ -218,6 +218,67 @@ TEST_F(RowViewTest, BatchesOfInsertsAndDeletionsKeepTheStatesOnTheirRows) {
     }
 }
 
+// Clicks (Shift and Control as the mouse message carries them) and the keys that move the focus select on the
+// page's view exactly what they select on a view that keeps its selection itself, the focus, the anchor and
+// the rows shown included.
+TEST_F(RowViewTest, ClicksAndKeysSelectAsInAViewThatKeepsItsSelection) {
+    start();
+    makeItemView();
+    // The same font and client area: a page of rows is as long in both.
+    RECT client;
+    GetClientRect(view(0), &client);
+    SendMessageW(itemView_, WM_SETFONT, SendMessageW(view(0), WM_GETFONT, 0, 0), TRUE);
+    SetWindowPos(itemView_, nullptr, 0, 0, client.right, client.bottom, SWP_NOMOVE | SWP_NOZORDER);
+    both([](EntryList& l) {
+        BulkUpdate bulk(l.view());
+        addRows(l, 300);
+    });
+    ASSERT_EQ(SendMessageW(view(0), LVM_GETCOUNTPERPAGE, 0, 0), SendMessageW(itemView_, LVM_GETCOUNTPERPAGE, 0, 0));
+    auto click = [](HWND v, WPARAM keys, int row) {
+        RECT r = {LVIR_BOUNDS, 0, 0, 0};
+        SendMessageW(v, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+        const LPARAM point = MAKELPARAM(r.left + 30, (r.top + r.bottom) / 2);
+        SendMessageW(v, WM_LBUTTONDOWN, MK_LBUTTON | keys, point);
+        SendMessageW(v, WM_LBUTTONUP, keys, point);
+    };
+    struct Step {
+        const char* what;
+        WPARAM keys;  // the mouse message's MK_SHIFT and MK_CONTROL; a virtual key for a key
+        int row;      // the row clicked; -1: a key
+    };
+    const Step steps[] = {
+        {"click", 0, 5},
+        {"Shift+click below", MK_SHIFT, 9},
+        {"Shift+click above", MK_SHIFT, 2},
+        {"Control+click", MK_CONTROL, 12},
+        {"Control+click on a selected row", MK_CONTROL, 3},
+        {"Control+click", MK_CONTROL, 20},
+        {"click on a selected row", 0, 20},
+        {"Down", VK_DOWN, -1},
+        {"Page Down", VK_NEXT, -1},
+        {"Page Down again", VK_NEXT, -1},
+        {"Page Up", VK_PRIOR, -1},
+        {"End", VK_END, -1},
+        {"Down on the last row", VK_DOWN, -1},
+        {"Up", VK_UP, -1},
+        {"Home", VK_HOME, -1},
+        {"Up on the first row", VK_UP, -1},
+        {"Space", VK_SPACE, -1},
+    };
+    for (const Step& step : steps) {
+        for (HWND v : {itemView_, view(0)}) {
+            if (step.row >= 0)
+                click(v, step.keys, step.row);
+            else
+                SendMessageW(v, WM_KEYDOWN, step.keys, 0);
+        }
+        EXPECT_EQ(stateOf(view(0)), stateOf(itemView_)) << step.what;
+        EXPECT_EQ(SendMessageW(view(0), LVM_GETTOPINDEX, 0, 0), SendMessageW(itemView_, LVM_GETTOPINDEX, 0, 0))
+            << step.what;
+    }
+    EXPECT_EQ(stateOf(view(0)).selected, std::vector<int>{0});
+}
+
 // After a batch the page repaints the rows that changed: from the first row counted in, or every row when a
 // row already shown took newer texts; rows counted in behind the shown ones repaint none.
 TEST_F(RowViewTest, ABatchRepaintsTheRowsItChanged) {
