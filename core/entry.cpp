@@ -147,6 +147,15 @@ int RawRecord::offsetOf(int index) {
     return kRawFields[index].offset;
 }
 
+std::size_t Entry::heldBytes() const {
+    std::size_t bytes = sizeof(Entry) + name.heldBytes() + extraColumns.capacity() * sizeof(std::string);
+    // A short column lives inside its string object; a longer one in a block of its own.
+    const std::size_t inside = std::string().capacity();
+    for (const std::string& column : extraColumns)
+        if (column.capacity() > inside) bytes += column.capacity() + 1;
+    return bytes;
+}
+
 EntryPtr makeEntry(const char* const* texts, const std::size_t* lengths, int n) {
     checkInjectedFailure();
     // The row and its name in one block.

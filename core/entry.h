@@ -55,6 +55,8 @@ struct Entry {
     std::vector<std::string> extraColumns;
 
     bool isMarked() const { return mark[0] != 0; }
+    // The memory the row holds: its fields, its name and its extra columns.
+    std::size_t heldBytes() const;
 
     // Rows come from pools of their own (see entry_pool.h). A row may be made with room for its name after
     // it: `new (NameRoom{bytes}) Entry`, the room then given to the name (see makeEntry).

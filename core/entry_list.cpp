@@ -425,6 +425,13 @@ int EntryList::removeAt(int position, bool free) {
     return 1;
 }
 
+std::size_t EntryList::heldBytes() const {
+    std::size_t bytes = display_.heldBytes() + hashes_.heldBytes();
+    for (int p = 0; p < display_.pageCount(); ++p)
+        for (int s = 0; s < display_.pageSize(p); ++s) bytes += display_.get({p, s})->heldBytes();
+    return bytes;
+}
+
 int EntryList::clear() {
     if (count() == 0) return 0;
     // Freed where they are, so that clearing needs no memory.

@@ -41,6 +41,11 @@ class PageArray {
     int size() const { return total_; }
     int pageCount() const { return static_cast<int>(pages_.size()); }
     int pageSize(int page) const { return pages_[page]->count; }
+    // The memory of the pages and their index (not of the rows they refer to).
+    std::size_t heldBytes() const {
+        return pages_.capacity() * sizeof pages_[0] + pages_.size() * sizeof(Page) +
+               tree_.capacity() * sizeof(int);
+    }
 
     Slot locate(int position) const;  // position in 0 .. size() - 1
     Entry* at(int position) const;
@@ -255,6 +260,9 @@ class EntryList {
 
     // The comparison of the current sort order (month read from the clock now).
     RowComparator currentComparator() const;
+
+    // The memory the rows and the pages of both orders hold.
+    std::size_t heldBytes() const;
 
     // Page shapes, for tests and diagnostics.
     const PageArray& displayPages() const { return display_; }

@@ -34,6 +34,8 @@ class RowName {
 
     // Gives an empty name `room` bytes at `at` (its final 0 included) that live as long as the name does.
     void setRoom(char* at, std::size_t room) noexcept;
+    // The bytes the name's text takes, in its row's room or in its own block (its final 0 included).
+    std::size_t heldBytes() const noexcept { return capacity_ > 0 ? std::size_t{capacity_} + 1 : 0; }
     // For tests: whether the bytes are in a block of their own.
     bool ownsBlock() const noexcept { return owned_; }
 

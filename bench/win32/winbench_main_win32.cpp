@@ -56,8 +56,12 @@ void printJson(const std::vector<Result>& results) {
         std::printf(
             "%s\n    {\"name\": \"%s\", \"run_name\": \"%s\", \"run_type\": \"iteration\", \"iterations\": "
             "%ld, "
-            "\"real_time\": %.4f, \"cpu_time\": %.4f, \"time_unit\": \"ms\"}",
+            "\"real_time\": %.4f, \"cpu_time\": %.4f, \"time_unit\": \"ms\"",
             i ? "," : "", r.name.c_str(), r.name.c_str(), r.iterations, r.realMs, r.cpuMs);
+        for (const auto& counter : r.counters)
+            std::printf(", \"%s\": %.17g", counter.first.c_str(), counter.second);
+        if (!r.label.empty()) std::printf(", \"label\": \"%s\"", r.label.c_str());
+        std::printf("}");
     }
     std::printf("\n  ]\n}\n");
 }
@@ -115,6 +119,7 @@ int main(int argc, char** argv) {
     try {
         winbench::runCollectBenchmarks(options, results);
         winbench::runWindowBenchmarks(options, results);
+        winbench::runEnduranceBenchmark(options, results);
     } catch (const winbench::Failure& f) {
         std::fprintf(stderr, "twk_winbench: %s\n", f.message.c_str());
         return 1;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace winbench {
@@ -14,6 +15,9 @@ struct Result {
     long iterations = 0;
     double realMs = 0;  // per iteration
     double cpuMs = 0;
+    // Named figures of the run beside its time, and a line that says how they were taken.
+    std::vector<std::pair<std::string, double>> counters;
+    std::string label;
 };
 
 struct Options {
@@ -41,5 +45,6 @@ std::string tempFilePath(const char* stem);
 // The groups of benchmarks: each runs those of its benchmarks that the options select.
 void runCollectBenchmarks(const Options& options, std::vector<Result>& results);
 void runWindowBenchmarks(const Options& options, std::vector<Result>& results);
+void runEnduranceBenchmark(const Options& options, std::vector<Result>& results);
 
 }  // namespace winbench

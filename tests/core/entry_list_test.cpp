@@ -467,5 +467,41 @@ TEST(EntryListLinks, ClearAndDestructionLeaveNoDanglingLinks) {
     EXPECT_EQ(add(keep, "a", "h"), 1) << "the hash order was emptied too";
 }
 
+// What a list reports it holds follows each row's name and columns, long ones in blocks of their own
+// included, and goes back when the rows go.
+TEST(EntryListMemory, HeldBytesFollowWhatTheRowsHold) {
+    EntryList list(ListKind::Normal);
+    const std::size_t empty = list.heldBytes();
+    EXPECT_EQ(add(list, "a", "h0"), 1);
+    const std::size_t oneRow = list.heldBytes();
+    EXPECT_GE(oneRow - empty, sizeof(Entry) + 2 * PageArray::kPageSize * sizeof(RowRef));
+
+    const std::string longName(300, 'n'), longColumn(500, 'c');
+    struct Case {
+        std::string name;
+        std::vector<std::string> extra;
+        std::size_t atLeast;  // beyond a row with a short name
+    };
+    const Case cases[] = {
+        {longName, {}, longName.size() + 1},
+        {"b", {"short", longColumn}, 2 * sizeof(std::string) + longColumn.size() + 1},
+    };
+    int n = 1;
+    for (const Case& c : cases) {
+        std::vector<const char*> texts = {c.name.c_str(), "t", "1", "完全キャッシュ", "1",
+                                          "Jan 01 00:00", "1"};
+        const std::string hash = "h" + std::to_string(n++);
+        texts.push_back(hash.c_str());
+        for (const std::string& e : c.extra) texts.push_back(e.c_str());
+        const std::size_t before = list.heldBytes();
+        ASSERT_EQ(list.addTexts(static_cast<int>(texts.size()), texts.data(), 0), 1);
+        EXPECT_GE(list.heldBytes() - before, sizeof(Entry) + c.atLeast) << c.name;
+        EXPECT_LE(list.heldBytes() - before, sizeof(Entry) + c.atLeast + 64) << c.name;
+    }
+    list.clear();
+    EXPECT_LT(list.heldBytes(), empty + 64)
+        << "the rows and their pages are gone; the page index keeps its room";
+}
+
 }  // namespace
 }  // namespace twk

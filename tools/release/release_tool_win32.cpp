@@ -3,8 +3,9 @@
 //     starts the program from its folder, waits until its main window is shown with the product title, closes
 //     it as the user does and waits until it has ended. Exit code 0 when all of that happened.
 //   release_tool pictures FOLDER SIM_EXE RECORDS OUT_FOLDER
-//     starts the host simulator with the records and FOLDER\Tollwick.exe beside it, collects, searches, and
-//     saves a picture of every page and of the tray menu as OUT_FOLDER\<name>.bmp.
+//     starts the host simulator with the records and FOLDER\Tollwick.exe beside it, collects, searches, opens
+//     a BBS thread, and saves a picture of the window, of every page and of the tray menu as
+//     OUT_FOLDER\<name>.bmp.
 // The program is driven only through its own command ids and the messages its controls understand.
 #include <windows.h>
 // The control declarations need the base declarations first.
@@ -168,14 +169,21 @@ struct ControlSearch {
     HWND found;
 };
 
+// Whether a window is a dialog: the pages are, the controls' own children (a combo box's edit, ...) are not.
+bool isDialog(HWND w) {
+    wchar_t name[16] = L"";
+    return GetClassNameW(w, name, 16) && lstrcmpW(name, L"#32770") == 0;
+}
+
 BOOL CALLBACK matchControl(HWND w, LPARAM p) {
     auto* s = reinterpret_cast<ControlSearch*>(p);
-    if (GetDlgCtrlID(w) != s->id || !IsWindowVisible(w)) return TRUE;
+    // A combo box's edit has an id of its own that may equal a page's control id.
+    if (GetDlgCtrlID(w) != s->id || !IsWindowVisible(w) || !isDialog(GetParent(w))) return TRUE;
     s->found = w;
     return FALSE;
 }
 
-// The visible child of the main window's current page with this id.
+// The visible control of the main window's current page with this id.
 HWND pageControl(HWND main, int id) {
     ControlSearch search{id, nullptr};
     EnumChildWindows(main, matchControl, reinterpret_cast<LPARAM>(&search));
@@ -206,14 +214,15 @@ void settle(HWND main) {
     Sleep(300);
 }
 
-// Gives a row of another process's list view the focus: the item travels through memory of that process.
+// Gives a row of another process's list view the focus (not the selection, which the status bar counts
+// from clicks): the item travels through memory of that process.
 bool focusRow(HWND view, int row) {
     DWORD pid = 0;
     GetWindowThreadProcessId(view, &pid);
     ScopedHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid));
     if (!process.valid()) return false;
     LVITEMW item = {};
-    item.stateMask = item.state = LVIS_FOCUSED | LVIS_SELECTED;
+    item.stateMask = item.state = LVIS_FOCUSED;
     void* remote = VirtualAllocEx(process.get(), nullptr, sizeof item, MEM_COMMIT, PAGE_READWRITE);
     bool done =
         remote && WriteProcessMemory(process.get(), remote, &item, sizeof item, nullptr) &&
@@ -272,8 +281,10 @@ int pictures(const std::wstring& folder, const std::wstring& simExe, const std::
     SetForegroundWindow(main);
 
     bool ok = true;
-    // List page: collected rows, a search with its marks, the marked rows selected.
+    // The main window with the collected rows; then the list page with a search, its marks and the marked rows
+    // selected.
     press(main, IDC_MANUALGET);
+    ok &= shoot(main, out, L"main-window");
     HWND word = pageControl(main, IDC_SEARCHWORD);
     SendMessageW(word, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"city | guide1"));
     press(main, IDC_SEARCH);
@@ -289,9 +300,17 @@ int pictures(const std::wstring& folder, const std::wstring& simExe, const std::
     HWND threads = pageControl(main, IDC_LIST);
     waitFor([&] { return SendMessageW(threads, LVM_GETITEMCOUNT, 0, 0) > 0; }, kStepTimeoutMs);
     // The page opens the focused row on a double click.
-    focusRow(threads, 0);
+    if (!focusRow(threads, 0)) {
+        std::printf("FAILED bbs-page: the first thread took no focus\n");
+        ok = false;
+    }
     SendMessageTimeoutW(threads, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(60, 26), SMTO_BLOCK, kStepTimeoutMs,
                         nullptr);
+    HWND browserTabs = pageControl(main, IDC_BBS_BROWSERTABS);
+    if (SendMessageW(browserTabs, TCM_GETITEMCOUNT, 0, 0) != 1) {
+        std::printf("FAILED bbs-page: the double click opened no browser tab\n");
+        ok = false;
+    }
     Sleep(2000);  // the browser loads the thread from the simulator's server
     ok &= shoot(main, out, L"bbs-page");
     key(main, ID_NEXTTAB);
