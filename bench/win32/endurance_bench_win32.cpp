@@ -71,24 +71,6 @@ class HostResults {
     std::deque<HostRecord> recent_;
 };
 
-double processCpuMs() {
-    FILETIME create, exit, kernel, user;
-    if (!GetProcessTimes(GetCurrentProcess(), &create, &exit, &kernel, &user)) return 0;
-    auto ms = [](const FILETIME& f) {
-        return static_cast<double>((static_cast<unsigned long long>(f.dwHighDateTime) << 32) |
-                                   f.dwLowDateTime) /
-               1e4;
-    };
-    return ms(kernel) + ms(user);
-}
-
-double nowMs() {
-    LARGE_INTEGER frequency, now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
 struct Snapshot {
     ProcessCounts process;
     std::size_t rowBytes;
@@ -149,7 +131,7 @@ void runEnduranceBenchmark(const Options& options, std::vector<Result>& results)
     };
 
     const double start = nowMs();
-    const double cpuStart = processCpuMs();
+    const double cpuStart = cpuNow();
     Snapshot first{};
     for (int cycle = 1; cycle <= kCycles; ++cycle) {
         if (cycle > 1) {
@@ -168,7 +150,7 @@ void runEnduranceBenchmark(const Options& options, std::vector<Result>& results)
     }
     const Snapshot last = snapshot();
     const double elapsed = nowMs() - start;
-    const double cpu = processCpuMs() - cpuStart;
+    const double cpu = cpuNow() - cpuStart;
     main.command(ID_GET_STOP, false);
     window.emptyList();
     window.close();

@@ -13,28 +13,6 @@ namespace winbench {
 
 namespace {
 
-double cpuNow() {
-    FILETIME create, exit, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &create, &exit, &kernel, &user);
-    auto ms = [](const FILETIME& f) {
-        return static_cast<double>((static_cast<unsigned long long>(f.dwHighDateTime) << 32) |
-                                   f.dwLowDateTime) /
-               1e4;
-    };
-    return ms(kernel) + ms(user);
-}
-
-double nowMs() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
-}
-
 void printJson(const std::vector<Result>& results) {
     SYSTEM_INFO si;
     GetSystemInfo(&si);
@@ -67,6 +45,28 @@ void printJson(const std::vector<Result>& results) {
 }
 
 }  // namespace
+
+double cpuNow() {
+    FILETIME create, exit, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &create, &exit, &kernel, &user);
+    auto ms = [](const FILETIME& f) {
+        return static_cast<double>((static_cast<unsigned long long>(f.dwHighDateTime) << 32) |
+                                   f.dwLowDateTime) /
+               1e4;
+    };
+    return ms(kernel) + ms(user);
+}
+
+double nowMs() {
+    static LARGE_INTEGER freq = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
+}
 
 Result measure(const char* name, const std::function<bool()>& prepare, const std::function<bool()>& operation,
                int minIterations) {

@@ -39,6 +39,10 @@ struct Failure {
 };
 [[noreturn]] void fail(const char* name, const std::string& message);
 
+// The process's CPU time (user and kernel) and the wall clock, in milliseconds.
+double cpuNow();
+double nowMs();
+
 // A file name in the temporary folder, unique to this process.
 std::string tempFilePath(const char* stem);
 
