@@ -214,14 +214,9 @@ namespace {
 // What a merge did to the row already present.
 enum class Merge { Nothing, Texts, Renamed };
 Merge mergeInto(Entry& existing, const Entry& incoming) {
-    if (compareRefAmountText(incoming.refAmount, existing.refAmount) <= 0) return Merge::Nothing;
-    const bool renamed = existing.name != incoming.name;
-    existing.name = incoming.name;
-    std::memcpy(existing.trip, incoming.trip, sizeof existing.trip);
-    std::memcpy(existing.status, incoming.status, sizeof existing.status);
-    std::memcpy(existing.refAmount, incoming.refAmount, sizeof existing.refAmount);
-    std::memcpy(existing.updateTime, incoming.updateTime, sizeof existing.updateTime);
-    std::memcpy(existing.ver, incoming.ver, sizeof existing.ver);
+    if (compareRefAmountText(incoming.refAmount(), existing.refAmount()) <= 0) return Merge::Nothing;
+    const bool renamed = existing.name() != incoming.name();
+    existing.takeTextsOf(incoming);
     return renamed ? Merge::Renamed : Merge::Texts;
 }
 }  // namespace
@@ -253,7 +248,7 @@ int EntryList::findHash(const char* hash) const {
     bool found = hashes_.searchStrict(
         [&](const RowRef& probe) {
             if (probe.key != key) return probe.key < key ? -1 : 1;
-            return cmp.compare(probe.entry->hash, hash);
+            return cmp.compare(probe.entry->hash(), hash);
         },
         &where, &position);
     return found ? position : -1;
@@ -277,7 +272,7 @@ int EntryList::usesFilter(const EntryList* list) const {
 }
 
 RowRef EntryList::hashRef(Entry* e) const {
-    return RowRef{e, textComparer().sortKeyPrefix(e->hash)};
+    return RowRef{e, textComparer().sortKeyPrefix(e->hash())};
 }
 
 void EntryList::rekeyDisplay() {
@@ -299,7 +294,7 @@ int EntryList::insertEntry(Entry* entry, int mode) {
     const TextComparer& text = textComparer();
     auto byHash = [&](const RowRef& probe) {
         if (probe.key != hashed.key) return probe.key < hashed.key ? -1 : 1;
-        return text.compare(probe.entry->hash, entry->hash);
+        return text.compare(probe.entry->hash(), entry->hash());
     };
     if (hashes_.searchStrict(byHash, &where, &position)) {
         const Merge merge = mergeInto(*hashes_.get(where), *entry);
@@ -342,10 +337,10 @@ int EntryList::addMade(EntryPtr entry, int mode) {
 
 int EntryList::adoptInserted(Entry* entry, int position) {
     if (position == -1) {
-        delete entry;
+        freeEntry(entry);
         return 0;
     }
-    markInDependents(entry->hash);
+    markInDependents(entry->hash());
     if (view_) view_->insertItem(position);
     modified_ = 1;
     return 1;
@@ -373,7 +368,7 @@ int EntryList::addRawRecord(const RawRecord& raw, int mode) {
 }
 
 int EntryList::addEntry(EntryPtr entry) {
-    if (hashInFilters(entry->hash)) return 0;
+    if (hashInFilters(entry->hash())) return 0;
     return addMade(std::move(entry), 1);
 }
 
@@ -384,7 +379,7 @@ void EntryList::removeFromHashOrder(Entry* e) {
     const TextComparer& text = textComparer();
     auto byHash = [&](const RowRef& probe) {
         if (probe.key != hashed.key) return probe.key < hashed.key ? -1 : 1;
-        return text.compare(probe.entry->hash, e->hash);
+        return text.compare(probe.entry->hash(), e->hash());
     };
     if (hashes_.searchStrict(byHash, &where, &position)) hashes_.removeAt(where);
 }
@@ -393,7 +388,7 @@ int EntryList::removeAt(int position, bool free) {
     if (position < 0 || position >= count()) return 0;
     Entry* e = display_.removeAt(display_.locate(position));
     removeFromHashOrder(e);
-    if (free) delete e;
+    if (free) freeEntry(e);
     return 1;
 }
 
@@ -401,7 +396,7 @@ int EntryList::clear() {
     if (count() == 0) return 0;
     std::vector<Entry*> rows;
     display_.copyOut(rows);
-    for (Entry* e : rows) delete e;
+    for (Entry* e : rows) freeEntry(e);
     display_.clear();
     hashes_.clear();
     modified_ = 1;
@@ -505,7 +500,7 @@ int EntryList::moveSelectedTo(EntryList& target) {
             e->purgeMark = 0;
             e->mark[0] = 0;
             int pos = -1;
-            if (!target.hashInFilters(e->hash)) {
+            if (!target.hashInFilters(e->hash())) {
                 try {
                     pos = target.insertEntry(e, 1);
                 } catch (const std::bad_alloc&) {
@@ -628,12 +623,12 @@ AppendBatch::AppendBatch(EntryList& list, int mode)
 
 AppendBatch::~AppendBatch() {
     finish();
-    for (const RowRef& r : arrived_) delete r.entry;
+    for (const RowRef& r : arrived_) freeEntry(r.entry);
 }
 
 void AppendBatch::abandon() {
     finished_ = true;
-    for (const RowRef& r : arrived_) delete r.entry;
+    for (const RowRef& r : arrived_) freeEntry(r.entry);
     arrived_ = std::vector<RowRef>();
     keyed_ = std::vector<RowRef>();
 }
@@ -662,7 +657,7 @@ int AppendBatch::add(int n, const char* const* texts, const std::size_t* lengths
     if (list_.hashInFilters(texts[7])) return 0;
     try {
         EntryPtr e = lengths ? makeEntry(texts, lengths, n) : makeEntry(texts, n);
-        keyed_.push_back(RowRef{e.get(), textComparer().sortKeyPrefix(e->hash)});
+        keyed_.push_back(RowRef{e.get(), textComparer().sortKeyPrefix(e->hash())});
         try {
             arrived_.push_back(RowRef{e.get(), displayOrder_->keyOf(*e)});
         } catch (const std::bad_alloc&) {
@@ -705,7 +700,7 @@ int AppendBatch::finish() {
     };
     auto bySecondThenText = [&](const Tied& a, const Tied& b) {
         if (a.second != b.second) return a.second < b.second;
-        return text.compare(a.row.entry->hash, b.row.entry->hash) < 0;
+        return text.compare(a.row.entry->hash(), b.row.entry->hash()) < 0;
     };
     bool merged = false, renamed = false;
     try {
@@ -723,13 +718,13 @@ int AppendBatch::finish() {
             }
             tied.clear();
             for (std::size_t k = g; k < end; ++k)
-                tied.push_back(Tied{text.sortKeySecond(keyed_[k].entry->hash), keyed_[k]});
+                tied.push_back(Tied{text.sortKeySecond(keyed_[k].entry->hash()), keyed_[k]});
             std::stable_sort(tied.begin(), tied.end(), bySecondThenText);
             for (std::size_t k = 0; k < tied.size();) {
                 const Tied& first = tied[k];
                 std::size_t same = k + 1;
                 for (; same < tied.size() && tied[same].second == first.second &&
-                       text.compare(tied[same].row.entry->hash, first.row.entry->hash) == 0;
+                       text.compare(tied[same].row.entry->hash(), first.row.entry->hash()) == 0;
                      ++same) {
                     renamed |= mergeInto(*first.row.entry, *tied[same].row.entry) == Merge::Renamed;
                     tied[same].row.entry->purgeMark = kMergedAway;
@@ -762,9 +757,9 @@ int AppendBatch::finish() {
     // Nothing below can fail: the rows are the list's now.
     for (RowRef& r : arrived_) {
         if (merged && r.entry->purgeMark == kMergedAway) {
-            delete r.entry;
+            freeEntry(r.entry);
         } else {
-            list_.markInDependents(r.entry->hash);
+            list_.markInDependents(r.entry->hash());
             if (list_.view_) list_.view_->insertItem(added_);
             ++added_;
         }

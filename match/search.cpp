@@ -35,13 +35,13 @@ class Marker {
 const char* regexField(const Entry& e, SearchField field) {
     switch (field) {
         case SearchField::Trip:
-            return e.trip;
+            return e.trip();
         case SearchField::Hash:
-            return e.hash;
+            return e.hash();
         case SearchField::Name:
             break;
     }
-    return e.name.c_str();
+    return e.nameText();
 }
 
 // Calls f(entry) for every row in display order.

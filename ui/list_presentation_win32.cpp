@@ -153,13 +153,10 @@ void paintRow(PageKind kind, const EntryList& list, const DRAWITEMSTRUCT& item, 
     }
     int columns = static_cast<int>(SendMessageW(
         reinterpret_cast<HWND>(SendMessageW(view, LVM_GETHEADER, 0, 0)), HDM_GETITEMCOUNT, 0, 0));
-    for (size_t i = 0; i < row->extraColumns.size(); ++i) {
-        int c = set.count + static_cast<int>(i);
+    for (int i = 0, extras = row->extraCount(); i < extras; ++i) {
+        int c = set.count + i;
         int w = c < columns ? columnWidth(view, c) : 0;
-        const std::string& value = row->extraColumns[i];
-        if (w > 0)
-            drawCell(item.hDC, value.data(), static_cast<int>(value.size()), x + 4, top, x + w, bottom,
-                     DT_LEFT);
+        if (w > 0) drawCell(item.hDC, row->extra(i), -1, x + 4, top, x + w, bottom, DT_LEFT);
         x += w;
     }
 }
