@@ -61,6 +61,9 @@ constexpr int kPackedFixed[7] = {7, 1, 2, 3, 4, 5, 6};
 constexpr int kFixedIndexOfText[8] = {-1, 1, 2, 3, 4, 5, 6, 0};
 constexpr int kCapacityOfText[8] = {0,       kTripCap, kSizeCap, kStatusCap, kRefAmountCap, kUpdateTimeCap,
                                     kVerCap, kHashCap};
+static_assert(kTripCap + kSizeCap + kStatusCap + kRefAmountCap + kUpdateTimeCap + kVerCap + kHashCap <=
+                  UINT8_MAX,
+              "the name's offset fits in a byte");
 // The user columns' count before their texts.
 using ExtraCount = uint32_t;
 
@@ -80,10 +83,8 @@ class RowPacker {
     // user columns...).
     RowPacker(const char* const* texts, const std::size_t* lengths, int n)
         : texts_(texts), lengths_(lengths), n_(n) {
-        if (n_ > 8 && static_cast<uint64_t>(n_ - 8) > UINT32_MAX) throw std::bad_alloc();
         std::size_t total = 0;
         for (int k : kPackedFixed) total += cut(k) + 1;
-        if (total > UINT8_MAX) throw std::bad_alloc();  // cannot happen with the capacities
         nameAt_ = static_cast<uint8_t>(total);
         total += lengths_[0] + 1;
         if (n_ > 8) {
@@ -260,7 +261,7 @@ void Entry::repack(const char* const* given, const std::size_t* lengths, int n) 
 const char* Entry::column(int logical) const {
     switch (logical) {
         case kColMark:
-            return mark;
+            return mark();
         case kColName:
             return texts() + nameAt_;
         case kColTrip:

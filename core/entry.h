@@ -29,7 +29,6 @@ enum Column : int {
 enum class ListKind : int { Normal = 0, Ignore = 1, Bbs = 2 };
 
 // Field capacities (one more than the longest value kept).
-constexpr int kMarkCap = 4;
 constexpr int kTripCap = 12;
 constexpr int kSizeCap = 16;
 constexpr int kStatusCap = 20;
@@ -42,16 +41,17 @@ constexpr int kRawNameCap = 260;
 // The search mark "○".
 extern const char* const kMarkText;
 
-// A row is one block: a few bytes of flags and the mark, then its texts one after another, each ended by a 0:
+// A row is one block: four bytes of flags and the mark, then its texts one after another, each ended by a 0:
 // hash, trip, size, status, refAmount, updateTime, ver (each already cut to its capacity), the name, and the
 // user columns when there are any (their count first). Rows are made by makeEntry and freed by
 // EntryDeleter; the block is exactly as long as its texts, with no room to spare.
 struct Entry {
     int8_t purgeMark = 0;
     int8_t selected = 0;
-    char mark[kMarkCap] = {};  // changed often (searches), so it has a slot of its own
-
-    bool isMarked() const { return mark[0] != 0; }
+    // The search mark: kMarkText or nothing. Changed often (searches), so it is a bit of the header.
+    bool isMarked() const { return (shape_ & kMarked) != 0; }
+    const char* mark() const { return isMarked() ? kMarkText : ""; }
+    void setMarked(bool on) { shape_ = static_cast<uint8_t>(on ? shape_ | kMarked : shape_ & ~kMarked); }
 
     const char* hash() const { return texts(); }
     const char* trip() const { return fixed(1); }
@@ -81,7 +81,7 @@ struct Entry {
   private:
     friend struct EntryDeleter;
     friend class RowPacker;
-    enum Shape : uint8_t { kMoved = 1, kExtras = 2, kHeapBlock = 4 };
+    enum Shape : uint8_t { kMoved = 1, kExtras = 2, kHeapBlock = 4, kMarked = 8 };
 
     Entry() = default;
     ~Entry() = default;
@@ -110,7 +110,7 @@ struct Entry {
     uint8_t nameAt_ = 0;  // offset of the name in the texts
     uint8_t shape_ = 0;
 };
-static_assert(sizeof(Entry) == 8 && alignof(Entry) == 1, "a row's header is eight bytes");
+static_assert(sizeof(Entry) == 4 && alignof(Entry) == 1, "a row's header is four bytes");
 
 struct EntryDeleter {
     void operator()(Entry* row) const noexcept;

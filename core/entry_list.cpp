@@ -495,10 +495,10 @@ int EntryList::moveSelectedTo(EntryList& target) {
             // The row enters the target before it leaves this list: a target without room for it leaves
             // the row here, still selected, and the rows not yet moved with it.
             const int32_t wasSelected = e->selected, wasPurgeMark = e->purgeMark;
-            const char wasMark = e->mark[0];
+            const bool wasMarked = e->isMarked();
             e->selected = 0;
             e->purgeMark = 0;
-            e->mark[0] = 0;
+            e->setMarked(false);
             int pos = -1;
             if (!target.hashInFilters(e->hash())) {
                 try {
@@ -506,7 +506,7 @@ int EntryList::moveSelectedTo(EntryList& target) {
                 } catch (const std::bad_alloc&) {
                     e->selected = wasSelected;
                     e->purgeMark = wasPurgeMark;
-                    e->mark[0] = wasMark;
+                    e->setMarked(wasMarked);
                     errorBox(kMsgAllocationFailed, 175);
                     failed = true;
                     break;
@@ -547,11 +547,11 @@ int EntryList::markSelected() {
         Entry* e = display_.at(p);
         if (view_ && view_->isSelected(p)) {
             e->selected = 1;
-            std::memcpy(e->mark, kMarkText, std::strlen(kMarkText) + 1);
+            e->setMarked(true);
             ++n;
         } else {
             e->selected = 0;
-            e->mark[0] = 0;
+            e->setMarked(false);
         }
     }
     selectedCount_ = n;
@@ -562,11 +562,7 @@ int EntryList::markSelected() {
 void EntryList::setAllMarks(bool on) {
     for (int p = 0; p < count(); ++p) {
         Entry* e = display_.at(p);
-        if (on) {
-            if (!e->isMarked()) std::memcpy(e->mark, kMarkText, std::strlen(kMarkText) + 1);
-        } else {
-            e->mark[0] = 0;
-        }
+        e->setMarked(on);
     }
     if (view_) view_->invalidate();
 }

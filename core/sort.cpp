@@ -88,7 +88,8 @@ int RowComparator::operator()(const Entry& a, const Entry& b) const {
     // base(b, a), so that a negative result puts b before a.
     switch (column_) {
         case kColMark:
-            return flag_ == 0 ? sign(localeCompare(a.mark, b.mark)) : sign(localeCompare(b.mark, a.mark));
+            return flag_ == 0 ? sign(localeCompare(a.mark(), b.mark()))
+                              : sign(localeCompare(b.mark(), a.mark()));
         case kColName: {
             // Names hold no 0, so that byte order is the order of the terminated texts.
             int r = sign(std::strcmp(b.nameText(), a.nameText()));

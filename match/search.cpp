@@ -17,21 +17,6 @@ const char* const kMsgSearchTextWrong = "検索文字列の指定に誤りがあ
 
 namespace {
 
-// The mark text with its terminator, measured once per search.
-class Marker {
-  public:
-    Marker() : bytes_(std::strlen(kMarkText) + 1) {}
-    void set(Entry& e, bool on) const {
-        if (on)
-            std::memcpy(e.mark, kMarkText, bytes_);
-        else
-            e.mark[0] = 0;
-    }
-
-  private:
-    std::size_t bytes_;
-};
-
 const char* regexField(const Entry& e, SearchField field) {
     switch (field) {
         case SearchField::Trip:
@@ -59,14 +44,13 @@ void forEachRow(const EntryList& list, F&& f) {
 int searchList(EntryList& list, SearchField field, const char* text, bool useRegex) {
     if (list.count() == 0) return 0;
     if (text == nullptr) return -1;
-    const Marker marker;
     int marked = 0;
     if (useRegex) {
         std::unique_ptr<Regex> re = compileRegex(text);
         if (!re) return -1;
         forEachRow(list, [&](Entry& e) {
             bool hit = matchRegex(*re, regexField(e, field)) > 0;
-            marker.set(e, hit);
+            e.setMarked(hit);
             marked += hit ? 1 : 0;
         });
         releaseRegex(re);
@@ -75,7 +59,7 @@ int searchList(EntryList& list, SearchField field, const char* text, bool useReg
         if (conditions.add(text, "", false) < 0) return -1;
         forEachRow(list, [&](Entry& e) {
             bool hit = findMatchingCondition(conditions, e) != -1;
-            marker.set(e, hit);
+            e.setMarked(hit);
             marked += hit ? 1 : 0;
         });
     }

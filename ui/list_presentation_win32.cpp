@@ -139,7 +139,7 @@ void paintRow(PageKind kind, const EntryList& list, const DRAWITEMSTRUCT& item, 
     int s = beginRow(item, palette);
     const int top = item.rcItem.top, bottom = item.rcItem.bottom;
     int x = columnWidth(view, 0) - s;
-    drawCell(item.hDC, row->mark, -1, item.rcItem.left, top, x, bottom, DT_CENTER);
+    drawCell(item.hDC, row->mark(), -1, item.rcItem.left, top, x, bottom, DT_CENTER);
     for (int c = 1; c < set.count; ++c) {
         int w = columnWidth(view, c);
         const ColumnSpec& spec = set.columns[c];

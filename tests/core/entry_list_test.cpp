@@ -401,7 +401,7 @@ TEST(EntryListMove, MovedRowsGoToSortedPositionsAndRefusedOnesAreDropped) {
     add(dst, "a-row", "HA");
     add(dst, "dup-in-target", "HD", "5");
     add(ignore, "x", "HI");
-    src.entryAt(0)->mark[0] = 'x';
+    src.entryAt(0)->setMarked(true);
     srcView.select({0, 1, 2});
     src.syncSelectionFromView();
     src.setModified(false);
@@ -428,7 +428,7 @@ TEST(EntryListMarks, MarkSelectSetAndJump) {
     view.select({2, 7});
     EXPECT_EQ(list.markSelected(), 2);
     EXPECT_TRUE(list.entryAt(2)->isMarked());
-    EXPECT_STREQ(list.entryAt(7)->mark, "○");
+    EXPECT_STREQ(list.entryAt(7)->mark(), "○");
     EXPECT_FALSE(list.entryAt(3)->isMarked());
     // Jumps wrap around and scroll by the view's row height.
     view.setRowHeight(18);

@@ -98,15 +98,23 @@ TEST(MakeEntry, RowsOfEveryLengthKeepTheirTextsThroughMergesThatGrowAndShrinkThe
     EXPECT_EQ(textsOf(*rows[22]), texts[22]);
 }
 
-TEST(MakeEntry, FlagsAndMarkAreTheRowsOwn) {
+TEST(MakeEntry, FlagsAndMarkStayThroughAMergeThatMovesTheTexts) {
     EntryPtr e = makeRow({"n", "t", "1", "s", "2", "u", "v", "h"});
+    EntryPtr longer = makeRow({std::string(300, 'N'), "T", "9", "S", "3", "U", "V", "H"});
+    EXPECT_STREQ(e->mark(), "");
     e->purgeMark = -1;
     e->selected = 1;
-    std::memcpy(e->mark, kMarkText, std::strlen(kMarkText) + 1);
+    e->setMarked(true);
+    e->takeTextsOf(*longer);
     EXPECT_TRUE(e->isMarked());
-    EXPECT_EQ(textsOf(*e), (std::vector<std::string>{"n", "t", "1", "s", "2", "u", "v", "h"}));
-    EXPECT_EQ(e->purgeMark, -1);
     EXPECT_STREQ(e->column(kColMark), kMarkText);
+    EXPECT_EQ(e->purgeMark, -1);
+    EXPECT_EQ(e->selected, 1);
+    EXPECT_EQ(textsOf(*e),
+              (std::vector<std::string>{std::string(300, 'N'), "T", "1", "S", "3", "U", "V", "h"}));
+    e->setMarked(false);
+    EXPECT_STREQ(e->mark(), "");
+    EXPECT_EQ(e->purgeMark, -1);
 }
 
 TEST(MakeEntry, InjectedAllocationFailureThrows) {

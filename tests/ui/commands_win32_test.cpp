@@ -234,8 +234,8 @@ TEST_F(CommandsTest, ColumnClickSortsAndKeepsTheSelection) {
 
 TEST_F(CommandsTest, JumpToAMarkScrollsByTheRealRowHeight) {
     EntryList& list = startWithRows(200);
-    list.entryAt(120)->mark[0] = 'x';
-    list.entryAt(150)->mark[0] = 'x';
+    list.entryAt(120)->setMarked(true);
+    list.entryAt(150)->setMarked(true);
     send(ID_NEXTMARK, true);
     EXPECT_EQ(SendMessageW(view(0), LVM_GETTOPINDEX, 0, 0), 120);
     send(ID_NEXTMARK, true);
