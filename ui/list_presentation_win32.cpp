@@ -144,7 +144,7 @@ void paintRow(PageKind kind, const EntryList& list, const DRAWITEMSTRUCT& item, 
         int w = columnWidth(view, c);
         const ColumnSpec& spec = set.columns[c];
         const char* text = row->column(spec.logical);
-        int len = spec.logical == kColName ? static_cast<int>(row->name.size()) : -1;
+        int len = spec.logical == kColName ? static_cast<int>(row->name().size()) : -1;
         if (spec.format == LVCFMT_RIGHT)
             drawCell(item.hDC, text, len, x, top, x + w - 4, bottom, DT_RIGHT);
         else
