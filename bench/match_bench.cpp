@@ -80,7 +80,8 @@ void BM_SubstringScanAnchor(benchmark::State& state) {
         for (int page = 0; page < pages.pageCount(); ++page) {
             int n = pages.pageSize(page);
             for (int slot = 0; slot < n; ++slot)
-                found += std::strstr(pages.get(PageArray::Slot{page, slot})->name.c_str(), "mp3") != nullptr;
+                found +=
+                    std::strstr(pages.get(PageArray::Slot{page, slot})->name().c_str(), "mp3") != nullptr;
         }
         benchmark::DoNotOptimize(found);
     }

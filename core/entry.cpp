@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <cstring>
+#include <memory>
 #include <new>
+#include <vector>
 
 #include "core/entry_pool.h"
 #include "core/text.h"
@@ -52,86 +54,260 @@ void injectEntryAllocationFailure(int failAfter) {
 }
 
 namespace {
-// Rooms for names come in steps of 16 bytes up to 256; a longer name gets a block of its own.
-constexpr std::size_t kNameRoomStep = 16;
-constexpr std::size_t kNameRoomClasses = 17;
-
-std::size_t nameRoomFor(std::size_t length) {
-    const std::size_t steps = (length + kNameRoomStep) / kNameRoomStep;  // room for the final 0 too
-    return steps < kNameRoomClasses ? steps * kNameRoomStep : 0;
-}
-}  // namespace
+// The fixed fields in the order a row keeps them (the hash first: the hash order reads it most), by their
+// index among makeEntry's texts, with their capacities.
+constexpr int kPackedFixed[7] = {7, 1, 2, 3, 4, 5, 6};
+// Where each of makeEntry's texts 1..7 is among the fixed fields.
+constexpr int kFixedIndexOfText[8] = {-1, 1, 2, 3, 4, 5, 6, 0};
+constexpr int kCapacityOfText[8] = {0,       kTripCap, kSizeCap, kStatusCap, kRefAmountCap, kUpdateTimeCap,
+                                    kVerCap, kHashCap};
+static_assert(kTripCap + kSizeCap + kStatusCap + kRefAmountCap + kUpdateTimeCap + kVerCap + kHashCap <=
+                  UINT8_MAX,
+              "the name's offset fits in a byte");
+// The user columns' count before their texts.
+using ExtraCount = uint32_t;
 
 #ifndef TWK_ROWS_FROM_HEAP
-namespace {
-// One pool for each size of room; never destroyed, as rows may outlive every other static object.
-SlotPool& rowPool(std::size_t room) {
-    static SlotPool* pools[kNameRoomClasses] = {};
-    SlotPool*& pool = pools[room / kNameRoomStep];
-    if (!pool) pool = new SlotPool(sizeof(Entry) + room, alignof(Entry));
-    return *pool;
-}
-}  // namespace
-
-void* Entry::operator new(std::size_t size) {
-    return size == sizeof(Entry) ? rowPool(0).allocate() : ::operator new(size);
-}
-
-void* Entry::operator new(std::size_t size, NameRoom room) {
-    return size == sizeof(Entry) ? rowPool(room.bytes).allocate() : ::operator new(size + room.bytes);
-}
-
-void Entry::operator delete(void* row, std::size_t size) noexcept {
-    if (size == sizeof(Entry))
-        SlotPool::releaseToOwner(row);
-    else
-        ::operator delete(row);
-}
-
-void Entry::operator delete(void* row, NameRoom) noexcept {
-    SlotPool::releaseToOwner(row);
-}
-#else
-void* Entry::operator new(std::size_t size) {
-    return ::operator new(size);
-}
-void* Entry::operator new(std::size_t size, NameRoom room) {
-    return ::operator new(size + room.bytes);
-}
-void Entry::operator delete(void* row, std::size_t) noexcept {
-    ::operator delete(row);
-}
-void Entry::operator delete(void* row, NameRoom) noexcept {
-    ::operator delete(row);
+// Never destroyed, as rows may outlive every other static object.
+RowArena& rowArena() {
+    static RowArena* arena = new RowArena;
+    return *arena;
 }
 #endif
+}  // namespace
+
+// Lays out a row's texts and makes rows.
+class RowPacker {
+  public:
+    // The texts of a row: makeEntry's order (name, trip, size, status, refAmount, updateTime, ver, hash,
+    // user columns...).
+    RowPacker(const char* const* texts, const std::size_t* lengths, int n)
+        : texts_(texts), lengths_(lengths), n_(n) {
+        std::size_t total = 0;
+        for (int k : kPackedFixed) total += cut(k) + 1;
+        nameAt_ = static_cast<uint8_t>(total);
+        total += lengths_[0] + 1;
+        if (n_ > 8) {
+            total += sizeof(ExtraCount);
+            for (int i = 8; i < n_; ++i) total += lengths_[i] + 1;
+        }
+        // Room for the address of the texts, should the row ever outgrow its block.
+        bytes_ = total < sizeof(char*) ? sizeof(char*) : total;
+    }
+
+    std::size_t bytes() const { return bytes_; }
+    uint8_t nameAt() const { return nameAt_; }
+    bool hasExtras() const { return n_ > 8; }
+
+    void write(char* out) const {
+        for (int k : kPackedFixed) out = put(out, texts_[k], cut(k));
+        out = put(out, texts_[0], lengths_[0]);
+        if (n_ > 8) {
+            const ExtraCount count = static_cast<ExtraCount>(n_ - 8);
+            std::memcpy(out, &count, sizeof count);
+            out += sizeof count;
+            for (int i = 8; i < n_; ++i) out = put(out, texts_[i], lengths_[i]);
+        }
+    }
+
+    EntryPtr make() const {
+        const std::size_t block = sizeof(Entry) + bytes_;
+        void* memory;
+        uint8_t shape = hasExtras() ? Entry::kExtras : 0;
+#ifndef TWK_ROWS_FROM_HEAP
+        if (block <= RowArena::kLargestBlock) {
+            memory = rowArena().allocate(block);
+        } else
+#endif
+        {
+            memory = ::operator new(block);
+            shape |= Entry::kHeapBlock;
+        }
+        Entry* e = new (memory) Entry;
+        e->nameAt_ = nameAt_;
+        e->shape_ = shape;
+        write(reinterpret_cast<char*>(e + 1));
+        return EntryPtr(e);
+    }
+
+  private:
+    std::size_t cut(int k) const {
+        const std::size_t most = static_cast<std::size_t>(kCapacityOfText[k] - 1);
+        return lengths_[k] < most ? lengths_[k] : most;
+    }
+    static char* put(char* out, const char* text, std::size_t length) {
+        std::memcpy(out, text, length);
+        out[length] = 0;
+        return out + length + 1;
+    }
+
+    const char* const* texts_;
+    const std::size_t* lengths_;
+    int n_;
+    std::size_t bytes_;
+    uint8_t nameAt_;
+};
+
+void EntryDeleter::operator()(Entry* row) const noexcept {
+    if (!row) return;
+    const uint8_t shape = row->shape_;
+    // The size of a block whose texts moved out is not known any more.
+    const std::size_t bytes = shape & Entry::kMoved ? 0 : sizeof(Entry) + row->textBytes();
+    if (shape & Entry::kMoved) delete[] row->texts();
+    row->~Entry();
+    if (shape & Entry::kHeapBlock) {
+        ::operator delete(row);
+        return;
+    }
+#ifndef TWK_ROWS_FROM_HEAP
+    RowArena::release(row, bytes);
+#else
+    (void)bytes;
+#endif
+}
+
+RowName Entry::name() const {
+    const char* p = texts() + nameAt_;
+    return RowName(p, std::strlen(p));
+}
+
+const char* Entry::extrasStart() const {
+    if (!(shape_ & kExtras)) return nullptr;
+    const char* p = texts() + nameAt_;
+    return p + std::strlen(p) + 1;
+}
+
+int Entry::extraCount() const {
+    const char* p = extrasStart();
+    if (!p) return 0;
+    ExtraCount count;
+    std::memcpy(&count, p, sizeof count);
+    return static_cast<int>(count);
+}
+
+const char* Entry::extra(int i) const {
+    const char* p = extrasStart() + sizeof(ExtraCount);
+    while (i-- > 0) p += std::strlen(p) + 1;
+    return p;
+}
+
+std::vector<std::string> Entry::extraColumns() const {
+    std::vector<std::string> out;
+    const int n = extraCount();
+    out.reserve(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) out.emplace_back(extra(i));
+    return out;
+}
+
+std::size_t Entry::textBytes() const {
+    const char* start = texts();
+    const char* p = start + nameAt_;
+    p += std::strlen(p) + 1;
+    if (shape_ & kExtras) {
+        const int n = extraCount();
+        p += sizeof(ExtraCount);
+        for (int i = 0; i < n; ++i) p += std::strlen(p) + 1;
+    }
+    const std::size_t bytes = static_cast<std::size_t>(p - start);
+    return bytes < sizeof(char*) ? sizeof(char*) : bytes;
+}
+
+void Entry::takeTextsOf(const Entry& other) {
+    const int n = 8 + extraCount();
+    std::vector<const char*> given(static_cast<std::size_t>(n));
+    std::vector<std::size_t> lengths(static_cast<std::size_t>(n));
+    given[0] = other.nameText();
+    given[1] = other.trip();
+    given[2] = size();
+    given[3] = other.status();
+    given[4] = other.refAmount();
+    given[5] = other.updateTime();
+    given[6] = other.ver();
+    given[7] = hash();
+    for (int i = 8; i < n; ++i) given[i] = extra(i - 8);
+    for (int i = 0; i < n; ++i) lengths[i] = std::strlen(given[i]);
+    repack(given.data(), lengths.data(), n);
+}
+
+void Entry::rename(std::string_view name) {
+    const int n = 8 + extraCount();
+    std::vector<const char*> given(static_cast<std::size_t>(n));
+    std::vector<std::size_t> lengths(static_cast<std::size_t>(n));
+    for (int k = 1; k < 8; ++k) given[k] = fixed(kFixedIndexOfText[k]);
+    for (int i = 8; i < n; ++i) given[i] = extra(i - 8);
+    for (int i = 1; i < n; ++i) lengths[i] = std::strlen(given[i]);
+    given[0] = name.data();
+    lengths[0] = name.size();
+    repack(given.data(), lengths.data(), n);
+}
+
+void Entry::repack(const char* const* given, const std::size_t* lengths, int n) {
+    // The new texts are laid out aside first (they may be this row's own), then copied over the old ones.
+    const RowPacker packer(given, lengths, n);
+    std::unique_ptr<char[]> laid(new char[packer.bytes()]);
+    packer.write(laid.get());
+    if (packer.bytes() <= textBytes()) {
+        std::memcpy(const_cast<char*>(texts()), laid.get(), packer.bytes());
+    } else {
+        // Out of its block: the texts move to a block of their own, whose address the block keeps.
+        char* moved = laid.release();
+        if (shape_ & kMoved) delete[] texts();
+        std::memcpy(reinterpret_cast<char*>(this + 1), &moved, sizeof moved);
+        shape_ |= kMoved;
+    }
+    nameAt_ = packer.nameAt();
+}
+
+SavedRowTexts Entry::saveTexts() const {
+    SavedRowTexts saved;
+    saved.size = textBytes();
+    saved.bytes.reset(new char[saved.size]);
+    std::memcpy(saved.bytes.get(), texts(), saved.size);
+    saved.nameAt = nameAt_;
+    return saved;
+}
+
+void Entry::restoreTexts(SavedRowTexts& saved) noexcept {
+    if (!saved.bytes) return;
+    // The texts where they are now have at least textBytes() of room.
+    if (saved.size <= textBytes()) {
+        std::memcpy(const_cast<char*>(texts()), saved.bytes.get(), saved.size);
+        saved.bytes.reset();
+    } else {
+        char* moved = saved.bytes.release();
+        if (shape_ & kMoved) delete[] texts();
+        std::memcpy(reinterpret_cast<char*>(this + 1), &moved, sizeof moved);
+        shape_ |= kMoved;
+    }
+    nameAt_ = saved.nameAt;
+}
 
 const char* Entry::column(int logical) const {
     switch (logical) {
         case kColMark:
-            return mark;
+            return mark();
         case kColName:
-            return name.c_str();
+            return texts() + nameAt_;
         case kColTrip:
-            return trip;
+            return trip();
         case kColSize:
-            return size;
+            return size();
         case kColStatus:
-            return status;
+            return status();
         case kColRefAmount:
-            return refAmount;
+            return refAmount();
         case kColUpdateTime:
-            return updateTime;
+            return updateTime();
         case kColVer:
-            return ver;
+            return ver();
         case kColHash:
-            return hash;
+            return hash();
         default:
             break;
     }
     int i = logical - kColFirstUser;
-    if (i < 0 || i >= static_cast<int>(extraColumns.size())) return nullptr;
-    return extraColumns[i].c_str();
+    if (i < 0 || i >= extraCount()) return nullptr;
+    return extra(i);
 }
 
 char* RawRecord::field(int index) {
@@ -148,33 +324,14 @@ int RawRecord::offsetOf(int index) {
 }
 
 std::size_t Entry::heldBytes() const {
-    std::size_t bytes = sizeof(Entry) + name.heldBytes() + extraColumns.capacity() * sizeof(std::string);
-    // A short column lives inside its string object; a longer one in a block of its own.
-    const std::size_t inside = std::string().capacity();
-    for (const std::string& column : extraColumns)
-        if (column.capacity() > inside) bytes += column.capacity() + 1;
-    return bytes;
+    // A row whose texts outgrew its block keeps the block too (the header and the address of the texts).
+    const std::size_t texts = textBytes();
+    return shape_ & kMoved ? sizeof(Entry) + sizeof(char*) + texts : sizeof(Entry) + texts;
 }
 
 EntryPtr makeEntry(const char* const* texts, const std::size_t* lengths, int n) {
     checkInjectedFailure();
-    // The row and its name in one block.
-    const std::size_t room = nameRoomFor(lengths[0]);
-    EntryPtr e(new (Entry::NameRoom{room}) Entry);
-    if (room > 0) e->name.setRoom(reinterpret_cast<char*>(e.get() + 1), room);
-    e->name.assign(texts[0], lengths[0]);
-    copyCut(e->trip, sizeof e->trip, texts[1], lengths[1]);
-    copyCut(e->size, sizeof e->size, texts[2], lengths[2]);
-    copyCut(e->status, sizeof e->status, texts[3], lengths[3]);
-    copyCut(e->refAmount, sizeof e->refAmount, texts[4], lengths[4]);
-    copyCut(e->updateTime, sizeof e->updateTime, texts[5], lengths[5]);
-    copyCut(e->ver, sizeof e->ver, texts[6], lengths[6]);
-    copyCut(e->hash, sizeof e->hash, texts[7], lengths[7]);
-    if (n > 8) {
-        e->extraColumns.reserve(n - 8);
-        for (int i = 8; i < n; ++i) e->extraColumns.emplace_back(texts[i], lengths[i]);
-    }
-    return e;
+    return RowPacker(texts, lengths, n).make();
 }
 
 EntryPtr makeEntry(const char* const* texts, int n) {

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/row_name.h"
@@ -27,7 +29,6 @@ enum Column : int {
 enum class ListKind : int { Normal = 0, Ignore = 1, Bbs = 2 };
 
 // Field capacities (one more than the longest value kept).
-constexpr int kMarkCap = 4;
 constexpr int kTripCap = 12;
 constexpr int kSizeCap = 16;
 constexpr int kStatusCap = 20;
@@ -40,35 +41,93 @@ constexpr int kRawNameCap = 260;
 // The search mark "○".
 extern const char* const kMarkText;
 
-struct Entry {
-    int32_t purgeMark = 0;
-    int32_t selected = 0;
-    char mark[kMarkCap] = {};
-    RowName name;
-    char trip[kTripCap] = {};
-    char size[kSizeCap] = {};
-    char status[kStatusCap] = {};
-    char refAmount[kRefAmountCap] = {};
-    char updateTime[kUpdateTimeCap] = {};
-    char ver[kVerCap] = {};
-    char hash[kHashCap] = {};
-    std::vector<std::string> extraColumns;
+// A row's texts as they were laid out, kept aside so that a change of them can be taken back without
+// needing memory then (Entry::saveTexts, Entry::restoreTexts).
+struct SavedRowTexts {
+    std::unique_ptr<char[]> bytes;
+    std::size_t size = 0;
+    uint8_t nameAt = 0;
+};
 
-    bool isMarked() const { return mark[0] != 0; }
-    // The memory the row holds: its fields, its name and its extra columns.
+// A row is one block: four bytes of flags and the mark, then its texts one after another, each ended by a 0:
+// hash, trip, size, status, refAmount, updateTime, ver (each already cut to its capacity), the name, and the
+// user columns when there are any (their count first). Rows are made by makeEntry and freed by
+// EntryDeleter; the block is exactly as long as its texts, with no room to spare.
+struct Entry {
+    int8_t purgeMark = 0;
+    int8_t selected = 0;
+    // The search mark: kMarkText or nothing. Changed often (searches), so it is a bit of the header.
+    bool isMarked() const { return (shape_ & kMarked) != 0; }
+    const char* mark() const { return isMarked() ? kMarkText : ""; }
+    void setMarked(bool on) { shape_ = static_cast<uint8_t>(on ? shape_ | kMarked : shape_ & ~kMarked); }
+
+    const char* hash() const { return texts(); }
+    const char* trip() const { return fixed(1); }
+    const char* size() const { return fixed(2); }
+    const char* status() const { return fixed(3); }
+    const char* refAmount() const { return fixed(4); }
+    const char* updateTime() const { return fixed(5); }
+    const char* ver() const { return fixed(6); }
+    RowName name() const;
+    const char* nameText() const { return texts() + nameAt_; }  // the name without measuring it
+    int extraCount() const;
+    const char* extra(int i) const;                 // 0 <= i < extraCount()
+    std::vector<std::string> extraColumns() const;  // copies of them all
+    // The memory the row holds: its header and its texts.
     std::size_t heldBytes() const;
 
-    // Rows come from pools of their own (see entry_pool.h). A row may be made with room for its name after
-    // it: `new (NameRoom{bytes}) Entry`, the room then given to the name (see makeEntry).
-    struct NameRoom {
-        std::size_t bytes;
-    };
-    static void* operator new(std::size_t size);
-    static void* operator new(std::size_t size, NameRoom room);
-    static void operator delete(void* row, std::size_t size) noexcept;
-    static void operator delete(void* row, NameRoom room) noexcept;
     // The text of a logical column; nullptr for a user column this row has no value for.
     const char* column(int logical) const;
+
+    // Takes the name, trip, status, refAmount, updateTime and ver of `other` (a merge); the rest stays.
+    // Throws std::bad_alloc when the texts need more room and none can be had (the row is then unchanged).
+    void takeTextsOf(const Entry& other);
+    // Gives the row another name (which holds no 0); throws as takeTextsOf.
+    void rename(std::string_view name);
+    // A copy of the texts as they are now (throws std::bad_alloc), and the row given them back: this never
+    // needs memory, as the saved block itself becomes the row's texts when they no longer fit where they are.
+    SavedRowTexts saveTexts() const;
+    void restoreTexts(SavedRowTexts& saved) noexcept;
+
+    Entry(const Entry&) = delete;
+    Entry& operator=(const Entry&) = delete;
+
+  private:
+    friend struct EntryDeleter;
+    friend class RowPacker;
+    enum Shape : uint8_t { kMoved = 1, kExtras = 2, kHeapBlock = 4, kMarked = 8 };
+
+    Entry() = default;
+    ~Entry() = default;
+
+    // The texts: after the header, or, once the row outgrew its block, in a block of their own whose address
+    // the first bytes after the header hold.
+    const char* texts() const {
+        const char* inline_ = reinterpret_cast<const char*>(this + 1);
+        if (!(shape_ & kMoved)) return inline_;
+        const char* moved;
+        std::memcpy(&moved, inline_, sizeof moved);
+        return moved;
+    }
+    // The k-th fixed field (0 = hash .. 6 = ver).
+    const char* fixed(int k) const {
+        const char* p = texts();
+        while (k-- > 0) p += std::strlen(p) + 1;
+        return p;
+    }
+    // Lays out the texts (makeEntry's order; n = 8 + extraCount()) anew, where they are or in a block of
+    // their own.
+    void repack(const char* const* texts, const std::size_t* lengths, int n);
+    const char* extrasStart() const;  // the count of the user columns
+    std::size_t textBytes() const;    // of the texts where they are now
+
+    uint8_t nameAt_ = 0;  // offset of the name in the texts
+    uint8_t shape_ = 0;
+};
+static_assert(sizeof(Entry) == 4 && alignof(Entry) == 1, "a row's header is four bytes");
+
+struct EntryDeleter {
+    void operator()(Entry* row) const noexcept;
 };
 
 // The eight fields read for one host row, in one buffer of 380 bytes. The last byte of every field is 0.
@@ -90,7 +149,11 @@ struct RawRecord {
 };
 static_assert(sizeof(RawRecord) == 380, "the raw record is one buffer of 380 bytes");
 
-using EntryPtr = std::unique_ptr<Entry>;
+using EntryPtr = std::unique_ptr<Entry, EntryDeleter>;
+// Frees a row (nullptr is allowed).
+inline void freeEntry(Entry* row) noexcept {
+    EntryDeleter()(row);
+}
 
 // Makes a row from n >= 8 texts (name, trip, size, status, refAmount, updateTime, ver, hash, extra
 // columns...): the name and extra columns whole, the other fields cut to their capacity. Throws

@@ -220,33 +220,12 @@ namespace {
 // What a merge did to the row already present.
 enum class Merge { Nothing, Texts, Renamed };
 Merge mergeInto(Entry& existing, const Entry& incoming) {
-    if (compareRefAmountText(incoming.refAmount, existing.refAmount) <= 0) return Merge::Nothing;
-    const bool renamed = existing.name != incoming.name;
-    existing.name = incoming.name;
-    std::memcpy(existing.trip, incoming.trip, sizeof existing.trip);
-    std::memcpy(existing.status, incoming.status, sizeof existing.status);
-    std::memcpy(existing.refAmount, incoming.refAmount, sizeof existing.refAmount);
-    std::memcpy(existing.updateTime, incoming.updateTime, sizeof existing.updateTime);
-    std::memcpy(existing.ver, incoming.ver, sizeof existing.ver);
+    if (compareRefAmountText(incoming.refAmount(), existing.refAmount()) <= 0) return Merge::Nothing;
+    const bool renamed = existing.name() != incoming.name();
+    existing.takeTextsOf(incoming);
     return renamed ? Merge::Renamed : Merge::Texts;
 }
 
-// The texts a merge replaces, kept in a row of their own so that the merge can be taken back.
-EntryPtr copyTexts(const Entry& e) {
-    const char* texts[8] = {e.name.c_str(), e.trip,       e.size, e.status,
-                            e.refAmount,    e.updateTime, e.ver,  e.hash};
-    return makeEntry(texts, 8);
-}
-
-// Takes a merge back. Never needs memory: a merge only ever gave the name more room.
-void restoreTexts(Entry& e, const Entry& old) noexcept {
-    e.name.assign(old.name.data(), old.name.size());
-    std::memcpy(e.trip, old.trip, sizeof e.trip);
-    std::memcpy(e.status, old.status, sizeof e.status);
-    std::memcpy(e.refAmount, old.refAmount, sizeof e.refAmount);
-    std::memcpy(e.updateTime, old.updateTime, sizeof e.updateTime);
-    std::memcpy(e.ver, old.ver, sizeof e.ver);
-}
 }  // namespace
 
 EntryList::EntryList(ListKind kind) : kind_(kind) {}
@@ -277,7 +256,7 @@ int EntryList::findHash(const char* hash) const {
     bool found = hashes_.searchStrict(
         [&](const RowRef& probe) {
             if (probe.key != key) return probe.key < key ? -1 : 1;
-            return cmp.compare(probe.entry->hash, hash);
+            return cmp.compare(probe.entry->hash(), hash);
         },
         &where, &position);
     return found ? position : -1;
@@ -301,7 +280,7 @@ int EntryList::usesFilter(const EntryList* list) const {
 }
 
 RowRef EntryList::hashRef(Entry* e) const {
-    return RowRef{e, textComparer().sortKeyPrefix(e->hash)};
+    return RowRef{e, textComparer().sortKeyPrefix(e->hash())};
 }
 
 void EntryList::rekeyDisplay() {
@@ -323,7 +302,7 @@ int EntryList::insertEntry(Entry* entry, int mode) {
     const TextComparer& text = textComparer();
     auto byHash = [&](const RowRef& probe) {
         if (probe.key != hashed.key) return probe.key < hashed.key ? -1 : 1;
-        return text.compare(probe.entry->hash, entry->hash);
+        return text.compare(probe.entry->hash(), entry->hash());
     };
     if (hashes_.searchStrict(byHash, &where, &position)) {
         mergeRow(*hashes_.get(where), *entry);
@@ -370,10 +349,10 @@ int EntryList::addMade(EntryPtr entry, int mode) {
 
 int EntryList::adoptInserted(Entry* entry, int position) {
     if (position == -1) {
-        delete entry;
+        freeEntry(entry);
         return 0;
     }
-    markInDependents(entry->hash);
+    markInDependents(entry->hash());
     if (view_) view_->insertItem(position);
     modified_ = 1;
     return 1;
@@ -401,7 +380,7 @@ int EntryList::addRawRecord(const RawRecord& raw, int mode) {
 }
 
 int EntryList::addEntry(EntryPtr entry) {
-    if (hashInFilters(entry->hash)) return 0;
+    if (hashInFilters(entry->hash())) return 0;
     return addMade(std::move(entry), 1);
 }
 
@@ -412,7 +391,7 @@ void EntryList::removeFromHashOrder(Entry* e) {
     const TextComparer& text = textComparer();
     auto byHash = [&](const RowRef& probe) {
         if (probe.key != hashed.key) return probe.key < hashed.key ? -1 : 1;
-        return text.compare(probe.entry->hash, e->hash);
+        return text.compare(probe.entry->hash(), e->hash());
     };
     if (hashes_.searchStrict(byHash, &where, &position)) hashes_.removeAt(where);
 }
@@ -421,7 +400,7 @@ int EntryList::removeAt(int position, bool free) {
     if (position < 0 || position >= count()) return 0;
     Entry* e = display_.removeAt(display_.locate(position));
     removeFromHashOrder(e);
-    if (free) delete e;
+    if (free) freeEntry(e);
     return 1;
 }
 
@@ -437,7 +416,7 @@ int EntryList::clear() {
     // Freed where they are, so that clearing needs no memory.
     for (int page = 0; page < display_.pageCount(); ++page)
         for (int slot = 0; slot < display_.pageSize(page); ++slot)
-            delete display_.get(PageArray::Slot{page, slot});
+            freeEntry(display_.get(PageArray::Slot{page, slot}));
     display_.clear();
     hashes_.clear();
     modified_ = 1;
@@ -451,7 +430,7 @@ void EntryList::takeRows(EntryList& from) noexcept {
     rekeyDisplay();
     for (int p = 0; p < count(); ++p) {
         if (view_) view_->insertItem(p);
-        markInDependents(display_.at(p)->hash);
+        markInDependents(display_.at(p)->hash());
     }
     if (count() > 0) modified_ = 1;
 }
@@ -548,10 +527,10 @@ struct MoveStep {
     int from;     // display position in the source
     int to;       // display position in the target (Inserted)
     Entry* into;  // the target's row of the same hash (Merged), and its texts before
-    EntryPtr texts;
+    SavedRowTexts texts;
     // The row's own marks.
     int32_t selected, purgeMark;
-    char mark;
+    bool marked;
 };
 // A moved row waits with this mark until the target's view has its item.
 constexpr int32_t kMovingIn = -2;
@@ -559,7 +538,7 @@ constexpr int32_t kMovingIn = -2;
 void clearMoveMarks(Entry& e) {
     e.selected = 0;
     e.purgeMark = 0;
-    e.mark[0] = 0;
+    e.setMarked(false);
 }
 }  // namespace
 
@@ -586,15 +565,15 @@ int EntryList::moveSelectedTo(EntryList& target) {
             step.from = p;
             step.selected = e->selected;
             step.purgeMark = e->purgeMark;
-            step.mark = e->mark[0];
-            if (target.hashInFilters(e->hash)) {
+            step.marked = e->isMarked();
+            if (target.hashInFilters(e->hash())) {
                 step.kind = MoveStep::Refused;
                 continue;
             }
-            const int found = target.findHash(e->hash);
+            const int found = target.findHash(e->hash());
             if (found >= 0) {
                 // A merge only once the old texts are kept.
-                step.texts = copyTexts(*target.hashes_.at(found));
+                step.texts = target.hashes_.at(found)->saveTexts();
                 step.into = target.hashes_.at(found);
                 step.kind = MoveStep::Merged;
                 target.mergeRow(*step.into, *e);
@@ -608,7 +587,7 @@ int EntryList::moveSelectedTo(EntryList& target) {
             } catch (...) {
                 e->selected = step.selected;
                 e->purgeMark = step.purgeMark;
-                e->mark[0] = step.mark;
+                e->setMarked(step.marked);
                 steps.pop_back();
                 throw;
             }
@@ -620,9 +599,9 @@ int EntryList::moveSelectedTo(EntryList& target) {
                 target.removeAt(it->to, false);
                 it->row->selected = it->selected;
                 it->row->purgeMark = it->purgeMark;
-                it->row->mark[0] = it->mark;
+                it->row->setMarked(it->marked);
             } else if (it->kind == MoveStep::Merged) {
-                restoreTexts(*it->into, *it->texts);
+                it->into->restoreTexts(it->texts);
             }
         }
         target.displayKeysStale_ = hadStaleKeys || target.displayKeysStale_;
@@ -636,10 +615,10 @@ int EntryList::moveSelectedTo(EntryList& target) {
         if (view_) view_->deleteItem(step.from);
         modified_ = 1;
         if (step.kind != MoveStep::Inserted) {
-            delete step.row;  // refused, or merged into the target's row
+            freeEntry(step.row);  // refused, or merged into the target's row
             continue;
         }
-        target.markInDependents(step.row->hash);
+        target.markInDependents(step.row->hash());
         ++accepted;
     }
     selectedCount_ = 0;
@@ -682,11 +661,11 @@ int EntryList::markSelected() {
         Entry* e = display_.at(p);
         if (view_ && view_->isSelected(p)) {
             e->selected = 1;
-            std::memcpy(e->mark, kMarkText, std::strlen(kMarkText) + 1);
+            e->setMarked(true);
             ++n;
         } else {
             e->selected = 0;
-            e->mark[0] = 0;
+            e->setMarked(false);
         }
     }
     selectedCount_ = n;
@@ -697,11 +676,7 @@ int EntryList::markSelected() {
 void EntryList::setAllMarks(bool on) {
     for (int p = 0; p < count(); ++p) {
         Entry* e = display_.at(p);
-        if (on) {
-            if (!e->isMarked()) std::memcpy(e->mark, kMarkText, std::strlen(kMarkText) + 1);
-        } else {
-            e->mark[0] = 0;
-        }
+        e->setMarked(on);
     }
     if (view_) view_->invalidate();
 }
@@ -764,7 +739,7 @@ AppendBatch::AppendBatch(EntryList& list, int mode)
 
 AppendBatch::~AppendBatch() {
     finish();
-    for (const RowRef& r : arrived_) delete r.entry;
+    for (const RowRef& r : arrived_) freeEntry(r.entry);
 }
 
 void AppendBatch::fail() {
@@ -785,7 +760,7 @@ void AppendBatch::takeBack() noexcept {
             list_.removeAt(it->position, true);
             if (list_.view_) list_.view_->deleteItem(it->position);
         } else {
-            restoreTexts(*it->row, *it->texts);
+            it->row->restoreTexts(it->texts);
             if (list_.view_) list_.view_->rowsChanged();
         }
     }
@@ -797,17 +772,17 @@ int AppendBatch::addNow(int n, const char* const* texts, const std::size_t* leng
     EntryPtr e = lengths ? makeEntry(texts, lengths, n) : makeEntry(texts, n);
     // Room for this step before anything changes (doubling, so that the steps are not copied per row).
     if (steps_.size() == steps_.capacity()) steps_.reserve(steps_.empty() ? 64 : 2 * steps_.size());
-    const int found = list_.findHash(e->hash);
+    const int found = list_.findHash(e->hash());
     if (found >= 0) {
         Entry& existing = *list_.hashes_.at(found);
-        if (compareRefAmountText(e->refAmount, existing.refAmount) <= 0) return 0;
-        EntryPtr kept = copyTexts(existing);  // before the row takes the new texts
+        if (compareRefAmountText(e->refAmount(), existing.refAmount()) <= 0) return 0;
+        SavedRowTexts kept = existing.saveTexts();  // before the row takes the new texts
         list_.mergeRow(existing, *e);
         steps_.push_back(Step{&existing, -1, std::move(kept)});
         return 0;
     }
     const int position = list_.insertEntry(e.get(), mode_);
-    steps_.push_back(Step{e.release(), position, nullptr});
+    steps_.push_back(Step{e.release(), position, {}});
     if (list_.view_) list_.view_->insertItem(position);
     list_.modified_ = 1;
     return 1;
@@ -815,7 +790,7 @@ int AppendBatch::addNow(int n, const char* const* texts, const std::size_t* leng
 
 void AppendBatch::abandon() {
     finished_ = true;
-    for (const RowRef& r : arrived_) delete r.entry;
+    for (const RowRef& r : arrived_) freeEntry(r.entry);
     arrived_ = std::vector<RowRef>();
     keyed_ = std::vector<RowRef>();
 }
@@ -849,7 +824,7 @@ int AppendBatch::add(int n, const char* const* texts, const std::size_t* lengths
     }
     try {
         EntryPtr e = lengths ? makeEntry(texts, lengths, n) : makeEntry(texts, n);
-        keyed_.push_back(RowRef{e.get(), textComparer().sortKeyPrefix(e->hash)});
+        keyed_.push_back(RowRef{e.get(), textComparer().sortKeyPrefix(e->hash())});
         try {
             arrived_.push_back(RowRef{e.get(), displayOrder_->keyOf(*e)});
         } catch (const std::bad_alloc&) {
@@ -875,7 +850,7 @@ int AppendBatch::finish() {
     if (!deferred_) {
         // The rows stay: the lists that use this one learn their hashes.
         for (const Step& step : steps_)
-            if (step.position >= 0) list_.markInDependents(step.row->hash);
+            if (step.position >= 0) list_.markInDependents(step.row->hash());
         steps_ = std::vector<Step>();
         return added_;
     }
@@ -899,7 +874,7 @@ int AppendBatch::finish() {
     };
     auto bySecondThenText = [&](const Tied& a, const Tied& b) {
         if (a.second != b.second) return a.second < b.second;
-        return text.compare(a.row.entry->hash, b.row.entry->hash) < 0;
+        return text.compare(a.row.entry->hash(), b.row.entry->hash()) < 0;
     };
     bool merged = false, renamed = false;
     try {
@@ -917,13 +892,13 @@ int AppendBatch::finish() {
             }
             tied.clear();
             for (std::size_t k = g; k < end; ++k)
-                tied.push_back(Tied{text.sortKeySecond(keyed_[k].entry->hash), keyed_[k]});
+                tied.push_back(Tied{text.sortKeySecond(keyed_[k].entry->hash()), keyed_[k]});
             std::stable_sort(tied.begin(), tied.end(), bySecondThenText);
             for (std::size_t k = 0; k < tied.size();) {
                 const Tied& first = tied[k];
                 std::size_t same = k + 1;
                 for (; same < tied.size() && tied[same].second == first.second &&
-                       text.compare(tied[same].row.entry->hash, first.row.entry->hash) == 0;
+                       text.compare(tied[same].row.entry->hash(), first.row.entry->hash()) == 0;
                      ++same) {
                     renamed |= mergeInto(*first.row.entry, *tied[same].row.entry) == Merge::Renamed;
                     tied[same].row.entry->purgeMark = kMergedAway;
@@ -957,9 +932,9 @@ int AppendBatch::finish() {
     // Nothing below can fail: the rows are the list's now.
     for (RowRef& r : arrived_) {
         if (merged && r.entry->purgeMark == kMergedAway) {
-            delete r.entry;
+            freeEntry(r.entry);
         } else {
-            list_.markInDependents(r.entry->hash);
+            list_.markInDependents(r.entry->hash());
             if (list_.view_) list_.view_->insertItem(added_);
             ++added_;
         }

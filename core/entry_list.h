@@ -331,7 +331,7 @@ class AppendBatch {
     struct Step {
         Entry* row;
         int position;  // -1: a merge
-        std::unique_ptr<Entry> texts;
+        SavedRowTexts texts;  // of a merged row, before the merge
     };
     int addNow(int n, const char* const* texts, const std::size_t* lengths);
     void takeBack() noexcept;

@@ -1,6 +1,9 @@
-// Storage for rows: a list of half a million rows would otherwise be half a million separate heap blocks.
-// Rows are carved from aligned chunks of 64 KiB; a chunk whose rows are all freed goes back to the heap, so
-// closing a large list returns its memory. Like the lists themselves, the pool belongs to one thread.
+// Storage for rows: a list of half a million rows would otherwise be half a million separate heap blocks,
+// each with its own header and slack. Rows of any size are carved one after another from aligned chunks of
+// 64 KiB, so that the rows made together lie together with nothing between them. A chunk whose rows are all
+// freed goes back to the heap, so closing a large list returns its memory. The room of a freed row is taken
+// again when it was the last one carved (a row made and then refused at once); otherwise it waits for the
+// rest of its chunk. Like the lists themselves, the arena belongs to one thread.
 #pragma once
 
 #include <cstddef>
@@ -8,42 +11,34 @@
 
 namespace twk {
 
-class SlotPool {
+class RowArena {
   public:
     static constexpr std::size_t kChunkSize = 64 * 1024;
+    // The largest block the arena carves; larger rows are the caller's to place.
+    static constexpr std::size_t kLargestBlock = kChunkSize / 8;
 
-    // slotSize and slotAlign: of the objects kept; slotAlign is a power of two up to 16.
-    SlotPool(std::size_t slotSize, std::size_t slotAlign);
-    ~SlotPool();
-    SlotPool(const SlotPool&) = delete;
-    SlotPool& operator=(const SlotPool&) = delete;
+    RowArena() = default;
+    ~RowArena();
+    RowArena(const RowArena&) = delete;
+    RowArena& operator=(const RowArena&) = delete;
 
-    // A slot of slotSize bytes; throws std::bad_alloc when no chunk can be had.
-    void* allocate();
-    void release(void* slot) noexcept;
-    // Gives a slot back to the pool it came from, whichever that is.
-    static void releaseToOwner(void* slot) noexcept;
+    // A block of 1 .. kLargestBlock bytes, aligned to 1; throws std::bad_alloc when no chunk can be had.
+    void* allocate(std::size_t bytes);
+    // Gives a block back to the arena it came from. `bytes` is its size, or 0 when not known (its room is
+    // then not taken again before its chunk empties).
+    static void release(void* block, std::size_t bytes) noexcept;
 
     // For tests and diagnostics.
     std::size_t chunkCount() const { return chunks_; }
-    std::size_t slotsPerChunk() const { return capacity_; }
     std::size_t liveCount() const { return live_; }
 
   private:
-    struct FreeSlot {
-        FreeSlot* next;
-    };
     struct Chunk;
 
-    Chunk* newChunk();
-    void unlinkPartial(Chunk* c) noexcept;
+    void releaseHere(Chunk* c, char* block, std::size_t bytes) noexcept;
     void freeChunk(Chunk* c) noexcept;
 
-    std::size_t slotSize_;
-    std::size_t firstSlot_;  // offset of slot 0 from the chunk's start
-    std::size_t capacity_;
-    Chunk* active_ = nullptr;   // rows are taken from here first
-    Chunk* partial_ = nullptr;  // other chunks with free slots
+    Chunk* active_ = nullptr;  // blocks are carved from here
     std::size_t chunks_ = 0;
     std::size_t live_ = 0;
 };

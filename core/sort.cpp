@@ -72,8 +72,15 @@ uint64_t namePrefixKey(std::string_view name) {
     return key;
 }
 
+uint64_t namePrefixKey(const char* name) {
+    uint64_t key = 0;
+    int i = 0;
+    for (; i < 8 && name[i]; ++i) key = (key << 8) | static_cast<unsigned char>(name[i]);
+    return i == 0 ? 0 : key << (8 * (8 - i));
+}
+
 uint64_t RowComparator::keyOf(const Entry& e) const {
-    return keyed_ ? namePrefixKey(e.name) : 0;
+    return keyed_ ? namePrefixKey(e.nameText()) : 0;
 }
 
 int RowComparator::operator()(const Entry& a, const Entry& b) const {
@@ -81,33 +88,38 @@ int RowComparator::operator()(const Entry& a, const Entry& b) const {
     // base(b, a), so that a negative result puts b before a.
     switch (column_) {
         case kColMark:
-            return flag_ == 0 ? sign(localeCompare(a.mark, b.mark)) : sign(localeCompare(b.mark, a.mark));
+            return flag_ == 0 ? sign(localeCompare(a.mark(), b.mark()))
+                              : sign(localeCompare(b.mark(), a.mark()));
         case kColName: {
-            int r = compareNameBytes(b.name.data(), b.name.size(), a.name.data(), a.name.size());
+            // Names hold no 0, so that byte order is the order of the terminated texts.
+            int r = sign(std::strcmp(b.nameText(), a.nameText()));
             return flag_ == 0 ? r : -r;
         }
         case kColTrip:
-            return flag_ == 0 ? sign(localeCompare(a.trip, b.trip)) : sign(localeCompare(b.trip, a.trip));
+            return flag_ == 0 ? sign(localeCompare(a.trip(), b.trip()))
+                              : sign(localeCompare(b.trip(), a.trip()));
         case kColSize:
-            return flag_ == 0 ? compareNumericText(a.size, b.size) : compareNumericText(b.size, a.size);
+            return flag_ == 0 ? compareNumericText(a.size(), b.size())
+                              : compareNumericText(b.size(), a.size());
         case kColStatus:
-            return flag_ == 0 ? sign(localeCompare(b.status, a.status))
-                              : sign(localeCompare(a.status, b.status));
+            return flag_ == 0 ? sign(localeCompare(b.status(), a.status()))
+                              : sign(localeCompare(a.status(), b.status()));
         case kColRefAmount:
-            return flag_ == 0 ? compareRefAmountText(a.refAmount, b.refAmount)
-                              : compareRefAmountText(b.refAmount, a.refAmount);
+            return flag_ == 0 ? compareRefAmountText(a.refAmount(), b.refAmount())
+                              : compareRefAmountText(b.refAmount(), a.refAmount());
         case kColUpdateTime: {
             // Equal when either text does not begin with a month; else by month key, then by the whole text.
             int ka, kb;
-            if (!monthKey(a.updateTime, month_, &ka) || !monthKey(b.updateTime, month_, &kb)) return 0;
+            if (!monthKey(a.updateTime(), month_, &ka) || !monthKey(b.updateTime(), month_, &kb)) return 0;
             if (ka != kb) return flag_ == 0 ? sign(ka - kb) : sign(kb - ka);
-            return flag_ == 0 ? sign(localeCompare(a.updateTime, b.updateTime))
-                              : sign(localeCompare(b.updateTime, a.updateTime));
+            return flag_ == 0 ? sign(localeCompare(a.updateTime(), b.updateTime()))
+                              : sign(localeCompare(b.updateTime(), a.updateTime()));
         }
         case kColVer:
-            return flag_ == 0 ? sign(localeCompare(a.ver, b.ver)) : sign(localeCompare(b.ver, a.ver));
+            return flag_ == 0 ? sign(localeCompare(a.ver(), b.ver())) : sign(localeCompare(b.ver(), a.ver()));
         case kColHash:
-            return flag_ == 0 ? sign(localeCompare(b.hash, a.hash)) : sign(localeCompare(a.hash, b.hash));
+            return flag_ == 0 ? sign(localeCompare(b.hash(), a.hash()))
+                              : sign(localeCompare(a.hash(), b.hash()));
         default:
             break;
     }

@@ -50,6 +50,7 @@ bool monthKey(const char* updateTime, int currentMonth, int* key);
 // made by cmp.keyOf.
 void quicksortRows(RowRef* rows, int n, const RowComparator& cmp);
 uint64_t namePrefixKey(std::string_view name);
+uint64_t namePrefixKey(const char* name);  // the same for a terminated name
 
 // Sorts items (of any type with a uint64_t member `key`) by key, stably: equal keys keep their input order. A
 // radix sort by 16-bit digits that skips the digits all keys share; scratch is reused storage.

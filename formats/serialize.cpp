@@ -94,41 +94,42 @@ void writeLine(const Entry& e, int form, LineWriter& w) {
     HostLine host;
     switch (form) {
         case ListForm: {
-            const char* fixed[7] = {e.trip, e.size, e.status, e.refAmount, e.updateTime, e.ver, e.hash};
-            w.put(e.name);
+            const char* fixed[7] = {e.trip(),       e.size(), e.status(), e.refAmount(),
+                                    e.updateTime(), e.ver(),  e.hash()};
+            w.put(e.name());
             for (const char* f : fixed) {
                 w.put('\t');
                 w.put(f);
             }
-            for (const std::string& extra : e.extraColumns) {
+            for (int i = 0, n = e.extraCount(); i < n; ++i) {
                 w.put('\t');
-                w.put(extra);
+                w.put(e.extra(i));
             }
             break;
         }
         case NameForm:
-            w.put(e.name);
+            w.put(e.name());
             break;
         case HashForm:
-            w.put(e.hash);
+            w.put(e.hash());
             break;
         case TripForm:
-            w.put(e.trip);
+            w.put(e.trip());
             break;
         case KeyInfoForm:
-            w.put(e.name);
+            w.put(e.name());
             w.put(' ');
-            w.put(e.trip);
+            w.put(e.trip());
             w.put(' ');
-            w.put(e.size);
+            w.put(e.size());
             w.put(' ');
-            w.put(e.hash);
+            w.put(e.hash());
             break;
         default:
             if (!hostLine(form, &host)) return;
-            w.putHostName(e.name);
+            w.putHostName(e.name());
             w.put(host.kindField);
-            w.put(e.hash);
+            w.put(e.hash());
             w.put(host.tail);
             break;
     }
@@ -143,7 +144,7 @@ void forEachWritten(const EntryList& list, bool selectedOnly, const HashSet* exc
         for (int s = 0, n = pages.pageSize(p); s < n; ++s) {
             const Entry& e = *pages.get(PageArray::Slot{p, s});
             if (selectedOnly && e.selected == 0) continue;
-            if (excluded && excluded->contains(std::string_view(e.hash))) continue;
+            if (excluded && excluded->contains(std::string_view(e.hash()))) continue;
             f(e);
         }
     }

@@ -84,8 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (t.text.size() > static_cast<std::size_t>(2 * twk::kMaxTermBytes)) std::abort();
         if (t.test == twk::FieldTest::NameContains) {
             if (t.folded.empty()) std::abort();
-            bool fast = twk::fieldContains(entry->name.data(), entry->name.size(), t.folded);
-            if (fast != plainContains(entry->name.str(), t.folded)) std::abort();
+            bool fast = twk::fieldContains(entry->name().data(), entry->name().size(), t.folded);
+            if (fast != plainContains(entry->name().str(), t.folded)) std::abort();
         }
     }
     if (twk::evaluateTerms(terms, *entry) != twk::evaluateTerms(terms, raw)) std::abort();

@@ -1,5 +1,6 @@
-// The result reader on arbitrary host memory and layouts: it must never read outside what the host gave, never
-// leave a field unterminated, and keep the list's counts consistent, also when the memory changes under it.
+// The result reader on arbitrary host memory and layouts: it must never read outside what the host gave,
+// never leave a field unterminated, and keep the list's counts consistent, also when the memory changes under
+// it.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -17,7 +18,7 @@ using namespace twk;
 constexpr std::uint32_t kBase = 0x00400000;
 
 class FuzzProcess : public HostProcess {
-public:
+  public:
     FuzzProcess(std::vector<unsigned char>& memory, unsigned mutateEvery)
         : memory_(memory), mutateEvery_(mutateEvery) {}
     bool read(std::uint32_t address, void* buffer, std::size_t size) override {
@@ -31,21 +32,28 @@ public:
         return true;
     }
 
-private:
+  private:
     std::vector<unsigned char>& memory_;
     unsigned mutateEvery_;
     unsigned reads_ = 0;
 };
 
 class FuzzHost : public HostSystem {
-public:
-    FuzzHost(std::vector<unsigned char>& memory, unsigned mutateEvery) : memory_(memory), mutate_(mutateEvery) {}
-    WindowRef topWindow(WindowRef parent) const override { return parent == kNoWindow ? 1 : parent == 1 ? 2 : 0; }
+  public:
+    FuzzHost(std::vector<unsigned char>& memory, unsigned mutateEvery)
+        : memory_(memory), mutate_(mutateEvery) {}
+    WindowRef topWindow(WindowRef parent) const override {
+        return parent == kNoWindow ? 1 : parent == 1 ? 2 : 0;
+    }
     WindowRef nextWindow(WindowRef) const override { return kNoWindow; }
     WindowRef firstChild(WindowRef w) const override { return topWindow(w); }
     WindowRef parentOf(WindowRef w) const override { return w == 2 ? 1 : 0; }
-    int className(WindowRef w, char* b, int n) const override { return copy(w == 1 ? "#32770" : "Button", b, n); }
-    int windowText(WindowRef w, char* b, int n) const override { return copy(w == 1 ? "Vobra v1" : "検索", b, n); }
+    int className(WindowRef w, char* b, int n) const override {
+        return copy(w == 1 ? "#32770" : "Button", b, n);
+    }
+    int windowText(WindowRef w, char* b, int n) const override {
+        return copy(w == 1 ? "Vobra v1" : "検索", b, n);
+    }
     bool isVisible(WindowRef) const override { return true; }
     int controlId(WindowRef) const override { return 1001; }
     std::uint32_t processId(WindowRef) const override { return 7; }
@@ -58,7 +66,7 @@ public:
     std::unique_ptr<HostLibrary> loadLibrary(const char*) override { return nullptr; }
     int enableDebugPrivilege() override { return 0; }
 
-private:
+  private:
     static int copy(const char* s, char* b, int n) {
         std::strncpy(b, s, static_cast<std::size_t>(n - 1));
         b[n - 1] = 0;
@@ -68,7 +76,9 @@ private:
     unsigned mutate_;
 };
 
-std::uint32_t u16(const std::uint8_t* p) { return static_cast<std::uint32_t>(p[0] | (p[1] << 8)); }
+std::uint32_t u16(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0] | (p[1] << 8));
+}
 
 }  // namespace
 
@@ -97,7 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (seen > (layout.maxItem > 0 ? layout.maxItem : 0)) std::abort();
     for (int i = 0; i < list.count(); ++i) {
         const Entry* e = list.entryAt(i);
-        if (e->name.size() > 259 || std::strlen(e->hash) > 35 || std::strlen(e->status) > 19) std::abort();
+        if (e->name().size() > 259 || std::strlen(e->hash()) > 35 || std::strlen(e->status()) > 19)
+            std::abort();
     }
     return 0;
 }

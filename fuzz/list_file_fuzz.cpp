@@ -1,11 +1,12 @@
 // The list-file reader over arbitrary bytes, then every line form of what it read.
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
-#include <unistd.h>
 
 #include "core/entry_list.h"
 #include "formats/list_file.h"
@@ -55,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     twk::HashSet excluded;
     for (int p = 0; p < list.count(); ++p) {
         list.entryAt(p)->selected = p % 2;
-        if (p < 4) excluded.add(list.entryAt(p)->hash);
+        if (p < 4) excluded.add(list.entryAt(p)->hash());
     }
     serializeAll(list, excluded);
 

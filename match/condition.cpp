@@ -170,14 +170,22 @@ FieldView boundedField(const char* text, std::size_t capacity) {
     return {text, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - text) : capacity};
 }
 
+// A row's fields are terminated texts.
+FieldView terminatedField(const char* text) {
+    return {text, std::strlen(text)};
+}
+
 struct EntryFields {
     const Entry& e;
-    FieldView name() const { return {e.name.data(), e.name.size()}; }
-    FieldView trip() const { return boundedField(e.trip, sizeof e.trip); }
-    FieldView size() const { return boundedField(e.size, sizeof e.size); }
-    FieldView refAmount() const { return boundedField(e.refAmount, sizeof e.refAmount); }
-    FieldView ver() const { return boundedField(e.ver, sizeof e.ver); }
-    FieldView hash() const { return boundedField(e.hash, sizeof e.hash); }
+    FieldView name() const {
+        const RowName n = e.name();
+        return {n.data(), n.size()};
+    }
+    FieldView trip() const { return terminatedField(e.trip()); }
+    FieldView size() const { return terminatedField(e.size()); }
+    FieldView refAmount() const { return terminatedField(e.refAmount()); }
+    FieldView ver() const { return terminatedField(e.ver()); }
+    FieldView hash() const { return terminatedField(e.hash()); }
 };
 
 struct RawFields {

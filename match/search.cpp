@@ -19,31 +19,16 @@ const char* const kMsgSearchTextWrong = "検索文字列の指定に誤りがあ
 
 namespace {
 
-// The mark text with its terminator, measured once per search.
-class Marker {
-  public:
-    Marker() : bytes_(std::strlen(kMarkText) + 1) {}
-    void set(Entry& e, bool on) const {
-        if (on)
-            std::memcpy(e.mark, kMarkText, bytes_);
-        else
-            e.mark[0] = 0;
-    }
-
-  private:
-    std::size_t bytes_;
-};
-
 const char* regexField(const Entry& e, SearchField field) {
     switch (field) {
         case SearchField::Trip:
-            return e.trip;
+            return e.trip();
         case SearchField::Hash:
-            return e.hash;
+            return e.hash();
         case SearchField::Name:
             break;
     }
-    return e.name.c_str();
+    return e.nameText();
 }
 
 // Calls f(entry) for every row in display order.
@@ -92,12 +77,11 @@ int searchList(EntryList& list, SearchField field, const char* text, bool useReg
         if (conditions.add(text, "", false) < 0) return -1;
         forEachRow(list, [&](Entry& e) { hits[row++] = findMatchingCondition(conditions, e) != -1; });
     }
-    const Marker marker;
     int marked = 0;
     row = 0;
     forEachRow(list, [&](Entry& e) {
         const bool hit = hits[row++] != 0;
-        marker.set(e, hit);
+        e.setMarked(hit);
         marked += hit ? 1 : 0;
     });
     if (byMark && marked > 0) {

@@ -202,12 +202,12 @@ bool BbsPage::onViewDoubleClick() {
 
 // A tab that cannot be made leaves everything as it was: no other tab is sent to the new address.
 void BbsPage::openThread(const Entry& row) {
-    const std::string title = row.name.str();
+    const std::string title = row.name().str();
     if (!browsers_.addBrowserPage(SW_SHOW, threadCaption(title).c_str())) return;
     setDialogItemText(hwnd_, IDC_BBS_TITLE, title.c_str());
     SettingsPage* settings = main_.settingsPage();
     const std::string localHost = settings ? settings->text(IDC_SET_LOCALHOST) : std::string();
-    browsers_.navigate(threadAddress(localHost, row.hash));
+    browsers_.navigate(threadAddress(localHost, row.hash()));
 }
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -139,12 +139,12 @@ void paintRow(PageKind kind, const EntryList& list, const DRAWITEMSTRUCT& item, 
     int s = beginRow(item, palette);
     const int top = item.rcItem.top, bottom = item.rcItem.bottom;
     int x = columnWidth(view, 0) - s;
-    drawCell(item.hDC, row->mark, -1, item.rcItem.left, top, x, bottom, DT_CENTER);
+    drawCell(item.hDC, row->mark(), -1, item.rcItem.left, top, x, bottom, DT_CENTER);
     for (int c = 1; c < set.count; ++c) {
         int w = columnWidth(view, c);
         const ColumnSpec& spec = set.columns[c];
         const char* text = row->column(spec.logical);
-        int len = spec.logical == kColName ? static_cast<int>(row->name.size()) : -1;
+        int len = spec.logical == kColName ? static_cast<int>(row->name().size()) : -1;
         if (spec.format == LVCFMT_RIGHT)
             drawCell(item.hDC, text, len, x, top, x + w - 4, bottom, DT_RIGHT);
         else
@@ -153,13 +153,10 @@ void paintRow(PageKind kind, const EntryList& list, const DRAWITEMSTRUCT& item, 
     }
     int columns = static_cast<int>(SendMessageW(
         reinterpret_cast<HWND>(SendMessageW(view, LVM_GETHEADER, 0, 0)), HDM_GETITEMCOUNT, 0, 0));
-    for (size_t i = 0; i < row->extraColumns.size(); ++i) {
-        int c = set.count + static_cast<int>(i);
+    for (int i = 0, extras = row->extraCount(); i < extras; ++i) {
+        int c = set.count + i;
         int w = c < columns ? columnWidth(view, c) : 0;
-        const std::string& value = row->extraColumns[i];
-        if (w > 0)
-            drawCell(item.hDC, value.data(), static_cast<int>(value.size()), x + 4, top, x + w, bottom,
-                     DT_LEFT);
+        if (w > 0) drawCell(item.hDC, row->extra(i), -1, x + 4, top, x + w, bottom, DT_LEFT);
         x += w;
     }
 }

@@ -113,7 +113,7 @@ void uiCollect(const Options& options, std::vector<Result>& results) {
             {
                 twk::BulkUpdate bulk(list.view());
                 for (int p = list.count() - 1; p >= 0 && !fresh.empty(); --p) {
-                    if (fresh.count(list.entryAt(p)->hash) == 0) continue;
+                    if (fresh.count(list.entryAt(p)->hash()) == 0) continue;
                     list.removeAt(p, true);
                     list.view()->deleteItem(p);
                 }

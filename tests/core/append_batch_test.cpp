@@ -33,7 +33,7 @@ std::string describe(const EntryList& l) {
     std::string out;
     for (int p = 0; p < l.count(); ++p) {
         const Entry* e = l.entryAt(p);
-        out += e->name + "|" + e->refAmount + "|" + e->hash + "|" + e->size + "\n";
+        out += e->name() + "|" + e->refAmount() + "|" + e->hash() + "|" + e->size() + "\n";
     }
     return out;
 }
@@ -70,8 +70,8 @@ TEST(AppendBatch, BuildsTheSameListAsAddingRowByRow) {
     EXPECT_EQ(batch.list.modified(), one.list.modified());
     EXPECT_EQ(batch.list.findHash("H7"), -1);
     for (int p = 0; p < one.list.count(); ++p) {
-        EXPECT_STREQ(batch.list.hashPages().at(p)->hash, one.list.hashPages().at(p)->hash);
-        EXPECT_EQ(batch.list.findHash(one.list.hashPages().at(p)->hash), p);
+        EXPECT_STREQ(batch.list.hashPages().at(p)->hash(), one.list.hashPages().at(p)->hash());
+        EXPECT_EQ(batch.list.findHash(one.list.hashPages().at(p)->hash()), p);
     }
     EXPECT_EQ(batch.dependent.purgePending(), one.dependent.purgePending());
     batch.list.purgeDependents();

@@ -61,7 +61,7 @@ struct Lists {
         add(b, "kept4", "HA4", "99", "5");
         add(b, "b", "HB", "1", "5");
         add(f, "filtered", "HA9", "1", "5");  // B refuses A's HA9
-        for (int p : {2, 3, 4, 5, 9, 11}) std::memcpy(a.entryAt(p)->mark, kMarkText, 3);
+        for (int p : {2, 3, 4, 5, 9, 11}) a.entryAt(p)->setMarked(true);
         viewA.select({1, 3, 4, 5, 9});
         viewB.select({0});
         a.syncSelectionFromView();
@@ -80,15 +80,15 @@ std::vector<std::string> snapshot(const EntryList& list, const FakeListView* vie
                   std::to_string(list.dependentLists().size()));
     for (int p = 0; p < list.count(); ++p) {
         const Entry& e = *list.entryAt(p);
-        std::string row = e.name.str();
+        std::string row = e.name().str();
         for (int c = kColTrip; c <= kColHash; ++c) row += "|" + std::string(e.column(c));
         row +=
-            "|" + std::string(e.mark) + "|" + std::to_string(e.selected) + "|" + std::to_string(e.purgeMark);
-        for (const std::string& x : e.extraColumns) row += "|" + x;
+            "|" + std::string(e.mark()) + "|" + std::to_string(e.selected) + "|" + std::to_string(e.purgeMark);
+        for (const std::string& x : e.extraColumns()) row += "|" + x;
         out.push_back(row);
     }
     for (int p = 0; p < list.hashPages().size(); ++p)
-        out.push_back(std::string("#") + list.hashPages().at(p)->hash);
+        out.push_back(std::string("#") + list.hashPages().at(p)->hash());
     if (view) {
         std::string items = "view " + std::to_string(view->itemCount()) + ":";
         for (int p : view->selectedPositions()) items += " " + std::to_string(p);

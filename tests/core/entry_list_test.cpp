@@ -25,7 +25,7 @@ int add(EntryList& list, const std::string& name, const std::string& hash, const
 
 std::vector<std::string> names(const EntryList& list) {
     std::vector<std::string> out;
-    for (int p = 0; p < list.count(); ++p) out.push_back(list.entryAt(p)->name.str());
+    for (int p = 0; p < list.count(); ++p) out.push_back(list.entryAt(p)->name().str());
     return out;
 }
 
@@ -45,7 +45,7 @@ void expectConsistent(const EntryList& list) {
         byDisplay.push_back(list.displayPages().at(p));
         byHash.push_back(list.hashPages().at(p));
         if (p > 0) {
-            ASSERT_LT(localeCompare(list.hashPages().at(p - 1)->hash, list.hashPages().at(p)->hash), 0);
+            ASSERT_LT(localeCompare(list.hashPages().at(p - 1)->hash(), list.hashPages().at(p)->hash()), 0);
         }
     }
     std::sort(byDisplay.begin(), byDisplay.end());
@@ -54,9 +54,13 @@ void expectConsistent(const EntryList& list) {
 }
 
 TEST(PageArray, RowsAppendedManyAtOnceAreFoundByPositionAndCanBeRemoved) {
-    std::vector<Entry> rows(5000);
+    const char* texts[8] = {"n", "", "", "", "", "", "", "h"};
+    std::vector<EntryPtr> rows;
     std::vector<RowRef> refs;
-    for (Entry& e : rows) refs.push_back(RowRef{&e, 0});
+    for (int i = 0; i < 5000; ++i) {
+        rows.push_back(makeEntry(texts, 8));
+        refs.push_back(RowRef{rows.back().get(), 0});
+    }
     PageArray pages;
     std::vector<Entry*> expected;
     auto appendOne = [&](std::size_t i) {
@@ -96,19 +100,19 @@ TEST(EntryListAdd, DuplicateHashMergesOnlyALargerReferenceAmount) {
     // Equal and smaller reference amounts change nothing.
     EXPECT_EQ(add(list, "same", "H1", "5", "999"), 0);
     EXPECT_EQ(add(list, "less", "H1", "4", "999"), 0);
-    EXPECT_EQ(list.entryAt(0)->name, "old");
+    EXPECT_EQ(list.entryAt(0)->name(), "old");
     // A larger one takes over name, trip, status, amount, time and version, but not the size.
     const char* texts[8] = {"new", "T2", "999", "仮想スレッド", "10", "Feb 02 00:00", "2", "H1"};
     EXPECT_EQ(list.addTexts(8, texts, 0), 0);
     const Entry* e = list.entryAt(0);
     EXPECT_EQ(list.count(), 1);
-    EXPECT_EQ(e->name, "new");
-    EXPECT_STREQ(e->trip, "T2");
-    EXPECT_STREQ(e->status, "仮想スレッド");
-    EXPECT_STREQ(e->refAmount, "10");
-    EXPECT_STREQ(e->updateTime, "Feb 02 00:00");
-    EXPECT_STREQ(e->ver, "2");
-    EXPECT_STREQ(e->size, "100");
+    EXPECT_EQ(e->name(), "new");
+    EXPECT_STREQ(e->trip(), "T2");
+    EXPECT_STREQ(e->status(), "仮想スレッド");
+    EXPECT_STREQ(e->refAmount(), "10");
+    EXPECT_STREQ(e->updateTime(), "Feb 02 00:00");
+    EXPECT_STREQ(e->ver(), "2");
+    EXPECT_STREQ(e->size(), "100");
     EXPECT_FALSE(list.modified()) << "a merge is not a change of the rows";
 }
 
@@ -268,8 +272,8 @@ TEST(EntryListPages, OverflowOfAFullPageMovesItsLastRowToANewPage) {
     ASSERT_EQ(list.displayPages().pageCount(), 2);
     EXPECT_EQ(list.displayPages().pageSize(0), 1024);
     EXPECT_EQ(list.displayPages().pageSize(1), 1);
-    EXPECT_EQ(list.entryAt(0)->name, "n0000");
-    EXPECT_EQ(list.entryAt(1024)->name, "n1024");
+    EXPECT_EQ(list.entryAt(0)->name(), "n0000");
+    EXPECT_EQ(list.entryAt(1024)->name(), "n1024");
     expectConsistent(list);
 }
 
@@ -280,13 +284,13 @@ TEST(EntryListPages, RemovingTheOnlyRowOfAMiddlePageTakesThePageOut) {
     ASSERT_EQ(list.displayPages().pageCount(), 3);
     for (int i = 0; i < 1023; ++i) ASSERT_EQ(list.removeAt(1024, true), 1);
     ASSERT_EQ(list.displayPages().pageSize(1), 1);
-    std::string survivor = list.entryAt(1024)->name.str();
+    std::string survivor = list.entryAt(1024)->name().str();
     EXPECT_EQ(survivor, "n2047");
     ASSERT_EQ(list.removeAt(1024, true), 1);
     EXPECT_EQ(list.displayPages().pageCount(), 2);
     EXPECT_EQ(list.displayPages().pageSize(0), 1024);
     EXPECT_EQ(list.displayPages().pageSize(1), 1024);
-    EXPECT_EQ(list.entryAt(1024)->name, "n2048");
+    EXPECT_EQ(list.entryAt(1024)->name(), "n2048");
     EXPECT_EQ(list.removeAt(-1, true), 0);
     EXPECT_EQ(list.removeAt(list.count(), true), 0);
     EXPECT_EQ(list.entryAt(list.count()), nullptr);
@@ -310,7 +314,7 @@ TEST(EntryListPages, RandomOperationsKeepBothOrdersConsistent) {
             if (mode == 1) {
                 int p = -1;
                 for (int i = 0; i < list.count(); ++i)
-                    if (std::string(list.entryAt(i)->hash) == hash) p = i;
+                    if (std::string(list.entryAt(i)->hash()) == hash) p = i;
                 model.insert(model.begin() + p, name);
             } else {
                 model.push_back(name);
@@ -337,7 +341,7 @@ TEST(EntryListPages, RandomOperationsKeepBothOrdersConsistent) {
     }
     ASSERT_EQ(names(list), model);
     expectConsistent(list);
-    for (int p = 0; p < list.count(); ++p) ASSERT_NE(list.findHash(list.hashPages().at(p)->hash), -1);
+    for (int p = 0; p < list.count(); ++p) ASSERT_NE(list.findHash(list.hashPages().at(p)->hash()), -1);
 }
 
 TEST(EntryListSelection, DeleteSelectedRemovesRowsAndViewItems) {
@@ -400,7 +404,7 @@ TEST(EntryListMove, MovedRowsGoToSortedPositionsAndRefusedOnesAreDropped) {
     add(dst, "a-row", "HA");
     add(dst, "dup-in-target", "HD", "5");
     add(ignore, "x", "HI");
-    src.entryAt(0)->mark[0] = 'x';
+    src.entryAt(0)->setMarked(true);
     srcView.select({0, 1, 2});
     src.syncSelectionFromView();
     src.setModified(false);
@@ -427,7 +431,7 @@ TEST(EntryListMarks, MarkSelectSetAndJump) {
     view.select({2, 7});
     EXPECT_EQ(list.markSelected(), 2);
     EXPECT_TRUE(list.entryAt(2)->isMarked());
-    EXPECT_STREQ(list.entryAt(7)->mark, "○");
+    EXPECT_STREQ(list.entryAt(7)->mark(), "○");
     EXPECT_FALSE(list.entryAt(3)->isMarked());
     // Jumps wrap around and scroll by the view's row height.
     view.setRowHeight(18);
@@ -484,7 +488,7 @@ TEST(EntryListMemory, HeldBytesFollowWhatTheRowsHold) {
     };
     const Case cases[] = {
         {longName, {}, longName.size() + 1},
-        {"b", {"short", longColumn}, 2 * sizeof(std::string) + longColumn.size() + 1},
+        {"b", {"short", longColumn}, sizeof "short" + longColumn.size() + 1},
     };
     int n = 1;
     for (const Case& c : cases) {

@@ -27,9 +27,14 @@ void fill(EntryList& list, const std::vector<Row>& rows) {
     }
 }
 
+EntryPtr rowUpdatedAt(const char* time) {
+    const char* texts[8] = {"n", "", "", "", "", time, "", "h"};
+    return makeEntry(texts, 8);
+}
+
 std::vector<std::string> names(const EntryList& list) {
     std::vector<std::string> out;
-    for (int p = 0; p < list.count(); ++p) out.push_back(list.entryAt(p)->name.str());
+    for (int p = 0; p < list.count(); ++p) out.push_back(list.entryAt(p)->name().str());
     return out;
 }
 
@@ -80,10 +85,8 @@ TEST(Sort, MonthsAfterTheCurrentOneBelongToLastYear) {
     EXPECT_EQ(names(list), (Names{"dec", "feb", "jan"}));
     // Same month: the whole text decides.
     RowComparator cmp(kColUpdateTime, 0, 12);
-    Entry a, b;
-    std::strcpy(a.updateTime, "Mar 01 10:00");
-    std::strcpy(b.updateTime, "Mar 02 10:00");
-    EXPECT_LT(cmp(a, b), 0) << "b is newer and goes first";
+    EntryPtr a = rowUpdatedAt("Mar 01 10:00"), b = rowUpdatedAt("Mar 02 10:00");
+    EXPECT_LT(cmp(*a, *b), 0) << "b is newer and goes first";
 }
 
 TEST(Sort, UnknownOrEmptyTimesCompareEqualToEverything) {
@@ -95,11 +98,9 @@ TEST(Sort, UnknownOrEmptyTimesCompareEqualToEverything) {
     EXPECT_TRUE(monthKey("Nov 1", 10, &key));
     EXPECT_EQ(key, -1);
     RowComparator cmp(kColUpdateTime, 0, 6);
-    Entry a, b;
-    std::strcpy(a.updateTime, "???");
-    std::strcpy(b.updateTime, "Jun 01");
-    EXPECT_EQ(cmp(a, b), 0);
-    EXPECT_EQ(cmp(b, a), 0);
+    EntryPtr a = rowUpdatedAt("???"), b = rowUpdatedAt("Jun 01");
+    EXPECT_EQ(cmp(*a, *b), 0);
+    EXPECT_EQ(cmp(*b, *a), 0);
 }
 
 TEST(Sort, UserColumnsPutAbsentValuesFirstAscendingAndLastDescending) {

@@ -20,7 +20,7 @@ std::string row(const std::string& name, const std::string& hash) {
 
 std::vector<std::string> names(const EntryList& list) {
     std::vector<std::string> out;
-    for (int p = 0; p < list.count(); ++p) out.push_back(list.entryAt(p)->name.str());
+    for (int p = 0; p < list.count(); ++p) out.push_back(list.entryAt(p)->name().str());
     return out;
 }
 
@@ -43,13 +43,13 @@ TEST_F(ListFileTest, ReadsEveryRowFormAndSkipsWhatIsNotARow) {
                              row("extra", "H4") + "\tc1\t\tc3\r\n" + twenty;
     EXPECT_EQ(readListFile(list, file(text)), 4);
     ASSERT_EQ(names(list), (std::vector<std::string>{"eight", "seven", "extra", "twenty"}));
-    EXPECT_STREQ(list.entryAt(1)->ver, "");
-    EXPECT_STREQ(list.entryAt(1)->hash, "H2");
-    EXPECT_STREQ(list.entryAt(0)->status, "完全キャッシュ");
-    EXPECT_EQ(list.entryAt(2)->extraColumns, (std::vector<std::string>{"c1", "", "c3"}));
+    EXPECT_STREQ(list.entryAt(1)->ver(), "");
+    EXPECT_STREQ(list.entryAt(1)->hash(), "H2");
+    EXPECT_STREQ(list.entryAt(0)->status(), "完全キャッシュ");
+    EXPECT_EQ(list.entryAt(2)->extraColumns(), (std::vector<std::string>{"c1", "", "c3"}));
     // Nineteen fields at most: the rest, TABs included, stays in the last one.
-    ASSERT_EQ(list.entryAt(3)->extraColumns.size(), 11u);
-    EXPECT_EQ(list.entryAt(3)->extraColumns[10], "19\t20");
+    ASSERT_EQ(list.entryAt(3)->extraColumns().size(), 11u);
+    EXPECT_EQ(list.entryAt(3)->extraColumns()[10], "19\t20");
 
     // Pasted text: eighteen fields at most, and no older form.
     EntryList pasted(ListKind::Normal);
@@ -57,7 +57,7 @@ TEST_F(ListFileTest, ReadsEveryRowFormAndSkipsWhatIsNotARow) {
     TextBuffer buffer;
     ASSERT_TRUE(buffer.loadText(paste.data(), paste.size()));
     EXPECT_EQ(addListLines(pasted, buffer, pastedTextRules(1)), 1);
-    EXPECT_EQ(pasted.entryAt(0)->extraColumns.back(), "18\t19\t20");
+    EXPECT_EQ(pasted.entryAt(0)->extraColumns().back(), "18\t19\t20");
 }
 
 TEST_F(ListFileTest, LongLinesAreReadWhole) {
@@ -65,8 +65,8 @@ TEST_F(ListFileTest, LongLinesAreReadWhole) {
     const std::string longName(5000, 'L');
     std::string text = row(longName, "H1") + "\r\n" + row("short", "H2");
     ASSERT_EQ(readListFile(list, file(text)), 2);
-    EXPECT_EQ(list.entryAt(0)->name, longName);
-    EXPECT_EQ(list.entryAt(1)->name, "short");
+    EXPECT_EQ(list.entryAt(0)->name(), longName);
+    EXPECT_EQ(list.entryAt(1)->name(), "short");
 }
 
 TEST_F(ListFileTest, PathAndModifiedFollowWhatTheListHeldBefore) {
@@ -122,8 +122,8 @@ TEST_F(ListFileTest, AReadThatFailsHalfWayLeavesTheListAsItWas) {
         EXPECT_EQ(loadListFile(target, path).added, rows);
         const std::string last = "row" + std::to_string(rows - 1);
         ASSERT_EQ(target.count(), rows);
-        EXPECT_EQ(target.entryAt(rows - 1)->name, last);
-        for (int p = 0; p < rows; p += 997) ASSERT_EQ(target.entryAt(p)->name, "row" + std::to_string(p));
+        EXPECT_EQ(target.entryAt(rows - 1)->name(), last);
+        for (int p = 0; p < rows; p += 997) ASSERT_EQ(target.entryAt(p)->name(), "row" + std::to_string(p));
         EXPECT_EQ(dependent.count(), 0) << "the row of a hash in the file was purged";
         target.clear();
     }

@@ -104,7 +104,7 @@ TEST_F(SerializeTest, SavedListReadsBackWithTheSameRowsInTheSameOrder) {
     EntryList back(ListKind::Normal);
     ASSERT_EQ(readListFile(back, dir.path("保存表.txt")), 3);
     EXPECT_EQ(text(serializeRows(back, ListForm)), text(serializeRows(list, ListForm)));
-    EXPECT_EQ(back.entryAt(2)->extraColumns, (std::vector<std::string>{"", ""}));
+    EXPECT_EQ(back.entryAt(2)->extraColumns(), (std::vector<std::string>{"", ""}));
     EXPECT_FALSE(back.entryAt(0)->isMarked());
     EXPECT_EQ(back.entryAt(1)->selected, 0);
 }

@@ -30,7 +30,7 @@ std::vector<Record> records(int n, const std::string& status = "完全キャッ�
 
 std::vector<std::string> names(const EntryList& list) {
     std::vector<std::string> out;
-    for (int i = 0; i < list.count(); ++i) out.push_back(list.entryAt(i)->name.str());
+    for (int i = 0; i < list.count(); ++i) out.push_back(list.entryAt(i)->name().str());
     return out;
 }
 
@@ -185,7 +185,7 @@ TEST_P(HostReaderTest, SeenCountsMergesFilteredAndRoutedRecords) {
     EXPECT_EQ(read(list_, 1), 1);
     EXPECT_EQ(seen_, 5);
     EXPECT_EQ(names(list_), (std::vector<std::string>{"known", "new"}));
-    EXPECT_STREQ(list_.entryAt(0)->refAmount, "50") << "a smaller amount does not merge";
+    EXPECT_STREQ(list_.entryAt(0)->refAmount(), "50") << "a smaller amount does not merge";
     EXPECT_EQ(names(moved), std::vector<std::string>{"move me"});
     EXPECT_EQ(dependent.count(), 0) << "lists filtered by the target lose the added hash";
 
@@ -237,7 +237,7 @@ TEST_P(HostReaderTest, ReplacePluginRewritesNamesAndCannotUnterminateThem) {
     sys_.addLibrary("Replace.dll", {{"ReplaceString", reinterpret_cast<void*>(&upperReplace)}});
     EXPECT_EQ(read(list_), 2);
     EXPECT_EQ(names(list_), (std::vector<std::string>{"FILE0.ZIP", "FILE1.ZIP"}));
-    EXPECT_STREQ(list_.entryAt(0)->hash, "Hfile0.zip") << "only the name is rewritten";
+    EXPECT_STREQ(list_.entryAt(0)->hash(), "Hfile0.zip") << "only the name is rewritten";
 
     list_.clear();
     sys_.addLibrary("Replace.dll", {{"ReplaceString", reinterpret_cast<void*>(&fillingReplace)}});
@@ -273,7 +273,7 @@ TEST_P(HostReaderTest, WildLayoutsNeverCrash) {
         EXPECT_GE(added, 0);
         EXPECT_LE(added, seen);
         EXPECT_EQ(list.count(), added);
-        for (int i = 0; i < list.count(); ++i) EXPECT_LE(std::strlen(list.entryAt(i)->hash), 35u);
+        for (int i = 0; i < list.count(); ++i) EXPECT_LE(std::strlen(list.entryAt(i)->hash()), 35u);
     }
 }
 
@@ -294,7 +294,7 @@ TEST_P(HostReaderTest, TableChangingDuringTheWalkKeepsTheListSound) {
     EXPECT_EQ(list_.count(), added);
     EXPECT_LE(added, seen_);
     for (int i = 0; i + 1 < list_.count(); ++i)
-        EXPECT_NE(std::string(list_.entryAt(i)->hash), "") << "every row has its hash";
+        EXPECT_NE(std::string(list_.entryAt(i)->hash()), "") << "every row has its hash";
 }
 
 TEST(HostReaderMethods, TableReadsTakeBlocksAndFallBackPerRecord) {

@@ -72,8 +72,8 @@ std::string dump(const EntryList& list) {
     std::string out;
     for (int i = 0; i < list.count(); ++i) {
         const Entry& e = *list.entryAt(i);
-        out += e.name + "|" + e.trip + "|" + e.size + "|" + e.status + "|" + e.refAmount + "|" +
-               e.updateTime + "|" + e.ver + "|" + e.hash + "\n";
+        out += e.name() + "|" + e.trip() + "|" + e.size() + "|" + e.status() + "|" + e.refAmount() + "|" +
+               e.updateTime() + "|" + e.ver() + "|" + e.hash() + "\n";
     }
     return out;
 }
@@ -294,15 +294,15 @@ TEST_F(HostSimTest, MergesFiltersAndRouting) {
     Collected c = collect(ReadMethod::TableReads, ListKind::Normal, &target);
     EXPECT_EQ(c.result, 1);
     EXPECT_EQ(c.seen, 5);
-    EXPECT_STREQ(target.entryAt(0)->refAmount, "99") << "a larger amount merges into the known row";
+    EXPECT_STREQ(target.entryAt(0)->refAmount(), "99") << "a larger amount merges into the known row";
     EXPECT_EQ(target.count(), 2);
     ASSERT_EQ(moved.count(), 1);
-    EXPECT_EQ(moved.entryAt(0)->name, "move this");
+    EXPECT_EQ(moved.entryAt(0)->name(), "move this");
 
     EntryList bbs(ListKind::Bbs);
     c = collect(ReadMethod::FieldReads, ListKind::Bbs, &bbs);
     EXPECT_EQ(c.result, 1) << "the BBS list is never routed";
-    EXPECT_EQ(bbs.entryAt(0)->name, "drop thread");
+    EXPECT_EQ(bbs.entryAt(0)->name(), "drop thread");
 }
 
 TEST_F(HostSimTest, ReplacePluginRewritesNames) {

@@ -26,7 +26,7 @@ struct Page {
     std::string marked() const {
         std::string out;
         for (int p = 0; p < list.count(); ++p)
-            if (list.entryAt(p)->isMarked()) out += list.entryAt(p)->name + ";";
+            if (list.entryAt(p)->isMarked()) out += list.entryAt(p)->name() + ";";
         return out;
     }
     std::string message() const {
@@ -106,7 +106,7 @@ TEST(SearchCommand, MarkSortedListGathersMarkedRowsAndKeepsSelection) {
         for (int i = 0; i < p.list.count(); ++i) {
             const Entry& e = *p.list.entryAt(i);
             order += e.isMarked() ? "x" : "r";
-            if (p.view.isSelected(i)) selected += e.name + ";";
+            if (p.view.isSelected(i)) selected += e.name() + ";";
         }
         EXPECT_EQ(order, descending ? "rrrxxx" : "xxxrrr");
         EXPECT_TRUE(selected == "r0;x3;" || selected == "x3;r0;") << selected;
@@ -117,7 +117,7 @@ TEST(SearchCommand, MarkSortedListGathersMarkedRowsAndKeepsSelection) {
     p.add("r0");
     p.add("x1");
     EXPECT_EQ(p.search("x"), 1);
-    EXPECT_EQ(p.list.entryAt(0)->name, "r0");
+    EXPECT_EQ(p.list.entryAt(0)->name(), "r0");
 }
 
 TEST(SearchCommand, RegexOutOfBudgetKeepsEveryMarkAndSaysTheTextIsWrong) {
@@ -160,7 +160,7 @@ TEST(SearchList, OrdinaryPatternsStayWithinTheAllowancePerByte) {
         RegexBudget budget{kPlenty};
         int expected = 0;
         for (int i = 0; i < list.count(); ++i)
-            expected += matchRegex(*re, list.entryAt(i)->name.c_str(), nullptr, &budget) > 0;
+            expected += matchRegex(*re, list.entryAt(i)->nameText(), nullptr, &budget) > 0;
         EXPECT_LE(kPlenty - budget.steps, kRegexStepsPerByte * bytes) << pattern;
         EXPECT_EQ(searchList(list, SearchField::Name, pattern, true), expected) << pattern;
     }

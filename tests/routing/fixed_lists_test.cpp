@@ -69,7 +69,7 @@ TEST_F(FixedListsTest, RowsComeBackInOrderAndTheIgnoreListKeepsHashesOut) {
     EXPECT_EQ(files.loadAll(next.tabs), 3);
     EXPECT_EQ(next.normal.count(), 0);  // purged by the ignore list's load
     ASSERT_EQ(next.bbs.count(), 2);     // emptied first
-    EXPECT_EQ(next.bbs.entryAt(0)->name, "thread b");
+    EXPECT_EQ(next.bbs.entryAt(0)->name(), "thread b");
     EXPECT_EQ(next.bbs.path(), dir.path(kBbsListFileName));
     EXPECT_FALSE(next.bbs.modified());
     add(next.normal, "again", "X");

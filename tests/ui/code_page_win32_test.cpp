@@ -77,7 +77,7 @@ TEST_F(CodePageWindowTest, ListFilesWithJapaneseNamesSaveAndOpenUnderTheirNames)
     main_->setSaveQuestion([](const std::string&) { return IDNO; });
     send(ID_HISTORY_FIRST);
     ASSERT_EQ(list.count(), 1);
-    EXPECT_EQ(list.entryAt(0)->name, "夏の風景.mp3");
+    EXPECT_EQ(list.entryAt(0)->name(), "夏の風景.mp3");
     EXPECT_EQ(main_->tabs().tabText(0), "ソ表一覧.txt");
     wchar_t tab[64] = {};
     TCITEMW item = {};
@@ -136,7 +136,7 @@ TEST_F(CodePageWindowTest, AFileWhoseNameIsNoCp932IsStillOpened) {
     SendMessageW(view(0), WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({file})), 0);
     EntryList& list = *main_->tabs().pageList(0);
     ASSERT_EQ(list.count(), 1);
-    EXPECT_EQ(list.entryAt(0)->name, "dropped");
+    EXPECT_EQ(list.entryAt(0)->name(), "dropped");
     RemoveDirectoryW((toWide(folder_) + L"cafe u").c_str());
     DeleteFileW(file.c_str());
     RemoveDirectoryW(sub.c_str());
@@ -166,17 +166,17 @@ TEST_F(CodePageClipboardTest, JapaneseRowsReachOtherProgramsAndComeBack) {
     EXPECT_EQ(status(kStatusMessage), stamped("1件の情報を貼り付けました"));
     const Entry* pasted = list.entryAt(1);
     ASSERT_NE(pasted, nullptr);
-    EXPECT_EQ(pasted->name, "春の風景.mp3");
-    EXPECT_STREQ(pasted->status, "完全キャッシュ");
+    EXPECT_EQ(pasted->name(), "春の風景.mp3");
+    EXPECT_STREQ(pasted->status(), "完全キャッシュ");
 
     // Our own copy pastes back byte for byte: a half-width kana and a name cut after a lead byte included.
-    list.entryAt(0)->name = "ｶﾅ\x82";
+    list.entryAt(0)->rename("ｶﾅ\x82");
     Win32ListView(view(0)).setAllSelected(false);
     selectItems(0, {0});
     send(ID_EDIT_CUT);
     send(ID_EDIT_PASTE);
     ASSERT_EQ(list.count(), 2);
-    EXPECT_TRUE(list.entryAt(0)->name == "ｶﾅ\x82" || list.entryAt(1)->name == "ｶﾅ\x82");
+    EXPECT_TRUE(list.entryAt(0)->name() == "ｶﾅ\x82" || list.entryAt(1)->name() == "ｶﾅ\x82");
 }
 
 // Japanese texts are ordered by the Japanese comparison on any system: read as another code page, a

@@ -49,8 +49,8 @@ TEST_F(CommandsTest, DeleteRemovesTheSelectedRowsFromListAndView) {
     SendMessageW(view(0), WM_KEYDOWN, VK_DELETE, 0);
     EXPECT_EQ(list.count(), 4);
     EXPECT_EQ(SendMessageW(view(0), LVM_GETITEMCOUNT, 0, 0), 4);
-    EXPECT_EQ(list.entryAt(0)->name, "row01");
-    EXPECT_EQ(list.entryAt(3)->name, "row04");
+    EXPECT_EQ(list.entryAt(0)->name(), "row01");
+    EXPECT_EQ(list.entryAt(3)->name(), "row04");
     EXPECT_EQ(status(kStatusMessage), stamped("2件の情報を削除しました"));
     EXPECT_EQ(status(kStatusCounts), "Hit数:4  選択数:0");
     EXPECT_EQ(GetFocus(), view(0));
@@ -214,10 +214,10 @@ TEST_F(CommandsTest, ColumnClickSortsAndKeepsTheSelection) {
     for (std::string& first : firstNames) {
         SendMessageW(main_->tabs().pageWindow(0), WM_NOTIFY, IDC_LIST, reinterpret_cast<LPARAM>(&click));
         EXPECT_EQ(list.sortColumn(), kColSize);
-        first = list.entryAt(0)->name;
+        first = list.entryAt(0)->name();
         std::vector<int> selected = selectedItems(0);
         ASSERT_EQ(selected.size(), 1u);
-        EXPECT_EQ(list.entryAt(selected[0])->name, "row01");
+        EXPECT_EQ(list.entryAt(selected[0])->name(), "row01");
     }
     // The second click on the same column turns the order round.
     EXPECT_EQ(firstNames[0] == "row00" ? firstNames[1] : firstNames[0], "row04");
@@ -234,8 +234,8 @@ TEST_F(CommandsTest, ColumnClickSortsAndKeepsTheSelection) {
 
 TEST_F(CommandsTest, JumpToAMarkScrollsByTheRealRowHeight) {
     EntryList& list = startWithRows(200);
-    list.entryAt(120)->mark[0] = 'x';
-    list.entryAt(150)->mark[0] = 'x';
+    list.entryAt(120)->setMarked(true);
+    list.entryAt(150)->setMarked(true);
     send(ID_NEXTMARK, true);
     EXPECT_EQ(SendMessageW(view(0), LVM_GETTOPINDEX, 0, 0), 120);
     send(ID_NEXTMARK, true);

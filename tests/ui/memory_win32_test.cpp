@@ -21,7 +21,7 @@ class MemoryCommandsTest : public WindowTest {
         EntryList& list = *main_->tabs().pageList(0);
         addRows(list, 6);
         addRows(*main_->tabs().pageList(kBbsTab), 1, 10);
-        for (int p : {1, 4}) std::memcpy(list.entryAt(p)->mark, kMarkText, std::strlen(kMarkText) + 1);
+        for (int p : {1, 4}) list.entryAt(p)->setMarked(true);
         selectItems(0, {1, 3});
         list.syncSelectionFromView();
         if (prepare) prepare();
@@ -34,7 +34,7 @@ class MemoryCommandsTest : public WindowTest {
         for (int tab : {0, kBbsTab}) {
             const EntryList& list = *main_->tabs().pageList(tab);
             for (int p = 0; p < list.count(); ++p)
-                out += list.entryAt(p)->name.str() + list.entryAt(p)->mark + " ";
+                out += list.entryAt(p)->name().str() + list.entryAt(p)->mark() + " ";
             out += "| items " + std::to_string(SendMessageW(view(tab), LVM_GETITEMCOUNT, 0, 0)) + " selected";
             for (int p : selectedItems(tab)) out += " " + std::to_string(p);
             out += "\n";

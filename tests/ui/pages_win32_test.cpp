@@ -74,7 +74,7 @@ TEST_F(PagesTest, IgnoreListAndConditionsSurviveARestart) {
     EntryList& ignore = *main_->tabs().pageList(1);
     ASSERT_EQ(ignore.count(), 3);
     EXPECT_EQ(SendMessageW(view(1), LVM_GETITEMCOUNT, 0, 0), 3);
-    EXPECT_EQ(ignore.entryAt(0)->name, "row00");
+    EXPECT_EQ(ignore.entryAt(0)->name(), "row00");
     ASSERT_EQ(main_->conditions().count(), 1);
     EXPECT_EQ(main_->conditions().at(0).text, "abc");
     EXPECT_EQ(SendMessageW(view(2), LVM_GETITEMCOUNT, 0, 0), 1);
@@ -290,7 +290,7 @@ TEST_F(PaintTest, ShownRowsAreFilledAsTheRowsAreSelected) {
     // サイズ twice: the smallest first, which are the last rows.
     main_->onColumnClick(*main_->tabs().page(0), 3);
     main_->onColumnClick(*main_->tabs().page(0), 3);
-    EXPECT_EQ(list.entryAt(0)->name, "row199");
+    EXPECT_EQ(list.entryAt(0)->name(), "row199");
     expectPainted("sorted");
     send(ID_EDIT_CLEARSEL);
     expectPainted("cleared");

@@ -61,7 +61,7 @@ std::string nameOf(std::mt19937& rng) {
 
 std::set<std::string> selectedHashes(EntryList& list, HWND view) {
     std::set<std::string> out;
-    for (int i : stateOf(view).selected) out.insert(list.entryAt(i)->hash);
+    for (int i : stateOf(view).selected) out.insert(list.entryAt(i)->hash());
     return out;
 }
 
@@ -103,7 +103,7 @@ class RowViewTest : public WindowTest {
         EXPECT_EQ(list.count(), twin_.count()) << what;
         std::vector<int> expected;
         for (int i = 0; i < list.count(); ++i)
-            if (selected.count(list.entryAt(i)->hash)) expected.push_back(i);
+            if (selected.count(list.entryAt(i)->hash())) expected.push_back(i);
         EXPECT_EQ(page.selected, expected) << what;
     }
 
@@ -199,7 +199,7 @@ TEST_F(RowViewTest, BatchesOfInsertsAndDeletionsKeepTheStatesOnTheirRows) {
             EntryList filter(ListKind::Ignore);
             l.linkFilter(&filter);
             filter.addTexts(8, std::vector<const char*>(8, "").data(), 0);
-            for (int i = 0; i < l.count(); i += 3) filter.markInDependents(l.entryAt(i)->hash);
+            for (int i = 0; i < l.count(); i += 3) filter.markInDependents(l.entryAt(i)->hash());
             filter.purgeDependents();
             l.unlinkFilter(&filter);
         });
@@ -209,7 +209,7 @@ TEST_F(RowViewTest, BatchesOfInsertsAndDeletionsKeepTheStatesOnTheirRows) {
         expectSameStates("after a purge", left);
         // The twin takes the page's selection, so that both delete the same rows.
         for (int i = 0; i < twin_.count(); ++i)
-            setState(itemView_, i, LVIS_SELECTED, left.count(twin_.entryAt(i)->hash) > 0);
+            setState(itemView_, i, LVIS_SELECTED, left.count(twin_.entryAt(i)->hash()) > 0);
         both([](EntryList& l) {
             l.syncSelectionFromView();
             l.deleteSelected();
@@ -332,7 +332,7 @@ TEST_F(RowViewTest, PasteAndLoadOnAShownPage) {
     selectItems(0, {5, 100, 101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 299});
     setState(view(0), 104, LVIS_FOCUSED, true);
     const std::set<std::string> before = selectedHashes(list, view(0));
-    const std::string focused = list.entryAt(104)->hash;
+    const std::string focused = list.entryAt(104)->hash();
 
     std::string text;
     char line[160];
@@ -349,7 +349,7 @@ TEST_F(RowViewTest, PasteAndLoadOnAShownPage) {
     const int focus =
         static_cast<int>(SendMessageW(view(0), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
     ASSERT_GE(focus, 0);
-    EXPECT_EQ(list.entryAt(focus)->hash, focused);
+    EXPECT_EQ(list.entryAt(focus)->hash(), focused);
     EXPECT_EQ(status(kStatusCounts), "Hit数:500  選択数:13");
 
     // A list file of 20,000 rows opened over it.
@@ -368,7 +368,7 @@ TEST_F(RowViewTest, PasteAndLoadOnAShownPage) {
     char hash[40];
     for (int i : {0, 1, 12345, 19999}) {
         std::snprintf(hash, sizeof hash, "%032X", i);
-        EXPECT_STREQ(list.entryAt(i)->hash, hash) << i;
+        EXPECT_STREQ(list.entryAt(i)->hash(), hash) << i;
     }
     EXPECT_TRUE(IsWindowVisible(view(0)));
 }
