@@ -910,6 +910,8 @@ int AppendBatch::finish() {
             g = end;
         }
         list_.hashes_.appendAll(keyed_.data(), kept);
+        // The hash order's copy goes before the display order's pages come: less memory at the peak.
+        keyed_ = std::vector<RowRef>();
         // Without merges the rows need not be looked at again.
         if (!merged) {
             list_.display_.appendAll(arrived_.data(), arrived_.size());
@@ -927,7 +929,6 @@ int AppendBatch::finish() {
         reportAllocationFailure(MemoryPlace::AddRow);
         return added_;
     }
-    keyed_ = std::vector<RowRef>();
 
     // Nothing below can fail: the rows are the list's now.
     for (RowRef& r : arrived_) {
