@@ -739,7 +739,14 @@ AppendBatch::AppendBatch(EntryList& list, int mode)
 
 AppendBatch::~AppendBatch() {
     finish();
-    for (const RowRef& r : arrived_) freeEntry(r.entry);
+    freeArrived();
+}
+
+void AppendBatch::freeArrived() noexcept {
+    for (int page = 0; page < arrived_.pageCount(); ++page)
+        for (int slot = 0; slot < arrived_.pageSize(page); ++slot)
+            freeEntry(arrived_.get(PageArray::Slot{page, slot}));
+    arrived_.clear();
 }
 
 void AppendBatch::fail() {
@@ -790,15 +797,13 @@ int AppendBatch::addNow(int n, const char* const* texts, const std::size_t* leng
 
 void AppendBatch::abandon() {
     finished_ = true;
-    for (const RowRef& r : arrived_) freeEntry(r.entry);
-    arrived_ = std::vector<RowRef>();
+    freeArrived();
     keyed_ = std::vector<RowRef>();
 }
 
 void AppendBatch::reserve(std::size_t rows) {
-    if (!deferred_ || rows <= arrived_.capacity()) return;
+    if (!deferred_ || rows <= keyed_.capacity()) return;
     try {
-        arrived_.reserve(rows);
         keyed_.reserve(rows);
     } catch (const std::bad_alloc&) {
         // Only a hint: the rows grow their storage as they come.
@@ -826,7 +831,7 @@ int AppendBatch::add(int n, const char* const* texts, const std::size_t* lengths
         EntryPtr e = lengths ? makeEntry(texts, lengths, n) : makeEntry(texts, n);
         keyed_.push_back(RowRef{e.get(), textComparer().sortKeyPrefix(e->hash())});
         try {
-            arrived_.push_back(RowRef{e.get(), displayOrder_->keyOf(*e)});
+            arrived_.append(RowRef{e.get(), displayOrder_->keyOf(*e)});
         } catch (const std::bad_alloc&) {
             keyed_.pop_back();
             throw;
@@ -854,7 +859,7 @@ int AppendBatch::finish() {
         steps_ = std::vector<Step>();
         return added_;
     }
-    if (arrived_.empty()) return added_;
+    if (arrived_.size() == 0) return added_;
 
     // The rows in hash order; rows of equal hashes stay in the order they came, so that the first one becomes
     // the row and each later one merges into it as it would have one by one.
@@ -912,13 +917,14 @@ int AppendBatch::finish() {
         list_.hashes_.appendAll(keyed_.data(), kept);
         // The hash order's copy goes before the display order's pages come: less memory at the peak.
         keyed_ = std::vector<RowRef>();
-        // Without merges the rows need not be looked at again.
-        if (!merged) {
-            list_.display_.appendAll(arrived_.data(), arrived_.size());
-        } else {
-            for (const RowRef& r : arrived_) {
-                if (r.entry->purgeMark == kMergedAway) continue;
-                list_.display_.append(renamed ? RowRef{r.entry, displayOrder_->keyOf(*r.entry)} : r);
+        // Without merges the rows as they came are the display order.
+        if (merged) {
+            for (int page = 0; page < arrived_.pageCount(); ++page) {
+                for (int slot = 0; slot < arrived_.pageSize(page); ++slot) {
+                    RowRef& r = arrived_.ref(PageArray::Slot{page, slot});
+                    if (r.entry->purgeMark == kMergedAway) continue;
+                    list_.display_.append(renamed ? RowRef{r.entry, displayOrder_->keyOf(*r.entry)} : r);
+                }
             }
         }
     } catch (const std::bad_alloc&) {
@@ -931,18 +937,24 @@ int AppendBatch::finish() {
     }
 
     // Nothing below can fail: the rows are the list's now.
-    for (RowRef& r : arrived_) {
-        if (merged && r.entry->purgeMark == kMergedAway) {
-            freeEntry(r.entry);
-        } else {
-            list_.markInDependents(r.entry->hash());
+    if (merged) {
+        for (int page = 0; page < arrived_.pageCount(); ++page)
+            for (int slot = 0; slot < arrived_.pageSize(page); ++slot) {
+                Entry* e = arrived_.get(PageArray::Slot{page, slot});
+                if (e->purgeMark == kMergedAway) freeEntry(e);
+            }
+        arrived_.clear();
+    } else {
+        list_.display_.swap(arrived_);
+    }
+    for (int page = 0; page < list_.display_.pageCount(); ++page) {
+        for (int slot = 0; slot < list_.display_.pageSize(page); ++slot) {
+            list_.markInDependents(list_.display_.get(PageArray::Slot{page, slot})->hash());
             if (list_.view_) list_.view_->insertItem(added_);
             ++added_;
         }
-        r.entry = nullptr;
     }
     if (added_ > 0) list_.modified_ = 1;
-    arrived_ = std::vector<RowRef>();
     return added_;
 }
 

@@ -335,6 +335,7 @@ class AppendBatch {
     };
     int addNow(int n, const char* const* texts, const std::size_t* lengths);
     void takeBack() noexcept;
+    void freeArrived() noexcept;
     void fail();
 
     EntryList& list_;
@@ -345,10 +346,11 @@ class AppendBatch {
     bool wasModified_;
     int added_ = 0;
     std::vector<Step> steps_;
-    // Rows taken while deferring: in the order they came with their display-order keys, and with their
-    // hash-order keys. Both keys are made while the row is fresh in memory.
+    // Rows taken while deferring: in the order they came with their display-order keys (in pages that
+    // become the display order's when no row merged), and with their hash-order keys. Both keys are made
+    // while the row is fresh in memory.
     std::unique_ptr<const RowComparator> displayOrder_;
-    std::vector<RowRef> arrived_;
+    PageArray arrived_;
     std::vector<RowRef> keyed_;
 };
 
