@@ -864,14 +864,6 @@ int AppendBatch::finish() {
     // The rows in hash order; rows of equal hashes stay in the order they came, so that the first one becomes
     // the row and each later one merges into it as it would have one by one.
     const TextComparer& text = textComparer();
-    try {
-        std::vector<RowRef> scratch;
-        sortByKeyStable(keyed_, scratch);
-    } catch (const std::bad_alloc&) {
-        // No room for the radix sort: the merge sort manages without (more slowly).
-        std::stable_sort(keyed_.begin(), keyed_.end(),
-                         [](const RowRef& a, const RowRef& b) { return a.key < b.key; });
-    }
     // Rows of equal keys, ordered by the next bytes of their sort keys and then by the comparison.
     struct Tied {
         uint64_t second;
@@ -881,24 +873,45 @@ int AppendBatch::finish() {
         if (a.second != b.second) return a.second < b.second;
         return text.compare(a.row.entry->hash(), b.row.entry->hash()) < 0;
     };
+    // The hash order's pages by position (all full but the last).
+    struct PageSlots {
+        PageArray& pages;
+        RowRef& operator[](std::size_t i) const {
+            return pages.ref(PageArray::Slot{static_cast<int>(i / PageArray::kPageSize),
+                                             static_cast<int>(i % PageArray::kPageSize)});
+        }
+    };
     bool merged = false, renamed = false;
     try {
-        // The rows that stay are moved to the front of keyed_, in hash order (never past where they are
-        // read).
-        std::size_t kept = 0;
+        // The pages are made at once; the sort passes the rows between them and keyed_ and leaves them there.
+        const std::size_t n = keyed_.size();
+        list_.hashes_.appendAll(keyed_.data(), n);
+        PageSlots slots{list_.hashes_};
+        try {
+            sortByKeyStableInto<RowRef>(keyed_, slots, n);
+        } catch (const std::bad_alloc&) {
+            // No room for the radix sort: the merge sort manages without (more slowly).
+            std::stable_sort(keyed_.begin(), keyed_.end(),
+                             [](const RowRef& a, const RowRef& b) { return a.key < b.key; });
+            for (std::size_t i = 0; i < n; ++i) slots[i] = keyed_[i];
+        }
+        // Less memory at the peak: the copy goes before the display order's pages come.
+        keyed_ = std::vector<RowRef>();
+        // Each group of equal keys in order; a row whose hash equals an earlier one's merges into it and is
+        // put after the group's rows that stay, to be dropped below.
         std::vector<Tied> tied;
-        for (std::size_t g = 0; g < keyed_.size();) {
+        for (std::size_t g = 0; g < n;) {
             std::size_t end = g + 1;
-            while (end < keyed_.size() && keyed_[end].key == keyed_[g].key) ++end;
+            while (end < n && slots[end].key == slots[g].key) ++end;
             if (end - g == 1) {
-                keyed_[kept++] = keyed_[g];
                 g = end;
                 continue;
             }
             tied.clear();
             for (std::size_t k = g; k < end; ++k)
-                tied.push_back(Tied{text.sortKeySecond(keyed_[k].entry->hash()), keyed_[k]});
+                tied.push_back(Tied{text.sortKeySecond(slots[k].entry->hash()), slots[k]});
             std::stable_sort(tied.begin(), tied.end(), bySecondThenText);
+            std::size_t kept = g, away = end;
             for (std::size_t k = 0; k < tied.size();) {
                 const Tied& first = tied[k];
                 std::size_t same = k + 1;
@@ -907,16 +920,22 @@ int AppendBatch::finish() {
                      ++same) {
                     renamed |= mergeInto(*first.row.entry, *tied[same].row.entry) == Merge::Renamed;
                     tied[same].row.entry->purgeMark = kMergedAway;
+                    slots[--away] = tied[same].row;
                     merged = true;
                 }
-                keyed_[kept++] = first.row;
+                slots[kept++] = first.row;
                 k = same;
             }
             g = end;
         }
-        list_.hashes_.appendAll(keyed_.data(), kept);
-        // The hash order's copy goes before the display order's pages come: less memory at the peak.
-        keyed_ = std::vector<RowRef>();
+        if (merged) {
+            std::vector<RowRef> staying;
+            staying.reserve(n);
+            for (std::size_t i = 0; i < n; ++i)
+                if (slots[i].entry->purgeMark != kMergedAway) staying.push_back(slots[i]);
+            list_.hashes_.clear();
+            list_.hashes_.appendAll(staying.data(), staying.size());
+        }
         // Without merges the rows as they came are the display order.
         if (merged) {
             for (int page = 0; page < arrived_.pageCount(); ++page) {

@@ -77,4 +77,43 @@ void sortByKeyStable(std::vector<Item>& items, std::vector<Item>& scratch) {
     }
 }
 
+// The same sort between two stores of n items (anything whose operator[](std::size_t) gives an Item&, such as
+// the pages of a list): the items start in `from` and end in `to`, each pass moving them from one store to the
+// other, so that no third store is needed.
+template <class Item, class From, class To>
+void sortByKeyStableInto(From& from, To& to, std::size_t n) {
+    if (n == 0) return;
+    uint64_t differ = 0;
+    for (std::size_t i = 0; i < n; ++i) differ |= from[i].key ^ from[0].key;
+    int passes = 0;
+    for (int shift = 0; shift < 64; shift += 16) passes += ((differ >> shift) & 0xFFFF) != 0;
+    std::vector<uint32_t> counts(1u << 16);
+    auto pass = [&](auto& src, auto& dst, int shift) {
+        std::fill(counts.begin(), counts.end(), 0u);
+        for (std::size_t i = 0; i < n; ++i) ++counts[(src[i].key >> shift) & 0xFFFF];
+        uint32_t sum = 0;
+        for (uint32_t& c : counts) {
+            const uint32_t k = c;
+            c = sum;
+            sum += k;
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            const Item& item = src[i];
+            dst[counts[(item.key >> shift) & 0xFFFF]++] = item;
+        }
+    };
+    // An even number of passes starts from a copy in `to`.
+    bool inTo = passes % 2 == 0;
+    if (inTo)
+        for (std::size_t i = 0; i < n; ++i) to[i] = from[i];
+    for (int shift = 0; shift < 64; shift += 16) {
+        if (((differ >> shift) & 0xFFFF) == 0) continue;
+        if (inTo)
+            pass(to, from, shift);
+        else
+            pass(from, to, shift);
+        inTo = !inTo;
+    }
+}
+
 }  // namespace twk

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <deque>
+#include <random>
+
 #include <string>
 #include <vector>
 
@@ -151,6 +155,32 @@ TEST(Sort, QuicksortSurvivesRowsThatCompareEqualToEverything) {
     list.sort(kColUpdateTime);
     list.sort(kColUpdateTime);
     EXPECT_EQ(list.count(), 4000);
+}
+
+// The radix sort between two stores ends in the second whatever the number of digits the keys differ in (each
+// digit is one pass), and keeps equal keys in their input order.
+TEST(Sort, KeySortIntoAnotherStoreIsStableForEveryNumberOfPasses) {
+    struct Item {
+        uint64_t key;
+        int index;
+    };
+    std::mt19937_64 rng(7);
+    for (uint64_t varying : {0x0ull, 0x00000000000F0000ull, 0x000000FF0000FF00ull, 0x0F0F0F0F0F0F0000ull,
+                             0xFFFFFFFFFFFFFFFFull}) {
+        for (std::size_t n : {std::size_t{0}, std::size_t{1}, std::size_t{3000}}) {
+            std::vector<Item> from(n);
+            for (std::size_t i = 0; i < n; ++i) from[i] = Item{0x1234000000000000ull | (rng() & varying), int(i)};
+            std::vector<Item> expected = from;
+            std::stable_sort(expected.begin(), expected.end(),
+                             [](const Item& a, const Item& b) { return a.key < b.key; });
+            std::deque<Item> to(n);
+            sortByKeyStableInto<Item>(from, to, n);
+            for (std::size_t i = 0; i < n; ++i) {
+                ASSERT_EQ(to[i].key, expected[i].key) << std::hex << varying << " at " << i;
+                ASSERT_EQ(to[i].index, expected[i].index) << std::hex << varying << " at " << i;
+            }
+        }
+    }
 }
 
 }  // namespace
