@@ -52,34 +52,10 @@ void quicksortRows(RowRef* rows, int n, const RowComparator& cmp);
 uint64_t namePrefixKey(std::string_view name);
 uint64_t namePrefixKey(const char* name);  // the same for a terminated name
 
-// Sorts items (of any type with a uint64_t member `key`) by key, stably: equal keys keep their input order. A
-// radix sort by 16-bit digits that skips the digits all keys share; scratch is reused storage.
-template <class Item>
-void sortByKeyStable(std::vector<Item>& items, std::vector<Item>& scratch) {
-    const std::size_t n = items.size();
-    if (n < 2) return;
-    uint64_t differ = 0;
-    for (const Item& item : items) differ |= item.key ^ items[0].key;
-    scratch.resize(n);
-    std::vector<uint32_t> counts(1u << 16);
-    for (int shift = 0; shift < 64; shift += 16) {
-        if (((differ >> shift) & 0xFFFF) == 0) continue;
-        std::fill(counts.begin(), counts.end(), 0u);
-        for (const Item& item : items) ++counts[(item.key >> shift) & 0xFFFF];
-        uint32_t sum = 0;
-        for (uint32_t& c : counts) {
-            const uint32_t k = c;
-            c = sum;
-            sum += k;
-        }
-        for (const Item& item : items) scratch[counts[(item.key >> shift) & 0xFFFF]++] = item;
-        items.swap(scratch);
-    }
-}
-
-// The same sort between two stores of n items (anything whose operator[](std::size_t) gives an Item&, such as
-// the pages of a list): the items start in `from` and end in `to`, each pass moving them from one store to the
-// other, so that no third store is needed.
+// Sorts n items (of any type with a uint64_t member `key`) by key, stably: equal keys keep their input order. A
+// radix sort by 16-bit digits that skips the digits all keys share, between two stores of n items (anything
+// whose operator[](std::size_t) gives an Item&, such as the pages of a list): the items start in `from` and
+// end in `to`, each pass moving them from one store to the other, so that no third store is needed.
 template <class Item, class From, class To>
 void sortByKeyStableInto(From& from, To& to, std::size_t n) {
     if (n == 0) return;
