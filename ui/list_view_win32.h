@@ -90,6 +90,8 @@ class Win32ListView final : public ListViewOps {
     void growRowByRow(const int* positions, std::size_t n, int count) const noexcept;
     void setState(int position, UINT mask, UINT state) const;
     void holdRedraw() const;
+    // Marks `area` (nullptr: the whole view) for painting, but for the view's header: only the rows change.
+    void invalidateRows(const RECT* area, bool erase) const;
     // Repaints the rows from `first` to the end of the view, or none when they lie below it.
     void invalidateFrom(int first) const;
 
