@@ -672,6 +672,7 @@ void MainWindow::cmdDelete() {
 }
 
 void MainWindow::cmdSelectAll() {
+    StatusBar::Hold hold(statusBar_);
     Win32ListView* view = currentView();
     if (!currentList() || !view || view->itemCount() <= 0) return;
     view->setAllSelected(true);
@@ -680,6 +681,7 @@ void MainWindow::cmdSelectAll() {
 }
 
 void MainWindow::cmdInvert() {
+    StatusBar::Hold hold(statusBar_);
     Win32ListView* view = currentView();
     if (!currentList() || !view) return;
     int n = view->itemCount();
@@ -690,6 +692,7 @@ void MainWindow::cmdInvert() {
 }
 
 void MainWindow::cmdClearSelection() {
+    StatusBar::Hold hold(statusBar_);
     Win32ListView* view = currentView();
     if (!currentList() || !view || view->itemCount() <= 0) return;
     view->setAllSelected(false);
@@ -708,6 +711,7 @@ void MainWindow::cmdClearAll() {
 }
 
 void MainWindow::cmdSelectMarked() {
+    StatusBar::Hold hold(statusBar_);
     EntryList* list = currentList();
     Win32ListView* view = currentView();
     if (!list || !view) return;
@@ -717,6 +721,7 @@ void MainWindow::cmdSelectMarked() {
 }
 
 void MainWindow::cmdMarkSelected() {
+    StatusBar::Hold hold(statusBar_);
     EntryList* list = currentList();
     Win32ListView* view = currentView();
     if (!list || !view) return;
