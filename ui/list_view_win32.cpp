@@ -198,20 +198,32 @@ void Win32ListView::setSelected(int position, bool selected) {
 
 // A view that keeps the selection itself sets every row's state one by one; with the drawing held none of
 // them is painted on its own.
-void Win32ListView::setAllSelected(bool selected) {
+int Win32ListView::setAllSelected(bool selected) {
+    if (rows_) {
+        const int n = selectRows(0, INT_MAX, selected);
+        repaintRows();
+        return selected ? n : 0;
+    }
     BulkUpdate bulk(this);
     setSelected(-1, selected);
+    return selected ? itemCount() : 0;
 }
 
-void Win32ListView::invertSelection() {
+int Win32ListView::invertSelection() {
     if (rows_) {
-        invertRows();
+        const int n = invertRows();
         repaintRows();
-        return;
+        return n;
     }
     const int count = itemCount();
+    int n = 0;
     BulkUpdate bulk(this);
-    for (int i = 0; i < count; ++i) setSelected(i, !isSelected(i));
+    for (int i = 0; i < count; ++i) {
+        const bool on = !isSelected(i);
+        setSelected(i, on);
+        n += on;
+    }
+    return n;
 }
 
 int Win32ListView::itemCount() const {
@@ -349,21 +361,27 @@ bool Win32ListView::rowSelected(int position) const {
     return row && row->selected == 1;
 }
 
-void Win32ListView::selectRows(int first, int last, bool selected) {
-    int position = std::max(first, 0);
+int Win32ListView::selectRows(int first, int last, bool selected) {
+    const int start = std::max(first, 0);
+    int position = start;
     const int32_t value = selected ? 1 : 0;
     walkRows(*rows_, position, [&](Entry& row) {
-        if (position++ > last) return false;
+        if (position > last) return false;
+        ++position;
         row.selected = value;
         return true;
     });
+    return position - start;
 }
 
-void Win32ListView::invertRows() {
-    walkRows(*rows_, 0, [](Entry& row) {
+int Win32ListView::invertRows() {
+    int n = 0;
+    walkRows(*rows_, 0, [&](Entry& row) {
         row.selected = row.selected == 1 ? 0 : 1;
+        n += row.selected;
         return true;
     });
+    return n;
 }
 
 int Win32ListView::countSelectedRows() const {

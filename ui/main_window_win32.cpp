@@ -675,8 +675,8 @@ void MainWindow::cmdSelectAll() {
     StatusBar::Hold hold(statusBar_);
     Win32ListView* view = currentView();
     if (!currentList() || !view || view->itemCount() <= 0) return;
-    view->setAllSelected(true);
-    showCounts(view);
+    const int selected = view->setAllSelected(true);
+    showCounts(view->itemCount(), selected);
     showMessage(kMsgSelectedAll, view->itemCount());
 }
 
@@ -686,8 +686,8 @@ void MainWindow::cmdInvert() {
     if (!currentList() || !view) return;
     int n = view->itemCount();
     if (n <= 0) return;
-    view->invertSelection();
-    showCounts(view);
+    const int selected = view->invertSelection();
+    showCounts(n, selected);
     showMessage(kMsgInverted);
 }
 
@@ -695,8 +695,8 @@ void MainWindow::cmdClearSelection() {
     StatusBar::Hold hold(statusBar_);
     Win32ListView* view = currentView();
     if (!currentList() || !view || view->itemCount() <= 0) return;
-    view->setAllSelected(false);
-    showCounts(view);
+    const int selected = view->setAllSelected(false);
+    showCounts(view->itemCount(), selected);
     showMessage(kMsgSelectionCleared);
 }
 
