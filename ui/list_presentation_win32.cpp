@@ -139,8 +139,8 @@ void RowGeometry::read(HWND view) {
     if (painting_ > 0 && view_ == view) return;
     view_ = view;
     scroll_ = GetScrollPos(view, SB_HORZ);
-    columns_ = static_cast<int>(SendMessageW(
-        reinterpret_cast<HWND>(SendMessageW(view, LVM_GETHEADER, 0, 0)), HDM_GETITEMCOUNT, 0, 0));
+    columns_ = static_cast<int>(SendMessageW(reinterpret_cast<HWND>(SendMessageW(view, LVM_GETHEADER, 0, 0)),
+                                             HDM_GETITEMCOUNT, 0, 0));
     if (columns_ < 0) columns_ = 0;
     for (int c = 0; c < columns_ && c < kHeld; ++c) widths_[c] = columnWidth(view, c);
 }

@@ -45,8 +45,8 @@ TEST_F(CommandsTest, SelectionCommandsPaintTheStatusBarOnce) {
         })));
     selectItems(0, {1, 3});
     // Each changes both texts.
-    for (int id : {ID_EDIT_MARKSELECTED, ID_EDIT_CLEARSEL, ID_EDIT_SELECTMARKED, ID_EDIT_INVERT,
-                   ID_EDIT_SELECTALL}) {
+    for (int id :
+         {ID_EDIT_MARKSELECTED, ID_EDIT_CLEARSEL, ID_EDIT_SELECTMARKED, ID_EDIT_INVERT, ID_EDIT_SELECTALL}) {
         UpdateWindow(bar);
         paints = 0;
         send(id);
