@@ -75,7 +75,6 @@ class RowGeometry {
     // Reads `view` unless a paint of it has already read it.
     void read(HWND view);
     int scroll() const { return scroll_; }
-    int columns() const { return columns_; }
     int width(int column) const;
 
   private:
