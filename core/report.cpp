@@ -41,9 +41,11 @@ Reporter* setReporter(Reporter* r) {
 }
 
 int showCounts(const ListViewOps* view) {
+    return showCounts(view ? view->itemCount() : 0, view ? view->selectedCount() : 0);
+}
+
+int showCounts(int items, int selected) {
     char buf[kReportBufferSize];
-    int items = view ? view->itemCount() : 0;
-    int selected = view ? view->selectedCount() : 0;
     std::snprintf(buf, sizeof buf, "Hit数:%d  選択数:%d", items, selected);
     reporter().setStatusText(kStatusCounts, buf);
     return 1;

@@ -27,6 +27,8 @@ constexpr int kReportBufferSize = 520;
 
 // Part 0 becomes "Hit数:%d  選択数:%d" with the view's item and selected counts. Returns 1.
 int showCounts(const ListViewOps* view);
+// The same with the counts known.
+int showCounts(int items, int selected);
 // With no format part 2 becomes empty; otherwise "[hh:mm:ss] " followed by the formatted text. Returns 1.
 int showMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // The same time-stamped text in the error box, owned by the main window. Returns 1.

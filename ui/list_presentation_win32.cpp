@@ -80,12 +80,17 @@ void drawCell(HDC dc, const char* text, int len, int left, int top, int right, i
               DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER | align);
 }
 
-// Fills the item rectangle and prepares the text colours; returns the view's horizontal scroll position.
-int beginRow(const DRAWITEMSTRUCT& item, const ListPalette& palette) {
+// Fills the item rectangle and prepares the text colours.
+void fillRow(const DRAWITEMSTRUCT& item, const ListPalette& palette) {
     bool selected = (item.itemState & ODS_SELECTED) != 0;
     SetTextColor(item.hDC, palette.text(selected));
     SetBkMode(item.hDC, TRANSPARENT);
     FillRect(item.hDC, &item.rcItem, palette.brush(selected));
+}
+
+// The same; returns the view's horizontal scroll position.
+int beginRow(const DRAWITEMSTRUCT& item, const ListPalette& palette) {
+    fillRow(item, palette);
     return GetScrollPos(item.hwndItem, SB_HORZ);
 }
 
@@ -130,18 +135,34 @@ void setupColumns(PageKind kind, HWND view, const std::int32_t* widths,
     SendMessageW(view, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(palette.back(false)));
 }
 
-void paintRow(PageKind kind, const EntryList& list, const DRAWITEMSTRUCT& item, const ListPalette& palette) {
+void RowGeometry::read(HWND view) {
+    if (painting_ > 0 && view_ == view) return;
+    view_ = view;
+    scroll_ = GetScrollPos(view, SB_HORZ);
+    columns_ = static_cast<int>(SendMessageW(reinterpret_cast<HWND>(SendMessageW(view, LVM_GETHEADER, 0, 0)),
+                                             HDM_GETITEMCOUNT, 0, 0));
+    if (columns_ < 0) columns_ = 0;
+    for (int c = 0; c < columns_ && c < kHeld; ++c) widths_[c] = columnWidth(view, c);
+}
+
+int RowGeometry::width(int column) const {
+    if (column < 0 || column >= columns_) return 0;
+    return column < kHeld ? widths_[column] : columnWidth(view_, column);
+}
+
+void paintRow(PageKind kind, const EntryList& list, const DRAWITEMSTRUCT& item, const ListPalette& palette,
+              RowGeometry& geometry) {
     const Entry* row = list.entryAt(static_cast<int>(item.itemID));
     if (!row) return;
     ColumnSet set = columnSet(kind);
     if (!set.columns) return;
-    HWND view = item.hwndItem;
-    int s = beginRow(item, palette);
+    geometry.read(item.hwndItem);
+    fillRow(item, palette);
     const int top = item.rcItem.top, bottom = item.rcItem.bottom;
-    int x = columnWidth(view, 0) - s;
+    int x = geometry.width(0) - geometry.scroll();
     drawCell(item.hDC, row->mark(), -1, item.rcItem.left, top, x, bottom, DT_CENTER);
     for (int c = 1; c < set.count; ++c) {
-        int w = columnWidth(view, c);
+        int w = geometry.width(c);
         const ColumnSpec& spec = set.columns[c];
         const char* text = row->column(spec.logical);
         int len = spec.logical == kColName ? static_cast<int>(row->name().size()) : -1;
@@ -151,11 +172,8 @@ void paintRow(PageKind kind, const EntryList& list, const DRAWITEMSTRUCT& item, 
             drawCell(item.hDC, text, len, x + 4, top, x + w, bottom, DT_LEFT);
         x += w;
     }
-    int columns = static_cast<int>(SendMessageW(
-        reinterpret_cast<HWND>(SendMessageW(view, LVM_GETHEADER, 0, 0)), HDM_GETITEMCOUNT, 0, 0));
     for (int i = 0, extras = row->extraCount(); i < extras; ++i) {
-        int c = set.count + i;
-        int w = c < columns ? columnWidth(view, c) : 0;
+        int w = geometry.width(set.count + i);
         if (w > 0) drawCell(item.hDC, row->extra(i), -1, x + 4, top, x + w, bottom, DT_LEFT);
         x += w;
     }

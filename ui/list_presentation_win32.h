@@ -52,8 +52,43 @@ void setupColumns(PageKind kind, HWND view, const std::int32_t* widths,
 // Number of fixed columns of a page kind's view.
 int fixedColumnCount(PageKind kind);
 
+// What painting a row reads from its view: the columns' widths and the horizontal scroll position. Each of
+// them costs a message to the view or its header, several per cell; within one paint of the view they cannot
+// change, so while a Paint lasts they are read once, at the first row, and otherwise afresh for every row.
+class RowGeometry {
+  public:
+    class Paint {
+      public:
+        explicit Paint(RowGeometry& geometry) : geometry_(geometry) {
+            if (geometry_.painting_++ == 0) geometry_.view_ = nullptr;
+        }
+        ~Paint() {
+            if (--geometry_.painting_ == 0) geometry_.view_ = nullptr;
+        }
+        Paint(const Paint&) = delete;
+        Paint& operator=(const Paint&) = delete;
+
+      private:
+        RowGeometry& geometry_;
+    };
+
+    // Reads `view` unless a paint of it has already read it.
+    void read(HWND view);
+    int scroll() const { return scroll_; }
+    int width(int column) const;
+
+  private:
+    static constexpr int kHeld = 32;  // widths kept; any column beyond is asked for each time
+    HWND view_ = nullptr;             // the view last read
+    int painting_ = 0;
+    int scroll_ = 0;
+    int columns_ = 0;
+    int widths_[kHeld] = {};
+};
+
 // Paints the row at the item's position (list and BBS pages).
-void paintRow(PageKind kind, const EntryList& list, const DRAWITEMSTRUCT& item, const ListPalette& palette);
+void paintRow(PageKind kind, const EntryList& list, const DRAWITEMSTRUCT& item, const ListPalette& palette,
+              RowGeometry& geometry);
 // Paints one condition (condition page).
 void paintCondition(const Condition& condition, const DRAWITEMSTRUCT& item, const ListPalette& palette);
 

@@ -99,7 +99,7 @@ void Win32ListView::flushInserts() const noexcept {
     if (!inserted_.movesOldRows()) {
         // Rows added behind the others: the view only learns the new count.
         SendMessageW(view_, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), kKeepView);
-        if (bulkDepth_ == 0) InvalidateRect(view_, nullptr, TRUE);
+        if (bulkDepth_ == 0) invalidateRows(nullptr, true);
         return;
     }
     // The focus and the anchor of a Shift range belong to rows (as the selection does, which the rows carry):
@@ -132,7 +132,7 @@ void Win32ListView::flushInserts() const noexcept {
     // Giving a row the focus scrolls it into view; the rows shown stay where they were.
     const int nowTop = static_cast<int>(SendMessageW(view_, LVM_GETTOPINDEX, 0, 0));
     if (nowTop != top) SendMessageW(view_, LVM_SCROLL, 0, static_cast<LPARAM>((top - nowTop) * rowHeight()));
-    if (bulkDepth_ == 0) InvalidateRect(view_, nullptr, TRUE);
+    if (bulkDepth_ == 0) invalidateRows(nullptr, true);
 }
 
 void Win32ListView::growRowByRow(const int* positions, std::size_t n, int count) const noexcept {
@@ -152,7 +152,7 @@ void Win32ListView::growRowByRow(const int* positions, std::size_t n, int count)
     const int nowTop = static_cast<int>(SendMessageW(view_, LVM_GETTOPINDEX, 0, 0));
     if (nowTop != top) SendMessageW(view_, LVM_SCROLL, 0, static_cast<LPARAM>((top - nowTop) * rowHeight()));
     allChanged_ = true;
-    if (bulkDepth_ == 0) InvalidateRect(view_, nullptr, TRUE);
+    if (bulkDepth_ == 0) invalidateRows(nullptr, true);
 }
 
 void Win32ListView::deleteItem(int position) {
@@ -198,20 +198,32 @@ void Win32ListView::setSelected(int position, bool selected) {
 
 // A view that keeps the selection itself sets every row's state one by one; with the drawing held none of
 // them is painted on its own.
-void Win32ListView::setAllSelected(bool selected) {
+int Win32ListView::setAllSelected(bool selected) {
+    if (rows_) {
+        const int n = selectRows(0, INT_MAX, selected);
+        repaintRows();
+        return selected ? n : 0;
+    }
     BulkUpdate bulk(this);
     setSelected(-1, selected);
+    return selected ? itemCount() : 0;
 }
 
-void Win32ListView::invertSelection() {
+int Win32ListView::invertSelection() {
     if (rows_) {
-        invertRows();
+        const int n = invertRows();
         repaintRows();
-        return;
+        return n;
     }
     const int count = itemCount();
+    int n = 0;
     BulkUpdate bulk(this);
-    for (int i = 0; i < count; ++i) setSelected(i, !isSelected(i));
+    for (int i = 0; i < count; ++i) {
+        const bool on = !isSelected(i);
+        setSelected(i, on);
+        n += on;
+    }
+    return n;
 }
 
 int Win32ListView::itemCount() const {
@@ -291,7 +303,7 @@ void Win32ListView::endBulkUpdate() {
     // Rows only counted in leave the rows in front of the first of them as they were: those are not painted
     // again.
     if (all)
-        InvalidateRect(view_, nullptr, TRUE);
+        invalidateRows(nullptr, true);
     else if (from >= 0)
         invalidateFrom(from);
 }
@@ -304,12 +316,29 @@ void Win32ListView::invalidateFrom(int first) const {
     const int top = static_cast<int>(SendMessageW(view_, LVM_GETTOPINDEX, 0, 0));
     if (first <= top ||
         !SendMessageW(view_, LVM_GETITEMRECT, static_cast<WPARAM>(first), reinterpret_cast<LPARAM>(&row))) {
-        InvalidateRect(view_, nullptr, TRUE);
+        invalidateRows(nullptr, true);
         return;
     }
     if (row.top >= client.bottom) return;
     client.top = row.top;
-    InvalidateRect(view_, &client, TRUE);
+    invalidateRows(&client, true);
+}
+
+// The header is a child of the view, and a view without WS_CLIPCHILDREN that is made to paint again has its
+// children painted again too: the header would be repainted with every change of the rows, at a cost above
+// that of all the rows shown, though nothing in it changed.
+void Win32ListView::invalidateRows(const RECT* area, bool erase) const {
+    RECT rows;
+    if (!GetClientRect(view_, &rows)) return;
+    const auto header = reinterpret_cast<HWND>(SendMessageW(view_, LVM_GETHEADER, 0, 0));
+    RECT bar;
+    if (header && IsWindowVisible(header) && GetWindowRect(header, &bar)) {
+        MapWindowPoints(nullptr, view_, reinterpret_cast<POINT*>(&bar), 2);
+        if (bar.bottom > rows.top) rows.top = bar.bottom;
+    }
+    if (area && !IntersectRect(&rows, &rows, area)) return;
+    if (IsRectEmpty(&rows)) return;
+    RedrawWindow(view_, &rows, nullptr, RDW_INVALIDATE | RDW_NOCHILDREN | (erase ? RDW_ERASE : 0));
 }
 
 void Win32ListView::rowsChanged() {
@@ -317,11 +346,11 @@ void Win32ListView::rowsChanged() {
     if (bulkDepth_ > 0)
         allChanged_ = true;
     else
-        InvalidateRect(view_, nullptr, FALSE);
+        invalidateRows(nullptr, false);
 }
 
 void Win32ListView::invalidate() {
-    if (view_) InvalidateRect(view_, nullptr, FALSE);
+    if (view_) invalidateRows(nullptr, false);
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -332,21 +361,27 @@ bool Win32ListView::rowSelected(int position) const {
     return row && row->selected == 1;
 }
 
-void Win32ListView::selectRows(int first, int last, bool selected) {
-    int position = std::max(first, 0);
+int Win32ListView::selectRows(int first, int last, bool selected) {
+    const int start = std::max(first, 0);
+    int position = start;
     const int32_t value = selected ? 1 : 0;
     walkRows(*rows_, position, [&](Entry& row) {
-        if (position++ > last) return false;
+        if (position > last) return false;
+        ++position;
         row.selected = value;
         return true;
     });
+    return position - start;
 }
 
-void Win32ListView::invertRows() {
-    walkRows(*rows_, 0, [](Entry& row) {
+int Win32ListView::invertRows() {
+    int n = 0;
+    walkRows(*rows_, 0, [&](Entry& row) {
         row.selected = row.selected == 1 ? 0 : 1;
+        n += row.selected;
         return true;
     });
+    return n;
 }
 
 int Win32ListView::countSelectedRows() const {
@@ -385,7 +420,7 @@ void Win32ListView::repaintRow(int position) const {
     RECT row = {};
     row.left = LVIR_BOUNDS;
     if (SendMessageW(view_, LVM_GETITEMRECT, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(&row)))
-        InvalidateRect(view_, &row, FALSE);
+        invalidateRows(&row, false);
 }
 
 void Win32ListView::repaintRows() const {
@@ -393,7 +428,7 @@ void Win32ListView::repaintRows() const {
     if (bulkDepth_ > 0)
         allChanged_ = true;
     else
-        InvalidateRect(view_, nullptr, FALSE);
+        invalidateRows(nullptr, false);
 }
 
 // ---------------------------------------------------------------------------------------------------------------

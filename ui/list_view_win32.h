@@ -58,9 +58,10 @@ class Win32ListView final : public ListViewOps {
     void rowsChanged() override;
     bool selectionIsRows() const override { return rows_ != nullptr; }
 
-    void setAllSelected(bool selected);
+    // Both return how many rows are selected now.
+    int setAllSelected(bool selected);
     // Every row selected that was not, and the others not.
-    void invertSelection();
+    int invertSelection();
     int bulkDepth() const { return bulkDepth_; }
 
     // The page's side of a view whose selection is the rows'. A message sent to the view about the selection
@@ -90,13 +91,17 @@ class Win32ListView final : public ListViewOps {
     void growRowByRow(const int* positions, std::size_t n, int count) const noexcept;
     void setState(int position, UINT mask, UINT state) const;
     void holdRedraw() const;
+    // Marks `area` (nullptr: the whole view) for painting, but for the view's header: only the rows change.
+    void invalidateRows(const RECT* area, bool erase) const;
     // Repaints the rows from `first` to the end of the view, or none when they lie below it.
     void invalidateFrom(int first) const;
 
     // The selection as the rows hold it.
     bool rowSelected(int position) const;
-    void selectRows(int first, int last, bool selected);  // clamped to the rows
-    void invertRows();
+    // Clamped to the rows; returns how many rows it set.
+    int selectRows(int first, int last, bool selected);
+    // Returns how many rows are selected now.
+    int invertRows();
     int countSelectedRows() const;
     int nextSelectedRow(int after) const;
     // Paints a row again, or every row shown; within a bulk update, every row once it ends.

@@ -672,28 +672,31 @@ void MainWindow::cmdDelete() {
 }
 
 void MainWindow::cmdSelectAll() {
+    StatusBar::Hold hold(statusBar_);
     Win32ListView* view = currentView();
     if (!currentList() || !view || view->itemCount() <= 0) return;
-    view->setAllSelected(true);
-    showCounts(view);
+    const int selected = view->setAllSelected(true);
+    showCounts(view->itemCount(), selected);
     showMessage(kMsgSelectedAll, view->itemCount());
 }
 
 void MainWindow::cmdInvert() {
+    StatusBar::Hold hold(statusBar_);
     Win32ListView* view = currentView();
     if (!currentList() || !view) return;
     int n = view->itemCount();
     if (n <= 0) return;
-    view->invertSelection();
-    showCounts(view);
+    const int selected = view->invertSelection();
+    showCounts(n, selected);
     showMessage(kMsgInverted);
 }
 
 void MainWindow::cmdClearSelection() {
+    StatusBar::Hold hold(statusBar_);
     Win32ListView* view = currentView();
     if (!currentList() || !view || view->itemCount() <= 0) return;
-    view->setAllSelected(false);
-    showCounts(view);
+    const int selected = view->setAllSelected(false);
+    showCounts(view->itemCount(), selected);
     showMessage(kMsgSelectionCleared);
 }
 
@@ -708,6 +711,7 @@ void MainWindow::cmdClearAll() {
 }
 
 void MainWindow::cmdSelectMarked() {
+    StatusBar::Hold hold(statusBar_);
     EntryList* list = currentList();
     Win32ListView* view = currentView();
     if (!list || !view) return;
@@ -717,6 +721,7 @@ void MainWindow::cmdSelectMarked() {
 }
 
 void MainWindow::cmdMarkSelected() {
+    StatusBar::Hold hold(statusBar_);
     EntryList* list = currentList();
     Win32ListView* view = currentView();
     if (!list || !view) return;

@@ -88,7 +88,7 @@ INT_PTR RowsPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam != IDC_LIST || !item) return FALSE;
             ListTabSet& tabs = main_.tabs();
             if (tabs.initialised() && list() && tabs.currentPage() == this)
-                paintRow(kind(), *list(), *item, main_.palette());
+                paintRow(kind(), *list(), *item, main_.palette(), geometry_);
             return TRUE;
         }
         case WM_NOTIFY: {
@@ -211,6 +211,11 @@ LRESULT RowsPage::onViewMessage(HWND view, UINT message, WPARAM wParam, LPARAM l
                 result = callPrevious(view, message, wParam, lParam);
             main_.onListClick(*this, message == WM_RBUTTONDOWN);
             return result;
+        }
+        case WM_PAINT:
+        case WM_PRINTCLIENT: {
+            RowGeometry::Paint paint(geometry_);
+            return callPrevious(view, message, wParam, lParam);
         }
         case WM_LBUTTONDBLCLK:
             if (onViewDoubleClick()) return 0;

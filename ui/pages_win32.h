@@ -77,6 +77,7 @@ class RowsPage : public Page {
   private:
     static LRESULT CALLBACK viewProc(HWND view, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT onViewMessage(HWND view, UINT message, WPARAM wParam, LPARAM lParam);
+    RowGeometry geometry_;
 };
 
 class ListPage final : public RowsPage {

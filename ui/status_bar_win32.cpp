@@ -43,6 +43,32 @@ void StatusBar::setText(int part, const char* text) {
     if (!window_) return;
     const ReportText w(text);
     SendMessageW(window_.get(), SB_SETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(w.wide));
+    if (held_ && part >= 0 && part < 32) changed_ |= 1u << part;
+}
+
+StatusBar::Hold::Hold(StatusBar& bar) : bar_(bar) {
+    HWND window = bar_.window_.get();
+    if (!window || bar_.held_ || !IsWindowVisible(window)) return;
+    // What is still to be painted is painted now: a control kept from drawing forgets it.
+    UpdateWindow(window);
+    SendMessageW(window, WM_SETREDRAW, FALSE, 0);
+    bar_.held_ = held_ = true;
+    bar_.changed_ = 0;
+}
+
+StatusBar::Hold::~Hold() {
+    if (!held_) return;
+    bar_.held_ = false;
+    HWND window = bar_.window_.get();
+    if (!window) return;
+    SendMessageW(window, WM_SETREDRAW, TRUE, 0);
+    for (int part = 0; part < 32; ++part) {
+        if (!(bar_.changed_ & (1u << part))) continue;
+        RECT r = {};
+        if (SendMessageW(window, SB_GETRECT, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(&r)))
+            InvalidateRect(window, &r, FALSE);
+    }
+    UpdateWindow(window);
 }
 
 std::string StatusBar::text(int part) const {

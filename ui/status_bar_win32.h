@@ -12,6 +12,22 @@ namespace twk::ui {
 
 class StatusBar {
   public:
+    // The control paints itself on every text it is given: a command that shows its counts and then its
+    // message would paint it twice. While a Hold lasts the texts set are kept from the screen and painted
+    // together, at once, when it ends. Only for short work that opens no window: the control is kept from
+    // drawing meanwhile.
+    class Hold {
+      public:
+        explicit Hold(StatusBar& bar);
+        ~Hold();
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+      private:
+        StatusBar& bar_;
+        bool held_ = false;
+    };
+
     // Creates the control (an existing one is destroyed first), divides it into parts and shows it.
     int create(HWND parent, int controlId, int partCount, const int* rightEdges);
     void setText(int part, const char* text);
@@ -24,6 +40,8 @@ class StatusBar {
 
   private:
     OwnedWindow window_;
+    bool held_ = false;
+    unsigned changed_ = 0;  // the parts given a text while held, one bit each
 };
 
 // Reports go to the status bar; error boxes are owned by the main window (or by nobody during start-up).

@@ -32,6 +32,33 @@ TEST_F(CommandsTest, SelectionCommandsReportExactly) {
     EXPECT_EQ(status(kStatusCounts), "Hit数:10  選択数:10");
 }
 
+// The counts and the message of a selection command reach the screen in one paint of the status bar.
+TEST_F(CommandsTest, SelectionCommandsPaintTheStatusBarOnce) {
+    startWithRows(10);
+    static int paints;
+    static WNDPROC original;
+    HWND bar = main_->statusBar().hwnd();
+    original = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+            if (m == WM_PAINT) ++paints;
+            return CallWindowProcW(original, w, m, wp, lp);
+        })));
+    selectItems(0, {1, 3});
+    // Each changes both texts.
+    for (int id :
+         {ID_EDIT_MARKSELECTED, ID_EDIT_CLEARSEL, ID_EDIT_SELECTMARKED, ID_EDIT_INVERT, ID_EDIT_SELECTALL}) {
+        UpdateWindow(bar);
+        paints = 0;
+        send(id);
+        EXPECT_EQ(paints, 1) << id;
+        EXPECT_TRUE(IsWindowVisible(bar)) << id;
+        EXPECT_FALSE(GetUpdateRect(bar, nullptr, FALSE)) << id;
+    }
+    EXPECT_EQ(status(kStatusMessage), stamped("全10件の情報を選択しました"));
+    EXPECT_EQ(status(kStatusCounts), "Hit数:10  選択数:10");
+    SetWindowLongPtrW(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+}
+
 TEST_F(CommandsTest, CtrlAInTheListSelectsAllButPlainAIsSwallowed) {
     startWithRows(3);
     SendMessageW(view(0), WM_KEYDOWN, 'A', 0);  // no Control key down

@@ -1,5 +1,7 @@
 // Page behaviour: the search box and Enter, the combo histories, the lists and conditions kept across runs,
 // the BBS page's layouts.
+#include <functional>
+
 #include "tests/ui/window_fixture_win32.h"
 #include "ui/settings_page_win32.h"
 
@@ -296,6 +298,56 @@ TEST_F(PaintTest, ShownRowsAreFilledAsTheRowsAreSelected) {
     expectPainted("cleared");
     send(ID_EDIT_SELECTALL);
     expectPainted("all");
+}
+
+// What changes the rows repaints the rows: the header above them, which nothing of this changed, is left
+// alone (painting it costs more than all the rows shown).
+TEST_F(PaintTest, ChangesOfTheRowsLeaveTheHeaderUnpainted) {
+    start();
+    addRows(*main_->tabs().pageList(0), 50);
+    HWND v = view(0);
+    HWND header = reinterpret_cast<HWND>(SendMessageW(v, LVM_GETHEADER, 0, 0));
+    RECT bar = {};
+    ASSERT_TRUE(GetWindowRect(header, &bar));
+    MapWindowPoints(nullptr, v, reinterpret_cast<POINT*>(&bar), 2);
+    ASSERT_GT(bar.bottom, 0);
+    const struct {
+        const char* what;
+        std::function<void()> change;
+    } cases[] = {
+        {"select all", [&] { send(ID_EDIT_SELECTALL); }},
+        {"invert", [&] { send(ID_EDIT_INVERT); }},
+        {"clear", [&] { send(ID_EDIT_CLEARSEL); }},
+        {"one row", [&] { selectItems(0, {2}); }},
+        {"sort", [&] { main_->onColumnClick(*main_->tabs().page(0), 3); }},
+    };
+    for (const auto& c : cases) {
+        RedrawWindow(v, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        c.change();
+        RECT update = {};
+        EXPECT_TRUE(GetUpdateRect(v, &update, FALSE)) << c.what;
+        EXPECT_GE(update.top, bar.bottom) << c.what;
+        EXPECT_FALSE(GetUpdateRect(header, nullptr, FALSE)) << c.what;
+    }
+}
+
+// A paint reads the columns' widths once: the next one draws the cells where the columns have moved to.
+TEST_F(PaintTest, CellsFollowTheColumnWidths) {
+    writeSetting("Color_TextItem", "0xFF00FF");  // magenta
+    writeSetting("GridLine", "0");
+    start();
+    addRows(*main_->tabs().pageList(0), 1);
+    HWND v = view(0);
+    RECT row = {LVIR_BOUNDS, 0, 0, 0};
+    SendMessageW(v, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+    const int name = static_cast<int>(SendMessageW(v, LVM_GETCOLUMNWIDTH, 0, 0));
+    SendMessageW(v, LVM_SETCOLUMNWIDTH, 2, 150);  // トリップ: "trip"
+    // Where "trip" begins with the name column 200 wide.
+    const RECT trip = {name + 200 + 4, row.top, name + 200 + 4 + 12, row.bottom};
+    for (const int width : {200, 100, 200}) {
+        SendMessageW(v, LVM_SETCOLUMNWIDTH, 1, width);
+        EXPECT_EQ(printedPixelsOf(v, trip, RGB(255, 0, 255)) > 0, width == 200) << width;
+    }
 }
 
 }  // namespace
