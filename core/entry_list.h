@@ -21,13 +21,15 @@ struct RowRef {
 };
 
 // One order of the rows: an array of pages of up to 1024 references. A Fenwick tree over the page counts
-// finds the page of a display position in O(log pages).
+// finds the page of a display position in O(log pages). A page keeps its references in a ring (slot i is cell
+// (head + i) mod 1024), so that an insertion or a removal moves only the shorter side of its slot, and a row
+// pushed onto the front of the next page moves nothing there.
 class PageArray {
   public:
     static constexpr int kPageSize = 1024;
+    static constexpr int kCellMask = kPageSize - 1;
     struct Page {
-        RowRef slots[kPageSize];
-        int count = 0;
+        RowRef cells[kPageSize];
     };
     struct Slot {
         int page;
@@ -40,12 +42,12 @@ class PageArray {
 
     int size() const { return total_; }
     int pageCount() const { return static_cast<int>(pages_.size()); }
-    int pageSize(int page) const { return pages_[page]->count; }
+    int pageSize(int page) const { return pages_[page].count; }
 
     Slot locate(int position) const;  // position in 0 .. size() - 1
     Entry* at(int position) const;
-    RowRef& ref(Slot s) { return pages_[s.page]->slots[s.slot]; }
-    Entry* get(Slot s) const { return pages_[s.page]->slots[s.slot].entry; }
+    RowRef& ref(Slot s) { return cellOf(pages_[s.page], s.slot); }
+    Entry* get(Slot s) const { return cellOf(pages_[s.page], s.slot).entry; }
 
     // Inserts at (page, slot) as the list's insertion rule says; slot may equal the page's count, and slot
     // 1024 means slot 0 of the next page.
@@ -76,12 +78,23 @@ class PageArray {
     bool searchStrict(Cmp&& compare, Slot* where, int* position) const;
 
   private:
-    static std::unique_ptr<Page> newPage();
+    // A page with its count and the cell of its slot 0, held apart from the page: finding the page of a
+    // position reads none of the pages.
+    struct PageRec {
+        std::unique_ptr<Page> page;
+        int count = 0;
+        int head = 0;
+    };
+    static RowRef& cellOf(const PageRec& p, int slot) { return p.page->cells[(p.head + slot) & kCellMask]; }
+    // A hint that the slot is about to be read (a search's next probes, whose reads would otherwise wait for
+    // memory one after another).
+    static void prefetch(const PageRec& p, int slot) { __builtin_prefetch(&cellOf(p, slot)); }
+    static PageRec newPage();
     void rebuildIndex();
     void addToIndex(int page, int delta);
     int firstPosition(int page) const;  // sum of the counts of pages before `page`
 
-    std::vector<std::unique_ptr<Page>> pages_;
+    std::vector<PageRec> pages_;
     std::vector<int> tree_ = std::vector<int>(1, 0);  // Fenwick tree over the page counts, 1-based
     int total_ = 0;
 };
@@ -104,9 +117,13 @@ bool PageArray::search(Cmp&& compare, Slot* where, int* position) const {
             s = locate(mid);
             page = s.page;
             pageStart = mid - s.slot;
-            pageEnd = pageStart + pages_[page]->count;
+            pageEnd = pageStart + pages_[page].count;
         }
-        int r = compare(pages_[s.page]->slots[s.slot]);
+        // The probes that can come next, while they lie on the page, are fetched while this one compares.
+        const int below = lo + (mid - 1 - lo) / 2, above = mid + 1 + (hi - mid - 1) / 2;
+        if (below >= pageStart && lo < mid) prefetch(pages_[page], below - pageStart);
+        if (above < pageEnd && mid < hi) prefetch(pages_[page], above - pageStart);
+        int r = compare(cellOf(pages_[s.page], s.slot));
         probed = true;
         last = s;
         lastR = r;
@@ -143,7 +160,9 @@ bool PageArray::searchStrict(Cmp&& compare, Slot* where, int* position) const {
     int lo = 1, hi = pages - 1, page = 0;
     while (lo <= hi) {
         int mid = lo + (hi - lo) / 2;
-        int r = compare(pages_[mid]->slots[0]);
+        if (lo < mid) prefetch(pages_[lo + (mid - 1 - lo) / 2], 0);
+        if (mid < hi) prefetch(pages_[mid + 1 + (hi - mid - 1) / 2], 0);
+        int r = compare(cellOf(pages_[mid], 0));
         if (r == 0) {
             *where = Slot{mid, 0};
             *position = firstPosition(mid);
@@ -156,11 +175,13 @@ bool PageArray::searchStrict(Cmp&& compare, Slot* where, int* position) const {
             hi = mid - 1;
         }
     }
-    const Page& p = *pages_[page];
+    const PageRec& p = pages_[page];
     int a = 0, b = p.count - 1;
     while (a <= b) {
         int mid = a + (b - a) / 2;
-        int r = compare(p.slots[mid]);
+        if (a < mid) prefetch(p, a + (mid - 1 - a) / 2);
+        if (mid < b) prefetch(p, mid + 1 + (b - mid - 1) / 2);
+        int r = compare(cellOf(p, mid));
         if (r == 0) {
             *where = Slot{page, mid};
             *position = firstPosition(page) + mid;
@@ -178,8 +199,11 @@ bool PageArray::searchStrict(Cmp&& compare, Slot* where, int* position) const {
 
 template <class KeyFn>
 void PageArray::rekey(KeyFn&& keyOf) {
-    for (auto& p : pages_)
-        for (int i = 0; i < p->count; ++i) p->slots[i].key = keyOf(*p->slots[i].entry);
+    for (const PageRec& p : pages_)
+        for (int i = 0; i < p.count; ++i) {
+            RowRef& r = cellOf(p, i);
+            r.key = keyOf(*r.entry);
+        }
 }
 
 class EntryList {
