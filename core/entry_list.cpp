@@ -129,6 +129,7 @@ void PageArray::insertAt(Slot where, RowRef e) {
         PageRec& next = pages_[i + 1];
         next.head = (next.head - 1) & kCellMask;
         next.page->cells[next.head] = cellOf(full, kPageSize - 1);
+        keepFirst(next);
         ++next.count;
         --full.count;
         if (!reshaped) {
@@ -146,6 +147,7 @@ void PageArray::insertAt(Slot where, RowRef e) {
         shiftUp(page.page->cells, (page.head + s) & kCellMask, page.count - s);
     }
     cellOf(page, s) = e;
+    if (s == 0) keepFirst(page);
     ++page.count;
     ++total_;
     if (reshaped)
@@ -177,6 +179,7 @@ void PageArray::appendAll(const RowRef* refs, std::size_t n) {
         while (done < n) {
             if (pages_.empty() || pages_.back().count == kPageSize) pages_.push_back(newPage());
             PageRec& last = pages_.back();
+            const bool fresh = last.count == 0;
             const std::size_t room = static_cast<std::size_t>(kPageSize - last.count);
             const int take = static_cast<int>(n - done < room ? n - done : room);
             // The free cells after the last slot, in one or two runs.
@@ -186,6 +189,7 @@ void PageArray::appendAll(const RowRef* refs, std::size_t n) {
                            done += k;
                        });
             last.count += take;
+            if (fresh) keepFirst(last);
         }
     } catch (...) {
         total_ += static_cast<int>(done);
@@ -205,6 +209,7 @@ void PageArray::append(RowRef e) {
         tree_.reserve(pages_.size() + 2);
         pages_.push_back(newPage());
         pages_.back().page->cells[0] = e;
+        pages_.back().first = e;
         pages_.back().count = 1;
         // A new last page: its Fenwick node covers the pages below it.
         int n = pageCount();
@@ -232,6 +237,7 @@ Entry* PageArray::removeAt(Slot where) {
         // The slots before s move one cell up, and the head with them.
         shiftUp(page.page->cells, page.head, s);
         page.head = (page.head + 1) & kCellMask;
+        if (s == 0) keepFirst(page);
     } else {
         shiftDown(page.page->cells, (page.head + s + 1) & kCellMask, page.count - 1 - s);
     }
@@ -268,6 +274,7 @@ void PageArray::copyIn(const std::vector<RowRef>& in) {
     for (PageRec& p : pages_) {
         p.head = 0;
         std::memcpy(p.page->cells, in.data() + k, sizeof(RowRef) * p.count);
+        keepFirst(p);
         k += p.count;
     }
 }

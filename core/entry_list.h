@@ -46,7 +46,6 @@ class PageArray {
 
     Slot locate(int position) const;  // position in 0 .. size() - 1
     Entry* at(int position) const;
-    RowRef& ref(Slot s) { return cellOf(pages_[s.page], s.slot); }
     Entry* get(Slot s) const { return cellOf(pages_[s.page], s.slot).entry; }
 
     // Inserts at (page, slot) as the list's insertion rule says; slot may equal the page's count, and slot
@@ -78,14 +77,16 @@ class PageArray {
     bool searchStrict(Cmp&& compare, Slot* where, int* position) const;
 
   private:
-    // A page with its count and the cell of its slot 0, held apart from the page: finding the page of a
-    // position reads none of the pages.
+    // A page with its count, the cell of its slot 0 and a copy of the reference there, held apart from the
+    // page: finding the page of a position, and the first rounds of searchStrict, read none of the pages.
     struct PageRec {
         std::unique_ptr<Page> page;
         int count = 0;
         int head = 0;
+        RowRef first{};  // slot 0's reference while count > 0
     };
     static RowRef& cellOf(const PageRec& p, int slot) { return p.page->cells[(p.head + slot) & kCellMask]; }
+    static void keepFirst(PageRec& p) { p.first = p.page->cells[p.head]; }
     // The reference at a position on the page `page` (whose first position is `start`) or a few pages away,
     // or null when it lies farther: a search's next probes, fetched early. (The searches prefetch in their
     // own bodies: the compiler drops calls of a function whose only effect is a prefetch.)
@@ -131,16 +132,12 @@ bool PageArray::search(Cmp&& compare, Slot* where, int* position) const {
             pageStart = mid - s.slot;
             pageEnd = pageStart + pages_[page].count;
         }
-        // The probes of the next two rounds, when they lie on this page or near it, are fetched while this
-        // one compares (the next round's were fetched a round earlier, except in the first). The ranges they
-        // split: below and above the middle of each side, then each side itself.
-        const int below = lo + (mid - 1 - lo) / 2, above = mid + 1 + (hi - mid - 1) / 2;
-        const int ahead[6][2] = {{lo, below - 1}, {below + 1, mid - 1}, {mid + 1, above - 1},
-                                 {above + 1, hi}, {lo, mid - 1},        {mid + 1, hi}};
-        for (int k = 0; k < (probed ? 4 : 6); ++k) {
-            const int a = ahead[k][0], z = ahead[k][1];
-            if (a > z) continue;
-            if (const RowRef* c = nearCell(a + (z - a) / 2, page, pageStart)) __builtin_prefetch(c);
+        // The probes that can come next, when they lie on this page or near it, are fetched while this one
+        // compares.
+        const int next[2] = {lo + (mid - 1 - lo) / 2, mid + 1 + (hi - mid - 1) / 2};
+        for (int k = 0; k < 2; ++k) {
+            if (next[k] < lo || next[k] > hi || next[k] == mid) continue;
+            if (const RowRef* c = nearCell(next[k], page, pageStart)) __builtin_prefetch(c);
         }
         int r = compare(cellOf(pages_[s.page], s.slot));
         probed = true;
@@ -179,9 +176,7 @@ bool PageArray::searchStrict(Cmp&& compare, Slot* where, int* position) const {
     int lo = 1, hi = pages - 1, page = 0;
     while (lo <= hi) {
         int mid = lo + (hi - lo) / 2;
-        if (lo < mid) __builtin_prefetch(&cellOf(pages_[lo + (mid - 1 - lo) / 2], 0));
-        if (mid < hi) __builtin_prefetch(&cellOf(pages_[mid + 1 + (hi - mid - 1) / 2], 0));
-        int r = compare(cellOf(pages_[mid], 0));
+        int r = compare(pages_[mid].first);
         if (r == 0) {
             *where = Slot{mid, 0};
             *position = firstPosition(mid);
@@ -218,11 +213,13 @@ bool PageArray::searchStrict(Cmp&& compare, Slot* where, int* position) const {
 
 template <class KeyFn>
 void PageArray::rekey(KeyFn&& keyOf) {
-    for (const PageRec& p : pages_)
+    for (PageRec& p : pages_) {
         for (int i = 0; i < p.count; ++i) {
             RowRef& r = cellOf(p, i);
             r.key = keyOf(*r.entry);
         }
+        keepFirst(p);
+    }
 }
 
 class EntryList {

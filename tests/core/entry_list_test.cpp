@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <random>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/sort.h"
@@ -112,7 +113,23 @@ TEST(PageArray, InsertionsAndRemovalsKeepTheOrderAndThePageShapes) {
             expected.insert(expected.end(), model[p].begin(), model[p].end());
         }
         ASSERT_EQ(keys, expected);
-        for (int p = 0; p < pages.size(); p += 97) ASSERT_EQ(pages.ref(pages.locate(p)).key, expected[p]);
+        // Searches by position, which is an order of the rows, find each row where it is.
+        std::unordered_map<uint64_t, int> positionOf;
+        for (int p = 0; p < static_cast<int>(expected.size()); ++p) positionOf[expected[p]] = p;
+        for (int target = 0; target < pages.size(); target += 37) {
+            PageArray::Slot where{};
+            int position = -1;
+            const bool found = pages.searchStrict(
+                [&](const RowRef& probe) {
+                    auto it = positionOf.find(probe.key);
+                    EXPECT_NE(it, positionOf.end());
+                    return it == positionOf.end() ? 0 : it->second < target ? -1 : it->second > target;
+                },
+                &where, &position);
+            ASSERT_TRUE(found);
+            ASSERT_EQ(position, target);
+            ASSERT_EQ(pages.locate(target).page, where.page);
+        }
     };
     for (int step = 0; step < 60000; ++step) {
         const int op = rng() % 16;
