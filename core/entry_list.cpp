@@ -247,7 +247,8 @@ Entry* PageArray::removeAt(Slot where) {
 }
 
 void PageArray::clear() {
-    pages_.clear();
+    // The page records go with their pages (the index keeps its room).
+    std::vector<PageRec>().swap(pages_);
     tree_.assign(1, 0);
     total_ = 0;
 }
