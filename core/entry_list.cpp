@@ -15,11 +15,55 @@ namespace twk {
 // ---------------------------------------------------------------------------------------------------------------
 // PageArray
 
+namespace {
+constexpr int kPageSize = PageArray::kPageSize;
+
+// Moves the n references of a page's ring from cell `from` on one cell up (cell i to cell i + 1, the last
+// cell to cell 0).
+void shiftUp(RowRef* cells, int from, int n) {
+    const int end = from + n;
+    if (end < kPageSize) {
+        std::memmove(cells + from + 1, cells + from, sizeof(RowRef) * n);
+        return;
+    }
+    std::memmove(cells + 1, cells, sizeof(RowRef) * (end - kPageSize));
+    cells[0] = cells[kPageSize - 1];
+    std::memmove(cells + from + 1, cells + from, sizeof(RowRef) * (kPageSize - 1 - from));
+}
+
+// Moves the n references of a page's ring from cell `from` on one cell down (cell i to cell i - 1, cell 0 to
+// the last cell).
+void shiftDown(RowRef* cells, int from, int n) {
+    if (n == 0) return;
+    if (from == 0) {
+        cells[kPageSize - 1] = cells[0];
+        std::memmove(cells, cells + 1, sizeof(RowRef) * (n - 1));
+        return;
+    }
+    const int end = from + n;
+    if (end <= kPageSize) {
+        std::memmove(cells + from - 1, cells + from, sizeof(RowRef) * n);
+        return;
+    }
+    std::memmove(cells + from - 1, cells + from, sizeof(RowRef) * (kPageSize - from));
+    cells[kPageSize - 1] = cells[0];
+    std::memmove(cells, cells + 1, sizeof(RowRef) * (end - kPageSize - 1));
+}
+
+// Calls f(cells, n) for the one or two runs of cells that hold a page's slots in order.
+template <class Page, class F>
+void forEachRun(Page* page, int head, int count, F&& f) {
+    const int first = count < kPageSize - head ? count : kPageSize - head;
+    f(page->cells + head, first);
+    if (first < count) f(page->cells, count - first);
+}
+}  // namespace
+
 void PageArray::rebuildIndex() {
     int n = pageCount();
     tree_.assign(n + 1, 0);
     for (int i = 1; i <= n; ++i) {
-        tree_[i] += pages_[i - 1]->count;
+        tree_[i] += pages_[i - 1].count;
         int parent = i + (i & -i);
         if (parent <= n) tree_[parent] += tree_[i];
     }
@@ -72,30 +116,39 @@ void PageArray::insertAt(Slot where, RowRef e) {
         pages_.push_back(newPage());
         reshaped = true;
     }
-    Page* page = pages_[i].get();
-    if (page->count == kPageSize) {
+    if (pages_[i].count == kPageSize) {
+        // The page's last row goes to the front of the next page, a new one when that is full too.
         if (i == pageCount() - 1) {
             pages_.push_back(newPage());
             reshaped = true;
-        } else if (pages_[i + 1]->count == kPageSize) {
+        } else if (pages_[i + 1].count == kPageSize) {
             pages_.insert(pages_.begin() + i + 1, newPage());
             reshaped = true;
-        } else {
-            Page* next = pages_[i + 1].get();
-            std::memmove(next->slots + 1, next->slots, sizeof(RowRef) * next->count);
         }
-        Page* next = pages_[i + 1].get();
-        next->slots[0] = page->slots[kPageSize - 1];
-        ++next->count;
-        --page->count;
+        PageRec& full = pages_[i];
+        PageRec& next = pages_[i + 1];
+        next.head = (next.head - 1) & kCellMask;
+        next.page->cells[next.head] = cellOf(full, kPageSize - 1);
+        keepFirst(next);
+        ++next.count;
+        --full.count;
         if (!reshaped) {
             addToIndex(i + 1, 1);
             addToIndex(i, -1);
         }
     }
-    std::memmove(page->slots + s + 1, page->slots + s, sizeof(RowRef) * (page->count - s));
-    page->slots[s] = e;
-    ++page->count;
+    PageRec& page = pages_[i];
+    if (s < page.count - s) {
+        // The slots before s move one cell down, into the cell before the head.
+        const int from = page.head;
+        page.head = (page.head - 1) & kCellMask;
+        shiftDown(page.page->cells, from, s);
+    } else {
+        shiftUp(page.page->cells, (page.head + s) & kCellMask, page.count - s);
+    }
+    cellOf(page, s) = e;
+    if (s == 0) keepFirst(page);
+    ++page.count;
     ++total_;
     if (reshaped)
         rebuildIndex();
@@ -111,24 +164,32 @@ void injectPageAllocationFailure(int failAfter) {
     g_pageFailAfter = failAfter;
 }
 
-std::unique_ptr<PageArray::Page> PageArray::newPage() {
+PageArray::PageRec PageArray::newPage() {
     if (g_pageFailAfter == 0) throw std::bad_alloc();
     if (g_pageFailAfter > 0) --g_pageFailAfter;
-    // Slots past the count are never read: they are left as they come.
-    return std::unique_ptr<Page>(new Page);
+    // Cells outside the slots are never read: they are left as they come.
+    PageRec p;
+    p.page.reset(new Page);
+    return p;
 }
 
 void PageArray::appendAll(const RowRef* refs, std::size_t n) {
     std::size_t done = 0;
     try {
         while (done < n) {
-            if (pages_.empty() || pages_.back()->count == kPageSize) pages_.push_back(newPage());
-            Page* last = pages_.back().get();
-            const std::size_t room = static_cast<std::size_t>(kPageSize - last->count);
-            const std::size_t take = n - done < room ? n - done : room;
-            std::memcpy(last->slots + last->count, refs + done, sizeof(RowRef) * take);
-            last->count += static_cast<int>(take);
-            done += take;
+            if (pages_.empty() || pages_.back().count == kPageSize) pages_.push_back(newPage());
+            PageRec& last = pages_.back();
+            const bool fresh = last.count == 0;
+            const std::size_t room = static_cast<std::size_t>(kPageSize - last.count);
+            const int take = static_cast<int>(n - done < room ? n - done : room);
+            // The free cells after the last slot, in one or two runs.
+            forEachRun(last.page.get(), (last.head + last.count) & kCellMask, take,
+                       [&](RowRef* cells, int k) {
+                           std::memcpy(cells, refs + done, sizeof(RowRef) * k);
+                           done += k;
+                       });
+            last.count += take;
+            if (fresh) keepFirst(last);
         }
     } catch (...) {
         total_ += static_cast<int>(done);
@@ -140,15 +201,16 @@ void PageArray::appendAll(const RowRef* refs, std::size_t n) {
 }
 
 void PageArray::append(RowRef e) {
-    if (!pages_.empty() && pages_.back()->count != kPageSize) {
-        Page* last = pages_.back().get();
-        last->slots[last->count++] = e;
+    if (!pages_.empty() && pages_.back().count != kPageSize) {
+        PageRec& last = pages_.back();
+        cellOf(last, last.count++) = e;
         addToIndex(pageCount() - 1, 1);
     } else {
         tree_.reserve(pages_.size() + 2);
         pages_.push_back(newPage());
-        pages_.back()->slots[0] = e;
-        pages_.back()->count = 1;
+        pages_.back().page->cells[0] = e;
+        pages_.back().first = e;
+        pages_.back().count = 1;
         // A new last page: its Fenwick node covers the pages below it.
         int n = pageCount();
         tree_.push_back(0);
@@ -162,23 +224,31 @@ void PageArray::append(RowRef e) {
 }
 
 Entry* PageArray::removeAt(Slot where) {
-    Page* page = pages_[where.page].get();
-    Entry* e = page->slots[where.slot].entry;
+    PageRec& page = pages_[where.page];
+    const int s = where.slot;
+    Entry* e = cellOf(page, s).entry;
     --total_;
-    if (page->count == 1) {
+    if (page.count == 1) {
         pages_.erase(pages_.begin() + where.page);
         rebuildIndex();
         return e;
     }
-    std::memmove(page->slots + where.slot, page->slots + where.slot + 1,
-                 sizeof(RowRef) * (page->count - where.slot - 1));
-    --page->count;
+    if (s < page.count - 1 - s) {
+        // The slots before s move one cell up, and the head with them.
+        shiftUp(page.page->cells, page.head, s);
+        page.head = (page.head + 1) & kCellMask;
+        if (s == 0) keepFirst(page);
+    } else {
+        shiftDown(page.page->cells, (page.head + s + 1) & kCellMask, page.count - 1 - s);
+    }
+    --page.count;
     addToIndex(where.page, -1);
     return e;
 }
 
 void PageArray::clear() {
-    pages_.clear();
+    // The page records go with their pages (the index keeps its room).
+    std::vector<PageRec>().swap(pages_);
     tree_.assign(1, 0);
     total_ = 0;
 }
@@ -192,21 +262,27 @@ void PageArray::swap(PageArray& other) noexcept {
 void PageArray::copyOut(std::vector<Entry*>& out) const {
     out.clear();
     out.reserve(total_);
-    for (const auto& p : pages_)
-        for (int i = 0; i < p->count; ++i) out.push_back(p->slots[i].entry);
+    for (const PageRec& p : pages_)
+        forEachRun(p.page.get(), p.head, p.count, [&](const RowRef* cells, int k) {
+            for (int i = 0; i < k; ++i) out.push_back(cells[i].entry);
+        });
 }
 
 void PageArray::copyOut(std::vector<RowRef>& out) const {
     out.clear();
     out.reserve(total_);
-    for (const auto& p : pages_) out.insert(out.end(), p->slots, p->slots + p->count);
+    for (const PageRec& p : pages_)
+        forEachRun(p.page.get(), p.head, p.count,
+                   [&](const RowRef* cells, int k) { out.insert(out.end(), cells, cells + k); });
 }
 
 void PageArray::copyIn(const std::vector<RowRef>& in) {
     std::size_t k = 0;
-    for (auto& p : pages_) {
-        std::memcpy(p->slots, in.data() + k, sizeof(RowRef) * p->count);
-        k += p->count;
+    for (PageRec& p : pages_) {
+        p.head = 0;
+        std::memcpy(p.page->cells, in.data() + k, sizeof(RowRef) * p.count);
+        keepFirst(p);
+        k += p.count;
     }
 }
 
@@ -876,10 +952,12 @@ int AppendBatch::finish() {
     // The hash order's pages by position (all full but the last).
     struct PageSlots {
         PageArray& pages;
-        RowRef& operator[](std::size_t i) const {
-            return pages.ref(PageArray::Slot{static_cast<int>(i / PageArray::kPageSize),
-                                             static_cast<int>(i % PageArray::kPageSize)});
+        static PageArray::Slot slot(std::size_t i) {
+            return PageArray::Slot{static_cast<int>(i / PageArray::kPageSize),
+                                   static_cast<int>(i % PageArray::kPageSize)};
         }
+        const RowRef& operator[](std::size_t i) const { return pages.refAt(slot(i)); }
+        void put(std::size_t i, const RowRef& r) { pages.put(slot(i), r); }
     };
     bool merged = false, renamed = false;
     try {
@@ -888,12 +966,13 @@ int AppendBatch::finish() {
         list_.hashes_.appendAll(keyed_.data(), n);
         PageSlots slots{list_.hashes_};
         try {
-            sortByKeyStableInto<RowRef>(keyed_, slots, n);
+            VectorStore<RowRef> copy{keyed_};
+            sortByKeyStableInto<RowRef>(copy, slots, n);
         } catch (const std::bad_alloc&) {
             // No room for the radix sort: the merge sort manages without (more slowly).
             std::stable_sort(keyed_.begin(), keyed_.end(),
                              [](const RowRef& a, const RowRef& b) { return a.key < b.key; });
-            for (std::size_t i = 0; i < n; ++i) slots[i] = keyed_[i];
+            for (std::size_t i = 0; i < n; ++i) slots.put(i, keyed_[i]);
         }
         // Less memory at the peak: the copy goes before the display order's pages come.
         keyed_ = std::vector<RowRef>();
@@ -920,10 +999,10 @@ int AppendBatch::finish() {
                      ++same) {
                     renamed |= mergeInto(*first.row.entry, *tied[same].row.entry) == Merge::Renamed;
                     tied[same].row.entry->purgeMark = kMergedAway;
-                    slots[--away] = tied[same].row;
+                    slots.put(--away, tied[same].row);
                     merged = true;
                 }
-                slots[kept++] = first.row;
+                slots.put(kept++, first.row);
                 k = same;
             }
             g = end;
@@ -940,7 +1019,7 @@ int AppendBatch::finish() {
         if (merged) {
             for (int page = 0; page < arrived_.pageCount(); ++page) {
                 for (int slot = 0; slot < arrived_.pageSize(page); ++slot) {
-                    RowRef& r = arrived_.ref(PageArray::Slot{page, slot});
+                    const RowRef& r = arrived_.refAt(PageArray::Slot{page, slot});
                     if (r.entry->purgeMark == kMergedAway) continue;
                     list_.display_.append(renamed ? RowRef{r.entry, displayOrder_->keyOf(*r.entry)} : r);
                 }

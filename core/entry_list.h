@@ -21,13 +21,15 @@ struct RowRef {
 };
 
 // One order of the rows: an array of pages of up to 1024 references. A Fenwick tree over the page counts
-// finds the page of a display position in O(log pages).
+// finds the page of a display position in O(log pages). A page keeps its references in a ring (slot i is cell
+// (head + i) mod 1024), so that an insertion or a removal moves only the shorter side of its slot, and a row
+// pushed onto the front of the next page moves nothing there.
 class PageArray {
   public:
     static constexpr int kPageSize = 1024;
+    static constexpr int kCellMask = kPageSize - 1;
     struct Page {
-        RowRef slots[kPageSize];
-        int count = 0;
+        RowRef cells[kPageSize];
     };
     struct Slot {
         int page;
@@ -40,7 +42,7 @@ class PageArray {
 
     int size() const { return total_; }
     int pageCount() const { return static_cast<int>(pages_.size()); }
-    int pageSize(int page) const { return pages_[page]->count; }
+    int pageSize(int page) const { return pages_[page].count; }
     // The memory of the pages and their index (not of the rows they refer to).
     std::size_t heldBytes() const {
         return pages_.capacity() * sizeof pages_[0] + pages_.size() * sizeof(Page) +
@@ -49,8 +51,14 @@ class PageArray {
 
     Slot locate(int position) const;  // position in 0 .. size() - 1
     Entry* at(int position) const;
-    RowRef& ref(Slot s) { return pages_[s.page]->slots[s.slot]; }
-    Entry* get(Slot s) const { return pages_[s.page]->slots[s.slot].entry; }
+    Entry* get(Slot s) const { return cellOf(pages_[s.page], s.slot).entry; }
+    const RowRef& refAt(Slot s) const { return cellOf(pages_[s.page], s.slot); }
+    // Puts another reference in a slot; keeping the order right is the caller's.
+    void put(Slot s, RowRef r) {
+        PageRec& p = pages_[s.page];
+        cellOf(p, s.slot) = r;
+        if (s.slot == 0) keepFirst(p);
+    }
 
     // Inserts at (page, slot) as the list's insertion rule says; slot may equal the page's count, and slot
     // 1024 means slot 0 of the next page.
@@ -82,12 +90,37 @@ class PageArray {
     bool searchStrict(Cmp&& compare, Slot* where, int* position) const;
 
   private:
-    static std::unique_ptr<Page> newPage();
+    // A page with its count, the cell of its slot 0 and a copy of the reference there, held apart from the
+    // page: finding the page of a position, and the first rounds of searchStrict, read none of the pages.
+    struct PageRec {
+        std::unique_ptr<Page> page;
+        int count = 0;
+        int head = 0;
+        RowRef first{};  // slot 0's reference while count > 0
+    };
+    static RowRef& cellOf(const PageRec& p, int slot) { return p.page->cells[(p.head + slot) & kCellMask]; }
+    static void keepFirst(PageRec& p) { p.first = p.page->cells[p.head]; }
+    // The reference at a position on the page `page` (whose first position is `start`) or a few pages away,
+    // or null when it lies farther: a search's next probes, fetched early. (The searches prefetch in their
+    // own bodies: the compiler drops calls of a function whose only effect is a prefetch.)
+    const RowRef* nearCell(int position, int page, int start) const {
+        for (int steps = 0; position < start; ++steps) {
+            if (page == 0 || steps == kNearPages) return nullptr;
+            start -= pages_[--page].count;
+        }
+        for (int steps = 0; position >= start + pages_[page].count; ++steps) {
+            if (page + 1 == pageCount() || steps == kNearPages) return nullptr;
+            start += pages_[page++].count;
+        }
+        return &cellOf(pages_[page], position - start);
+    }
+    static constexpr int kNearPages = 4;
+    static PageRec newPage();
     void rebuildIndex();
     void addToIndex(int page, int delta);
     int firstPosition(int page) const;  // sum of the counts of pages before `page`
 
-    std::vector<std::unique_ptr<Page>> pages_;
+    std::vector<PageRec> pages_;
     std::vector<int> tree_ = std::vector<int>(1, 0);  // Fenwick tree over the page counts, 1-based
     int total_ = 0;
 };
@@ -110,9 +143,16 @@ bool PageArray::search(Cmp&& compare, Slot* where, int* position) const {
             s = locate(mid);
             page = s.page;
             pageStart = mid - s.slot;
-            pageEnd = pageStart + pages_[page]->count;
+            pageEnd = pageStart + pages_[page].count;
         }
-        int r = compare(pages_[s.page]->slots[s.slot]);
+        // The probes that can come next, when they lie on this page or near it, are fetched while this one
+        // compares.
+        const int next[2] = {lo + (mid - 1 - lo) / 2, mid + 1 + (hi - mid - 1) / 2};
+        for (int k = 0; k < 2; ++k) {
+            if (next[k] < lo || next[k] > hi || next[k] == mid) continue;
+            if (const RowRef* c = nearCell(next[k], page, pageStart)) __builtin_prefetch(c);
+        }
+        int r = compare(cellOf(pages_[s.page], s.slot));
         probed = true;
         last = s;
         lastR = r;
@@ -149,7 +189,7 @@ bool PageArray::searchStrict(Cmp&& compare, Slot* where, int* position) const {
     int lo = 1, hi = pages - 1, page = 0;
     while (lo <= hi) {
         int mid = lo + (hi - lo) / 2;
-        int r = compare(pages_[mid]->slots[0]);
+        int r = compare(pages_[mid].first);
         if (r == 0) {
             *where = Slot{mid, 0};
             *position = firstPosition(mid);
@@ -162,11 +202,13 @@ bool PageArray::searchStrict(Cmp&& compare, Slot* where, int* position) const {
             hi = mid - 1;
         }
     }
-    const Page& p = *pages_[page];
+    const PageRec& p = pages_[page];
     int a = 0, b = p.count - 1;
     while (a <= b) {
         int mid = a + (b - a) / 2;
-        int r = compare(p.slots[mid]);
+        if (a < mid) __builtin_prefetch(&cellOf(p, a + (mid - 1 - a) / 2));
+        if (mid < b) __builtin_prefetch(&cellOf(p, mid + 1 + (b - mid - 1) / 2));
+        int r = compare(cellOf(p, mid));
         if (r == 0) {
             *where = Slot{page, mid};
             *position = firstPosition(page) + mid;
@@ -184,8 +226,13 @@ bool PageArray::searchStrict(Cmp&& compare, Slot* where, int* position) const {
 
 template <class KeyFn>
 void PageArray::rekey(KeyFn&& keyOf) {
-    for (auto& p : pages_)
-        for (int i = 0; i < p->count; ++i) p->slots[i].key = keyOf(*p->slots[i].entry);
+    for (PageRec& p : pages_) {
+        for (int i = 0; i < p.count; ++i) {
+            RowRef& r = cellOf(p, i);
+            r.key = keyOf(*r.entry);
+        }
+        keepFirst(p);
+    }
 }
 
 class EntryList {

@@ -53,14 +53,15 @@ uint64_t namePrefixKey(std::string_view name);
 uint64_t namePrefixKey(const char* name);  // the same for a terminated name
 
 // Sorts n items (of any type with a uint64_t member `key`) by key, stably: equal keys keep their input order. A
-// radix sort by 16-bit digits that skips the digits all keys share, between two stores of n items (anything
-// whose operator[](std::size_t) gives an Item&, such as the pages of a list): the items start in `from` and
-// end in `to`, each pass moving them from one store to the other, so that no third store is needed.
+// radix sort by 16-bit digits that skips the digits all keys share, between two stores of n items (each with
+// store[i] reading item i and store.put(i, item) writing it, such as the pages of a list): the items start in
+// `from` and end in `to`, each pass moving them from one store to the other, so that no third store is needed.
 template <class Item, class From, class To>
 void sortByKeyStableInto(From& from, To& to, std::size_t n) {
     if (n == 0) return;
     uint64_t differ = 0;
-    for (std::size_t i = 0; i < n; ++i) differ |= from[i].key ^ from[0].key;
+    const uint64_t key0 = from[0].key;
+    for (std::size_t i = 0; i < n; ++i) differ |= from[i].key ^ key0;
     int passes = 0;
     for (int shift = 0; shift < 64; shift += 16) passes += ((differ >> shift) & 0xFFFF) != 0;
     std::vector<uint32_t> counts(1u << 16);
@@ -74,14 +75,14 @@ void sortByKeyStableInto(From& from, To& to, std::size_t n) {
             sum += k;
         }
         for (std::size_t i = 0; i < n; ++i) {
-            const Item& item = src[i];
-            dst[counts[(item.key >> shift) & 0xFFFF]++] = item;
+            const Item item = src[i];
+            dst.put(counts[(item.key >> shift) & 0xFFFF]++, item);
         }
     };
     // An even number of passes starts from a copy in `to`.
     bool inTo = passes % 2 == 0;
     if (inTo)
-        for (std::size_t i = 0; i < n; ++i) to[i] = from[i];
+        for (std::size_t i = 0; i < n; ++i) to.put(i, from[i]);
     for (int shift = 0; shift < 64; shift += 16) {
         if (((differ >> shift) & 0xFFFF) == 0) continue;
         if (inTo)
@@ -91,5 +92,13 @@ void sortByKeyStableInto(From& from, To& to, std::size_t n) {
         inTo = !inTo;
     }
 }
+
+// A vector as such a store.
+template <class Item>
+struct VectorStore {
+    std::vector<Item>& items;
+    const Item& operator[](std::size_t i) const { return items[i]; }
+    void put(std::size_t i, const Item& item) { items[i] = item; }
+};
 
 }  // namespace twk

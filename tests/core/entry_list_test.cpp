@@ -6,6 +6,7 @@
 #include <new>
 #include <random>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/sort.h"
@@ -90,6 +91,99 @@ TEST(PageArray, RowsAppendedManyAtOnceAreFoundByPositionAndCanBeRemoved) {
         pages.removeAt(pages.locate(p));
         expected.erase(expected.begin() + p);
     }
+    check();
+}
+
+// Insertions anywhere in a page (its front, its end, a full page), removals and rewrites, against pages kept
+// as plain vectors by the same rule: the last row of a full page goes to the front of the next page, or of a
+// new page when that one is full too; a page left empty goes.
+TEST(PageArray, InsertionsAndRemovalsKeepTheOrderAndThePageShapes) {
+    constexpr int kPage = PageArray::kPageSize;
+    std::mt19937 rng(7);
+    PageArray pages;
+    std::vector<std::vector<uint64_t>> model;
+    uint64_t next = 1;
+    auto check = [&] {
+        std::vector<RowRef> got;
+        pages.copyOut(got);
+        std::vector<uint64_t> keys, expected;
+        for (const RowRef& r : got) keys.push_back(r.key);
+        ASSERT_EQ(pages.pageCount(), static_cast<int>(model.size()));
+        for (std::size_t p = 0; p < model.size(); ++p) {
+            ASSERT_EQ(pages.pageSize(static_cast<int>(p)), static_cast<int>(model[p].size())) << p;
+            expected.insert(expected.end(), model[p].begin(), model[p].end());
+        }
+        ASSERT_EQ(keys, expected);
+        // Searches by position, which is an order of the rows, find each row where it is.
+        std::unordered_map<uint64_t, int> positionOf;
+        for (int p = 0; p < static_cast<int>(expected.size()); ++p) positionOf[expected[p]] = p;
+        for (int target = 0; target < pages.size(); target += 37) {
+            PageArray::Slot where{};
+            int position = -1;
+            const bool found = pages.searchStrict(
+                [&](const RowRef& probe) {
+                    auto it = positionOf.find(probe.key);
+                    EXPECT_NE(it, positionOf.end());
+                    return it == positionOf.end() ? 0 : it->second < target ? -1 : it->second > target;
+                },
+                &where, &position);
+            ASSERT_TRUE(found);
+            ASSERT_EQ(position, target);
+            ASSERT_EQ(pages.locate(target).page, where.page);
+        }
+    };
+    for (int step = 0; step < 60000; ++step) {
+        const int op = rng() % 16;
+        if (op < 10 || model.empty()) {
+            // A page and a slot in 0 .. count (its end), now and then the front or a full page's end.
+            int page = model.empty() ? 0 : static_cast<int>(rng() % model.size());
+            int count = model.empty() ? 0 : static_cast<int>(model[page].size());
+            int slot = op == 0 ? 0 : op == 1 ? count : static_cast<int>(rng() % (count + 1));
+            pages.insertAt(PageArray::Slot{page, slot}, RowRef{nullptr, next});
+            if (slot == kPage) {
+                ++page;
+                slot = 0;
+            }
+            if (page == static_cast<int>(model.size())) model.emplace_back();
+            if (static_cast<int>(model[page].size()) == kPage) {
+                if (page + 1 == static_cast<int>(model.size()) ||
+                    static_cast<int>(model[page + 1].size()) == kPage)
+                    model.insert(model.begin() + page + 1, std::vector<uint64_t>());
+                model[page + 1].insert(model[page + 1].begin(), model[page].back());
+                model[page].pop_back();
+            }
+            model[page].insert(model[page].begin() + slot, next++);
+        } else if (op < 15) {
+            const int page = static_cast<int>(rng() % model.size());
+            const int count = static_cast<int>(model[page].size());
+            const int slot = op == 10 ? 0 : op == 11 ? count - 1 : static_cast<int>(rng() % count);
+            pages.removeAt(PageArray::Slot{page, slot});
+            model[page].erase(model[page].begin() + slot);
+            if (model[page].empty()) model.erase(model.begin() + page);
+        } else {
+            // Written back reversed, in the same shape.
+            std::vector<RowRef> rows;
+            pages.copyOut(rows);
+            std::reverse(rows.begin(), rows.end());
+            pages.copyIn(rows);
+            std::size_t k = 0;
+            for (auto& p : model)
+                for (uint64_t& key : p) key = rows[k++].key;
+        }
+        if (step % 500 == 0) check();
+    }
+    check();
+    // Appending onto a last page whose slots wrap around its cells.
+    std::vector<RowRef> more;
+    for (int i = 0; i < 3000; ++i) more.push_back(RowRef{nullptr, next + i});
+    pages.appendAll(more.data(), more.size());
+    pages.append(RowRef{nullptr, next + 3000});
+    for (const RowRef& r : more) {
+        if (model.back().size() == static_cast<std::size_t>(kPage)) model.emplace_back();
+        model.back().push_back(r.key);
+    }
+    if (model.back().size() == static_cast<std::size_t>(kPage)) model.emplace_back();
+    model.back().push_back(next + 3000);
     check();
 }
 

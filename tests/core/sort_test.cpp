@@ -173,8 +173,13 @@ TEST(Sort, KeySortIntoAnotherStoreIsStableForEveryNumberOfPasses) {
             std::vector<Item> expected = from;
             std::stable_sort(expected.begin(), expected.end(),
                              [](const Item& a, const Item& b) { return a.key < b.key; });
-            std::deque<Item> to(n);
-            sortByKeyStableInto<Item>(from, to, n);
+            struct DequeStore {
+                std::deque<Item> items;
+                const Item& operator[](std::size_t i) const { return items[i]; }
+                void put(std::size_t i, const Item& item) { items[i] = item; }
+            } to{std::deque<Item>(n)};
+            VectorStore<Item> source{from};
+            sortByKeyStableInto<Item>(source, to, n);
             for (std::size_t i = 0; i < n; ++i) {
                 ASSERT_EQ(to[i].key, expected[i].key) << std::hex << varying << " at " << i;
                 ASSERT_EQ(to[i].index, expected[i].index) << std::hex << varying << " at " << i;
