@@ -377,7 +377,7 @@ class AppendBatch {
     // or a row of the list that took newer texts (`texts` holds the old ones).
     struct Step {
         Entry* row;
-        int position;  // -1: a merge
+        int position;         // -1: a merge
         SavedRowTexts texts;  // of a merged row, before the merge
     };
     int addNow(int n, const char* const* texts, const std::size_t* lengths);

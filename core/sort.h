@@ -52,10 +52,11 @@ void quicksortRows(RowRef* rows, int n, const RowComparator& cmp);
 uint64_t namePrefixKey(std::string_view name);
 uint64_t namePrefixKey(const char* name);  // the same for a terminated name
 
-// Sorts n items (of any type with a uint64_t member `key`) by key, stably: equal keys keep their input order. A
-// radix sort by 16-bit digits that skips the digits all keys share, between two stores of n items (each with
-// store[i] reading item i and store.put(i, item) writing it, such as the pages of a list): the items start in
-// `from` and end in `to`, each pass moving them from one store to the other, so that no third store is needed.
+// Sorts n items (of any type with a uint64_t member `key`) by key, stably: equal keys keep their input order.
+// A radix sort by 16-bit digits that skips the digits all keys share, between two stores of n items (each
+// with store[i] reading item i and store.put(i, item) writing it, such as the pages of a list): the items
+// start in `from` and end in `to`, each pass moving them from one store to the other, so that no third store
+// is needed.
 template <class Item, class From, class To>
 void sortByKeyStableInto(From& from, To& to, std::size_t n) {
     if (n == 0) return;

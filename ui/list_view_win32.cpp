@@ -4,10 +4,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <new>
 
 #include "core/entry_list.h"
-
-#include <new>
 
 namespace twk::ui {
 
@@ -445,7 +444,8 @@ bool Win32ListView::answer(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* 
             const UINT mask = static_cast<UINT>(lParam);
             if (!(mask & LVIS_SELECTED)) return false;
             LRESULT state = 0;
-            if (mask & ~LVIS_SELECTED) state = SendMessageW(view_, LVM_GETITEMSTATE, wParam, mask & ~LVIS_SELECTED);
+            if (mask & ~LVIS_SELECTED)
+                state = SendMessageW(view_, LVM_GETITEMSTATE, wParam, mask & ~LVIS_SELECTED);
             *result = state | (rowSelected(position) ? LVIS_SELECTED : 0);
             return true;
         }
@@ -492,8 +492,8 @@ void Win32ListView::onNotify(NMHDR* header) {
         case LVN_ITEMCHANGED: {
             // What the view's own handling selected: it stores nothing, it reports.
             const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
-            if (!(change->uChanged & LVIF_STATE) || !((change->uOldState ^ change->uNewState) & LVIS_SELECTED) ||
-                quiet_ > 0)
+            if (!(change->uChanged & LVIF_STATE) ||
+                !((change->uOldState ^ change->uNewState) & LVIS_SELECTED) || quiet_ > 0)
                 return;
             if (clicking_) return;
             const bool on = (change->uNewState & LVIS_SELECTED) != 0;

@@ -17,7 +17,6 @@
 // The control declarations need the base declarations first.
 #include <commctrl.h>
 
-
 #include "core/inserted_rows.h"
 #include "core/list_view.h"
 

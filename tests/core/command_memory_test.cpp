@@ -82,8 +82,8 @@ std::vector<std::string> snapshot(const EntryList& list, const FakeListView* vie
         const Entry& e = *list.entryAt(p);
         std::string row = e.name().str();
         for (int c = kColTrip; c <= kColHash; ++c) row += "|" + std::string(e.column(c));
-        row +=
-            "|" + std::string(e.mark()) + "|" + std::to_string(e.selected) + "|" + std::to_string(e.purgeMark);
+        row += "|" + std::string(e.mark()) + "|" + std::to_string(e.selected) + "|" +
+               std::to_string(e.purgeMark);
         for (const std::string& x : e.extraColumns()) row += "|" + x;
         out.push_back(row);
     }

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <deque>
 #include <random>
-
 #include <string>
 #include <vector>
 
@@ -169,7 +168,8 @@ TEST(Sort, KeySortIntoAnotherStoreIsStableForEveryNumberOfPasses) {
                              0xFFFFFFFFFFFFFFFFull}) {
         for (std::size_t n : {std::size_t{0}, std::size_t{1}, std::size_t{3000}}) {
             std::vector<Item> from(n);
-            for (std::size_t i = 0; i < n; ++i) from[i] = Item{0x1234000000000000ull | (rng() & varying), int(i)};
+            for (std::size_t i = 0; i < n; ++i)
+                from[i] = Item{0x1234000000000000ull | (rng() & varying), int(i)};
             std::vector<Item> expected = from;
             std::stable_sort(expected.begin(), expected.end(),
                              [](const Item& a, const Item& b) { return a.key < b.key; });

@@ -233,7 +233,8 @@ TEST_F(RowViewTest, ClicksAndKeysSelectAsInAViewThatKeepsItsSelection) {
         BulkUpdate bulk(l.view());
         addRows(l, 300);
     });
-    ASSERT_EQ(SendMessageW(view(0), LVM_GETCOUNTPERPAGE, 0, 0), SendMessageW(itemView_, LVM_GETCOUNTPERPAGE, 0, 0));
+    ASSERT_EQ(SendMessageW(view(0), LVM_GETCOUNTPERPAGE, 0, 0),
+              SendMessageW(itemView_, LVM_GETCOUNTPERPAGE, 0, 0));
     auto click = [](HWND v, WPARAM keys, int row) {
         RECT r = {LVIR_BOUNDS, 0, 0, 0};
         SendMessageW(v, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
@@ -273,7 +274,8 @@ TEST_F(RowViewTest, ClicksAndKeysSelectAsInAViewThatKeepsItsSelection) {
                 SendMessageW(v, WM_KEYDOWN, step.keys, 0);
         }
         EXPECT_EQ(stateOf(view(0)), stateOf(itemView_)) << step.what;
-        EXPECT_EQ(SendMessageW(view(0), LVM_GETTOPINDEX, 0, 0), SendMessageW(itemView_, LVM_GETTOPINDEX, 0, 0))
+        EXPECT_EQ(SendMessageW(view(0), LVM_GETTOPINDEX, 0, 0),
+                  SendMessageW(itemView_, LVM_GETTOPINDEX, 0, 0))
             << step.what;
     }
     EXPECT_EQ(stateOf(view(0)).selected, std::vector<int>{0});
