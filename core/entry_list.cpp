@@ -974,7 +974,7 @@ int AppendBatch::finish() {
                              [](const RowRef& a, const RowRef& b) { return a.key < b.key; });
             for (std::size_t i = 0; i < n; ++i) slots.put(i, keyed_[i]);
         }
-        // Less memory at the peak: the copy goes before the display order's pages come.
+        // The copy is done with: less memory at the peak.
         keyed_ = std::vector<RowRef>();
         // Each group of equal keys in order; a row whose hash equals an earlier one's merges into it and is
         // put after the group's rows that stay, to be dropped below.
