@@ -15,7 +15,6 @@ namespace twk::ui {
 
 namespace {
 
-constexpr UINT_PTR kCollectTimer = 2003;
 const char* const kCollectingText = "自動収集中";
 const char* const kCollectedText = "%d件の情報を取得しました";
 

@@ -55,6 +55,8 @@ class MainWindow : public BaseWindow<MainWindow> {
     ~MainWindow();
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
+    // The automatic collection's timer: each WM_TIMER with it is one cycle.
+    static constexpr UINT_PTR kCollectTimer = 2003;
 
     // Registers the window class (once per process) and creates the window from its template; the whole
     // initialisation runs inside. Then shows it. Returns the window, or nullptr.

@@ -31,7 +31,6 @@ constexpr int kChoresEvery = 100;
 // reference amount (they merge into the rows already there).
 constexpr int kHostResults = 600;
 constexpr int kNewPerCycle = 60;
-constexpr UINT_PTR kCollectTimer = 2003;  // the collection's timer, as the window sets it
 
 // The chores of every 100th cycle take these in turn: search words that hit a few rows of the random names,
 // and the columns to sort by.
@@ -136,7 +135,7 @@ void runEnduranceBenchmark(const Options& options, std::vector<Result>& results)
     for (int cycle = 1; cycle <= kCycles; ++cycle) {
         if (cycle > 1) {
             if (!host.setRecords(hostResults.next())) fail(kName, "the simulator refused the results");
-            PostMessageW(main.hwnd(), WM_TIMER, kCollectTimer, 0);
+            PostMessageW(main.hwnd(), WM_TIMER, twk::ui::MainWindow::kCollectTimer, 0);
             window.settle();
         }
         if (!main.collection().running)

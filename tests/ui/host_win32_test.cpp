@@ -95,7 +95,7 @@ class HostSimTest : public WindowTest {
         return main_->tabs().pageList(0);
     }
     void tick() {
-        SendMessageW(hwnd_, WM_TIMER, 2003, 0);
+        SendMessageW(hwnd_, WM_TIMER, MainWindow::kCollectTimer, 0);
     }
 
     PROCESS_INFORMATION pi_ = {};
