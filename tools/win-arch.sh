@@ -11,9 +11,10 @@ _twk_probe() { [ -x "$1" ] && "$1" --version >/dev/null 2>&1 </dev/null; }
 
 TWK_WIN_CAN32=0
 TWK_WIN_CAN64=0
-# The loaders are the real ELF programs: Debian's wine wrapper would pick the 32-bit one even where the kernel
+# The same probe of the kernel as the install's (which installs the 32-bit loader only where it passes), then the
+# loaders themselves, the real ELF programs: Debian's wine wrapper would pick the 32-bit one even where the kernel
 # refuses to execute it ("Exec format error", exit status 126).
-if [ "${TWK_WIN_FORCE:-}" != 64 ] && _twk_probe /usr/lib/wine/wine; then TWK_WIN_CAN32=1; fi
+if bash "$(dirname "${BASH_SOURCE[0]}")/runs-i386.sh" && _twk_probe /usr/lib/wine/wine; then TWK_WIN_CAN32=1; fi
 if _twk_probe /usr/lib/wine/wine64; then TWK_WIN_CAN64=1; fi
 
 if [ "$TWK_WIN_CAN32" = 1 ]; then
