@@ -11,6 +11,7 @@ FILTER=${1:-.}
 
 bash tools/install-deps.sh >&2 || exit 1
 source tools/build-env.sh
+twk_restart_for_locales "$ROOT/$(basename "${BASH_SOURCE[0]}")" "$@"
 mkdir -p build
 
 build() {

@@ -10,6 +10,7 @@ DEMO=${TWK_DEMO_DIR:-$ROOT/demo}
 
 bash tools/install-deps.sh || exit 1
 source tools/build-env.sh
+twk_restart_for_locales "$ROOT/$(basename "${BASH_SOURCE[0]}")" "$@"
 mkdir -p build
 # The 32-bit product where this machine runs 32-bit programs, else its 64-bit twin (the same sources).
 # shellcheck source=tools/win-arch.sh

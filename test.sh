@@ -17,6 +17,7 @@ SKIP=" ${TWK_SKIP:-} "
 
 bash tools/install-deps.sh || { echo "installing the build dependencies failed"; echo "0 passed, 1 failed"; exit 1; }
 source tools/build-env.sh
+twk_restart_for_locales "$ROOT/$(basename "${BASH_SOURCE[0]}")" "$@"
 
 passed=0
 failed=0
