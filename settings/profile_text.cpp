@@ -281,8 +281,8 @@ std::string valueAt(const std::u16string& file, const Location& loc) {
 }
 
 template <class C>
-std::string find(const std::basic_string<C>& file, std::size_t start, const std::basic_string<C>& section,
-                 const std::basic_string<C>& key) {
+std::string findValue(const std::basic_string<C>& file, std::size_t start,
+                      const std::basic_string<C>& section, const std::basic_string<C>& key) {
     std::vector<Line> lines = splitLines(file, start);
     Location loc = locate(file, lines, section, key);
     if (loc.keyLine < 0 || !loc.key.hasValue) return std::string();
@@ -364,8 +364,8 @@ std::string ProfileIndex::find(const char* section, const char* key) const {
 std::string findProfileValue(const std::string& file, const char* section, const char* key) {
     if (!section || !key) return std::string();
     Utf16File wide;
-    if (decodeUtf16(file, wide)) return find(wide.units, 0, toUnits(section), toUnits(key));
-    return find(file, textStart(file), std::string(section), std::string(key));
+    if (decodeUtf16(file, wide)) return findValue(wide.units, 0, toUnits(section), toUnits(key));
+    return findValue(file, textStart(file), std::string(section), std::string(key));
 }
 
 std::string setProfileValue(const std::string& file, const char* section, const char* key,
