@@ -108,7 +108,8 @@ int RowComparator::operator()(const Entry& a, const Entry& b) const {
             return flag_ == 0 ? compareRefAmountText(a.refAmount(), b.refAmount())
                               : compareRefAmountText(b.refAmount(), a.refAmount());
         case kColUpdateTime: {
-            // Equal when either text does not begin with a month; else by month key, then by the whole text.
+            // Equal when either sum falls outside the month table; else by month key (0 for a sum on no
+            // month), then by the whole text.
             int ka, kb;
             if (!monthKey(a.updateTime(), month_, &ka) || !monthKey(b.updateTime(), month_, &kb)) return 0;
             if (ka != kb) return flag_ == 0 ? sign(ka - kb) : sign(kb - ka);

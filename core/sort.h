@@ -42,8 +42,10 @@ class RowComparator {
 int compareNumericText(const char* a, const char* b);    // longer text is larger; equal lengths by locale
 int compareRefAmountText(const char* a, const char* b);  // as above after skipping leading non-digits
 int compareNameBytes(const char* a, std::size_t alen, const char* b, std::size_t blen);
-// Month key of an update time: month, or month - 12 for months after currentMonth; 0 and false when the text
-// does not begin with a known month abbreviation.
+// Month key of an update time, from the sum of its first three bytes: the month, or month - 12 for months
+// after currentMonth. A sum inside the table that names no month (a text such as "Foo 1") gives month 0, key
+// 0, and true: it sorts by that key like any other month. Only a sum outside the table (an empty text, a date
+// in digits such as "2026/01/01") gives false, key 0, and such a row compares equal to every row.
 bool monthKey(const char* updateTime, int currentMonth, int* key);
 
 // Sorts rows[0..n-1] in place with the list's quicksort (middle pivot, not stable). The keys must have been

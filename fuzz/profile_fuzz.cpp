@@ -29,7 +29,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const char* section = kNames[data[0] % kNameCount];
     const char* key = kNames[data[1] % kNameCount];
     const char* other = kNames[data[2] % kNameCount];
-    const std::string file(reinterpret_cast<const char*>(data + 3), size - 3);
+    // The top bits of the first byte put a UTF-16 byte-order mark (little- or big-endian) before the rest,
+    // so that files saved as UTF-16 are reached at once.
+    static const char* const kMarks[] = {"", "", "\xFF\xFE", "\xFE\xFF"};
+    const std::string file =
+        kMarks[data[0] >> 6] + std::string(reinterpret_cast<const char*>(data + 3), size - 3);
+    const bool utf16 =
+        file.size() >= 2 && (file.compare(0, 2, "\xFF\xFE") == 0 || file.compare(0, 2, "\xFE\xFF") == 0);
 
     const std::string before = twk::findProfileValue(file, section, other);
     // The index of all values reads what the single lookups read.
@@ -52,7 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Every other key of the section keeps its value.
     if (normalized(other) != normalized(key) && twk::findProfileValue(written, section, other) != before)
         std::abort();
-    // Writing a key never grows the file by more than a new section and key.
-    if (written.size() > file.size() + value.size() + 64) std::abort();
+    // Writing a key never grows the file by more than a new section and key (two bytes a character in
+    // UTF-16, and a last odd byte made whole), and a UTF-16 file keeps its mark.
+    if (written.size() > file.size() + 2 * (value.size() + 64)) std::abort();
+    if (utf16 && written.compare(0, 2, file, 0, 2) != 0) std::abort();
     return 0;
 }

@@ -65,6 +65,9 @@ void loadHistories(const ProfileFile& file, Histories& histories) {
         const HistoryKeys& keys = kHistoryKeys[k];
         HistoryList& list = histories.lists[k];
         const SettingKey& maxKey = settingKey(keys.max);
+        // A capacity above HistoryList::kCapacityLimit keeps that many (reset caps it), and the close writes
+        // the capped one back: every possible entry costs one read of the file below, so a capacity of
+        // millions would make the start take minutes.
         list.reset(file.intOr(kProfileSection, maxKey.name, maxKey.defaultNumber));
         // From the highest number down, each pushed to the front: the stored order is kept, gaps close and
         // repeated texts collapse.

@@ -5,14 +5,19 @@
 #include <vector>
 
 #include "core/text.h"
+#include "core/utf16_text.h"
 
 namespace twk {
 
 namespace {
 
+// The rules below work on code units: the bytes of a cp932 file, or the UTF-16 units of a file saved as
+// UTF-16. Names asked for and values set come in as cp932 and are converted to the file's units first; values
+// found are converted back.
+
 struct Line {
-    std::size_t begin;  // first byte
-    std::size_t end;    // one past the last byte before the line end
+    std::size_t begin;  // first unit
+    std::size_t end;    // one past the last unit before the line end
     std::size_t next;   // one past the line end
 };
 
@@ -25,39 +30,57 @@ struct ParsedLine {
     bool hasValue = false;
 };
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
+// Blanks around names and values: space and tab, and the control characters the system's functions take as
+// blanks as well: VT, FF and ^Z (the end-of-file mark of old editors).
+template <class C>
+bool isBlank(C c) {
+    return c == C(' ') || c == C('\t') || c == C(0x0B) || c == C(0x0C) || c == C(0x1A);
 }
 
-std::vector<Line> splitLines(const std::string& file) {
+// Whether a unit starts a double-byte character: cp932 lead bytes; never a UTF-16 unit.
+bool startsPair(char c) {
+    return isLeadByte(c);
+}
+bool startsPair(char16_t) {
+    return false;
+}
+
+template <class C>
+C foldAscii(C c) {
+    return (c >= C('a') && c <= C('z')) ? static_cast<C>(c - C('a') + C('A')) : c;
+}
+
+// `start` skips a byte-order mark.
+template <class C>
+std::vector<Line> splitLines(const std::basic_string<C>& file, std::size_t start) {
     std::vector<Line> lines;
-    std::size_t pos = 0;
-    if (file.compare(0, 3, "\xEF\xBB\xBF") == 0) pos = 3;
+    std::size_t pos = start;
     const std::size_t n = file.size();
     while (pos < n) {
         std::size_t end = pos;
-        while (end < n && file[end] != '\r' && file[end] != '\n') ++end;
+        while (end < n && file[end] != C('\r') && file[end] != C('\n')) ++end;
         std::size_t next = end;
-        if (next < n && file[next] == '\r') ++next;
-        if (next < n && file[next] == '\n' && (next == end || file[next - 1] == '\r')) ++next;
+        if (next < n && file[next] == C('\r')) ++next;
+        if (next < n && file[next] == C('\n') && (next == end || file[next - 1] == C('\r'))) ++next;
         lines.push_back({pos, end, next});
         pos = next;
     }
     return lines;
 }
 
-ParsedLine parseLine(const std::string& file, const Line& line) {
+template <class C>
+ParsedLine parseLine(const std::basic_string<C>& file, const Line& line) {
     ParsedLine p;
     std::size_t b = line.begin, e = line.end;
     while (b < e && isBlank(file[b])) ++b;
     while (e > b && isBlank(file[e - 1])) --e;
     if (b == e) return p;
-    if (file[b] == '[') {
+    if (file[b] == C('[')) {
         // The last closing bracket of the line ends the name, stepping over double-byte characters (their
         // second byte may be 0x5D).
         std::size_t close = e;
-        for (std::size_t i = b + 1; i < e; i += (isLeadByte(file[i]) && i + 1 < e) ? 2 : 1)
-            if (file[i] == ']') close = i;
+        for (std::size_t i = b + 1; i < e; i += (startsPair(file[i]) && i + 1 < e) ? 2 : 1)
+            if (file[i] == C(']')) close = i;
         if (close < e) {
             std::size_t nb = b + 1, ne = close;
             while (nb < ne && isBlank(file[nb])) ++nb;
@@ -70,7 +93,7 @@ ParsedLine parseLine(const std::string& file, const Line& line) {
     }
     p.kind = LineKind::Key;
     std::size_t eq = b;
-    while (eq < e && file[eq] != '=') ++eq;
+    while (eq < e && file[eq] != C('=')) ++eq;
     std::size_t ke = eq;
     while (ke > b && isBlank(file[ke - 1])) --ke;
     p.nameBegin = b;
@@ -81,7 +104,7 @@ ParsedLine parseLine(const std::string& file, const Line& line) {
         while (vb < e && isBlank(file[vb])) ++vb;
         p.valueBegin = vb;
         p.valueEnd = e;
-        if (e - vb >= 2 && (file[vb] == '"' || file[vb] == '\'') && file[e - 1] == file[vb]) {
+        if (e - vb >= 2 && (file[vb] == C('"') || file[vb] == C('\'')) && file[e - 1] == file[vb]) {
             p.valueBegin = vb + 1;
             p.valueEnd = e - 1;
         }
@@ -89,14 +112,13 @@ ParsedLine parseLine(const std::string& file, const Line& line) {
     return p;
 }
 
-char foldAscii(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // Whether file[begin, end) names `name` (blanks around `name` do not count): ASCII letters without regard to
 // case, double-byte characters exactly.
-bool sameName(const std::string& file, std::size_t begin, std::size_t end, const char* name) {
-    std::size_t len = std::strlen(name);
+template <class C>
+bool sameName(const std::basic_string<C>& file, std::size_t begin, std::size_t end,
+              const std::basic_string<C>& asked) {
+    const C* name = asked.data();
+    std::size_t len = asked.size();
     while (len > 0 && isBlank(*name)) {
         ++name;
         --len;
@@ -104,8 +126,8 @@ bool sameName(const std::string& file, std::size_t begin, std::size_t end, const
     while (len > 0 && isBlank(name[len - 1])) --len;
     if (end - begin != len) return false;
     for (std::size_t i = 0; i < len; ++i) {
-        const char a = file[begin + i], b = name[i];
-        if (isLeadByte(a)) {
+        const C a = file[begin + i], b = name[i];
+        if (startsPair(a)) {
             if (a != b || i + 1 >= len || file[begin + i + 1] != name[i + 1]) return false;
             ++i;
             continue;
@@ -123,8 +145,9 @@ struct Location {
     ParsedLine key;
 };
 
-Location locate(const std::string& file, const std::vector<Line>& lines, const char* section,
-                const char* key) {
+template <class C>
+Location locate(const std::basic_string<C>& file, const std::vector<Line>& lines,
+                const std::basic_string<C>& section, const std::basic_string<C>& key) {
     Location loc;
     // Lines before the first section header form a section without a name.
     bool inSection = sameName(file, 0, 0, section);
@@ -148,8 +171,9 @@ Location locate(const std::string& file, const std::vector<Line>& lines, const c
 
 // A name in the form two names compare equal in (see sameName): blanks around it dropped, ASCII letters
 // folded, double-byte characters kept. False for a name that matches nothing (a lone lead byte at its end,
-// or a NUL byte, which no name asked for holds).
-bool foldName(const char* name, std::size_t len, std::string& out) {
+// or a NUL, which no name asked for holds).
+template <class C>
+bool foldName(const C* name, std::size_t len, std::basic_string<C>& out) {
     while (len > 0 && isBlank(*name)) {
         ++name;
         --len;
@@ -157,9 +181,9 @@ bool foldName(const char* name, std::size_t len, std::string& out) {
     while (len > 0 && isBlank(name[len - 1])) --len;
     out.clear();
     for (std::size_t i = 0; i < len; ++i) {
-        if (name[i] == 0) return false;
-        if (isLeadByte(name[i])) {
-            if (i + 1 >= len || name[i + 1] == 0) return false;
+        if (name[i] == C(0)) return false;
+        if (startsPair(name[i])) {
+            if (i + 1 >= len || name[i + 1] == C(0)) return false;
             out += name[i];
             out += name[++i];
             continue;
@@ -169,16 +193,130 @@ bool foldName(const char* name, std::size_t len, std::string& out) {
     return true;
 }
 
+template <class C>
+std::basic_string<C> setValue(const std::basic_string<C>& file, std::size_t start,
+                              const std::basic_string<C>& section, const std::basic_string<C>& key,
+                              const std::basic_string<C>& value) {
+    using S = std::basic_string<C>;
+    const S newLine{C('\r'), C('\n')};
+    std::vector<Line> lines = splitLines(file, start);
+    Location loc = locate(file, lines, section, key);
+    if (loc.keyLine >= 0) {
+        // The key keeps its spelling; the rest of its line becomes "=value".
+        const Line& line = lines[static_cast<std::size_t>(loc.keyLine)];
+        return file.substr(0, loc.key.nameEnd) + C('=') + value + file.substr(line.end);
+    }
+    const S entry = key + C('=') + value;
+    if (loc.sectionLine >= 0) {
+        const Line& after = lines[static_cast<std::size_t>(loc.lastContent)];
+        S out = file.substr(0, after.next);
+        if (after.next == after.end) out += newLine;  // the last line of the file had no line end
+        out += entry + newLine;
+        out += file.substr(after.next);
+        return out;
+    }
+    S out = file;
+    if (out.size() > start && out.back() != C('\n') && out.back() != C('\r')) out += newLine;
+    out += C('[') + section + C(']') + newLine + entry + newLine;
+    return out;
+}
+
+// A file saved as UTF-16 (little- or big-endian, with its byte-order mark) as code units: the mark is not
+// one of them, and a last odd byte counts as a unit of its own, its missing byte 0 (as the system reads it).
+struct Utf16File {
+    bool bigEndian = false;
+    std::u16string units;
+};
+
+bool decodeUtf16(const std::string& file, Utf16File& out) {
+    if (file.size() < 2) return false;
+    const unsigned char b0 = static_cast<unsigned char>(file[0]), b1 = static_cast<unsigned char>(file[1]);
+    if (b0 == 0xFF && b1 == 0xFE)
+        out.bigEndian = false;
+    else if (b0 == 0xFE && b1 == 0xFF)
+        out.bigEndian = true;
+    else
+        return false;
+    out.units.clear();
+    out.units.reserve(file.size() / 2);
+    for (std::size_t i = 2; i < file.size(); i += 2) {
+        const unsigned first = static_cast<unsigned char>(file[i]);
+        const unsigned second = i + 1 < file.size() ? static_cast<unsigned char>(file[i + 1]) : 0u;
+        out.units += static_cast<char16_t>(out.bigEndian ? (first << 8 | second) : (second << 8 | first));
+    }
+    return true;
+}
+
+std::string encodeUtf16(const Utf16File& file) {
+    std::string out;
+    out.reserve(2 + file.units.size() * 2);
+    out += file.bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t unit : file.units) {
+        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        out += file.bigEndian ? high : low;
+        out += file.bigEndian ? low : high;
+    }
+    return out;
+}
+
+// A cp932 file's first line may follow a UTF-8 byte-order mark, which is skipped (the bytes after it are
+// taken as they are).
+std::size_t textStart(const std::string& file) {
+    return file.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+}
+
+std::u16string toUnits(const char* text) {
+    return utf16FromCp932(text);
+}
+
+template <class C>
+std::string valueAt(const std::basic_string<C>& file, const Location& loc);
+template <>
+std::string valueAt(const std::string& file, const Location& loc) {
+    return file.substr(loc.key.valueBegin, loc.key.valueEnd - loc.key.valueBegin);
+}
+template <>
+std::string valueAt(const std::u16string& file, const Location& loc) {
+    return cp932FromUtf16(file.substr(loc.key.valueBegin, loc.key.valueEnd - loc.key.valueBegin));
+}
+
+template <class C>
+std::string findValue(const std::basic_string<C>& file, std::size_t start,
+                      const std::basic_string<C>& section, const std::basic_string<C>& key) {
+    std::vector<Line> lines = splitLines(file, start);
+    Location loc = locate(file, lines, section, key);
+    if (loc.keyLine < 0 || !loc.key.hasValue) return std::string();
+    return valueAt(file, loc);
+}
+
+// A folded section and key as one key of the index: the units' bytes, the two names apart by a NUL unit.
+template <class C>
+std::string indexKey(const std::basic_string<C>& section, const std::basic_string<C>& key) {
+    std::basic_string<C> both = section;
+    both += C(0);
+    both += key;
+    return std::string(reinterpret_cast<const char*>(both.data()), both.size() * sizeof(C));
+}
+
+std::string indexValue(std::string&& value) {
+    return std::move(value);
+}
+std::string indexValue(std::u16string&& value) {
+    return cp932FromUtf16(value);
+}
+
 }  // namespace
 
 // The same walk as locate for every name at once: lines before the first header belong to the section
 // without a name together with the first "[]" section; of any other name only the first section counts; in a
 // section, the first line of a key.
-ProfileIndex::ProfileIndex(const std::string& file) {
-    std::unordered_set<std::string> headed, finished;
-    std::string section, key;
+template <class C>
+void ProfileIndex::add(const std::basic_string<C>& file, std::size_t start) {
+    using S = std::basic_string<C>;
+    std::unordered_set<S> headed, finished;
+    S section, key;
     bool active = true;  // the lines before the first header
-    for (const Line& line : splitLines(file)) {
+    for (const Line& line : splitLines(file, start)) {
         const ParsedLine p = parseLine(file, line);
         if (p.kind == LineKind::Section) {
             if (active && headed.count(section) != 0) finished.insert(section);
@@ -189,51 +327,57 @@ ProfileIndex::ProfileIndex(const std::string& file) {
         }
         if (!active || p.kind == LineKind::Blank) continue;
         if (!foldName(file.data() + p.nameBegin, p.nameEnd - p.nameBegin, key)) continue;
-        values_.emplace(section + '\0' + key,
-                        p.hasValue ? file.substr(p.valueBegin, p.valueEnd - p.valueBegin) : std::string());
+        const std::string at = indexKey(section, key);
+        if (values_.count(at) != 0) continue;
+        values_.emplace(at, p.hasValue ? indexValue(file.substr(p.valueBegin, p.valueEnd - p.valueBegin))
+                                       : std::string());
     }
 }
 
+ProfileIndex::ProfileIndex(const std::string& file) {
+    Utf16File wide;
+    utf16_ = decodeUtf16(file, wide);
+    if (utf16_)
+        add(wide.units, 0);
+    else
+        add(file, textStart(file));
+}
+
 std::string ProfileIndex::find(const char* section, const char* key) const {
-    std::string s, k;
-    if (!section || !key || !foldName(section, std::strlen(section), s) || !foldName(key, std::strlen(key), k))
-        return std::string();
-    auto it = values_.find(s + '\0' + k);
+    if (!section || !key) return std::string();
+    std::string at;
+    if (utf16_) {
+        const std::u16string s = toUnits(section), k = toUnits(key);
+        std::u16string fs, fk;
+        if (!foldName(s.data(), s.size(), fs) || !foldName(k.data(), k.size(), fk)) return std::string();
+        at = indexKey(fs, fk);
+    } else {
+        std::string fs, fk;
+        if (!foldName(section, std::strlen(section), fs) || !foldName(key, std::strlen(key), fk))
+            return std::string();
+        at = indexKey(fs, fk);
+    }
+    auto it = values_.find(at);
     return it == values_.end() ? std::string() : it->second;
 }
 
 std::string findProfileValue(const std::string& file, const char* section, const char* key) {
     if (!section || !key) return std::string();
-    std::vector<Line> lines = splitLines(file);
-    Location loc = locate(file, lines, section, key);
-    if (loc.keyLine < 0 || !loc.key.hasValue) return std::string();
-    return file.substr(loc.key.valueBegin, loc.key.valueEnd - loc.key.valueBegin);
+    Utf16File wide;
+    if (decodeUtf16(file, wide)) return findValue(wide.units, 0, toUnits(section), toUnits(key));
+    return findValue(file, textStart(file), std::string(section), std::string(key));
 }
 
 std::string setProfileValue(const std::string& file, const char* section, const char* key,
                             const char* value) {
     if (!section || !key) return file;
     if (!value) value = "";
-    std::vector<Line> lines = splitLines(file);
-    Location loc = locate(file, lines, section, key);
-    if (loc.keyLine >= 0) {
-        // The key keeps its spelling; the rest of its line becomes "=value".
-        const Line& line = lines[static_cast<std::size_t>(loc.keyLine)];
-        return file.substr(0, loc.key.nameEnd) + "=" + value + file.substr(line.end);
+    Utf16File wide;
+    if (decodeUtf16(file, wide)) {
+        wide.units = setValue(wide.units, 0, toUnits(section), toUnits(key), toUnits(value));
+        return encodeUtf16(wide);
     }
-    const std::string entry = std::string(key) + "=" + value;
-    if (loc.sectionLine >= 0) {
-        const Line& after = lines[static_cast<std::size_t>(loc.lastContent)];
-        std::string out = file.substr(0, after.next);
-        if (after.next == after.end) out += "\r\n";  // the last line of the file had no line end
-        out += entry + "\r\n";
-        out += file.substr(after.next);
-        return out;
-    }
-    std::string out = file;
-    if (!out.empty() && out.back() != '\n' && out.back() != '\r') out += "\r\n";
-    out += "[" + std::string(section) + "]\r\n" + entry + "\r\n";
-    return out;
+    return setValue(file, textStart(file), std::string(section), std::string(key), std::string(value));
 }
 
 std::size_t copyProfileValue(const std::string& value, char* buffer, std::size_t size) {

@@ -2,11 +2,13 @@
 // file access; they are kept apart so that the rules can be checked on plain byte strings.
 //
 // Rules (those of the system's profile functions, as far as the program meets them):
+//  - a file that begins with a UTF-16 byte-order mark (little- or big-endian) is UTF-16 text: it is read as
+//    that text converted to cp932, and a key set in it is written in UTF-16 with the same mark, every other
+//    unit of the file kept; names asked for and values set are converted from cp932;
 //  - lines end with CR LF, LF or a lone CR; a UTF-8 byte-order mark before the first line is skipped (the
 //    bytes after it are taken as they are, not converted);
-//  - blanks (space, tab) around section names, keys and values do not count, in the file or in the names
-//  asked
-//    for;
+//  - blanks around section names, keys and values do not count, in the file or in the names asked for:
+//    space, tab, and the control characters VT, FF and ^Z;
 //  - "[name]" starts a section: the name ends at the last "]" of the line that is not the second byte of a
 //    double-byte character; a "[" line without "]" is an ordinary line;
 //  - "key=value" inside a section; a line without "=" is a key without value; lines before the first section
@@ -34,7 +36,10 @@ class ProfileIndex {
     std::string find(const char* section, const char* key) const;
 
   private:
-    std::unordered_map<std::string, std::string> values_;  // folded section, NUL, folded key -> value
+    template <class C>
+    void add(const std::basic_string<C>& file, std::size_t start);
+    bool utf16_ = false;                                   // the names are kept as UTF-16 units
+    std::unordered_map<std::string, std::string> values_;  // folded section, NUL, folded key -> cp932 value
 };
 
 // The file with the key set to value: the rest of its line after the key replaced by "=value", or a new

@@ -100,6 +100,8 @@ TEST(Sort, UnknownOrEmptyTimesCompareEqualToEverything) {
     EXPECT_EQ(key, 11);
     EXPECT_TRUE(monthKey("Nov 1", 10, &key));
     EXPECT_EQ(key, -1);
+    EXPECT_TRUE(monthKey("Foo 1", 5, &key)) << "a sum inside the table on no month is month 0";
+    EXPECT_EQ(key, 0);
     RowComparator cmp(kColUpdateTime, 0, 6);
     EntryPtr a = rowUpdatedAt("???"), b = rowUpdatedAt("Jun 01");
     EXPECT_EQ(cmp(*a, *b), 0);

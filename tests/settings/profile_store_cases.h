@@ -72,6 +72,17 @@ inline std::string readWith(const ProfileStore& store, const std::string& path, 
     return text;
 }
 
+// A text as a file saved as UTF-16 (little-endian unless asked otherwise), byte-order mark first.
+inline std::string utf16File(const std::u16string& text, bool bigEndian = false) {
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t unit : text) {
+        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        out += bigEndian ? high : low;
+        out += bigEndian ? low : high;
+    }
+    return out;
+}
+
 struct ReadCase {
     const char* file;  // which of the files below
     const char* section;
@@ -98,9 +109,18 @@ inline std::vector<CaseFile> readCaseFiles() {
          "k=second\r\nk3=third\r\n"},
         {"ends.ini", "[A]\rk=cr\r[B]\nk=lf\n[C]\r\n\r\nk=x\r\r\nk2=y\n\r"},
         {"dbcs.ini",
-         "[表ソ]\r\n表=完全キャッシュ\r\nＡ=fw\r\n[‐]\r\nk=dash\r\n[x‐]y]\r\nk=z\r\nk2=C:\\表\\予\r\n[アA]\r\nア=kana\r\n"},
+         "[表ソ]\r\n表=完全キャッシュ\r\nＡ=fw\r\n[‐]\r\nk=dash\r\n[x‐]y]\r\nk=z\r\nk2=C:\\表\\予\r\n[アA]"
+         "\r\nア=kana\r\n"},
         {"bom.ini", "\xEF\xBB\xBF[S]\r\nk=bom\r\n"},
         {"last.ini", "[Tollwick]\r\nAlpha=200"},
+        // VT, FF and ^Z count as blanks; a file cut off by an old editor's ^Z.
+        {"control.ini",
+         "[\x0BS\x1A]\r\n\x1A k1\x0B=\x0C v1 \x1A\r\nq=\x1A\"a\"\x0C\r\n\x0C[T]\x1A\r\nComboBbs=\x1A"},
+        {"utf16le.ini", utf16File(u"[表ソ]\r\n能=完全\r\nk = \"q\" \x1A\r\n€=euro\r\nv=a€b\r\n")},
+        {"utf16be.ini", utf16File(u"[S]\r\nk=be\r\n", true)},
+        // A last odd byte is a character of its own.
+        {"utf16odd.ini", utf16File(u"[S]\r\nk=") + "v"},
+        {"utf16only.ini", utf16File(u"")},
     };
 }
 
@@ -151,6 +171,18 @@ inline std::vector<ReadCase> readCases() {
         {"last.ini", "Tollwick", "Alpha", 260, "200"},
         {"last.ini", "Tollwick", "Alpha", 2, "2"},
         {"absent.ini", "Tollwick", "Alpha", 260, ""},
+        {"control.ini", "S", "k1", 260, "v1"},
+        {"control.ini", "\x1AS", "k1\x0C", 260, "v1"},
+        {"control.ini", "S", "q", 260, "a"},
+        {"control.ini", "T", "ComboBbs", 260, ""},
+        {"utf16le.ini", "表ソ", "能", 260, "完全"},
+        {"utf16le.ini", "表ソ", "能", 3, "完"},
+        {"utf16le.ini", "表ソ", "K", 260, "q"},
+        {"utf16le.ini", "表ソ", "?", 260, ""},
+        {"utf16le.ini", "表ソ", "v", 260, "a?b"},
+        {"utf16be.ini", "S", "k", 260, "be"},
+        {"utf16odd.ini", "S", "k", 260, "v"},
+        {"utf16only.ini", "S", "k", 260, ""},
     };
 }
 
@@ -221,6 +253,16 @@ inline std::vector<WriteCase> writeCases() {
          "[表ソ]\r\n能=1\r\n",
          {{"表ソ", "能", "予\\十"}, {"表ソ", "ソ", "表"}},
          {{"表ソ", "能", "予\\十"}, {"表ソ", "ソ", "表"}}},
+        {"a file saved as UTF-16 is written in UTF-16",
+         true,
+         utf16File(u"[表ソ]\r\n能=1\r\n[T]\r\nx=€"),
+         {{"表ソ", "能", "予\\十"}, {"表ソ", "new", "完"}, {"U", "u", "v"}},
+         {{"表ソ", "能", "予\\十"}, {"表ソ", "new", "完"}, {"T", "x", "?"}, {"U", "u", "v"}}},
+        {"a file cut off by ^Z",
+         true,
+         "[Tollwick]\r\nComboBbs=\x1A",
+         {{"Tollwick", "X", "1"}},
+         {{"Tollwick", "ComboBbs", ""}, {"Tollwick", "X", "1"}}},
     };
 }
 

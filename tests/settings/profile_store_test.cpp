@@ -44,6 +44,24 @@ TEST(PortableProfileStore, WritesChangeOnlyTheirLine) {
     EXPECT_EQ(folder.entryCount(), 1u);
 }
 
+// A file saved as UTF-16 stays UTF-16 with its byte-order mark, and a write changes only its line.
+TEST(PortableProfileStore, AFileSavedAsUtf16StaysUtf16) {
+    TempFolder folder;
+    PortableProfileStore store;
+    for (bool bigEndian : {false, true}) {
+        const std::string path = folder.file(bigEndian ? "be.ini" : "le.ini");
+        putFile(path, test::utf16File(u"; 表€\r\n[S]\r\n  a = 1 \r\n\r\nodd\n[T]\rb=2", bigEndian));
+        ASSERT_TRUE(store.writeValue(path.c_str(), "S", "A", "完"));
+        ASSERT_TRUE(store.writeValue(path.c_str(), "T", "c", "ソ"));
+        ASSERT_TRUE(store.writeValue(path.c_str(), "U", "u", ""));
+        // (Outside the macro, which would quote the euro sign as cp932 text.)
+        const std::string expected = test::utf16File(
+            u"; 表€\r\n[S]\r\n  a=完\r\n\r\nodd\n[T]\rb=2\r\nc=ソ\r\n[U]\r\nu=\r\n", bigEndian);
+        EXPECT_EQ(fileBytes(path), expected) << (bigEndian ? "big-endian" : "little-endian");
+    }
+    EXPECT_EQ(folder.entryCount(), 2u);
+}
+
 // Saving the settings writes every key; a key that keeps its value leaves the file as it is.
 TEST(PortableProfileStore, AnUnchangedValueLeavesTheFileAlone) {
     TempFolder folder;

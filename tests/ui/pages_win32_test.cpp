@@ -218,6 +218,14 @@ int printedPixelsOf(HWND view, RECT area, COLORREF colour) {
     });
 }
 
+// The colours of the pixels in the rectangle, row by row.
+std::vector<COLORREF> pixelsOf(HDC dc, const RECT& area) {
+    std::vector<COLORREF> out;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x) out.push_back(GetPixel(dc, x, y));
+    return out;
+}
+
 using PaintTest = WindowTest;
 
 TEST_F(PaintTest, RowTextsAreDrawnInTheirConfiguredColours) {
@@ -347,6 +355,59 @@ TEST_F(PaintTest, CellsFollowTheColumnWidths) {
     for (const int width : {200, 100, 200}) {
         SendMessageW(v, LVM_SETCOLUMNWIDTH, 1, width);
         EXPECT_EQ(printedPixelsOf(v, trip, RGB(255, 0, 255)) > 0, width == 200) << width;
+    }
+}
+
+// A number wider than its right-aligned column keeps its leading digits and ends in an ellipsis, drawn as the
+// system draws a text that does not fit (DrawText with DT_END_ELLIPSIS); a number that fits is drawn whole.
+TEST_F(PaintTest, NumbersWiderThanTheirColumnEndInAnEllipsis) {
+    writeSetting("Color_TextItem", "0xFF00FF");
+    writeSetting("Color_BackItem", "0xFFFFFF");
+    writeSetting("GridLine", "0");
+    start();
+    const char* size = "1,277,007,104";
+    const char* posts = "123,456,789,012";
+    for (const int tab : {0, 3}) {  // a list page, the BBS page
+        const char* texts[8] = {"row", "trip", size, "完全", posts, "Jan 01 00:00", "1", "0123456789abcdef"};
+        main_->tabs().pageList(tab)->addTexts(8, texts, 0);
+    }
+    const struct {
+        int tab, column;  // the view's right-aligned columns
+        const char* text;
+    } cells[] = {{0, 3, size}, {0, 5, posts}, {3, 2, size}, {3, 4, posts}};
+    for (const auto& cell : cells) {
+        main_->tabs().selectPage(cell.tab);
+        HWND v = view(cell.tab);
+        RECT row = {LVIR_BOUNDS, 0, 0, 0};
+        SendMessageW(v, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+        int left = 0;
+        for (int c = 0; c < cell.column; ++c)
+            left += static_cast<int>(SendMessageW(v, LVM_GETCOLUMNWIDTH, c, 0));
+        for (const int width : {40, 200}) {
+            SendMessageW(v, LVM_SETCOLUMNWIDTH, cell.column, width);
+            const RECT area = {left, row.top, left + width - 4, row.bottom};
+            // The cell as the system draws the whole text into it, with and without the ellipsis.
+            auto drawn = [&](UINT ellipsis) {
+                return readPrintedView(v, [&](HDC dc) {
+                    FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+                    SetTextColor(dc, RGB(255, 0, 255));
+                    SetBkMode(dc, TRANSPARENT);
+                    HGDIOBJ font =
+                        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(v, WM_GETFONT, 0, 0)));
+                    RECT r = area;
+                    const std::wstring w = widen(cell.text);
+                    DrawTextW(dc, w.c_str(), static_cast<int>(w.size()), &r,
+                              DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER | DT_RIGHT | ellipsis);
+                    SelectObject(dc, font);
+                    return pixelsOf(dc, area);
+                });
+            };
+            const auto shown = readPrintedView(v, [&](HDC dc) { return pixelsOf(dc, area); });
+            const std::string where = std::to_string(cell.tab) + "/" + std::to_string(cell.column) +
+                                      " width " + std::to_string(width);
+            EXPECT_EQ(shown == drawn(0), width == 200) << where << ": the number is whole where it fits";
+            EXPECT_TRUE(shown == drawn(DT_END_ELLIPSIS)) << where;
+        }
     }
 }
 
