@@ -11,6 +11,7 @@
 #include "core/text.h"
 #include "match/condition_list.h"
 #include "match/regex.h"
+#include "match/regex_scan.h"
 
 namespace twk {
 
@@ -59,19 +60,9 @@ int searchList(EntryList& list, SearchField field, const char* text, bool useReg
         std::unique_ptr<Regex> re = compileRegex(text, &error);
         if (error == RegexError::OutOfMemory) throw std::bad_alloc();
         if (!re) return -1;
-        // The whole search has one work budget: a search that runs out of it leaves the list as it was.
-        unsigned long long bytes = 0;
-        forEachRow(list, [&](Entry& e) { bytes += std::strlen(regexField(e, field)) + 1; });
-        RegexBudget budget{regexStepsFor(bytes)};
-        bool gaveUp = false;
-        forEachRow(list, [&](Entry& e) {
-            if (gaveUp) return;
-            const int n = matchRegex(*re, regexField(e, field), nullptr, &budget);
-            gaveUp = n == kRegexGaveUp;
-            hits[row++] = n > 0;
-        });
-        releaseRegex(re);
-        if (gaveUp) return -1;
+        // Every pattern that compiles is answered: the scanner's work is linear in the bytes of the rows.
+        RegexScanner scanner(*re);
+        forEachRow(list, [&](Entry& e) { hits[row++] = scanner.matches(regexField(e, field)); });
     } else {
         ConditionList conditions;
         if (conditions.add(text, "", false) < 0) return -1;
