@@ -109,6 +109,40 @@ RegexScanner::RegexScanner(const Regex& regex, std::size_t cacheBytes)
     startSet_.push_back(0);
     mark_[0] = stamp_;
     closeOver(startSet_);
+
+    // Without "^" a match may begin at any character; where few bytes begin one, the runs of the others are
+    // passed over by a plain loop, which is several times as fast as the table. The table's idle state stays
+    // idle on exactly those bytes: they begin no path, and a lead byte among them no double-byte character.
+    if (!program_.lineStart && !holdsFinal(startSet_)) {
+        int starting = 0;
+        for (int b = 1; b < 256; ++b) starting += program_.canStartWith(static_cast<unsigned char>(b));
+        constexpr int kFewStartingBytes = 24;
+        if (starting <= kFewStartingBytes) {
+            idleSkip_.assign(256, 0);
+            idleSkip_[0] = 1;
+            for (int b = 1; b < 256; ++b) {
+                const auto c = static_cast<unsigned char>(b);
+                if (program_.canStartWith(c))
+                    idleSkip_[b] = 1;
+                else if (isLeadByte(c))
+                    idleSkip_[b] = 2;
+            }
+        }
+    }
+}
+
+const unsigned char* RegexScanner::skipIdle(const unsigned char* p) const {
+    const uint8_t* skip = idleSkip_.data();
+    for (;;) {
+        const uint8_t k = skip[*p];
+        if (k == 0) {
+            ++p;
+        } else if (k == 2 && p[1] != 0) {
+            p += 2;
+        } else {
+            return p;
+        }
+    }
 }
 
 bool RegexScanner::holdsFinal(const std::vector<uint32_t>& set) const {
@@ -204,6 +238,7 @@ void RegexScanner::flush() {
     std::vector<uint32_t>().swap(sets_);
     std::unordered_map<std::string, int32_t>().swap(index_);
     initial_ = -1;
+    dead_ = -1;
     held_ = 0;
 }
 
@@ -226,6 +261,10 @@ int32_t RegexScanner::stateOf(const Position& position) {
         {sets_.size(), static_cast<uint32_t>(position.set.size()), position.start, position.lead});
     sets_.insert(sets_.end(), position.set.begin(), position.set.end());
     index_.emplace(key_, offset);
+    if (position.set.empty() && position.lead == 0) {
+        if (position.start == kStartAlways) initial_ = offset;
+        if (position.start == kStartNever) dead_ = offset;
+    }
     held_ += cost;
     ++statesSinceFlush_;
     return offset;
@@ -254,7 +293,7 @@ bool RegexScanner::matches(const char* text) {
         from_.set.clear();
         from_.start = kStartAlways;
         from_.lead = 0;
-        initial_ = stateOf(from_);
+        stateOf(from_);
     }
     if (stepping_) {
         from_.set.clear();
@@ -270,6 +309,18 @@ bool RegexScanner::matches(const char* text) {
         if (next >= 0) {
             s = next;
             ++p;
+            continue;
+        }
+        if (next == kIdle) {
+            p = skipIdle(p + 1);
+            s = initial_;
+            continue;
+        }
+        if (next == kDead) {
+            // Byte by byte: a CR or LF after a lead byte ends a line as well.
+            ++p;
+            p += std::strcspn(reinterpret_cast<const char*>(p), "\r\n");
+            s = dead_;
             continue;
         }
         if (next != kUnknown) {
@@ -294,7 +345,12 @@ bool RegexScanner::matches(const char* text) {
             return matchesStepping(p + 1, from_);
         }
         // After a flush the state read from is gone, and so is its row.
-        if (flushes_ == flushesBefore) table_[column] = t;
+        if (flushes_ == flushesBefore) {
+            int32_t code = t;
+            if (t == dead_) code = kDead;
+            if (t == initial_ && s == initial_ && !idleSkip_.empty()) code = kIdle;
+            table_[column] = code;
+        }
         table = table_.data();
         s = t;
         ++p;

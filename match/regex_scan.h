@@ -60,6 +60,11 @@ class RegexScanner {
     static constexpr int32_t kUnknown = -1;
     static constexpr int32_t kMatch = -2;
     static constexpr int32_t kNoMatch = -3;
+    // The transitions into the state where no path is alive and none may begin before a CR or LF (under
+    // "^"), and, in the state where none is alive and one may begin anywhere, those that stay there: the
+    // bytes up to the next one that matters are passed over without the table.
+    static constexpr int32_t kDead = -4;
+    static constexpr int32_t kIdle = -5;
 
     // The position after byte b at `from` (the text's terminator when b is 0): kMatch or kNoMatch when the
     // text's answer is settled, else 0 with *to filled.
@@ -75,6 +80,9 @@ class RegexScanner {
     void flush();
     void load(int32_t offset, Position* out) const;
     bool matchesStepping(const unsigned char* p, Position& at);
+    // Where the idle state's run ends: the first byte a match may begin with, a lead byte before the
+    // terminator or the terminator.
+    const unsigned char* skipIdle(const unsigned char* p) const;
 
     const Regex::Program& program_;
     const std::size_t cacheBytes_;
@@ -95,7 +103,11 @@ class RegexScanner {
     std::vector<Cached> states_;
     std::vector<uint32_t> sets_;
     std::unordered_map<std::string, int32_t> index_;
-    int32_t initial_ = -1;
+    int32_t initial_ = -1;  // nothing alive, a match may begin at the next byte (no "^": the idle state)
+    int32_t dead_ = -1;     // nothing alive, none may begin (under "^")
+    // For the idle state: 0 for a byte no match begins with, 2 for such a lead byte (passed over with the
+    // byte after it), 1 for the rest. Empty when the pattern begins with too many bytes for it to pay.
+    std::vector<uint8_t> idleSkip_;
     std::size_t held_ = 0;
     std::size_t flushes_ = 0;
     std::size_t bytesSinceFlush_ = 0;
