@@ -177,9 +177,14 @@ FieldView terminatedField(const char* text) {
 
 struct EntryFields {
     const Entry& e;
+    // The name is measured once for all the terms that read it.
+    mutable FieldView name_{nullptr, 0};
     FieldView name() const {
-        const RowName n = e.name();
-        return {n.data(), n.size()};
+        if (name_.text == nullptr) {
+            const RowName n = e.name();
+            name_ = {n.data(), n.size()};
+        }
+        return name_;
     }
     FieldView trip() const { return terminatedField(e.trip()); }
     FieldView size() const { return terminatedField(e.size()); }
@@ -409,7 +414,7 @@ bool parseConditionText(const char* text, ConditionTerms& terms) {
 }
 
 bool evaluateTerms(const ConditionTerms& terms, const Entry& row) {
-    return evaluate(terms, EntryFields{row});
+    return evaluate(terms, EntryFields{row, {nullptr, 0}});
 }
 
 bool evaluateTerms(const ConditionTerms& terms, const RawRecord& record) {

@@ -1,6 +1,5 @@
 #include "match/search.h"
 
-#include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
@@ -42,19 +41,43 @@ void forEachRow(const EntryList& list, F&& f) {
     }
 }
 
+// Marks each row for which hit(row) holds and clears the others, in one pass: a row is a block of its own,
+// and a second pass would fetch every row from memory again. Returns the number marked. When hit() throws,
+// the marks of the rows passed are given back from `before` (room for one per row, had beforehand).
+template <class Hit>
+int markRows(EntryList& list, std::vector<unsigned char>& before, Hit&& hit) {
+    int marked = 0;
+    std::size_t row = 0;
+    try {
+        forEachRow(list, [&](Entry& e) {
+            before[row++] = e.isMarked();
+            const bool on = hit(e);
+            e.setMarked(on);
+            marked += on ? 1 : 0;
+        });
+    } catch (...) {
+        std::size_t back = 0;
+        forEachRow(list, [&](Entry& e) {
+            if (back < row) e.setMarked(before[back] != 0);
+            ++back;
+        });
+        throw;
+    }
+    return marked;
+}
+
 }  // namespace
 
 int searchList(EntryList& list, SearchField field, const char* text, bool useRegex) {
     if (list.count() == 0) return 0;
     if (text == nullptr) return -1;
-    // Whether each row matches is decided before the first mark changes, and the room for the sort by the
-    // mark is had before then too: a search that runs out of memory leaves every mark and the order as they
-    // were.
-    std::vector<unsigned char> hits(static_cast<std::size_t>(list.count()));
+    // The room to give the marks back and for the sort by the mark is had before the first mark changes: a
+    // search that runs out of memory leaves every mark and the order as they were.
+    std::vector<unsigned char> before(static_cast<std::size_t>(list.count()));
     std::vector<RowRef> sortRoom;
     const bool byMark = list.sortColumn() == kColMark;
-    if (byMark) sortRoom.reserve(hits.size());
-    std::size_t row = 0;
+    if (byMark) sortRoom.reserve(before.size());
+    int marked = 0;
     if (useRegex) {
         RegexError error = RegexError::None;
         std::unique_ptr<Regex> re = compileRegex(text, &error);
@@ -62,19 +85,14 @@ int searchList(EntryList& list, SearchField field, const char* text, bool useReg
         if (!re) return -1;
         // Every pattern that compiles is answered: the scanner's work is linear in the bytes of the rows.
         RegexScanner scanner(*re);
-        forEachRow(list, [&](Entry& e) { hits[row++] = scanner.matches(regexField(e, field)); });
+        marked =
+            markRows(list, before, [&](const Entry& e) { return scanner.matches(regexField(e, field)); });
     } else {
         ConditionList conditions;
         if (conditions.add(text, "", false) < 0) return -1;
-        forEachRow(list, [&](Entry& e) { hits[row++] = findMatchingCondition(conditions, e) != -1; });
+        marked = markRows(list, before,
+                          [&](const Entry& e) { return findMatchingCondition(conditions, e) != -1; });
     }
-    int marked = 0;
-    row = 0;
-    forEachRow(list, [&](Entry& e) {
-        const bool hit = hits[row++] != 0;
-        e.setMarked(hit);
-        marked += hit ? 1 : 0;
-    });
     if (byMark && marked > 0) {
         // sort() flips the direction of the column the list is already sorted by: flip it first so that the
         // direction stays as it was.
