@@ -145,12 +145,14 @@ const unsigned char* RegexScanner::skipIdle(const unsigned char* p) const {
     }
 }
 
+// The sets are sorted while they are cached, so that equal sets meet; when stepping no order is needed.
 bool RegexScanner::holdsFinal(const std::vector<uint32_t>& set) const {
+    if (stepping_) return std::find(set.begin(), set.end(), 1u) != set.end();
     return std::binary_search(set.begin(), set.end(), 1u);
 }
 
 // Adds what the marked states in `set` reach through epsilon transitions (marking it too), keeps the states
-// that count and sorts them.
+// that count and, while they are cached, sorts them.
 void RegexScanner::closeOver(std::vector<uint32_t>& set) {
     pending_.assign(set.begin(), set.end());
     set.clear();
@@ -165,7 +167,7 @@ void RegexScanner::closeOver(std::vector<uint32_t>& set) {
             pending_.push_back(t.target);
         }
     }
-    std::sort(set.begin(), set.end());
+    if (!stepping_) std::sort(set.begin(), set.end());
 }
 
 // The states the character (c1, c2) leads to from `from`, closed over.
@@ -207,7 +209,7 @@ int32_t RegexScanner::advance(const Position& from, unsigned char b, Position* t
         for (const uint32_t s : effective_) mark_[s] = stamp_;
         for (const uint32_t s : startSet_)
             if (mark_[s] != stamp_) effective_.push_back(s);
-        std::sort(effective_.begin(), effective_.end());
+        if (!stepping_) std::sort(effective_.begin(), effective_.end());
         here = &effective_;
     }
     if (holdsFinal(*here) && (b == 0 || !program_.lineEnd || isBreak(b))) return kMatch;
