@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
 
 #include "core/text.h"
 #include "match/regex_internal.h"
@@ -109,6 +110,30 @@ RegexScanner::RegexScanner(const Regex& regex, std::size_t cacheBytes)
     startSet_.push_back(0);
     mark_[0] = stamp_;
     closeOver(startSet_);
+
+    // The fewest consuming steps from the start to the final state (each takes a byte at least): a search
+    // of the fewest costs, epsilon transitions costing nothing.
+    {
+        std::vector<uint32_t> steps(states, UINT32_MAX);
+        std::deque<uint32_t> queue{0};
+        steps[0] = 0;
+        while (!queue.empty()) {
+            const uint32_t s = queue.front();
+            queue.pop_front();
+            for (uint32_t i = program_.first[s]; i < program_.first[s + 1]; ++i) {
+                const Transition& t = program_.transitions[i];
+                const uint32_t cost = steps[s] + (consumes(t) ? 1 : 0);
+                if (cost >= steps[t.target]) continue;
+                steps[t.target] = cost;
+                if (consumes(t))
+                    queue.push_back(t.target);
+                else
+                    queue.push_front(t.target);
+            }
+        }
+        constexpr uint32_t kWorthMeasuring = 24;
+        if (steps[1] != UINT32_MAX && steps[1] >= kWorthMeasuring) minBytes_ = steps[1];
+    }
 
     // Without "^" a match may begin at any character; where few bytes begin one, the runs of the others are
     // passed over by a plain loop, which is several times as fast as the table. The table's idle state stays
@@ -291,6 +316,7 @@ bool RegexScanner::matchesStepping(const unsigned char* p, Position& at) {
 bool RegexScanner::matches(const char* text) {
     const auto* p = reinterpret_cast<const unsigned char*>(text);
     if (*p == 0) return false;
+    if (minBytes_ != 0 && std::strlen(text) < minBytes_) return false;
     if (!stepping_ && initial_ < 0) {
         from_.set.clear();
         from_.start = kStartAlways;

@@ -105,6 +105,9 @@ class RegexScanner {
     std::unordered_map<std::string, int32_t> index_;
     int32_t initial_ = -1;  // nothing alive, a match may begin at the next byte (no "^": the idle state)
     int32_t dead_ = -1;     // nothing alive, none may begin (under "^")
+    // The fewest bytes a match takes; texts shorter than that are answered without reading them through,
+    // where that is long enough for measuring the text to pay.
+    std::size_t minBytes_ = 0;
     // For the idle state: 0 for a byte no match begins with, 2 for such a lead byte (passed over with the
     // byte after it), 1 for the rest. Empty when the pattern begins with too many bytes for it to pay.
     std::vector<uint8_t> idleSkip_;

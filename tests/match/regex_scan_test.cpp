@@ -208,6 +208,7 @@ TEST(RegexScanner, CostlyPatternsAreAnswered) {
         {".{10,50}x", "012345678x", false},
         {"(.{250}){250}", as, false},
         {"(.{20}){3}$", std::string(60, 'z'), true},
+        {"(.{20}){3}$", std::string(59, 'z'), false},  // shorter than any match: not read through
         {"((\\w+\\s*)+)+x", as + " " + as + "!", false},
     };
     for (const Case& c : cases) {
