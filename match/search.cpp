@@ -52,10 +52,12 @@ int markRows(EntryList& list, std::vector<uint64_t>& before, Hit&& hit) {
     std::size_t row = 0;
     try {
         forEachRow(list, [&](Entry& e) {
-            if (e.isMarked()) before[row >> 6] |= uint64_t(1) << (row & 63);
+            const bool was = e.isMarked();
+            if (was) before[row >> 6] |= uint64_t(1) << (row & 63);
             ++row;
             const bool on = hit(e);
-            e.setMarked(on);
+            // A row whose mark stays is not written: its memory need not be written back.
+            if (on != was) e.setMarked(on);
             marked += on ? 1 : 0;
         });
     } catch (...) {
