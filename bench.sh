@@ -72,4 +72,9 @@ for path in sys.argv[1:]:
 merged = merged or {"benchmarks": []}
 merged.setdefault("context", {})["windows_build"] = os.environ.get("TWK_WIN_CHOICE", "")
 print(json.dumps(merged, indent=2, ensure_ascii=False))
+# A benchmark that found a wrong result (SkipWithError) fails the run.
+failed = [b["name"] for b in merged["benchmarks"] if b.get("error_occurred")]
+for name in failed:
+    print(f"bench.sh: {name} failed its check", file=sys.stderr)
+sys.exit(1 if failed else 0)
 PY

@@ -177,9 +177,14 @@ FieldView terminatedField(const char* text) {
 
 struct EntryFields {
     const Entry& e;
+    // The name is measured once for all the terms that read it.
+    mutable FieldView name_{nullptr, 0};
     FieldView name() const {
-        const RowName n = e.name();
-        return {n.data(), n.size()};
+        if (name_.text == nullptr) {
+            const RowName n = e.name();
+            name_ = {n.data(), n.size()};
+        }
+        return name_;
     }
     FieldView trip() const { return terminatedField(e.trip()); }
     FieldView size() const { return terminatedField(e.size()); }
@@ -409,7 +414,7 @@ bool parseConditionText(const char* text, ConditionTerms& terms) {
 }
 
 bool evaluateTerms(const ConditionTerms& terms, const Entry& row) {
-    return evaluate(terms, EntryFields{row});
+    return evaluate(terms, EntryFields{row, {nullptr, 0}});
 }
 
 bool evaluateTerms(const ConditionTerms& terms, const RawRecord& record) {
@@ -456,6 +461,26 @@ bool fieldContains(const char* field, std::size_t length, const std::string& key
             }
             if (nul != 0) return false;
             p += 16;
+        }
+        // The last bytes: one block that ends with the field, its positions before p left out. The second
+        // bytes are the block moved by one, so that nothing past the field is read.
+        if (p < end && end - start >= 16) {
+            const unsigned char* q = end - 16;
+            const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+            __m128i hits = _mm_cmpeq_epi8(_mm_or_si128(v0, or1), is1);
+            if (twoBytes) {
+                const __m128i v1 = _mm_srli_si128(v0, 1);
+                hits = _mm_and_si128(hits, _mm_cmpeq_epi8(_mm_or_si128(v1, or2), is2));
+            }
+            const unsigned skip = static_cast<unsigned>(p - q);
+            const unsigned nul =
+                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v0, zero))) >> skip << skip;
+            unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits)) >> skip << skip;
+            if (nul != 0) mask &= (nul & (0u - nul)) - 1;
+            for (; mask != 0; mask &= mask - 1) {
+                if (candidate(q + __builtin_ctz(mask))) return true;
+            }
+            return false;
         }
     }
 #endif

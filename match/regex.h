@@ -1,11 +1,13 @@
-// The program's own regular-expression engine for searching lists. It works on cp932 byte strings: a lead
-// byte and the byte after it are one character for literals, classes and ".". Every pattern compiles
-// (unclosed groups, classes and repetitions have lenient readings); a compile fails only when the automaton
-// would be too large, groups nest too deeply or a class is too long, which the search reports as a wrong
-// search text. Matching a text of n bytes enters each (state, position) pair at most once: at worst
-// states x n steps, never exponential. That is still too much for a search over many rows with a large
-// automaton, so the work is budgeted (RegexBudget, shared by every row of one search) and the memory of a
-// call is bounded; a call that runs out of either gives up, which the search reports as a wrong search text.
+// The program's own regular-expression engine. It works on cp932 byte strings: a lead byte and the byte
+// after it are one character for literals, classes and ".". Every pattern compiles (unclosed groups, classes
+// and repetitions have lenient readings); a compile fails only when the automaton would be too large, groups
+// nest too deeply or a class is too long, which the search reports as a wrong search text.
+//
+// matchRegex finds the first match and its groups by a walk that enters each (state, position) pair at most
+// once: at worst states x n steps for a text of n bytes, never exponential. Its work is budgeted
+// (RegexBudget) and the memory of a call is bounded; a call that runs out of either gives up. The list search
+// needs only yes or no per row and asks RegexScanner (regex_scan.h), which gives the same answers in time
+// linear in the bytes of the rows, with no budget.
 //
 //   std::unique_ptr<Regex> re = compileRegex(pattern);
 //   if (!re) ...wrong search text...
@@ -39,16 +41,13 @@ constexpr std::size_t kRegexMaxClassText = 255;
 // the 1 MB stack of a Windows thread.
 constexpr int kRegexMaxNesting = 500;
 
-// The work budget: one step is one transition tried by the walk (sixteen when the call keeps its visited
-// pairs in a table rather than in bits, which is that much slower). A search grants kRegexBaseSteps plus
-// kRegexStepsPerByte for every byte of the texts it matches (each text's bytes and its terminator), and its
-// rows draw on the total, so one costly row may use what cheap rows left. A step takes some nanoseconds, so
-// no search walks longer than about a second over 100,000 rows of 200 bytes (some 93 million steps).
-// Ordinary patterns take up to 3 steps a byte (none for a text without a byte the match must end with;
-// 「.*x」 about 1, 「Live.*Best.*avi$」 2, 「[^ ]+\.(zip|rar)」 3) and are never refused. A pattern that
-// walks many states at every byte (「(\w+\s*)+x」 about 9, 「.{10,50}x」 about 70) is refused only on lists
-// whose texts exceed kRegexBaseSteps / (its cost - kRegexStepsPerByte) bytes (about 2.6 MB and 180 KB); those
-// that walk thousands (「(.?){10000}xx」, 「(.{250}){250}」) run out on a few rows.
+// The work budget of matchRegex: one step is one transition tried by the walk (sixteen when the call keeps
+// its visited pairs in a table rather than in bits, which is that much slower). A caller grants
+// kRegexBaseSteps plus kRegexStepsPerByte for every byte of the texts it matches (each text's bytes and its
+// terminator), and the calls draw on the total, so one costly text may use what cheap ones left. Ordinary
+// patterns take up to 3 steps a byte (「.*x」 about 1, 「Live.*Best.*avi$」 2, 「[^ ]+\.(zip|rar)」 3); a
+// pattern that walks many states at every byte (「(\w+\s*)+x」 about 9, 「.{10,50}x」 about 70) runs out on
+// texts of some MB or some hundred KB, and those that walk thousands (「(.?){10000}xx」) on a few texts.
 constexpr unsigned long long kRegexBaseSteps = 12000000ull;
 constexpr unsigned long long kRegexStepsPerByte = 4;
 inline unsigned long long regexStepsFor(unsigned long long textBytes) {

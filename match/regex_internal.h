@@ -62,6 +62,8 @@ class ClassSet {
     const std::string& text() const { return text_; }
     // The one-byte characters in the class, as 256 bits.
     const uint64_t* singleBits() const { return single_; }
+    // The second bytes that make a character of the class after a lead byte, as 256 bits.
+    const uint64_t* doubleBits(unsigned char lead) const { return doubles_[leadIndex(lead)]; }
 
     // The lead bytes, numbered 0..kLeadBytes-1 (0x81-0x9F, then 0xE0-0xFC).
     static constexpr int kLeadBytes = 31 + 29;

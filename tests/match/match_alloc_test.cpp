@@ -10,13 +10,17 @@
 #include <new>
 #include <string>
 
+#include "core/entry_list.h"
 #include "core/text.h"
 #include "match/condition_list.h"
 #include "match/regex.h"
+#include "match/regex_scan.h"
+#include "match/search.h"
 
 namespace {
 bool g_counting = false;
 long g_allocations = 0;
+long g_failAt = 0;  // while counting, the allocation with this number throws (0: none does)
 std::size_t g_held = 0;
 std::size_t g_peak = 0;
 
@@ -24,7 +28,7 @@ std::size_t g_peak = 0;
 constexpr std::size_t kHeader = alignof(std::max_align_t);
 
 void* allocate(std::size_t n) {
-    if (g_counting) ++g_allocations;
+    if (g_counting && ++g_allocations == g_failAt) throw std::bad_alloc();
     auto* p = static_cast<unsigned char*>(std::malloc(n + kHeader));
     if (!p) throw std::bad_alloc();
     std::memcpy(p, &n, sizeof n);
@@ -118,6 +122,56 @@ TEST(RegexMemory, RunawayPatternOnALongRowStaysBounded) {
         EXPECT_LT(g_peak - before, kMaxHeld) << c.pattern;
         EXPECT_EQ(result, c.result) << c.pattern;
     }
+}
+
+// The search marks the rows as it reads them, while the scanner still makes its states: memory that runs out
+// at any of its allocations leaves every mark as it was.
+TEST(SearchMemory, RunningOutMidwayKeepsEveryMark) {
+    EntryList list(ListKind::Normal);
+    std::string marks;
+    for (int i = 0; i < 300; ++i) {
+        const std::string name = "row " + std::to_string(i * 7919 % 1000) + (i % 3 ? ".avi" : ".mp3");
+        const std::string hash = "H" + std::to_string(i);
+        const char* texts[8] = {name.c_str(), "trip",         "1,000", "status",
+                                "1",          "Jan 01 10:00", "1.0",   hash.c_str()};
+        ASSERT_EQ(list.addTexts(8, texts, 0), 1);
+    }
+    ASSERT_GT(searchList(list, SearchField::Name, "5", false), 0);
+    for (int i = 0; i < list.count(); ++i) marks += list.entryAt(i)->isMarked() ? '1' : '0';
+    int result = -1;
+    for (long failAt = 1; result < 0; ++failAt) {
+        g_allocations = 0;
+        g_failAt = failAt;
+        g_counting = true;
+        try {
+            result = searchList(list, SearchField::Name, "[0-9]+[0-4]\\.(avi|mp4)$", true);
+        } catch (const std::bad_alloc&) {
+            std::string now;
+            for (int i = 0; i < list.count(); ++i) now += list.entryAt(i)->isMarked() ? '1' : '0';
+            EXPECT_EQ(now, marks) << "allocation " << failAt;
+        }
+        g_counting = false;
+        g_failAt = 0;
+        ASSERT_LT(failAt, 100000);
+    }
+    EXPECT_GT(result, 0);
+}
+
+// The scanner's cache stays within its size however many states the pattern has.
+TEST(RegexMemory, ScannerCacheStaysBounded) {
+    std::unique_ptr<Regex> re = compileRegex("(.?){10000}x(a|b)*a(a|b){12}$");
+    ASSERT_NE(re, nullptr);
+    std::string text = "x";
+    for (int i = 0; i < 20000; ++i) text += "ab"[(i * 7 + i / 3) % 2];
+    const bool expected = matchRegex(*re, text) > 0;
+    const std::size_t before = g_held;
+    g_peak = g_held;
+    {
+        RegexScanner scanner(*re);
+        EXPECT_EQ(scanner.matches(text), expected);
+    }
+    // The cache, and per state of the pattern a mark and room in the sets being stepped.
+    EXPECT_LT(g_peak - before, kRegexScanCacheBytes + 64 * re->stateCount());
 }
 
 }  // namespace

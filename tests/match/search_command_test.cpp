@@ -120,17 +120,16 @@ TEST(SearchCommand, MarkSortedListGathersMarkedRowsAndKeepsSelection) {
     EXPECT_EQ(p.list.entryAt(0)->name(), "r0");
 }
 
-TEST(SearchCommand, RegexOutOfBudgetKeepsEveryMarkAndSaysTheTextIsWrong) {
+TEST(SearchCommand, CostlyRegexIsAnsweredOnLongRows) {
     Page p;
     for (const char* n : {"keep", "xx1", "xx2"}) p.add(n);
-    // Rows where 「(.?){1000}xx」 walks 3,000 states at every byte: each takes millions of steps.
+    // Rows where 「(.?){1000}xx」 has 3,000 states to follow at every byte: the walk once ran out of its
+    // budget on them, and the search said the text was wrong.
     for (int i = 0; i < 4; ++i) p.add("x" + std::string(2999, 'a'));
     ASSERT_EQ(p.search("keep"), 1);
-    // The short rows match at once, but the search runs out on the long ones: no row may take the mark.
-    EXPECT_EQ(p.search("(.?){1000}xx", true), -1);
-    EXPECT_EQ(p.marked(), "keep;");
-    EXPECT_EQ(p.message(), "検索文字列の指定に誤りがあります");
-    EXPECT_EQ(p.search("x", true), 6);
+    EXPECT_EQ(p.search("(.?){1000}xx", true), 2);
+    EXPECT_EQ(p.marked(), "xx1;xx2;");
+    EXPECT_EQ(p.message(), "2件の情報が検索されました");
 }
 
 // Ordinary patterns cost no more than the allowance per byte of text, so that no list is too large for them,
