@@ -1,36 +1,10 @@
 #include "core/text.h"
 
-#include <vector>
-
 namespace twk {
 
 void copyCut(char* dst, std::size_t capacity, const char* src) {
     if (capacity == 0) return;
     copyCut(dst, capacity, src, std::strlen(src));
-}
-
-std::string fitWithEllipsis(std::string_view text, int width,
-                            const std::function<int(std::string_view)>& measure) {
-    if (measure(text) <= width) return std::string(text);
-    // Where whole characters end; the widths of the beginnings grow with their length, so the longest one
-    // that fits beside the ellipsis is found by bisection.
-    std::vector<std::size_t> ends;
-    for (std::size_t i = 0; i < text.size();) {
-        i += isLeadByte(text[i]) && i + 1 < text.size() ? 2 : 1;
-        ends.push_back(i);
-    }
-    const int room = width - measure(kEllipsis);
-    std::size_t fits = 0, lo = 0, hi = ends.size();  // ends[0..lo) fit; ends[hi..) do not
-    while (lo < hi) {
-        const std::size_t mid = lo + (hi - lo) / 2;
-        if (measure(text.substr(0, ends[mid])) <= room) {
-            fits = ends[mid];
-            lo = mid + 1;
-        } else {
-            hi = mid;
-        }
-    }
-    return std::string(text.substr(0, fits)) + std::string(kEllipsis);
 }
 
 namespace {

@@ -4,9 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <functional>
-#include <string>
-#include <string_view>
 
 namespace twk {
 
@@ -28,13 +25,6 @@ inline void copyCut(char* dst, std::size_t capacity, const char* src, std::size_
     std::memcpy(dst, src, length);
     dst[length] = 0;
 }
-
-// What a cell `width` wide shows of a text, as a list view shows a text that does not fit: the text itself
-// when it fits; otherwise its longest beginning of whole characters that fits with kEllipsis after it, and
-// kEllipsis alone when not even one character does. `measure` gives the width of a text as drawn.
-constexpr std::string_view kEllipsis = "...";
-std::string fitWithEllipsis(std::string_view text, int width,
-                            const std::function<int(std::string_view)>& measure);
 
 // The locale-aware, case-sensitive comparison the program orders hashes, trips and statuses by (what lstrcmpA
 // does on a Japanese system). Negative, 0 or positive as a before, equal to or after b.

@@ -2,11 +2,7 @@
 
 #include <commctrl.h>
 
-#include <cstring>
-#include <string_view>
-
 #include "core/entry_list.h"
-#include "core/text.h"
 #include "match/condition_list.h"
 #include "ui/text_win32.h"
 
@@ -79,22 +75,13 @@ int columnWidth(HWND view, int index) {
 
 void drawCell(HDC dc, const char* text, int len, int left, int top, int right, int bottom, UINT align) {
     RECT cell = {left, top, right, bottom};
-    std::wstring w;
-    if (align == DT_RIGHT) {
-        // A right-aligned text wider than its cell would lose its beginning (a size its leading digits): it
-        // keeps its beginning and ends in an ellipsis instead, as the list view shows such a text.
-        const std::string_view bytes(text ? text : "", text ? (len < 0 ? std::strlen(text) : len) : 0);
-        w = widen(fitWithEllipsis(bytes, right - left, [dc](std::string_view part) {
-            const std::wstring wide = widen(part.data(), static_cast<int>(part.size()));
-            SIZE size = {};
-            GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-            return static_cast<int>(size.cx);
-        }));
-    } else {
-        w = widen(text ? text : "", text ? len : 0);
-    }
+    const std::wstring w = widen(text ? text : "", text ? len : 0);
+    // A right-aligned text wider than its cell would lose its beginning (a size its leading digits): it keeps
+    // its beginning and ends in an ellipsis instead, as the list view shows such a text. Left-aligned texts are
+    // cut on the right, as they always were.
+    const UINT fit = align == DT_RIGHT ? DT_END_ELLIPSIS : 0;
     DrawTextW(dc, w.c_str(), static_cast<int>(w.size()), &cell,
-              DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER | align);
+              DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER | align | fit);
 }
 
 // Fills the item rectangle and prepares the text colours.

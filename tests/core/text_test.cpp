@@ -22,31 +22,6 @@ TEST(LeadByte, Cp932Ranges) {
 }
 
 // A text that does not fit its cell ends in an ellipsis after the whole characters that fit beside it.
-TEST(FitWithEllipsis, KeepsWholeCharactersBeforeTheEllipsis) {
-    // One unit a byte: a double-byte character is two units wide, the ellipsis three.
-    const auto measure = [](std::string_view text) { return static_cast<int>(text.size()); };
-    const struct {
-        const char* text;
-        int width;
-        const char* shown;
-    } cases[] = {
-        {"1,277,007,104", 13, "1,277,007,104"},
-        {"1,277,007,104", 20, "1,277,007,104"},
-        {"1,277,007,104", 12, "1,277,007..."},
-        {"1,277,007,104", 4, "1..."},
-        {"1,277,007,104", 3, "..."},
-        {"1,277,007,104", 0, "..."},
-        {"", 0, ""},
-        {"表表表", 6, "表表表"},
-        {"表表表", 5, "表..."},
-        {"表表表", 4, "..."},
-        {"a表表x", 5, "a..."},
-        {"\x95", 0, "..."},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(fitWithEllipsis(c.text, c.width, measure), c.shown) << c.text << " in " << c.width;
-}
-
 TEST(CopyCut, CutsByBytes) {
     char buf[4];
     copyCut(buf, sizeof buf, "abcdef");
