@@ -18,7 +18,7 @@ pkg_installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "insta
 # libre2-dev is for the benchmarks alone (the anchor of the regular-expression search); the program uses none.
 packages=(cmake make g++ clang googletest libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev libre2-dev
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb xdotool imagemagick
-          fonts-ipafont-gothic locales python3 git ccache zip unzip ca-certificates)
+          fonts-ipafont-gothic locales python3 git ccache zip unzip ca-certificates pkg-config)
 can32=0
 if bash "$here/runs-i386.sh"; then
     can32=1
