@@ -57,14 +57,21 @@ int MainWindow::askSaveChanges(const std::string& question) {
 }
 
 bool MainWindow::confirmSaveChanges() {
-    EntryList* list = currentList();
+    return confirmSaveChanges(tabs_.pageId(tabs_.current()));
+}
+
+// The question is about one page: the answer acts on that page, wherever it is by then, and on none once it
+// is gone (a close, answered inside the question, may have removed it or made another page current).
+bool MainWindow::confirmSaveChanges(int pageId) {
+    const int index = tabs_.indexOfPage(pageId);
+    EntryList* list = tabs_.pageList(index);
     if (!list || list->kind() != ListKind::Normal) return false;
     if (!list->modified()) return true;
-    std::string name = list->path().empty() ? tabs_.tabText(tabs_.current()) : list->path();
+    std::string name = list->path().empty() ? tabs_.tabText(index) : list->path();
     int answer = askSaveChanges(name + kSaveQuestion);
-    if (answer == IDCANCEL) return false;
+    if (answer == IDCANCEL || !normalList(pageId)) return false;
     // A save that was cancelled or failed stops what asked: its rows would be lost otherwise.
-    if (answer == IDYES) return list->path().empty() ? saveCurrentAs() : saveCurrent();
+    if (answer == IDYES) return list->path().empty() ? saveListAs(pageId) : saveList(pageId);
     return true;
 }
 
@@ -73,11 +80,31 @@ void MainWindow::rememberFile(const std::string& path) {
 }
 
 bool MainWindow::openIntoCurrent(const std::string& path) {
-    if (!pathExists(path)) return false;
-    EntryList* list = currentList();
-    Win32ListView* view = currentView();
-    if (!list || !view || list->kind() != ListKind::Normal) return false;
-    if (!confirmSaveChanges()) return false;
+    return openInto(tabs_.pageId(tabs_.current()), path);
+}
+
+EntryList* MainWindow::normalList(int pageId) const {
+    const int index = tabs_.indexOfPage(pageId);
+    Page* page = tabs_.page(index);
+    EntryList* list = tabs_.pageList(index);
+    // A page whose window went with the main window is gone as well.
+    return page && page->hwnd() && list && list->kind() == ListKind::Normal && list->view() ? list : nullptr;
+}
+
+// The counts of the current page, and the focus on a list when it is the current one.
+void MainWindow::showLoaded(int pageId, const char* format, const std::string& path, int count) {
+    showCounts(currentView());
+    showMessage(format, path.c_str(), count);
+    if (tabs_.indexOfPage(pageId) == tabs_.current())
+        if (Win32ListView* view = currentView()) SetFocus(view->hwnd());
+}
+
+bool MainWindow::openInto(int pageId, const std::string& path) {
+    if (!pathExists(path) || !normalList(pageId)) return false;
+    if (!confirmSaveChanges(pageId)) return false;
+    EntryList* list = normalList(pageId);
+    if (!list) return false;
+    auto* view = static_cast<Win32ListView*>(list->view());
     ListFileLoad load;
     {
         BulkUpdate bulk(view);
@@ -90,11 +117,9 @@ bool MainWindow::openIntoCurrent(const std::string& path) {
         if (!load.reported) errorBox(kMsgCannotOpen, path.c_str());
         return false;
     }
-    tabs_.setTabText(tabs_.current(), fileNamePart(path).c_str());
+    tabs_.setTabText(tabs_.indexOfPage(pageId), fileNamePart(path).c_str());
     rememberFile(path);
-    showCounts(view);
-    showMessage(kMsgLoaded, path.c_str(), load.added);
-    SetFocus(view->hwnd());
+    showLoaded(pageId, kMsgLoaded, path, load.added);
     resolveDestinations(conditions_, tabs_);
     return true;
 }
@@ -120,10 +145,11 @@ bool MainWindow::insertNormalPage(std::unique_ptr<EntryList> list, const std::st
 }
 
 void MainWindow::cmdOpen() {
-    EntryList* list = currentList();
-    if (!list || list->kind() != ListKind::Normal) return;
+    const int pageId = tabs_.pageId(tabs_.current());
+    EntryList* list = normalList(pageId);
+    if (!list) return;
     std::string path;
-    if (chooseFile(false, list->path(), path)) openIntoCurrent(path);
+    if (chooseFile(false, list->path(), path)) openInto(pageId, path);
 }
 
 void MainWindow::cmdOpenNew() {
@@ -132,8 +158,9 @@ void MainWindow::cmdOpenNew() {
     std::unique_ptr<EntryList> list = makeNormalList(kOpenNewAllocationCode);
     if (!list || !insertNormalPage(std::move(list), fileNamePart(path))) return;
     // A file that cannot be opened leaves no empty tab behind.
-    if (!openIntoCurrent(path)) {
-        tabs_.removePage(tabs_.current());
+    const int pageId = tabs_.pageId(tabs_.current());
+    if (!openInto(pageId, path)) {
+        tabs_.removePage(tabs_.indexOfPage(pageId));
         Page* page = tabs_.currentPage();
         showCounts(page ? page->listView() : nullptr);
     }
@@ -141,25 +168,25 @@ void MainWindow::cmdOpenNew() {
 }
 
 void MainWindow::cmdOpenAdd() {
-    EntryList* list = currentList();
-    Win32ListView* view = currentView();
-    if (!list || !view || list->kind() != ListKind::Normal) return;
+    const int pageId = tabs_.pageId(tabs_.current());
+    EntryList* list = normalList(pageId);
+    if (!list) return;
     std::string path;
     if (!chooseFile(false, list->path(), path)) return;
+    list = normalList(pageId);  // the page may have gone while the dialog was open
+    if (!list) return;
     ListFileLoad load;
     {
-        BulkUpdate bulk(view);
+        BulkUpdate bulk(list->view());
         load = loadListFile(*list, path);
     }
     if (!load.ok()) {
         if (!load.reported) errorBox(kMsgCannotOpen, path.c_str());
         return;
     }
-    tabs_.setTabText(tabs_.current(), fileNamePart(path).c_str());
+    tabs_.setTabText(tabs_.indexOfPage(pageId), fileNamePart(path).c_str());
     rememberFile(path);
-    showCounts(view);
-    showMessage(kMsgLoaded, path.c_str(), load.added);
-    SetFocus(view->hwnd());
+    showLoaded(pageId, kMsgLoaded, path, load.added);
     resolveDestinations(conditions_, tabs_);
 }
 
@@ -182,11 +209,12 @@ void MainWindow::cmdNewList() {
 }
 
 void MainWindow::cmdCloseList() {
-    EntryList* list = currentList();
-    if (!list || list->kind() != ListKind::Normal) return;
+    const int pageId = tabs_.pageId(tabs_.current());
+    EntryList* list = normalList(pageId);
+    if (!list) return;
     if (collection_.running && collection_.target == list) stopCollection();
-    if (!confirmSaveChanges()) return;
-    tabs_.removePage(tabs_.current());
+    if (!confirmSaveChanges(pageId)) return;
+    tabs_.removePage(tabs_.indexOfPage(pageId));
     Page* page = tabs_.currentPage();
     showCounts(page ? page->listView() : nullptr);
     showMessage(nullptr);
@@ -194,48 +222,46 @@ void MainWindow::cmdCloseList() {
     resolveDestinations(conditions_, tabs_);
 }
 
-int MainWindow::saveCurrentList(const std::string& path) {
-    EntryList* list = currentList();
-    Win32ListView* view = currentView();
-    if (!list || !view) return -1;
+int MainWindow::saveListTo(int pageId, const std::string& path) {
+    EntryList* list = tabs_.pageList(tabs_.indexOfPage(pageId));
+    if (!list || !list->view()) return -1;
     int written = saveListFile(*list, path);
     if (written < 0) errorBox(kMsgCannotWrite, path.c_str());
     if (written <= 0) return written;  // not written, or an empty file with nothing to report
     list->setModified(false);
     if (list->kind() == ListKind::Normal) rememberFile(path);
-    showCounts(view);
-    showMessage(kMsgSaved, path.c_str(), written);
-    SetFocus(view->hwnd());
+    showLoaded(pageId, kMsgSaved, path, written);
     return written;
 }
 
-bool MainWindow::saveCurrent() {
-    EntryList* list = currentList();
+bool MainWindow::saveList(int pageId) {
+    EntryList* list = tabs_.pageList(tabs_.indexOfPage(pageId));
     if (!list || list->path().empty()) return false;
-    return saveCurrentList(list->path()) >= 0;
+    return saveListTo(pageId, list->path()) >= 0;
 }
 
-bool MainWindow::saveCurrentAs() {
-    EntryList* list = currentList();
-    if (!list || list->kind() != ListKind::Normal) return false;
+bool MainWindow::saveListAs(int pageId) {
+    EntryList* list = normalList(pageId);
+    if (!list) return false;
     std::string path;
     if (!chooseFile(true, list->path(), path)) return false;
     // The list takes the new path once its file could be made, even when it holds no rows to write.
-    const int written = saveCurrentList(path);
-    if (written < 0) return false;
+    const int written = saveListTo(pageId, path);
+    list = normalList(pageId);
+    if (written < 0 || !list) return false;
     list->setPath(path);
     if (written == 0) return true;
-    tabs_.setTabText(tabs_.current(), fileNamePart(path).c_str());
+    tabs_.setTabText(tabs_.indexOfPage(pageId), fileNamePart(path).c_str());
     resolveDestinations(conditions_, tabs_);
     return true;
 }
 
 void MainWindow::cmdSave() {
-    saveCurrent();
+    saveList(tabs_.pageId(tabs_.current()));
 }
 
 void MainWindow::cmdSaveAs() {
-    saveCurrentAs();
+    saveListAs(tabs_.pageId(tabs_.current()));
 }
 
 void MainWindow::openHistoryEntry(int index) {
@@ -245,13 +271,16 @@ void MainWindow::openHistoryEntry(int index) {
 }
 
 void MainWindow::onDroppedFiles(Page& page, HDROP drop) {
-    (void)page;  // the files open into the current list, which is the page dropped on
+    int pageId = 0;
+    for (int i = 0; i < tabs_.count(); ++i)
+        if (tabs_.page(i) == &page) pageId = tabs_.pageId(i);
     UINT n = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < n; ++i) {
+    // The files open into the page dropped on, while it is there.
+    for (UINT i = 0; i < n && normalList(pageId); ++i) {
         wchar_t path[260] = {};
         DragQueryFileW(drop, i, path, 260);
         if (isFolder(path)) continue;
-        if (openIntoCurrent(fromWidePath(path).substr(0, 259))) break;
+        if (openInto(pageId, fromWidePath(path).substr(0, 259))) break;
     }
     DragFinish(drop);
     SetForegroundWindow(hwnd_);

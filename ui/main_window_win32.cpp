@@ -287,6 +287,10 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // While a close is asking about unsaved rows, the session waits for the answer.
             return close(false) ? 1 : 0;
         case WM_DESTROY:
+            // A command whose box was open when the window went finds no collection to go on with.
+            collection_.running = false;
+            collection_.target = nullptr;
+            collection_.targetPage = nullptr;
             PostQuitMessage(0);
             return 0;
         default:

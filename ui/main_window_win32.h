@@ -112,6 +112,8 @@ class MainWindow : public BaseWindow<MainWindow> {
     // when a save asked for did not take place (dialog cancelled, file not written), or when the current page
     // holds no normal list.
     bool confirmSaveChanges();
+    // The same for the page of `pageId` (ListTabSet::pageId); false as well when the page went meanwhile.
+    bool confirmSaveChanges(int pageId);
     // Opens a list file into the current normal list, replacing its rows. False when nothing was opened.
     bool openIntoCurrent(const std::string& path);
     // Answers the save question instead of a message box (IDYES, IDNO or IDCANCEL); for tests.
@@ -133,7 +135,7 @@ class MainWindow : public BaseWindow<MainWindow> {
     struct CommandEntry {
         int id;
         Handler handler;
-        bool accelerator;  // in the accelerator table
+        bool accelerator;   // in the accelerator table
         MemoryPlace place;  // named by the memory message when an allocation of the command fails
     };
     static const CommandEntry kCommands[];
@@ -205,11 +207,15 @@ class MainWindow : public BaseWindow<MainWindow> {
     bool chooseFile(bool save, const std::string& start, std::string& chosen);
     int askSaveChanges(const std::string& question);
     void rememberFile(const std::string& path);
+    // The normal list of the page of `pageId`, while the page is there.
+    EntryList* normalList(int pageId) const;
+    bool openInto(int pageId, const std::string& path);
+    void showLoaded(int pageId, const char* format, const std::string& path, int count);
     // Rows written, 0 for an empty list (an empty file), -1 when the file could not be written.
-    int saveCurrentList(const std::string& path);
-    // 上書き保存 and 名前を付けて保存: whether the list's rows reached a file.
-    bool saveCurrent();
-    bool saveCurrentAs();
+    int saveListTo(int pageId, const std::string& path);
+    // 上書き保存 and 名前を付けて保存 of the page's list: whether its rows reached a file.
+    bool saveList(int pageId);
+    bool saveListAs(int pageId);
     std::unique_ptr<EntryList> makeNormalList(int allocationCode);
     bool insertNormalPage(std::unique_ptr<EntryList> list, const std::string& title);
     // The automatic collection.

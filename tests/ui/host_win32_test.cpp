@@ -306,5 +306,35 @@ TEST_F(HostSimTest, ClosingTheListARotationTurnsToDuringThePromptStopsTheCollect
     tick();
 }
 
+// An end of the program while a box of the collection is open (the host gone at a manual get or at a cycle,
+// the start address not found in the first cycle of a start) ends the window; the command goes on with
+// nothing to show it in and the collection is over.
+TEST_F(HostSimTest, AnEndDuringTheCollectionsBoxesEndsTheWindow) {
+    enum Box { ManualGetHostGone, FirstCycleStartAddress, CycleHostGone };
+    for (const Interruption& end : kInterruptions) {
+        for (Box box : {ManualGetHostGone, FirstCycleStartAddress, CycleHostGone}) {
+            SCOPED_TRACE(std::string(end.name) + " " + std::to_string(box));
+            writeSetting("NoDialog", box == FirstCycleStartAddress ? "0" : "1");
+            start();
+            EntryList& list = *main_->tabs().pageList(0);
+            if (box == CycleHostGone) {
+                send(ID_GET_START);
+                ASSERT_TRUE(main_->collection().running);
+            }
+            if (box != FirstCycleStartAddress) main_->host().layout().vobraTitle = "gone";
+            BoxCatcher boxes;
+            boxes.whileOpen = [&] { interrupt(end); };
+            if (box == ManualGetHostGone) send(ID_GET_MANUAL);
+            if (box == FirstCycleStartAddress) send(ID_GET_START);
+            if (box == CycleHostGone) tick();
+            EXPECT_FALSE(IsWindow(hwnd_));
+            EXPECT_EQ(boxes.boxes.size(), 1u);
+            EXPECT_FALSE(main_->collection().running);
+            EXPECT_EQ(list.count(), box == ManualGetHostGone ? 0 : 5);
+            main_.reset();
+        }
+    }
+}
+
 }  // namespace
 }  // namespace twk::ui::test
