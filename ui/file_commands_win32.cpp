@@ -212,7 +212,7 @@ void MainWindow::cmdCloseList() {
     const int pageId = tabs_.pageId(tabs_.current());
     EntryList* list = normalList(pageId);
     if (!list) return;
-    if (collection_.running && collection_.target == list) stopCollection();
+    if (collector_.state().running && collector_.state().target == list) collector_.stop();
     if (!confirmSaveChanges(pageId)) return;
     tabs_.removePage(tabs_.indexOfPage(pageId));
     Page* page = tabs_.currentPage();

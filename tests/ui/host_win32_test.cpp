@@ -78,11 +78,6 @@ class HostSimTest : public WindowTest {
         }
         return n;
     }
-    // Replaces the simulator's result table (list-file lines).
-    void setHostRecords(const std::string& lines) {
-        COPYDATASTRUCT data = {1, static_cast<DWORD>(lines.size()), const_cast<char*>(lines.data())};
-        SendMessageW(sim_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
-    }
     // Starts with rotation on: a tab "B" before the first list, words "wordB" and "wordA". Returns B's list.
     EntryList* startRotating() {
         writeSetting("RotateSearch", "1");
@@ -247,18 +242,6 @@ TEST_F(HostSimTest, ACollectionStoppedByItsFirstCycleLeavesTheIdleIcon) {
     send(ID_GET_START);
     EXPECT_FALSE(main_->collection().running);
     EXPECT_EQ(main_->tray().iconResource(), IDI_TRAY_IDLE);
-}
-
-TEST_F(HostSimTest, EmptyCyclesShowTheHostsSearchTabEveryErrorCount) {
-    writeSetting("TabMove", "3");
-    writeSetting("ErrorCount", "2");
-    start();
-    setHostRecords("");
-    send(ID_GET_START);
-    ASSERT_TRUE(main_->collection().running);
-    for (int i = 0; i < 3; ++i) tick();
-    EXPECT_EQ(countLog("tab 4"), 2);
-    send(ID_GET_STOP);
 }
 
 TEST_F(HostSimTest, RotationTakesTheListTabsInTurn) {
