@@ -103,13 +103,13 @@ const MainWindow::CommandEntry MainWindow::kCommands[] = {
     {ID_VIEW_HIDE, &onWindow<&MainWindow::cmdHide>, false, MemoryPlace::PageCommand},
     // File commands, clipboard, export to the host, collection and host window commands: present in the
     // menus, handled when their operations exist.
-    {ID_FILE_OPEN, &onWindow<&MainWindow::cmdOpen>, true, MemoryPlace::OpenFile},
-    {ID_FILE_NEWLIST, &onWindow<&MainWindow::cmdNewList>, true, MemoryPlace::NewList},
-    {ID_FILE_OPENNEW, &onWindow<&MainWindow::cmdOpenNew>, false, MemoryPlace::OpenedAsNew},
-    {ID_FILE_OPENADD, &onWindow<&MainWindow::cmdOpenAdd>, false, MemoryPlace::OpenFile},
-    {ID_FILE_CLOSE, &onWindow<&MainWindow::cmdCloseList>, false, MemoryPlace::PageCommand},
-    {ID_FILE_SAVE, &onWindow<&MainWindow::cmdSave>, false, MemoryPlace::SaveFile},
-    {ID_FILE_SAVEAS, &onWindow<&MainWindow::cmdSaveAs>, false, MemoryPlace::SaveFile},
+    {ID_FILE_OPEN, &onFiles<&FileCommands::open>, true, MemoryPlace::OpenFile},
+    {ID_FILE_NEWLIST, &onFiles<&FileCommands::newList>, true, MemoryPlace::NewList},
+    {ID_FILE_OPENNEW, &onFiles<&FileCommands::openNew>, false, MemoryPlace::OpenedAsNew},
+    {ID_FILE_OPENADD, &onFiles<&FileCommands::openAdd>, false, MemoryPlace::OpenFile},
+    {ID_FILE_CLOSE, &onFiles<&FileCommands::closeList>, false, MemoryPlace::PageCommand},
+    {ID_FILE_SAVE, &onFiles<&FileCommands::save>, false, MemoryPlace::SaveFile},
+    {ID_FILE_SAVEAS, &onFiles<&FileCommands::saveAs>, false, MemoryPlace::SaveFile},
     {ID_EDIT_ADDDOWNLIST, &onWindow<&MainWindow::cmdAddToDownList>, false, MemoryPlace::ExportDownList},
     {ID_EDIT_ADDIGNORE, &onWindow<&MainWindow::cmdAddToIgnoreFile>, false, MemoryPlace::ExportIgnoreFile},
     {ID_COPY_DOWNLIST, &onWindow<&MainWindow::cmdCopyDownload>, false, MemoryPlace::Copy},
@@ -169,7 +169,14 @@ MainWindow::MainWindow(HINSTANCE instance, std::string programFolder)
       conditionFile_(folder_ + kConditionFileName),
       fixedLists_(folder_),
       host_(std::make_unique<HostBridge>(conditions_, [this] { return loadStartPtr(userSettings_); })),
-      collector_({*host_, tabs_, histories_, statusBar_, tray_, [this] { updateCommandStates(); }}) {
+      collector_({*host_, tabs_, histories_, statusBar_, tray_, [this] { updateCommandStates(); }}),
+      files_({tabs_, conditions_, histories_[kFileHistory],
+              [this] { return std::make_unique<ListPage>(*this, PageKind::Normal); },
+              [this](EntryList& list) {
+                  // A collection into a list that closes stops before the list's question.
+                  if (collector_.state().running && collector_.state().target == &list) collector_.stop();
+              },
+              [this] { updateCommandStates(); }}) {
     userSettings_.setPath(folder_ + "TWK.ini");
     definitions_.setPath(folder_ + "TWKdef.ini");
     tabs_.setListGoing([this](const EntryList* list) { collector_.logic().forgetList(list); });
@@ -312,6 +319,7 @@ void MainWindow::onInitDialog() {
     statusHeight_ = statusBar_.height();
     reporter_ = std::make_unique<StatusReporter>(statusBar_, hwnd_);
     collector_.setWindow(hwnd_);
+    files_.setWindow(hwnd_);
     previousReporter_ = setReporter(reporter_.get());
 
     palette_.load(loadListColours(userSettings_, currentSystemColours()));
@@ -478,7 +486,7 @@ bool MainWindow::close(bool ask) {
         for (int i = 0; i < tabs_.count(); ++i) {
             if (tabs_.kind(i) != PageKind::Normal) continue;
             if (tabs_.selectPage(i)) afterPageChange();
-            if (!confirmSaveChanges()) return false;
+            if (!files_.confirmSaveChanges()) return false;
         }
     }
     // The window went away while a question was open: nothing of it is left to save.
@@ -544,7 +552,8 @@ void MainWindow::command(int id, bool fromAccelerator) {
     if (fromAccelerator) return;
     const int tabCount = tabs_.count();
     if (id >= ID_HISTORY_FIRST && id < ID_HISTORY_FIRST + ID_DYNAMIC_RANGE) {
-        guardAllocation(MemoryPlace::OpenFile, [&] { openHistoryEntry(id - ID_HISTORY_FIRST); });
+        guardAllocation(MemoryPlace::OpenFile,
+                        [&] { files_.logic().openHistoryEntry(id - ID_HISTORY_FIRST); });
         return;
     }
     if (id >= ID_MOVETO_FIRST && id < ID_MOVETO_FIRST + ID_DYNAMIC_RANGE && id - ID_MOVETO_FIRST < tabCount)

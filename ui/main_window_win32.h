@@ -1,7 +1,8 @@
 // The main window: owns the pages, the status bar, the settings, the histories and the conditions for the
 // whole run; handles the window's messages, its layout, the page switching and the close, and routes the
-// command table to the objects that own the commands (the collection's in ui/collection_win32.h, over the
-// decisions of host/collection.h; its own row commands on the current page).
+// command table to the objects that own the commands (the collection's in ui/collection_win32.h over the
+// decisions of host/collection.h, the file commands' in ui/file_commands_win32.h over those of
+// formats/file_commands.h; its own row commands on the current page).
 #pragma once
 
 #include <windows.h>
@@ -21,6 +22,7 @@
 #include "settings/settings_keys.h"
 #include "ui/base_window_win32.h"
 #include "ui/collection_win32.h"
+#include "ui/file_commands_win32.h"
 #include "ui/handles_win32.h"
 #include "ui/host_bridge_win32.h"
 #include "ui/list_presentation_win32.h"
@@ -72,6 +74,7 @@ class MainWindow : public BaseWindow<MainWindow> {
     // The collection's state (tests set it to see the command states that follow).
     CollectionState& collection() { return collector_.logic().state(); }
     CollectionCommands& collector() { return collector_; }
+    FileCommandsWindow& files() { return files_; }
     SettingsPage* settingsPage() const;
     ConditionPage* conditionPage() const;
     BbsPage* bbsPage() const;
@@ -84,26 +87,11 @@ class MainWindow : public BaseWindow<MainWindow> {
     // A list view was clicked (counts), or right-clicked (counts, then the 編集 menu at the cursor).
     void onListClick(Page& page, bool right);
     void onColumnClick(Page& page, int viewColumn);
-    void onDroppedFiles(Page& page, HDROP drop);
     void fillHistoryCombo(Page& page, int comboId);
     // The keyboard search of a list page or the BBS page.
     void search(Page& page);
     HostBridge& host() { return *host_; }
     TrayNotifier& tray() { return tray_; }
-
-    // Unsaved rows of the current normal list: asks whether to save them first. False when the user cancels,
-    // when a save asked for did not take place (dialog cancelled, file not written), or when the current page
-    // holds no normal list.
-    bool confirmSaveChanges();
-    // The same for the page of `pageId` (ListTabSet::pageId); false as well when the page went meanwhile.
-    bool confirmSaveChanges(int pageId);
-    // Opens a list file into the current normal list, replacing its rows. False when nothing was opened.
-    bool openIntoCurrent(const std::string& path);
-    // Answers the save question instead of a message box (IDYES, IDNO or IDCANCEL); for tests.
-    void setSaveQuestion(std::function<int(const std::string&)> answer) { saveQuestion_ = std::move(answer); }
-    // Chooses the file instead of the open and save dialogs (false: the dialog was cancelled); for tests.
-    using FileChooser = std::function<bool(bool save, std::string& chosen)>;
-    void setFileChooser(FileChooser choose) { fileChooser_ = std::move(choose); }
 
     // The page kinds' command-state rows, exposed for tests.
     enum class MenuState { Grey, Enable, Unchanged, GreyWhileBlocked };
@@ -123,6 +111,10 @@ class MainWindow : public BaseWindow<MainWindow> {
     template <void (CollectionCommands::*f)()>
     static void onCollection(MainWindow& w) {
         (w.collector_.*f)();
+    }
+    template <void (FileCommands::*f)()>
+    static void onFiles(MainWindow& w) {
+        (w.files_.logic().*f)();
     }
     struct CommandEntry {
         int id;
@@ -184,29 +176,6 @@ class MainWindow : public BaseWindow<MainWindow> {
     void cmdCopyKeyInfo();
     void cmdCut();
     void cmdPaste();
-    // The file commands.
-    void cmdOpen();
-    void cmdOpenNew();
-    void cmdOpenAdd();
-    void cmdNewList();
-    void cmdCloseList();
-    void cmdSave();
-    void cmdSaveAs();
-    void openHistoryEntry(int index);
-    bool chooseFile(bool save, const std::string& start, std::string& chosen);
-    int askSaveChanges(const std::string& question);
-    void rememberFile(const std::string& path);
-    // The normal list of the page of `pageId`, while the page is there.
-    EntryList* normalList(int pageId) const;
-    bool openInto(int pageId, const std::string& path);
-    void showLoaded(int pageId, const char* format, const std::string& path, int count);
-    // Rows written, 0 for an empty list (an empty file), -1 when the file could not be written.
-    int saveListTo(int pageId, const std::string& path);
-    // 上書き保存 and 名前を付けて保存 of the page's list: whether its rows reached a file.
-    bool saveList(int pageId);
-    bool saveListAs(int pageId);
-    std::unique_ptr<EntryList> makeNormalList(int allocationCode);
-    bool insertNormalPage(std::unique_ptr<EntryList> list, const std::string& title);
     // The notification-area icon.
     int trayIconResource() const;
     bool minimiseToTray();
@@ -239,12 +208,11 @@ class MainWindow : public BaseWindow<MainWindow> {
     WindowState windowState_;
     std::unique_ptr<HostBridge> host_;
     CollectionCommands collector_;
+    FileCommandsWindow files_;
     int statusHeight_ = 0;
     bool closing_ = false;         // a close is asking its questions or saving
     bool closeReported_ = false;   // a close was kept back once by files it could not write
     bool settingsUnread_ = false;  // TWK.ini was there at the start but could not be read
-    std::function<int(const std::string&)> saveQuestion_;
-    FileChooser fileChooser_;
     OwnedWindow window_;
 };
 

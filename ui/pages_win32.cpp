@@ -224,7 +224,7 @@ LRESULT RowsPage::onViewMessage(HWND view, UINT message, WPARAM wParam, LPARAM l
         case WM_DROPFILES:
             if (kind() == PageKind::Bbs) return callPrevious(view, message, wParam, lParam);
             guardAllocation(MemoryPlace::OpenFile,
-                            [&] { main_.onDroppedFiles(*this, reinterpret_cast<HDROP>(wParam)); });
+                            [&] { main_.files().onDropped(*this, reinterpret_cast<HDROP>(wParam)); });
             return 0;
         default:
             if (view_.onInput(message, wParam, lParam, &callPrevious, &result)) return result;

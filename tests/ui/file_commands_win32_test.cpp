@@ -15,7 +15,7 @@ class FileCommandsTest : public WindowTest {
     // Answers every save question with the next of `answers` and records the questions.
     void answerWith(std::vector<int> answers) {
         answers_ = std::move(answers);
-        main_->setSaveQuestion([this](const std::string& q) {
+        main_->files().setSaveQuestion([this](const std::string& q) {
             questions_.push_back(q);
             if (answers_.empty()) return IDNO;
             int a = answers_.front();
@@ -104,7 +104,7 @@ TEST_F(FileCommandsTest, AQuestionInterruptedByACloseActsOnTheListItAskedAbout) 
         SCOPED_TRACE(command);
         start();
         const std::string mine = folder_ + "mine.txt";
-        main_->setFileChooser([&](bool, std::string& chosen) {
+        main_->files().setFileChooser([&](bool, std::string& chosen) {
             chosen = mine;
             return true;
         });
@@ -118,7 +118,7 @@ TEST_F(FileCommandsTest, AQuestionInterruptedByACloseActsOnTheListItAskedAbout) 
         addRows(*mineList, 1, 5);
         tabs.selectPage(1);
         questions_.clear();
-        main_->setSaveQuestion([&](const std::string& q) {
+        main_->files().setSaveQuestion([&](const std::string& q) {
             questions_.push_back(q);
             if (questions_.size() == 2) return IDCANCEL;
             send(ID_FILE_EXIT);
@@ -155,7 +155,7 @@ TEST_F(FileCommandsTest, AnEndDuringTheBoxesOfCloseAndExportEndsTheWindow) {
             BoxCatcher boxes;
             boxes.whileOpen = [&] { interrupt(end); };
             int asked = 0;
-            main_->setSaveQuestion([&](const std::string&) {
+            main_->files().setSaveQuestion([&](const std::string&) {
                 if (asked++ == 0) interrupt(end);
                 return IDNO;
             });
@@ -236,7 +236,7 @@ TEST_F(FileSafetyTest, AYesWhoseSaveDidNotHappenStopsTheOpenAndTheClose) {
 
     // Without a path, Yes shows the save dialog; cancelling it stops as well.
     list.setPath("");
-    main_->setFileChooser([](bool, std::string&) { return false; });
+    main_->files().setFileChooser([](bool, std::string&) { return false; });
     answerWith({IDYES});
     drop({other});
     EXPECT_EQ(list.count(), 4);
@@ -249,7 +249,7 @@ TEST_F(FileSafetyTest, ALogOffDuringTheCloseQuestionWaitsForTheFirstClose) {
     savedList("a.txt");
     addRows(*main_->tabs().pageList(0), 1, 5);
     LRESULT inner = -1;
-    main_->setSaveQuestion([&](const std::string&) {
+    main_->files().setSaveQuestion([&](const std::string&) {
         inner = SendMessageW(hwnd_, WM_QUERYENDSESSION, 0, 0);
         SendMessageW(hwnd_, WM_COMMAND, ID_FILE_EXIT, 0);  // the tray's 終了 too
         EXPECT_TRUE(IsWindow(hwnd_));

@@ -275,7 +275,7 @@ TEST_F(HostSimTest, ClosingTheListARotationTurnsToDuringThePromptStopsTheCollect
     send(ID_NEXTTAB, true);  // A, not the target
     first.setModified(true);
     int asked = 0;
-    main_->setSaveQuestion([&](const std::string&) {
+    main_->files().setSaveQuestion([&](const std::string&) {
         ++asked;
         tick();  // collects into B and turns to A
         EXPECT_EQ(main_->collection().target, &first);
