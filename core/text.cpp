@@ -169,4 +169,16 @@ const TextComparer* setTextComparer(const TextComparer* comparer) {
     return old;
 }
 
+std::string fileNamePart(const std::string& path) {
+    size_t start = 0;
+    for (size_t i = 0; i < path.size(); ++i) {
+        if (isLeadByte(path[i]) && i + 1 < path.size()) {
+            ++i;
+            continue;
+        }
+        if (path[i] == '\\') start = i + 1;
+    }
+    return path.substr(start);
+}
+
 }  // namespace twk

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 namespace twk {
 
@@ -65,6 +66,9 @@ const TextComparer* setTextComparer(const TextComparer* comparer);
 inline int localeCompare(const char* a, const char* b) {
     return textComparer().compare(a, b);
 }
+
+// The part of a path after its last "\" (a double-byte character's second byte is never taken for one).
+std::string fileNamePart(const std::string& path);
 
 #ifdef _WIN32
 // The platform's comparison for the Japanese locale (what lstrcmpA does on a Japanese system), whatever the

@@ -141,7 +141,7 @@ void BbsPage::onCommand(int id, int code) {
         case IDC_MANUALGET:
         case IDC_BBS_REFRESH:
             if (id == IDC_BBS_REFRESH) main_.command(ID_EDIT_CLEARALL, false);
-            guardAllocation(MemoryPlace::Collect, [&] { main_.collectBbs(*this); });
+            guardAllocation(MemoryPlace::Collect, [&] { main_.collector().collectBbs(*this); });
             break;
         case IDC_CLOSELIST:
         case ID_BROWSER_CLOSE:

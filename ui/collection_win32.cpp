@@ -1,22 +1,27 @@
-// The automatic collection: on a timer, the host's results go into one normal list and the host searches
-// again, optionally with the host word of the next list tab.
-#include <algorithm>
-#include <cstdint>
+// The automatic collection's window half: on a timer, the host's results go into one normal list and the host
+// searches again, optionally with the host word of the next list tab (the decisions are Collection's).
+#include "ui/collection_win32.h"
 
 #include "core/entry_list.h"
 #include "core/report.h"
+#include "host/host_link.h"
 #include "resources/resource.h"
+#include "resources/version.h"
+#include "settings/history_list.h"
 #include "settings/number_syntax.h"
-#include "ui/main_window_win32.h"
+#include "settings/profile_file.h"
+#include "ui/host_bridge_win32.h"
 #include "ui/settings_page_win32.h"
+#include "ui/status_bar_win32.h"
+#include "ui/tab_set_win32.h"
 #include "ui/text_win32.h"
+#include "ui/tray_win32.h"
 
 namespace twk::ui {
 
 namespace {
 
 const char* const kCollectingText = "自動収集中";
-const char* const kCollectedText = "%d件の情報を取得しました";
 
 // The settings that the collection takes at its start and that stay fixed while it runs.
 constexpr int kFixedWhileRunning[] = {IDC_SET_SPIN,      IDC_SET_AUTOSEARCH, IDC_SET_ROTATE,
@@ -29,133 +34,130 @@ int numberField(const SettingsPage& page, int id) {
     return parseSignedNumber(page.text(id).substr(0, 23).c_str());
 }
 
+SettingsPage* settingsOf(const ListTabSet& tabs) {
+    for (int i = 0; i < tabs.count(); ++i)
+        if (tabs.kind(i) == PageKind::Settings) return static_cast<SettingsPage*>(tabs.page(i));
+    return nullptr;
+}
+
 }  // namespace
 
-void MainWindow::startCollection() {
-    if (collection_.running) return;
-    if (!host_->findSearchButton()) return;
-    Page* page = tabs_.currentPage();
-    EntryList* list = page ? page->list() : nullptr;
-    if (!list || list->kind() != ListKind::Normal) return;
-    SettingsPage* settings = settingsPage();
-    if (!settings) return;
-    const int interval = numberField(*settings, IDC_SET_TIMERDELAY);
-    if (interval < 1) return;
+bool CollectionCommands::findSearchButton() {
+    return parts_.host.findSearchButton();
+}
 
-    HWND s = settings->hwnd();
-    CollectionState state;
-    state.autoSearch = settings->checked(IDC_SET_AUTOSEARCH);
-    state.rotate = settings->checked(IDC_SET_ROTATE);
-    if (state.rotate)
-        sendHostWord(*page);
-    else
-        fetchHostWord(*page);
+int CollectionCommands::collect(EntryList& list, bool autoSort, int& seen) {
+    return parts_.host.collect(list, autoSort, noDialog_, &seen);
+}
+
+void CollectionCommands::pressSearch() {
+    parts_.host.pressSearch();
+}
+
+void CollectionCommands::showSearchTab() {
+    parts_.host.showSearchTab();
+}
+
+int CollectionCommands::pageCount() const {
+    return parts_.tabs.count();
+}
+
+int CollectionCommands::currentPage() const {
+    return parts_.tabs.current();
+}
+
+int CollectionCommands::pageId(int index) const {
+    return parts_.tabs.pageId(index);
+}
+
+EntryList* CollectionCommands::pageList(int index) const {
+    return parts_.tabs.page(index) ? parts_.tabs.pageList(index) : nullptr;
+}
+
+bool CollectionCommands::hasHostWord(int index) const {
+    Page* page = parts_.tabs.page(index);
+    return page && !windowText(page->item(IDC_HOSTWORD)).empty();
+}
+
+void CollectionCommands::sendHostWord(int index) {
+    if (Page* page = parts_.tabs.page(index)) sendHostWord(*page);
+}
+
+void CollectionCommands::fetchHostWord(int index) {
+    if (Page* page = parts_.tabs.page(index)) fetchHostWord(*page);
+}
+
+bool CollectionCommands::readOptions(CollectionOptions& options) {
+    SettingsPage* settings = settingsOf(parts_.tabs);
+    if (!settings) return false;
+    options.interval = numberField(*settings, IDC_SET_TIMERDELAY);
+    options.autoSearch = settings->checked(IDC_SET_AUTOSEARCH);
+    options.rotate = settings->checked(IDC_SET_ROTATE);
+    options.tabMove = 3;
     for (int i = 0; i < 3; ++i)
-        if (settings->checked(kTabMoveButtons[i])) state.tabMove = i + 1;
-    state.errorCount = numberField(*settings, IDC_SET_ERRORCOUNT);
-    for (int id : kFixedWhileRunning) EnableWindow(GetDlgItem(s, id), FALSE);
-    EnableMenuItem(menu(), ID_GET_START, MF_BYCOMMAND | MF_GRAYED);
-    EnableMenuItem(menu(), ID_GET_STOP, MF_BYCOMMAND | MF_ENABLED);
-    statusBar_.setText(kStatusCollecting, kCollectingText);
-    if (state.tabMove == 2) host_->showSearchTab();
-
-    state.running = true;
-    state.target = list;
-    state.targetPage = page->hwnd();
-    collection_ = state;
-    updateCommandStates();
-    if (!collection_.rotate) collectOnce();
-    if (collection_.running) {
-        // The timer takes at most 0x7FFFFFFF ms; a larger interval waits that long.
-        const std::int64_t ms = std::min<std::int64_t>(std::int64_t{interval} * 1000, 0x7FFFFFFF);
-        SetTimer(hwnd_, kCollectTimer, static_cast<UINT>(ms), nullptr);
-        // Only a collection still running after its first cycle shows as collecting.
-        tray_.changeIcon(IDI_TRAY_COLLECTING, kProductTitle);
-    }
+        if (settings->checked(kTabMoveButtons[i])) options.tabMove = i + 1;
+    options.errorCount = numberField(*settings, IDC_SET_ERRORCOUNT);
+    options.moveAtStart = settings->checked(IDC_SET_TABMOVE2);
+    options.autoSort = settings->checked(IDC_SET_AUTOSORT);
+    return true;
 }
 
-void MainWindow::stopCollection() {
-    EnableMenuItem(menu(), ID_GET_START, MF_BYCOMMAND | MF_ENABLED);
-    EnableMenuItem(menu(), ID_GET_STOP, MF_BYCOMMAND | MF_GRAYED);
-    if (SettingsPage* settings = settingsPage())
-        for (int id : kFixedWhileRunning) EnableWindow(GetDlgItem(settings->hwnd(), id), TRUE);
-    statusBar_.setText(kStatusCollecting, "");
-    collection_.running = false;
-    updateCommandStates();
-    KillTimer(hwnd_, kCollectTimer);
-    collection_.target = nullptr;
-    collection_.targetPage = nullptr;
-    tray_.changeIcon(IDI_TRAY_IDLE, kProductTitle);
+void CollectionCommands::showRunning(bool running) {
+    HMENU menu = window_ ? GetMenu(window_) : nullptr;
+    EnableMenuItem(menu, ID_GET_START, MF_BYCOMMAND | (running ? MF_GRAYED : MF_ENABLED));
+    EnableMenuItem(menu, ID_GET_STOP, MF_BYCOMMAND | (running ? MF_ENABLED : MF_GRAYED));
+    if (SettingsPage* settings = settingsOf(parts_.tabs))
+        for (int id : kFixedWhileRunning)
+            EnableWindow(GetDlgItem(settings->hwnd(), id), running ? FALSE : TRUE);
+    parts_.statusBar.setText(kStatusCollecting, running ? kCollectingText : "");
 }
 
-void MainWindow::forgetCollectionList(const EntryList* list) {
-    if (!list || collection_.target != list) return;
-    // Once the window is gone there is nothing left to update.
-    if (collection_.running && hwnd_ && IsWindow(hwnd_)) stopCollection();
-    collection_.running = false;
-    collection_.target = nullptr;
-    collection_.targetPage = nullptr;
+void CollectionCommands::startTimer(std::uint32_t milliseconds) {
+    SetTimer(window_, kTimer, milliseconds, nullptr);
+    parts_.tray.changeIcon(IDI_TRAY_COLLECTING, TWK_PRODUCT_TITLE);
 }
 
-void MainWindow::collectOnce() {
-    // A message box of a cycle keeps dispatching timer messages: a cycle never starts inside another one.
-    if (collecting_ || !collection_.running) return;
-    struct Guard {
-        bool& flag;
-        explicit Guard(bool& f) : flag(f) { flag = true; }
-        ~Guard() { flag = false; }
-    } guard(collecting_);
-
-    if (!host_->findSearchButton()) {
-        stopCollection();
-        return;
-    }
-    SettingsPage* settings = settingsPage();
-    const bool autoSort = settings && settings->checked(IDC_SET_AUTOSORT);
-    EntryList* target = collection_.target;
-    if (!target || target->kind() == ListKind::Ignore) {
-        stopCollection();
-        return;
-    }
-    int seen = 0;
-    int added = host_->collect(*target, autoSort, noDialog_, &seen);
-    if (added < 0 || !collection_.running) {
-        stopCollection();
-        return;
-    }
-    if (seen > 0) {
-        collection_.failures = 0;
-    } else if (++collection_.failures == collection_.errorCount && collection_.tabMove == 3) {
-        host_->showSearchTab();
-        collection_.failures = 0;
-    }
-    Page* current = tabs_.currentPage();
-    if (current && current->hwnd() == collection_.targetPage) {
-        showCounts(current->listView());
-        showMessage(kCollectedText, added);
-    }
-    if (collection_.rotate)
-        rotateSearch();
-    else if (collection_.autoSearch)
-        host_->pressSearch();
+void CollectionCommands::stopTimer() {
+    KillTimer(window_, kTimer);
+    parts_.tray.changeIcon(IDI_TRAY_IDLE, TWK_PRODUCT_TITLE);
 }
 
-void MainWindow::rotateSearch() {
-    const int k = tabs_.indexOfList(collection_.target);
-    if (k < 0) return;
-    const int n = tabs_.count();
-    for (int step = 1; step < n; ++step) {
-        const int j = (k + step) % n;
-        EntryList* list = tabs_.pageList(j);
-        Page* page = tabs_.page(j);
-        if (!list || !page || list->kind() != ListKind::Normal) continue;
-        if (windowText(page->item(IDC_HOSTWORD)).empty()) continue;
-        sendHostWord(*page);
-        collection_.target = list;
-        collection_.targetPage = page->hwnd();
-        return;
-    }
-    host_->pressSearch();
+void CollectionCommands::fetchHostWord(Page& page) {
+    const bool bbs = page.kind() == PageKind::Bbs;
+    std::string word;
+    if (!parts_.host.readWord(bbs, word)) return;
+    setWindowText(page.item(IDC_HOSTWORD), word.c_str());
+    parts_.histories[bbs ? kBbsHostWordHistory : kHostWordHistory].pushFront(word);
+}
+
+void CollectionCommands::sendHostWord(Page& page) {
+    const bool bbs = page.kind() == PageKind::Bbs;
+    std::string word = windowText(page.item(IDC_HOSTWORD), kTextBufferSize - 1);
+    if (!parts_.host.writeWord(bbs, word.c_str())) return;
+    parts_.histories[bbs ? kBbsHostWordHistory : kHostWordHistory].pushFront(word);
+    if (!bbs) parts_.host.pressSearch();
+}
+
+// Each step that does not find the host says so once: the sequence ends there.
+void CollectionCommands::collectBbs(Page& page) {
+    auto hostGone = [this] { return parts_.host.link().findHostWindow() == kNoWindow; };
+    if (!parts_.host.showBbsTab()) return;
+    sendHostWord(page);
+    if (!parts_.host.pressSearch() && hostGone()) return;
+    // The host needs a moment before its BBS results are in its table.
+    if (bbsDelay_ > 0) Sleep(static_cast<DWORD>(bbsDelay_));
+    if (logic_.manualGet() < 0 && hostGone()) return;
+    parts_.host.showSearchTab();
+    SetForegroundWindow(window_);
+    if (Win32ListView* view = page.listView()) SetFocus(view->hwnd());
+}
+
+void CollectionCommands::showHostSearchTab() {
+    parts_.host.showSearchTab();
+}
+
+void CollectionCommands::toggleHostWindow() {
+    parts_.host.toggleHostWindow();
 }
 
 }  // namespace twk::ui

@@ -1,19 +1,14 @@
-// The ファイル menu: list files opened into lists, new and closed lists, saving, the file history, dropped
-// files, and the question that guards unsaved rows.
-#include <windows.h>
-// The dialog declarations need the base declarations first.
-#include <cstdio>
-#include <new>
+// The ファイル menu's window half: the pages of the tab set as the file commands see them, the open and save
+// dialogs, the save question's box and dropped files.
+#include "ui/file_commands_win32.h"
 
 #include "core/entry_list.h"
 #include "core/report.h"
-#include "core/text.h"
 #include "core/wide_text_win32.h"
-#include "formats/list_file.h"
-#include "resources/resource.h"
+#include "resources/version.h"
 #include "routing/conditions_file.h"
 #include "ui/file_dialog_win32.h"
-#include "ui/main_window_win32.h"
+#include "ui/tab_set_win32.h"
 #include "ui/text_win32.h"
 
 namespace twk::ui {
@@ -22,20 +17,6 @@ namespace {
 
 const char* const kOpenTitle = "ファイルを開く";
 const char* const kSaveTitle = "ファイルを保存";
-const char* const kMsgLoaded = "%s から%d件の情報を読み込みました";
-const char* const kMsgCreated = "%s を作成しました";
-const char* const kMsgSaved = "%s に%d件の情報を保存しました";
-const char* const kSaveQuestion = " への変更を保存しますか？";
-const char* const kNewListFormat = "新規リスト%2.2d";
-constexpr int kNewListAllocationCode = static_cast<int>(MemoryPlace::NewList);
-constexpr int kOpenNewAllocationCode = static_cast<int>(MemoryPlace::OpenedAsNew);
-constexpr int kMaxNewListNumber = 99;
-
-// Whether anything bears exactly this name (no wildcards: a "?" kept for a character without a cp932 form
-// matches nothing).
-bool pathExists(const std::string& path) {
-    return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 bool isFolder(const wchar_t* path) {
     const DWORD attributes = GetFileAttributesW(path);
@@ -44,217 +25,99 @@ bool isFolder(const wchar_t* path) {
 
 }  // namespace
 
-bool MainWindow::chooseFile(bool save, const std::string& start, std::string& chosen) {
-    if (fileChooser_) return fileChooser_(save, chosen);
-    return chooseTextFile(hwnd_, save, save ? kSaveTitle : kOpenTitle, start, chosen);
+int FileCommandsWindow::count() const {
+    return parts_.tabs.count();
 }
 
-int MainWindow::askSaveChanges(const std::string& question) {
-    if (saveQuestion_) return saveQuestion_(question);
-    std::wstring text = widen(question);
-    std::wstring caption = widen(kProductTitle);
-    return MessageBoxW(hwnd_, text.c_str(), caption.c_str(), MB_YESNOCANCEL);
+int FileCommandsWindow::current() const {
+    return parts_.tabs.current();
 }
 
-bool MainWindow::confirmSaveChanges() {
-    EntryList* list = currentList();
-    if (!list || list->kind() != ListKind::Normal) return false;
-    if (!list->modified()) return true;
-    std::string name = list->path().empty() ? tabs_.tabText(tabs_.current()) : list->path();
-    int answer = askSaveChanges(name + kSaveQuestion);
-    if (answer == IDCANCEL) return false;
-    // A save that was cancelled or failed stops what asked: its rows would be lost otherwise.
-    if (answer == IDYES) return list->path().empty() ? saveCurrentAs() : saveCurrent();
-    return true;
+int FileCommandsWindow::pageId(int index) const {
+    return parts_.tabs.pageId(index);
 }
 
-void MainWindow::rememberFile(const std::string& path) {
-    histories_[kFileHistory].pushFront(path);
+// A page whose window went with the main window is gone as well.
+int FileCommandsWindow::indexOfPage(int id) const {
+    const int index = parts_.tabs.indexOfPage(id);
+    Page* page = parts_.tabs.page(index);
+    return page && page->hwnd() ? index : -1;
 }
 
-bool MainWindow::openIntoCurrent(const std::string& path) {
-    if (!pathExists(path)) return false;
-    EntryList* list = currentList();
-    Win32ListView* view = currentView();
-    if (!list || !view || list->kind() != ListKind::Normal) return false;
-    if (!confirmSaveChanges()) return false;
-    ListFileLoad load;
-    {
-        BulkUpdate bulk(view);
-        ShowWindow(view->hwnd(), SW_HIDE);
-        // The rows, path and tab change only once the whole file could be read.
-        load = replaceWithListFile(*list, path, [view] { view->deleteAllItems(); });
-        ShowWindow(view->hwnd(), SW_SHOW);
-    }
-    if (!load.ok()) {
-        if (!load.reported) errorBox(kMsgCannotOpen, path.c_str());
-        return false;
-    }
-    tabs_.setTabText(tabs_.current(), fileNamePart(path).c_str());
-    rememberFile(path);
-    showCounts(view);
-    showMessage(kMsgLoaded, path.c_str(), load.added);
-    SetFocus(view->hwnd());
-    resolveDestinations(conditions_, tabs_);
-    return true;
+EntryList* FileCommandsWindow::list(int index) const {
+    return parts_.tabs.pageList(index);
 }
 
-std::unique_ptr<EntryList> MainWindow::makeNormalList(int allocationCode) {
-    std::unique_ptr<EntryList> list;
-    try {
-        list = std::make_unique<EntryList>(ListKind::Normal);
-        for (int i = 0; i < tabs_.count(); ++i) {
-            EntryList* other = tabs_.pageList(i);
-            if (other && other->kind() == ListKind::Ignore) list->linkFilter(other);
-        }
-    } catch (const std::bad_alloc&) {
-        list.reset();
-        errorBoxOwnerless(kMsgAllocationFailed, allocationCode);
-    }
-    return list;
+std::string FileCommandsWindow::title(int index) const {
+    return parts_.tabs.tabText(index);
 }
 
-bool MainWindow::insertNormalPage(std::unique_ptr<EntryList> list, const std::string& title) {
-    return tabs_.insertPage(std::make_unique<ListPage>(*this, PageKind::Normal), 0, SW_SHOW, title.c_str(),
-                            std::move(list)) == 1;
+void FileCommandsWindow::setTitle(int index, const std::string& title) {
+    parts_.tabs.setTabText(index, title.c_str());
 }
 
-void MainWindow::cmdOpen() {
-    EntryList* list = currentList();
-    if (!list || list->kind() != ListKind::Normal) return;
-    std::string path;
-    if (chooseFile(false, list->path(), path)) openIntoCurrent(path);
+bool FileCommandsWindow::insertList(std::unique_ptr<EntryList> list, const std::string& title) {
+    return parts_.tabs.insertPage(parts_.makeListPage(), 0, SW_SHOW, title.c_str(), std::move(list)) == 1;
 }
 
-void MainWindow::cmdOpenNew() {
-    std::string path;
-    if (!chooseFile(false, std::string(), path)) return;
-    std::unique_ptr<EntryList> list = makeNormalList(kOpenNewAllocationCode);
-    if (!list || !insertNormalPage(std::move(list), fileNamePart(path))) return;
-    // A file that cannot be opened leaves no empty tab behind.
-    if (!openIntoCurrent(path)) {
-        tabs_.removePage(tabs_.current());
-        Page* page = tabs_.currentPage();
-        showCounts(page ? page->listView() : nullptr);
-    }
-    updateCommandStates();
-}
-
-void MainWindow::cmdOpenAdd() {
-    EntryList* list = currentList();
-    Win32ListView* view = currentView();
-    if (!list || !view || list->kind() != ListKind::Normal) return;
-    std::string path;
-    if (!chooseFile(false, list->path(), path)) return;
-    ListFileLoad load;
-    {
-        BulkUpdate bulk(view);
-        load = loadListFile(*list, path);
-    }
-    if (!load.ok()) {
-        if (!load.reported) errorBox(kMsgCannotOpen, path.c_str());
-        return;
-    }
-    tabs_.setTabText(tabs_.current(), fileNamePart(path).c_str());
-    rememberFile(path);
-    showCounts(view);
-    showMessage(kMsgLoaded, path.c_str(), load.added);
-    SetFocus(view->hwnd());
-    resolveDestinations(conditions_, tabs_);
-}
-
-void MainWindow::cmdNewList() {
-    std::vector<std::string> names;
-    for (int i = 0; i < tabs_.count(); ++i)
-        if (tabs_.kind(i) == PageKind::Normal) names.push_back(tabs_.tabText(i));
-    char name[260] = {};
-    for (int n = 1; n <= kMaxNewListNumber; ++n) {
-        std::snprintf(name, sizeof name, kNewListFormat, n);
-        bool taken = false;
-        for (const std::string& existing : names) taken = taken || existing == name;
-        if (!taken) break;
-    }
-    std::unique_ptr<EntryList> list = makeNormalList(kNewListAllocationCode);
-    if (!list || !insertNormalPage(std::move(list), name)) return;
-    showMessage(kMsgCreated, name);
-    updateCommandStates();
-    resolveDestinations(conditions_, tabs_);
-}
-
-void MainWindow::cmdCloseList() {
-    EntryList* list = currentList();
-    if (!list || list->kind() != ListKind::Normal) return;
-    if (collection_.running && collection_.target == list) stopCollection();
-    if (!confirmSaveChanges()) return;
-    tabs_.removePage(tabs_.current());
-    Page* page = tabs_.currentPage();
+void FileCommandsWindow::remove(int index) {
+    parts_.tabs.removePage(index);
+    Page* page = parts_.tabs.currentPage();
     showCounts(page ? page->listView() : nullptr);
-    showMessage(nullptr);
-    updateCommandStates();
-    resolveDestinations(conditions_, tabs_);
 }
 
-int MainWindow::saveCurrentList(const std::string& path) {
-    EntryList* list = currentList();
-    Win32ListView* view = currentView();
-    if (!list || !view) return -1;
-    int written = saveListFile(*list, path);
-    if (written < 0) errorBox(kMsgCannotWrite, path.c_str());
-    if (written <= 0) return written;  // not written, or an empty file with nothing to report
-    list->setModified(false);
-    if (list->kind() == ListKind::Normal) rememberFile(path);
-    showCounts(view);
-    showMessage(kMsgSaved, path.c_str(), written);
-    SetFocus(view->hwnd());
-    return written;
+void FileCommandsWindow::showList(int index, bool shown) {
+    if (Page* page = parts_.tabs.page(index))
+        if (Win32ListView* view = page->listView()) ShowWindow(view->hwnd(), shown ? SW_SHOW : SW_HIDE);
 }
 
-bool MainWindow::saveCurrent() {
-    EntryList* list = currentList();
-    if (!list || list->path().empty()) return false;
-    return saveCurrentList(list->path()) >= 0;
+void FileCommandsWindow::focusList(int index) {
+    if (Page* page = parts_.tabs.page(index))
+        if (Win32ListView* view = page->listView()) SetFocus(view->hwnd());
 }
 
-bool MainWindow::saveCurrentAs() {
-    EntryList* list = currentList();
-    if (!list || list->kind() != ListKind::Normal) return false;
-    std::string path;
-    if (!chooseFile(true, list->path(), path)) return false;
-    // The list takes the new path once its file could be made, even when it holds no rows to write.
-    const int written = saveCurrentList(path);
-    if (written < 0) return false;
-    list->setPath(path);
-    if (written == 0) return true;
-    tabs_.setTabText(tabs_.current(), fileNamePart(path).c_str());
-    resolveDestinations(conditions_, tabs_);
-    return true;
+void FileCommandsWindow::titlesChanged(bool commandStates) {
+    if (commandStates) parts_.updateCommands();
+    resolveDestinations(parts_.conditions, parts_.tabs);
 }
 
-void MainWindow::cmdSave() {
-    saveCurrent();
+bool FileCommandsWindow::chooseFile(bool save, const std::string& start, std::string& chosen) {
+    if (fileChooser_) return fileChooser_(save, chosen);
+    return chooseTextFile(window_, save, save ? kSaveTitle : kOpenTitle, start, chosen);
 }
 
-void MainWindow::cmdSaveAs() {
-    saveCurrentAs();
+SaveAnswer FileCommandsWindow::askSave(const std::string& question) {
+    int answer = 0;
+    if (saveQuestion_) {
+        answer = saveQuestion_(question);
+    } else {
+        std::wstring text = widen(question);
+        std::wstring caption = widen(TWK_PRODUCT_TITLE);
+        answer = MessageBoxW(window_, text.c_str(), caption.c_str(), MB_YESNOCANCEL);
+    }
+    // A box that could not be shown (0) lets the command go on, as No does.
+    return answer == IDYES ? SaveAnswer::Yes : answer == IDCANCEL ? SaveAnswer::Cancel : SaveAnswer::No;
 }
 
-void MainWindow::openHistoryEntry(int index) {
-    if (index < 0 || index >= histories_[kFileHistory].count()) return;
-    std::string path = histories_[kFileHistory].entry(index).substr(0, 259);
-    openIntoCurrent(path);
+// Exactly this name (no wildcards: a "?" kept for a character without a cp932 form matches nothing).
+bool FileCommandsWindow::exists(const std::string& path) {
+    return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void MainWindow::onDroppedFiles(Page& page, HDROP drop) {
-    (void)page;  // the files open into the current list, which is the page dropped on
-    UINT n = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+void FileCommandsWindow::onDropped(Page& page, HDROP drop) {
+    int id = 0;
+    for (int i = 0; i < parts_.tabs.count(); ++i)
+        if (parts_.tabs.page(i) == &page) id = parts_.tabs.pageId(i);
+    std::vector<DroppedFile> files;
+    const UINT n = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < n; ++i) {
         wchar_t path[260] = {};
         DragQueryFileW(drop, i, path, 260);
-        if (isFolder(path)) continue;
-        if (openIntoCurrent(fromWidePath(path).substr(0, 259))) break;
+        files.push_back({fromWidePath(path), isFolder(path)});
     }
     DragFinish(drop);
-    SetForegroundWindow(hwnd_);
+    logic_.openDropped(id, files);
+    SetForegroundWindow(window_);
 }
 
 }  // namespace twk::ui

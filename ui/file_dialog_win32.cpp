@@ -12,18 +12,6 @@ namespace {
 const wchar_t kTextFileFilter[] = L"text(*.txt)\0*.txt\0All files(*.*)\0*.*\0";
 }
 
-std::string fileNamePart(const std::string& path) {
-    size_t start = 0;
-    for (size_t i = 0; i < path.size(); ++i) {
-        if (isLeadByte(path[i]) && i + 1 < path.size()) {
-            ++i;
-            continue;
-        }
-        if (path[i] == '\\') start = i + 1;
-    }
-    return path.substr(start);
-}
-
 bool chooseTextFile(HWND owner, bool save, const char* caption, const std::string& start,
                     std::string& chosen) {
     wchar_t file[260] = {};

@@ -9,9 +9,7 @@ namespace twk::ui {
 
 // Asks for a text file, starting from `start` (a cp932 path). True, with the chosen cp932 path, when the user
 // chose one. Saving asks before replacing a file; opening wants an existing one.
-bool chooseTextFile(HWND owner, bool save, const char* caption, const std::string& start, std::string& chosen);
-
-// The part of a path after its last "\" (a double-byte character's second byte is never taken for one).
-std::string fileNamePart(const std::string& path);
+bool chooseTextFile(HWND owner, bool save, const char* caption, const std::string& start,
+                    std::string& chosen);
 
 }  // namespace twk::ui

@@ -65,8 +65,6 @@ const char* const kConditionsTabText = "条件リスト";
 const char* const kIgnoreTabText = "無視リスト";
 const char* const kNewListTabFormat = "新規リスト%2.2d";
 
-const char* const kMsgCollected = "%d件の情報を取得しました";
-
 INT_PTR CALLBACK mainDialogStub(HWND, UINT, WPARAM, LPARAM) {
     return FALSE;
 }
@@ -92,52 +90,53 @@ void appendMenuText(HMENU menu, UINT flags, UINT id, const std::string& text) {
 
 // ---------------------------------------------------------------------------------------------------------------
 const MainWindow::CommandEntry MainWindow::kCommands[] = {
-    {ID_ENTER, &MainWindow::cmdEnter, false, MemoryPlace::Search},
-    {ID_FILE_EXIT, &MainWindow::cmdExit, false, MemoryPlace::PageCommand},
-    {ID_EDIT_DELETE, &MainWindow::cmdDelete, false, MemoryPlace::DeleteRows},
-    {ID_EDIT_SELECTALL, &MainWindow::cmdSelectAll, false, MemoryPlace::Selection},
-    {ID_EDIT_INVERT, &MainWindow::cmdInvert, false, MemoryPlace::Selection},
-    {ID_EDIT_CLEARSEL, &MainWindow::cmdClearSelection, false, MemoryPlace::Selection},
-    {ID_EDIT_CLEARALL, &MainWindow::cmdClearAll, false, MemoryPlace::ClearList},
-    {ID_EDIT_SELECTMARKED, &MainWindow::cmdSelectMarked, false, MemoryPlace::Selection},
-    {ID_EDIT_MARKSELECTED, &MainWindow::cmdMarkSelected, false, MemoryPlace::Selection},
-    {ID_RESTORE, &MainWindow::cmdRestore, false, MemoryPlace::PageCommand},
-    {ID_VIEW_HIDE, &MainWindow::cmdHide, false, MemoryPlace::PageCommand},
+    {ID_ENTER, &onWindow<&MainWindow::cmdEnter>, false, MemoryPlace::Search},
+    {ID_FILE_EXIT, &onWindow<&MainWindow::cmdExit>, false, MemoryPlace::PageCommand},
+    {ID_EDIT_DELETE, &onWindow<&MainWindow::cmdDelete>, false, MemoryPlace::DeleteRows},
+    {ID_EDIT_SELECTALL, &onWindow<&MainWindow::cmdSelectAll>, false, MemoryPlace::Selection},
+    {ID_EDIT_INVERT, &onWindow<&MainWindow::cmdInvert>, false, MemoryPlace::Selection},
+    {ID_EDIT_CLEARSEL, &onWindow<&MainWindow::cmdClearSelection>, false, MemoryPlace::Selection},
+    {ID_EDIT_CLEARALL, &onWindow<&MainWindow::cmdClearAll>, false, MemoryPlace::ClearList},
+    {ID_EDIT_SELECTMARKED, &onWindow<&MainWindow::cmdSelectMarked>, false, MemoryPlace::Selection},
+    {ID_EDIT_MARKSELECTED, &onWindow<&MainWindow::cmdMarkSelected>, false, MemoryPlace::Selection},
+    {ID_RESTORE, &onWindow<&MainWindow::cmdRestore>, false, MemoryPlace::PageCommand},
+    {ID_VIEW_HIDE, &onWindow<&MainWindow::cmdHide>, false, MemoryPlace::PageCommand},
     // File commands, clipboard, export to the host, collection and host window commands: present in the
     // menus, handled when their operations exist.
-    {ID_FILE_OPEN, &MainWindow::cmdOpen, true, MemoryPlace::OpenFile},
-    {ID_FILE_NEWLIST, &MainWindow::cmdNewList, true, MemoryPlace::NewList},
-    {ID_FILE_OPENNEW, &MainWindow::cmdOpenNew, false, MemoryPlace::OpenedAsNew},
-    {ID_FILE_OPENADD, &MainWindow::cmdOpenAdd, false, MemoryPlace::OpenFile},
-    {ID_FILE_CLOSE, &MainWindow::cmdCloseList, false, MemoryPlace::PageCommand},
-    {ID_FILE_SAVE, &MainWindow::cmdSave, false, MemoryPlace::SaveFile},
-    {ID_FILE_SAVEAS, &MainWindow::cmdSaveAs, false, MemoryPlace::SaveFile},
-    {ID_EDIT_ADDDOWNLIST, &MainWindow::cmdAddToDownList, false, MemoryPlace::ExportDownList},
-    {ID_EDIT_ADDIGNORE, &MainWindow::cmdAddToIgnoreFile, false, MemoryPlace::ExportIgnoreFile},
-    {ID_COPY_DOWNLIST, &MainWindow::cmdCopyDownload, false, MemoryPlace::Copy},
-    {ID_COPY_NAMES, &MainWindow::cmdCopyNames, false, MemoryPlace::Copy},
-    {ID_COPY_TRIPS, &MainWindow::cmdCopyTrips, false, MemoryPlace::Copy},
-    {ID_COPY_HASHES, &MainWindow::cmdCopyHashes, false, MemoryPlace::Copy},
-    {ID_COPY_KEYINFO, &MainWindow::cmdCopyKeyInfo, false, MemoryPlace::Copy},
-    {ID_EDIT_CUT, &MainWindow::cmdCut, false, MemoryPlace::Copy},
-    {ID_EDIT_COPY, &MainWindow::cmdCopy, false, MemoryPlace::Copy},
-    {ID_EDIT_PASTE, &MainWindow::cmdPaste, false, MemoryPlace::Paste},
-    {ID_GET_MANUAL, &MainWindow::cmdManualGet, false, MemoryPlace::Collect},
-    {ID_GET_START, &MainWindow::startCollection, false, MemoryPlace::Collect},
-    {ID_GET_STOP, &MainWindow::stopCollection, false, MemoryPlace::Collect},
-    {ID_HOST_SEARCHTAB, &MainWindow::cmdHostSearchTab, false, MemoryPlace::PageCommand},
-    {ID_HOST_TOGGLE, &MainWindow::cmdHostToggle, false, MemoryPlace::PageCommand},
+    {ID_FILE_OPEN, &onFiles<&FileCommands::open>, true, MemoryPlace::OpenFile},
+    {ID_FILE_NEWLIST, &onFiles<&FileCommands::newList>, true, MemoryPlace::NewList},
+    {ID_FILE_OPENNEW, &onFiles<&FileCommands::openNew>, false, MemoryPlace::OpenedAsNew},
+    {ID_FILE_OPENADD, &onFiles<&FileCommands::openAdd>, false, MemoryPlace::OpenFile},
+    {ID_FILE_CLOSE, &onFiles<&FileCommands::closeList>, false, MemoryPlace::PageCommand},
+    {ID_FILE_SAVE, &onFiles<&FileCommands::save>, false, MemoryPlace::SaveFile},
+    {ID_FILE_SAVEAS, &onFiles<&FileCommands::saveAs>, false, MemoryPlace::SaveFile},
+    {ID_EDIT_ADDDOWNLIST, &onWindow<&MainWindow::cmdAddToDownList>, false, MemoryPlace::ExportDownList},
+    {ID_EDIT_ADDIGNORE, &onWindow<&MainWindow::cmdAddToIgnoreFile>, false, MemoryPlace::ExportIgnoreFile},
+    {ID_COPY_DOWNLIST, &onWindow<&MainWindow::cmdCopyDownload>, false, MemoryPlace::Copy},
+    {ID_COPY_NAMES, &onWindow<&MainWindow::cmdCopyNames>, false, MemoryPlace::Copy},
+    {ID_COPY_TRIPS, &onWindow<&MainWindow::cmdCopyTrips>, false, MemoryPlace::Copy},
+    {ID_COPY_HASHES, &onWindow<&MainWindow::cmdCopyHashes>, false, MemoryPlace::Copy},
+    {ID_COPY_KEYINFO, &onWindow<&MainWindow::cmdCopyKeyInfo>, false, MemoryPlace::Copy},
+    {ID_EDIT_CUT, &onWindow<&MainWindow::cmdCut>, false, MemoryPlace::Copy},
+    {ID_EDIT_COPY, &onWindow<&MainWindow::cmdCopy>, false, MemoryPlace::Copy},
+    {ID_EDIT_PASTE, &onWindow<&MainWindow::cmdPaste>, false, MemoryPlace::Paste},
+    {ID_GET_MANUAL, &onCollection<&CollectionCommands::manualGet>, false, MemoryPlace::Collect},
+    {ID_GET_START, &onCollection<&CollectionCommands::start>, false, MemoryPlace::Collect},
+    {ID_GET_STOP, &onCollection<&CollectionCommands::stop>, false, MemoryPlace::Collect},
+    {ID_HOST_SEARCHTAB, &onCollection<&CollectionCommands::showHostSearchTab>, false,
+     MemoryPlace::PageCommand},
+    {ID_HOST_TOGGLE, &onCollection<&CollectionCommands::toggleHostWindow>, false, MemoryPlace::PageCommand},
     // Accelerator-only commands.
-    {ID_NEXTTAB, &MainWindow::cmdNextTab, true, MemoryPlace::PageCommand},
-    {ID_PREVTAB, &MainWindow::cmdPreviousTab, true, MemoryPlace::PageCommand},
-    {ID_NEXTMARK, &MainWindow::cmdNextMark, true, MemoryPlace::PageCommand},
-    {ID_PREVMARK, &MainWindow::cmdPreviousMark, true, MemoryPlace::PageCommand},
-    {ID_FOCUS_FORWARD, &MainWindow::cmdFocusForward, true, MemoryPlace::PageCommand},
-    {ID_FOCUS_BACKWARD, &MainWindow::cmdFocusBackward, true, MemoryPlace::PageCommand},
+    {ID_NEXTTAB, &onWindow<&MainWindow::cmdNextTab>, true, MemoryPlace::PageCommand},
+    {ID_PREVTAB, &onWindow<&MainWindow::cmdPreviousTab>, true, MemoryPlace::PageCommand},
+    {ID_NEXTMARK, &onWindow<&MainWindow::cmdNextMark>, true, MemoryPlace::PageCommand},
+    {ID_PREVMARK, &onWindow<&MainWindow::cmdPreviousMark>, true, MemoryPlace::PageCommand},
+    {ID_FOCUS_FORWARD, &onWindow<&MainWindow::cmdFocusForward>, true, MemoryPlace::PageCommand},
+    {ID_FOCUS_BACKWARD, &onWindow<&MainWindow::cmdFocusBackward>, true, MemoryPlace::PageCommand},
     // The browser tabs of the BBS page.
-    {ID_BROWSER_REFRESH, &MainWindow::cmdBrowserReload, false, MemoryPlace::PageCommand},
-    {ID_BROWSER_CLOSE, &MainWindow::cmdBrowserClose, false, MemoryPlace::PageCommand},
-    {ID_FIND_IN_PAGE, &MainWindow::cmdFindInPage, true, MemoryPlace::PageCommand},
+    {ID_BROWSER_REFRESH, &onWindow<&MainWindow::cmdBrowserReload>, false, MemoryPlace::PageCommand},
+    {ID_BROWSER_CLOSE, &onWindow<&MainWindow::cmdBrowserClose>, false, MemoryPlace::PageCommand},
+    {ID_FIND_IN_PAGE, &onWindow<&MainWindow::cmdFindInPage>, true, MemoryPlace::PageCommand},
 };
 
 namespace {
@@ -168,11 +167,19 @@ MainWindow::MainWindow(HINSTANCE instance, std::string programFolder)
     : instance_(instance),
       folder_(std::move(programFolder)),
       conditionFile_(folder_ + kConditionFileName),
-      fixedLists_(folder_) {
+      fixedLists_(folder_),
+      host_(std::make_unique<HostBridge>(conditions_, [this] { return loadStartPtr(userSettings_); })),
+      collector_({*host_, tabs_, histories_, statusBar_, tray_, [this] { updateCommandStates(); }}),
+      files_({tabs_, conditions_, histories_[kFileHistory],
+              [this] { return std::make_unique<ListPage>(*this, PageKind::Normal); },
+              [this](EntryList& list) {
+                  // A collection into a list that closes stops before the list's question.
+                  if (collector_.state().running && collector_.state().target == &list) collector_.stop();
+              },
+              [this] { updateCommandStates(); }}) {
     userSettings_.setPath(folder_ + "TWK.ini");
     definitions_.setPath(folder_ + "TWKdef.ini");
-    host_ = std::make_unique<HostBridge>(conditions_, [this] { return loadStartPtr(userSettings_); });
-    tabs_.setListGoing([this](const EntryList* list) { forgetCollectionList(list); });
+    tabs_.setListGoing([this](const EntryList* list) { collector_.logic().forgetList(list); });
 }
 
 MainWindow::~MainWindow() {
@@ -278,7 +285,7 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if ((wParam & 0xFFF0) == SC_MINIMIZE && minimiseToTray()) return 0;
             return DefWindowProcW(hwnd_, message, wParam, lParam);
         case WM_TIMER:
-            guardAllocation(MemoryPlace::Collect, [&] { collectOnce(); });
+            guardAllocation(MemoryPlace::Collect, [&] { collector_.cycle(); });
             return 0;
         case WM_CLOSE:
             close(true);
@@ -287,6 +294,8 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // While a close is asking about unsaved rows, the session waits for the answer.
             return close(false) ? 1 : 0;
         case WM_DESTROY:
+            // A command whose box was open when the window went finds no collection to go on with.
+            collector_.logic().windowGone();
             PostQuitMessage(0);
             return 0;
         default:
@@ -309,6 +318,8 @@ void MainWindow::onInitDialog() {
     statusBar_.create(hwnd_, IDC_STATUSBAR, kStatusParts, kStatusEdges);
     statusHeight_ = statusBar_.height();
     reporter_ = std::make_unique<StatusReporter>(statusBar_, hwnd_);
+    collector_.setWindow(hwnd_);
+    files_.setWindow(hwnd_);
     previousReporter_ = setReporter(reporter_.get());
 
     palette_.load(loadListColours(userSettings_, currentSystemColours()));
@@ -475,7 +486,7 @@ bool MainWindow::close(bool ask) {
         for (int i = 0; i < tabs_.count(); ++i) {
             if (tabs_.kind(i) != PageKind::Normal) continue;
             if (tabs_.selectPage(i)) afterPageChange();
-            if (!confirmSaveChanges()) return false;
+            if (!files_.confirmSaveChanges()) return false;
         }
     }
     // The window went away while a question was open: nothing of it is left to save.
@@ -535,13 +546,14 @@ void MainWindow::command(int id, bool fromAccelerator) {
     for (const CommandEntry& entry : kCommands) {
         if (entry.id != id) continue;
         bool allowed = fromAccelerator ? entry.accelerator : (!entry.accelerator || isMenuCommandToo(id));
-        if (allowed) guardAllocation(entry.place, [&] { (this->*entry.handler)(); });
+        if (allowed) guardAllocation(entry.place, [&] { entry.handler(*this); });
         return;
     }
     if (fromAccelerator) return;
     const int tabCount = tabs_.count();
     if (id >= ID_HISTORY_FIRST && id < ID_HISTORY_FIRST + ID_DYNAMIC_RANGE) {
-        guardAllocation(MemoryPlace::OpenFile, [&] { openHistoryEntry(id - ID_HISTORY_FIRST); });
+        guardAllocation(MemoryPlace::OpenFile,
+                        [&] { files_.logic().openHistoryEntry(id - ID_HISTORY_FIRST); });
         return;
     }
     if (id >= ID_MOVETO_FIRST && id < ID_MOVETO_FIRST + ID_DYNAMIC_RANGE && id - ID_MOVETO_FIRST < tabCount)
@@ -558,8 +570,9 @@ int MainWindow::updateCommandStates() {
     if (!page || !bar) return 1;
     const CommandStateRow* row = commandStateRow(page->kind());
     EntryList* list = page->list();
-    const bool running = collection_.running;
-    const bool blocked = running && collection_.target != list && !collection_.rotate;
+    const CollectionState& collection = collector_.state();
+    const bool running = collection.running;
+    const bool blocked = collector_.logic().blocks(list);
     if (row) {
         applyMenuState(bar, kEditMenu, MF_BYPOSITION, row->edit, blocked);
         applyMenuState(bar, kGetMenu, MF_BYPOSITION, row->get, blocked);
@@ -581,7 +594,7 @@ int MainWindow::updateCommandStates() {
             setDialogItemText(p, IDC_AUTOCOLLECT, running ? "自動収集停止" : "自動収集開始");
             EnableWindow(GetDlgItem(p, IDC_AUTOCOLLECT), !blocked);
             EnableWindow(GetDlgItem(p, IDC_MANUALGET), !blocked);
-            const bool rotating = running && collection_.rotate;
+            const bool rotating = running && collection.rotate;
             for (int id : {IDC_HOSTWORD, IDC_HOSTWORD_GET, IDC_HOSTWORD_SET})
                 EnableWindow(GetDlgItem(p, id), !rotating);
             break;
@@ -785,7 +798,7 @@ void MainWindow::cmdRestore() {
 // The notification-area icon
 
 int MainWindow::trayIconResource() const {
-    return collection_.running ? IDI_TRAY_COLLECTING : IDI_TRAY_IDLE;
+    return collector_.state().running ? IDI_TRAY_COLLECTING : IDI_TRAY_IDLE;
 }
 
 bool MainWindow::minimiseToTray() {
@@ -818,9 +831,10 @@ void MainWindow::showTrayMenu() {
     if (!menu) return;
     HMENU popup = GetSubMenu(menu.get(), 0);
     EntryList* list = currentList();
-    const bool canStart = !collection_.running && list && list->kind() == ListKind::Normal;
+    const bool running = collector_.state().running;
+    const bool canStart = !running && list && list->kind() == ListKind::Normal;
     EnableMenuItem(popup, ID_GET_START, MF_BYCOMMAND | (canStart ? MF_ENABLED : MF_GRAYED));
-    EnableMenuItem(popup, ID_GET_STOP, MF_BYCOMMAND | (collection_.running ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(popup, ID_GET_STOP, MF_BYCOMMAND | (running ? MF_ENABLED : MF_GRAYED));
     POINT p;
     GetCursorPos(&p);
     TrackPopupMenu(popup, TPM_LEFTBUTTON, p.x, p.y, 0, hwnd_, nullptr);
@@ -885,75 +899,6 @@ void MainWindow::searchPage(Page& page) {
     SearchOutcome outcome = runSearchCommand(*list, text.c_str(), useRegex, list->kind());
     if (outcome.remember)
         histories_[page.kind() == PageKind::Bbs ? kBbsSearchHistory : kSearchHistory].pushFront(text);
-}
-
-}  // namespace twk::ui
-
-namespace twk::ui {
-
-// ---------------------------------------------------------------------------------------------------------------
-// The host
-
-void MainWindow::cmdManualGet() {
-    manualGet();
-}
-
-int MainWindow::manualGet() {
-    if (!host_->findSearchButton()) return -1;
-    EntryList* list = currentList();
-    if (!list || list->kind() == ListKind::Ignore) return 0;
-    SettingsPage* settings = settingsPage();
-    const bool autoSearch = settings && settings->checked(IDC_SET_AUTOSEARCH);
-    const bool moveAtStart = settings && settings->checked(IDC_SET_TABMOVE2);
-    const bool autoSort = settings && settings->checked(IDC_SET_AUTOSORT);
-    if (moveAtStart) host_->showSearchTab();
-    int added = host_->collect(*list, autoSort, noDialog_);
-    if (added < 0) {
-        if (collection_.running) stopCollection();
-        return -1;
-    }
-    showCounts(currentView());
-    showMessage(kMsgCollected, added);
-    if (autoSearch) host_->pressSearch();
-    return added;
-}
-
-// Each step that does not find the host says so once: the sequence ends there.
-void MainWindow::collectBbs(Page& page) {
-    auto hostGone = [this] { return host_->link().findHostWindow() == kNoWindow; };
-    if (!host_->showBbsTab()) return;
-    sendHostWord(page);
-    if (!host_->pressSearch() && hostGone()) return;
-    // The host needs a moment before its BBS results are in its table.
-    if (bbsDelay_ > 0) Sleep(static_cast<DWORD>(bbsDelay_));
-    if (manualGet() < 0 && hostGone()) return;
-    host_->showSearchTab();
-    SetForegroundWindow(hwnd_);
-    if (Win32ListView* view = page.listView()) SetFocus(view->hwnd());
-}
-
-void MainWindow::cmdHostSearchTab() {
-    host_->showSearchTab();
-}
-
-void MainWindow::cmdHostToggle() {
-    host_->toggleHostWindow();
-}
-
-void MainWindow::fetchHostWord(Page& page) {
-    const bool bbs = page.kind() == PageKind::Bbs;
-    std::string word;
-    if (!host_->readWord(bbs, word)) return;
-    setWindowText(page.item(IDC_HOSTWORD), word.c_str());
-    histories_[bbs ? kBbsHostWordHistory : kHostWordHistory].pushFront(word);
-}
-
-void MainWindow::sendHostWord(Page& page) {
-    const bool bbs = page.kind() == PageKind::Bbs;
-    std::string word = windowText(page.item(IDC_HOSTWORD), kTextBufferSize - 1);
-    if (!host_->writeWord(bbs, word.c_str())) return;
-    histories_[bbs ? kBbsHostWordHistory : kHostWordHistory].pushFront(word);
-    if (!bbs) host_->pressSearch();
 }
 
 }  // namespace twk::ui

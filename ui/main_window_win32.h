@@ -1,6 +1,8 @@
 // The main window: owns the pages, the status bar, the settings, the histories and the conditions for the
-// whole run, and turns menu commands, accelerators and page events into operations on the current page's
-// rows.
+// whole run; handles the window's messages, its layout, the page switching and the close, and routes the
+// command table to the objects that own the commands (the collection's in ui/collection_win32.h over the
+// decisions of host/collection.h, the file commands' in ui/file_commands_win32.h over those of
+// formats/file_commands.h; its own row commands on the current page).
 #pragma once
 
 #include <windows.h>
@@ -19,6 +21,8 @@
 #include "settings/profile_file.h"
 #include "settings/settings_keys.h"
 #include "ui/base_window_win32.h"
+#include "ui/collection_win32.h"
+#include "ui/file_commands_win32.h"
 #include "ui/handles_win32.h"
 #include "ui/host_bridge_win32.h"
 #include "ui/list_presentation_win32.h"
@@ -36,18 +40,6 @@ class BbsPage;
 extern const char* const kProductTitle;        // "Tollwick version 3.25"
 extern const wchar_t* const kMainWindowClass;  // "TWKMAINWND"
 
-// The automatic collection as far as the window needs to know it.
-struct CollectionState {
-    bool running = false;
-    bool rotate = false;
-    EntryList* target = nullptr;
-    HWND targetPage = nullptr;
-    bool autoSearch = false;
-    int tabMove = 3;     // 1 never, 2 at the start, 3 after errorCount empty cycles
-    int errorCount = 0;  // empty cycles before the host's search tab is shown again
-    int failures = 0;    // consecutive cycles that saw no record
-};
-
 class MainWindow : public BaseWindow<MainWindow> {
   public:
     // `programFolder` ends with "\": the settings files and the fixed list files live there.
@@ -56,7 +48,7 @@ class MainWindow : public BaseWindow<MainWindow> {
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
     // The automatic collection's timer: each WM_TIMER with it is one cycle.
-    static constexpr UINT_PTR kCollectTimer = 2003;
+    static constexpr UINT_PTR kCollectTimer = CollectionCommands::kTimer;
 
     // Registers the window class (once per process) and creates the window from its template; the whole
     // initialisation runs inside. Then shows it. Returns the window, or nullptr.
@@ -79,14 +71,13 @@ class MainWindow : public BaseWindow<MainWindow> {
     Histories& histories() { return histories_; }
     ConditionList& conditions() { return conditions_; }
     ConditionFile& conditionFile() { return conditionFile_; }
-    CollectionState& collection() { return collection_; }
+    // The collection's state (tests set it to see the command states that follow).
+    CollectionState& collection() { return collector_.logic().state(); }
+    CollectionCommands& collector() { return collector_; }
+    FileCommandsWindow& files() { return files_; }
     SettingsPage* settingsPage() const;
     ConditionPage* conditionPage() const;
     BbsPage* bbsPage() const;
-    bool noDialog() const { return noDialog_; }
-    void setNoDialog(bool on) { noDialog_ = on; }
-    int bbsDelay() const { return bbsDelay_; }
-    void setBbsDelay(int ms) { bbsDelay_ = ms; }
     HMENU menu() const { return GetMenu(hwnd_); }
 
     // The command dispatch of WM_COMMAND (also used by the pages for the commands their buttons stand for).
@@ -96,29 +87,11 @@ class MainWindow : public BaseWindow<MainWindow> {
     // A list view was clicked (counts), or right-clicked (counts, then the 編集 menu at the cursor).
     void onListClick(Page& page, bool right);
     void onColumnClick(Page& page, int viewColumn);
-    void onDroppedFiles(Page& page, HDROP drop);
     void fillHistoryCombo(Page& page, int comboId);
     // The keyboard search of a list page or the BBS page.
     void search(Page& page);
-    // The host's search word: into the page's word box (取得), or from it to the host (設定).
-    void fetchHostWord(Page& page);
-    // The BBS page's collection: the host searches its BBS with the page's word, and the threads are read.
-    void collectBbs(Page& page);
-    void sendHostWord(Page& page);
     HostBridge& host() { return *host_; }
     TrayNotifier& tray() { return tray_; }
-
-    // Unsaved rows of the current normal list: asks whether to save them first. False when the user cancels,
-    // when a save asked for did not take place (dialog cancelled, file not written), or when the current page
-    // holds no normal list.
-    bool confirmSaveChanges();
-    // Opens a list file into the current normal list, replacing its rows. False when nothing was opened.
-    bool openIntoCurrent(const std::string& path);
-    // Answers the save question instead of a message box (IDYES, IDNO or IDCANCEL); for tests.
-    void setSaveQuestion(std::function<int(const std::string&)> answer) { saveQuestion_ = std::move(answer); }
-    // Chooses the file instead of the open and save dialogs (false: the dialog was cancelled); for tests.
-    using FileChooser = std::function<bool(bool save, std::string& chosen)>;
-    void setFileChooser(FileChooser choose) { fileChooser_ = std::move(choose); }
 
     // The page kinds' command-state rows, exposed for tests.
     enum class MenuState { Grey, Enable, Unchanged, GreyWhileBlocked };
@@ -129,11 +102,24 @@ class MainWindow : public BaseWindow<MainWindow> {
     static const CommandStateRow* commandStateRow(PageKind kind);
 
   private:
-    using Handler = void (MainWindow::*)();
+    // A command's handler calls the object that owns the command.
+    using Handler = void (*)(MainWindow&);
+    template <void (MainWindow::*f)()>
+    static void onWindow(MainWindow& w) {
+        (w.*f)();
+    }
+    template <void (CollectionCommands::*f)()>
+    static void onCollection(MainWindow& w) {
+        (w.collector_.*f)();
+    }
+    template <void (FileCommands::*f)()>
+    static void onFiles(MainWindow& w) {
+        (w.files_.logic().*f)();
+    }
     struct CommandEntry {
         int id;
         Handler handler;
-        bool accelerator;  // in the accelerator table
+        bool accelerator;   // in the accelerator table
         MemoryPlace place;  // named by the memory message when an allocation of the command fails
     };
     static const CommandEntry kCommands[];
@@ -175,9 +161,6 @@ class MainWindow : public BaseWindow<MainWindow> {
     void cmdBrowserReload();
     void cmdBrowserClose();
     void cmdFindInPage();
-    void cmdManualGet();
-    // Rows collected into the current list; 0 when it takes none, -1 when the host cannot be reached.
-    int manualGet();
     // The selected rows appended to the host's download list or ignore file.
     void exportToHost(bool ignoreFile);
     void cmdAddToDownList();
@@ -193,40 +176,12 @@ class MainWindow : public BaseWindow<MainWindow> {
     void cmdCopyKeyInfo();
     void cmdCut();
     void cmdPaste();
-    // The file commands.
-    void cmdOpen();
-    void cmdOpenNew();
-    void cmdOpenAdd();
-    void cmdNewList();
-    void cmdCloseList();
-    void cmdSave();
-    void cmdSaveAs();
-    void openHistoryEntry(int index);
-    bool chooseFile(bool save, const std::string& start, std::string& chosen);
-    int askSaveChanges(const std::string& question);
-    void rememberFile(const std::string& path);
-    // Rows written, 0 for an empty list (an empty file), -1 when the file could not be written.
-    int saveCurrentList(const std::string& path);
-    // 上書き保存 and 名前を付けて保存: whether the list's rows reached a file.
-    bool saveCurrent();
-    bool saveCurrentAs();
-    std::unique_ptr<EntryList> makeNormalList(int allocationCode);
-    bool insertNormalPage(std::unique_ptr<EntryList> list, const std::string& title);
-    // The automatic collection.
-    void startCollection();
-    void stopCollection();
-    // A list that goes away takes itself out of the collection: a collection into it stops.
-    void forgetCollectionList(const EntryList* list);
-    void collectOnce();
-    void rotateSearch();
     // The notification-area icon.
     int trayIconResource() const;
     bool minimiseToTray();
     void onTrayCallback(UINT mouseMessage);
     void showTrayMenu();
     void onTaskbarCreated();
-    void cmdHostSearchTab();
-    void cmdHostToggle();
     void moveSelectedToTab(int index);
     void toggleFilter(int index);
 
@@ -250,18 +205,14 @@ class MainWindow : public BaseWindow<MainWindow> {
     FixedListFiles fixedLists_;
     DWORD lastTrayDoubleClick_ = 0;
     UINT taskbarCreatedMessage_ = 0;
-    CollectionState collection_;
     WindowState windowState_;
     std::unique_ptr<HostBridge> host_;
-    bool noDialog_ = false;
-    int bbsDelay_ = 100;
+    CollectionCommands collector_;
+    FileCommandsWindow files_;
     int statusHeight_ = 0;
-    bool collecting_ = false;      // a cycle is running (its message boxes keep the timer going)
     bool closing_ = false;         // a close is asking its questions or saving
     bool closeReported_ = false;   // a close was kept back once by files it could not write
     bool settingsUnread_ = false;  // TWK.ini was there at the start but could not be read
-    std::function<int(const std::string&)> saveQuestion_;
-    FileChooser fileChooser_;
     OwnedWindow window_;
 };
 

@@ -77,7 +77,8 @@ INT_PTR RowsPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                          loadUserColumns(main_.userSettings()), main_.palette());
             installSubclass(view_.hwnd(), &RowsPage::viewProc, this);
             // A new list page starts with the host's current search word.
-            if (kind() != PageKind::Bbs && !main_.collection().running) main_.fetchHostWord(*this);
+            if (kind() != PageKind::Bbs && !main_.collector().state().running)
+                main_.collector().fetchHostWord(*this);
             return FALSE;
         }
         case WM_SIZE:
@@ -147,13 +148,13 @@ void RowsPage::onCommand(int id, int code) {
             main_.command(ID_GET_MANUAL, false);
             break;
         case IDC_HOSTWORD_GET:
-            main_.fetchHostWord(*this);
+            main_.collector().fetchHostWord(*this);
             break;
         case IDC_HOSTWORD_SET:
-            main_.sendHostWord(*this);
+            main_.collector().sendHostWord(*this);
             break;
         case IDC_AUTOCOLLECT:
-            main_.command(main_.collection().running ? ID_GET_STOP : ID_GET_START, false);
+            main_.command(main_.collector().state().running ? ID_GET_STOP : ID_GET_START, false);
             break;
         case IDC_CLOSELIST:
             // Closing destroys this page: it happens after this handler has returned.
@@ -223,7 +224,7 @@ LRESULT RowsPage::onViewMessage(HWND view, UINT message, WPARAM wParam, LPARAM l
         case WM_DROPFILES:
             if (kind() == PageKind::Bbs) return callPrevious(view, message, wParam, lParam);
             guardAllocation(MemoryPlace::OpenFile,
-                            [&] { main_.onDroppedFiles(*this, reinterpret_cast<HDROP>(wParam)); });
+                            [&] { main_.files().onDropped(*this, reinterpret_cast<HDROP>(wParam)); });
             return 0;
         default:
             if (view_.onInput(message, wParam, lParam, &callPrevious, &result)) return result;

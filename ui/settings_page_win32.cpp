@@ -41,8 +41,8 @@ INT_PTR SettingsPage::onMessage(UINT message, WPARAM wParam, LPARAM) {
 
 void SettingsPage::initialise() {
     SettingsPageValues values = loadSettingsPage(main_.userSettings(), main_.programFolder());
-    main_.setNoDialog(values.noDialog);
-    main_.setBbsDelay(values.bbsDelay);
+    main_.collector().setNoDialog(values.noDialog);
+    main_.collector().setBbsDelay(values.bbsDelay);
     values.timerDelay = displayedTimerDelay(values.timerDelay);
     show(values);
     HWND spin = item(IDC_SET_SPIN);
@@ -90,8 +90,8 @@ SettingsPageValues SettingsPage::values() const {
     v.rotateSearch = checked(IDC_SET_ROTATE);
     v.autoReload = checked(IDC_SET_AUTORELOAD);
     v.trayIcon = checked(IDC_SET_TRAYICON);
-    v.noDialog = main_.noDialog();
-    v.bbsDelay = main_.bbsDelay();
+    v.noDialog = main_.collector().noDialog();
+    v.bbsDelay = main_.collector().bbsDelay();
     v.downList = text(IDC_SET_DOWNLIST);
     v.localHost = text(IDC_SET_LOCALHOST);
     v.autoSort = checked(IDC_SET_AUTOSORT);

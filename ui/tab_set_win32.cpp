@@ -165,6 +165,7 @@ int ListTabSet::insertPage(std::unique_ptr<Page> page, int index, int show, cons
     pages_.insert(pages_.begin() + index, window);
     PageRecord record;
     record.kind = page->kind();
+    record.id = nextId_++;
     if (list) list->setView(page->listView());
     record.list = std::move(list);
     record.page = std::move(page);
@@ -253,6 +254,17 @@ HWND ListTabSet::firstPageOfKind(PageKind kind) const {
 int ListTabSet::indexOfList(const EntryList* list) const {
     for (int i = 0; i < count_; ++i)
         if (list && records_[static_cast<size_t>(i)].list.get() == list) return i;
+    return -1;
+}
+
+int ListTabSet::pageId(int index) const {
+    if (index < 0 || index >= count_) return 0;
+    return records_[static_cast<size_t>(index)].id;
+}
+
+int ListTabSet::indexOfPage(int id) const {
+    for (int i = 0; i < count_; ++i)
+        if (id != 0 && records_[static_cast<size_t>(i)].id == id) return i;
     return -1;
 }
 

@@ -70,6 +70,7 @@ class TabPageSet {
 
 struct PageRecord {
     PageKind kind = PageKind::Normal;
+    int id = 0;  // names the page for as long as it is in the set; never given to another page
     std::unique_ptr<EntryList> list;
     std::unique_ptr<FocusRing> ring;
     std::unique_ptr<Page> page;
@@ -102,9 +103,14 @@ class ListTabSet final : public TabPageSet, public ListTabs {
     int tabTexts(std::vector<std::string>& out) const;
     HWND firstPageOfKind(PageKind kind) const;
     int indexOfList(const EntryList* list) const;
+    // A command that asks the user something holds the page by its id: the position of the page, or -1 once
+    // it is gone.
+    int pageId(int index) const;
+    int indexOfPage(int id) const;
 
   private:
     std::vector<PageRecord> records_;
+    int nextId_ = 1;
     std::function<void(const EntryList*)> listGoing_;
 };
 

@@ -47,7 +47,7 @@ class Window {
     void open() {
         main_ = std::make_unique<twk::ui::MainWindow>(GetModuleHandleW(nullptr), folder_);
         if (!main_->create(SW_SHOW)) fail(name_, "the main window was not created");
-        main_->setSaveQuestion([](const std::string&) { return IDNO; });
+        main_->files().setSaveQuestion([](const std::string&) { return IDNO; });
         settle();
     }
 

@@ -99,7 +99,7 @@ void runEnduranceBenchmark(const Options& options, std::vector<Result>& results)
     window.setting("TWK.ini", "TimerDelay", "3600");  // the real timer never comes first
     window.open();
     const std::string savePath = window.folder() + "endurance.txt";
-    window.main().setFileChooser([&](bool, std::string& chosen) {
+    window.main().files().setFileChooser([&](bool, std::string& chosen) {
         chosen = savePath;
         return true;
     });

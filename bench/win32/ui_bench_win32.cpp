@@ -69,7 +69,7 @@ void uiLoad(std::vector<Result>& results) {
             return window.list().count() == 0 && window.viewItems() == 0;
         },
         [&] {
-            if (!window.main().openIntoCurrent(file.path())) return false;
+            if (!window.main().files().openIntoCurrent(file.path())) return false;
             window.settle();
             return window.list().count() == file.rows() && window.viewItems() == file.rows();
         }));
@@ -94,7 +94,7 @@ void uiCollect(const Options& options, std::vector<Result>& results) {
     // The list: 100,000 rows in name order, as after a click on the ファイル名 header.
     {
         BigListFile rows(tempFilePath("twk-bench-rows"), 100, kRows);
-        if (!window.main().openIntoCurrent(rows.path()) || window.list().count() != kRows)
+        if (!window.main().files().openIntoCurrent(rows.path()) || window.list().count() != kRows)
             fail(name, "the list of 100,000 rows was not loaded");
     }
     window.main().onColumnClick(window.page(), 2);
@@ -196,7 +196,7 @@ void uiSelections(const Options& options, std::vector<Result>& results) {
     window.open();
     {
         BigListFile rows(tempFilePath("twk-bench-uisel"), 100, kSelectionRows);
-        if (!window.main().openIntoCurrent(rows.path()) || window.list().count() != kSelectionRows)
+        if (!window.main().files().openIntoCurrent(rows.path()) || window.list().count() != kSelectionRows)
             fail("BM_UiSelectAll100k", "the list of 100,000 rows was not loaded");
     }
     window.settle();

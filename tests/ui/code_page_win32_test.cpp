@@ -74,7 +74,7 @@ TEST_F(CodePageWindowTest, ListFilesWithJapaneseNamesSaveAndOpenUnderTheirNames)
     EXPECT_EQ(fileBytes(path).compare(0, 13, "夏の風景.mp3\t"), 0);
 
     send(ID_EDIT_CLEARALL);
-    main_->setSaveQuestion([](const std::string&) { return IDNO; });
+    main_->files().setSaveQuestion([](const std::string&) { return IDNO; });
     send(ID_HISTORY_FIRST);
     ASSERT_EQ(list.count(), 1);
     EXPECT_EQ(list.entryAt(0)->name(), "夏の風景.mp3");

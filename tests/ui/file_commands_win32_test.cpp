@@ -15,7 +15,7 @@ class FileCommandsTest : public WindowTest {
     // Answers every save question with the next of `answers` and records the questions.
     void answerWith(std::vector<int> answers) {
         answers_ = std::move(answers);
-        main_->setSaveQuestion([this](const std::string& q) {
+        main_->files().setSaveQuestion([this](const std::string& q) {
             questions_.push_back(q);
             if (answers_.empty()) return IDNO;
             int a = answers_.front();
@@ -97,6 +97,78 @@ TEST_F(FileCommandsTest, CloseAsksForEveryChangedListAndCancelKeepsTheWindow) {
     EXPECT_NE(readSetting("WindowRight"), "");
 }
 
+// 閉じる's and a 履歴 entry's question about mine.txt, interrupted by 終了: the close asks about every list
+// and is cancelled on 新規リスト01, which it leaves current; the answer No then acts on mine.txt alone.
+TEST_F(FileCommandsTest, AQuestionInterruptedByACloseActsOnTheListItAskedAbout) {
+    for (int command : {ID_FILE_CLOSE, ID_HISTORY_FIRST}) {
+        SCOPED_TRACE(command);
+        start();
+        const std::string mine = folder_ + "mine.txt";
+        main_->files().setFileChooser([&](bool, std::string& chosen) {
+            chosen = mine;
+            return true;
+        });
+        ListTabSet& tabs = main_->tabs();
+        addRows(*tabs.pageList(0), 2);
+        send(ID_FILE_SAVEAS);   // 新規リスト01 becomes mine.txt
+        send(ID_FILE_NEWLIST);  // and a new 新規リスト01 comes in front of it
+        EntryList* other = tabs.pageList(0);
+        EntryList* mineList = tabs.pageList(1);
+        addRows(*other, 1);
+        addRows(*mineList, 1, 5);
+        tabs.selectPage(1);
+        questions_.clear();
+        main_->files().setSaveQuestion([&](const std::string& q) {
+            questions_.push_back(q);
+            if (questions_.size() == 2) return IDCANCEL;
+            send(ID_FILE_EXIT);
+            return IDNO;
+        });
+        send(command);
+        ASSERT_TRUE(IsWindow(hwnd_));
+        EXPECT_EQ(questions_, (std::vector<std::string>{mine + " への変更を保存しますか？",
+                                                        "新規リスト01 への変更を保存しますか？"}));
+        EXPECT_EQ(tabs.tabText(0), "新規リスト01");
+        EXPECT_EQ(other->count(), 1);
+        if (command == ID_FILE_CLOSE) {
+            EXPECT_EQ(tabs.indexOfList(mineList), -1);
+            EXPECT_EQ(tabs.count(), 5);
+        } else {
+            EXPECT_EQ(tabs.tabText(1), "mine.txt");
+            EXPECT_EQ(mineList->count(), 2);  // as saved
+        }
+        main_.reset();
+    }
+}
+
+// An end of the program while 閉じる asks or an export's box is open ends the window; the command then finds
+// nothing left to act on.
+TEST_F(FileCommandsTest, AnEndDuringTheBoxesOfCloseAndExportEndsTheWindow) {
+    writeSetting("DownList", (folder_ + "missing\\Download.txt").c_str());
+    for (const Interruption& end : kInterruptions) {
+        for (int command : {ID_FILE_CLOSE, ID_EDIT_ADDDOWNLIST}) {
+            SCOPED_TRACE(std::string(end.name) + " " + std::to_string(command));
+            start();
+            EntryList& list = *main_->tabs().pageList(0);
+            addRows(list, 2);  // changed: 閉じる and the close ask about it
+            selectItems(0, {0});
+            BoxCatcher boxes;
+            boxes.whileOpen = [&] { interrupt(end); };
+            int asked = 0;
+            main_->files().setSaveQuestion([&](const std::string&) {
+                if (asked++ == 0) interrupt(end);
+                return IDNO;
+            });
+            send(command);
+            EXPECT_FALSE(IsWindow(hwnd_));
+            EXPECT_EQ(boxes.boxes.size(), command == ID_EDIT_ADDDOWNLIST ? 1u : 0u);
+            EXPECT_EQ(main_->tabs().pageList(0), &list);
+            EXPECT_EQ(list.count(), 2);
+            main_.reset();
+        }
+    }
+}
+
 TEST_F(FileCommandsTest, DroppingAFolderAndAFileOpensTheFile) {
     start();
     EntryList& list = *main_->tabs().pageList(0);
@@ -164,7 +236,7 @@ TEST_F(FileSafetyTest, AYesWhoseSaveDidNotHappenStopsTheOpenAndTheClose) {
 
     // Without a path, Yes shows the save dialog; cancelling it stops as well.
     list.setPath("");
-    main_->setFileChooser([](bool, std::string&) { return false; });
+    main_->files().setFileChooser([](bool, std::string&) { return false; });
     answerWith({IDYES});
     drop({other});
     EXPECT_EQ(list.count(), 4);
@@ -177,7 +249,7 @@ TEST_F(FileSafetyTest, ALogOffDuringTheCloseQuestionWaitsForTheFirstClose) {
     savedList("a.txt");
     addRows(*main_->tabs().pageList(0), 1, 5);
     LRESULT inner = -1;
-    main_->setSaveQuestion([&](const std::string&) {
+    main_->files().setSaveQuestion([&](const std::string&) {
         inner = SendMessageW(hwnd_, WM_QUERYENDSESSION, 0, 0);
         SendMessageW(hwnd_, WM_COMMAND, ID_FILE_EXIT, 0);  // the tray's 終了 too
         EXPECT_TRUE(IsWindow(hwnd_));

@@ -138,7 +138,7 @@ const WrittenFile kWrittenFiles[] = {
      expectListKept},
     {"SaveAs", "lists\\saved.txt", kListLine, false,
      [](FileFaultTest&, MainWindow& main) {
-         main.setFileChooser([&main](bool, std::string& chosen) {
+         main.files().setFileChooser([&main](bool, std::string& chosen) {
              chosen = main.programFolder() + "lists\\saved.txt";
              return true;
          });
@@ -175,7 +175,7 @@ class WrittenFileFault : public FileFaultTest, public ::testing::WithParamInterf
         writeSetting("AutoReload", "0");
         if (f.atClose) writeBytes(path, f.old);
         start();
-        main_->setSaveQuestion([](const std::string&) { return IDNO; });
+        main_->files().setSaveQuestion([](const std::string&) { return IDNO; });
         // Rows of this run beside those the files brought.
         addRows(*main_->tabs().pageList(0), 3);
         for (EntryList* kept : {main_->tabs().pageList(1), main_->tabs().pageList(3)})
@@ -297,7 +297,7 @@ class ReadListFault : public FileFaultTest, public ::testing::WithParamInterface
         addRows(*list_, 1, 5);
         addRows(*main_->tabs().pageList(1), 2, 10);
         addRows(*main_->tabs().pageList(3), 3, 20);
-        main_->setSaveQuestion([](const std::string&) { return IDNO; });
+        main_->files().setSaveQuestion([](const std::string&) { return IDNO; });
         path_ = folder_ + "b.txt";
     }
 
@@ -309,7 +309,7 @@ class ReadListFault : public FileFaultTest, public ::testing::WithParamInterface
             case Reading::Open:
             case Reading::OpenNew:
             case Reading::OpenAdd:
-                main_->setFileChooser([this](bool, std::string& chosen) {
+                main_->files().setFileChooser([this](bool, std::string& chosen) {
                     chosen = path_;
                     return true;
                 });
@@ -399,7 +399,7 @@ TEST_P(ReadListFault, ACutOrDamagedFileGivesTheRowsItsLinesMake) {
         EXPECT_EQ(readBytes(path_), content.bytes);
         if (asNew) {
             expectOldListKept();
-            main_->setSaveQuestion([](const std::string&) { return IDNO; });
+            main_->files().setSaveQuestion([](const std::string&) { return IDNO; });
             send(ID_FILE_CLOSE);  // back to the one list for the next content
         } else {
             // The next content reads into the list as this one left it.

@@ -78,11 +78,6 @@ class HostSimTest : public WindowTest {
         }
         return n;
     }
-    // Replaces the simulator's result table (list-file lines).
-    void setHostRecords(const std::string& lines) {
-        COPYDATASTRUCT data = {1, static_cast<DWORD>(lines.size()), const_cast<char*>(lines.data())};
-        SendMessageW(sim_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
-    }
     // Starts with rotation on: a tab "B" before the first list, words "wordB" and "wordA". Returns B's list.
     EntryList* startRotating() {
         writeSetting("RotateSearch", "1");
@@ -249,18 +244,6 @@ TEST_F(HostSimTest, ACollectionStoppedByItsFirstCycleLeavesTheIdleIcon) {
     EXPECT_EQ(main_->tray().iconResource(), IDI_TRAY_IDLE);
 }
 
-TEST_F(HostSimTest, EmptyCyclesShowTheHostsSearchTabEveryErrorCount) {
-    writeSetting("TabMove", "3");
-    writeSetting("ErrorCount", "2");
-    start();
-    setHostRecords("");
-    send(ID_GET_START);
-    ASSERT_TRUE(main_->collection().running);
-    for (int i = 0; i < 3; ++i) tick();
-    EXPECT_EQ(countLog("tab 4"), 2);
-    send(ID_GET_STOP);
-}
-
 TEST_F(HostSimTest, RotationTakesTheListTabsInTurn) {
     EntryList* b = startRotating();
     ASSERT_NE(b, nullptr);
@@ -292,7 +275,7 @@ TEST_F(HostSimTest, ClosingTheListARotationTurnsToDuringThePromptStopsTheCollect
     send(ID_NEXTTAB, true);  // A, not the target
     first.setModified(true);
     int asked = 0;
-    main_->setSaveQuestion([&](const std::string&) {
+    main_->files().setSaveQuestion([&](const std::string&) {
         ++asked;
         tick();  // collects into B and turns to A
         EXPECT_EQ(main_->collection().target, &first);
@@ -304,6 +287,36 @@ TEST_F(HostSimTest, ClosingTheListARotationTurnsToDuringThePromptStopsTheCollect
     EXPECT_EQ(main_->collection().target, nullptr);
     EXPECT_FALSE(main_->collection().running);
     tick();
+}
+
+// An end of the program while a box of the collection is open (the host gone at a manual get or at a cycle,
+// the start address not found in the first cycle of a start) ends the window; the command goes on with
+// nothing to show it in and the collection is over.
+TEST_F(HostSimTest, AnEndDuringTheCollectionsBoxesEndsTheWindow) {
+    enum Box { ManualGetHostGone, FirstCycleStartAddress, CycleHostGone };
+    for (const Interruption& end : kInterruptions) {
+        for (Box box : {ManualGetHostGone, FirstCycleStartAddress, CycleHostGone}) {
+            SCOPED_TRACE(std::string(end.name) + " " + std::to_string(box));
+            writeSetting("NoDialog", box == FirstCycleStartAddress ? "0" : "1");
+            start();
+            EntryList& list = *main_->tabs().pageList(0);
+            if (box == CycleHostGone) {
+                send(ID_GET_START);
+                ASSERT_TRUE(main_->collection().running);
+            }
+            if (box != FirstCycleStartAddress) main_->host().layout().vobraTitle = "gone";
+            BoxCatcher boxes;
+            boxes.whileOpen = [&] { interrupt(end); };
+            if (box == ManualGetHostGone) send(ID_GET_MANUAL);
+            if (box == FirstCycleStartAddress) send(ID_GET_START);
+            if (box == CycleHostGone) tick();
+            EXPECT_FALSE(IsWindow(hwnd_));
+            EXPECT_EQ(boxes.boxes.size(), 1u);
+            EXPECT_FALSE(main_->collection().running);
+            EXPECT_EQ(list.count(), box == ManualGetHostGone ? 0 : 5);
+            main_.reset();
+        }
+    }
 }
 
 }  // namespace

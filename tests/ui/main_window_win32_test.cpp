@@ -180,7 +180,7 @@ TEST_F(MainWindowTest, LogOffSavesWithoutAskingAndEndsTheWindow) {
     addRows(*main_->tabs().pageList(0), 1);  // a changed list that closing would ask about
     addRows(*main_->tabs().pageList(3), 2);
     std::vector<std::string> questions;
-    main_->setSaveQuestion([&](const std::string& q) {
+    main_->files().setSaveQuestion([&](const std::string& q) {
         questions.push_back(q);
         return IDCANCEL;
     });

@@ -361,8 +361,8 @@ TEST_F(RowViewTest, PasteAndLoadOnAShownPage) {
     for (int i = 0; i < 20000; ++i)
         std::fprintf(f, "file%05d\ttrip\t%d\t完全キャッシュ\t1\t01/01 00:00\t1\t%032X\r\n", 19999 - i, i, i);
     std::fclose(f);
-    main_->setSaveQuestion([](const std::string&) { return IDNO; });
-    ASSERT_TRUE(main_->openIntoCurrent(path));
+    main_->files().setSaveQuestion([](const std::string&) { return IDNO; });
+    ASSERT_TRUE(main_->files().openIntoCurrent(path));
     ASSERT_EQ(list.count(), 20000);
     EXPECT_EQ(SendMessageW(view(0), LVM_GETITEMCOUNT, 0, 0), 20000);
     EXPECT_EQ(SendMessageW(view(0), LVM_GETSELECTEDCOUNT, 0, 0), 0);

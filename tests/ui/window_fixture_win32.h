@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,18 +25,33 @@ void removeFolder(const std::string& folder);
 // A drop of these paths as the shell hands it over (UTF-16).
 HDROP makeDrop(const std::vector<std::wstring>& paths);
 
-// Passes status texts on to the window's own reporter and keeps the error boxes instead of showing them.
+// Passes status texts on to the window's own reporter and keeps the error boxes instead of showing them;
+// `whileOpen` runs where the user could act while a box is open.
 class BoxCatcher final : public Reporter {
   public:
     BoxCatcher() : next_(setReporter(this)) {}
     ~BoxCatcher() override { setReporter(next_); }
     void setStatusText(int part, const char* text) override { next_->setStatusText(part, text); }
-    void showErrorBox(const char* text, bool) override { boxes.push_back(text); }
+    void showErrorBox(const char* text, bool) override {
+        boxes.push_back(text);
+        if (whileOpen) whileOpen();
+    }
     std::vector<std::string> boxes;
+    std::function<void()> whileOpen;
 
   private:
     Reporter* next_;
 };
+
+// What ends the program while a command's box or question is open: 終了 (the tray menu's too), the window's
+// close and a log-off.
+struct Interruption {
+    const char* name;
+    UINT message;
+    WPARAM wParam;
+};
+inline constexpr Interruption kInterruptions[] = {
+    {"exit", WM_COMMAND, ID_FILE_EXIT}, {"close", WM_CLOSE, 0}, {"log-off", WM_QUERYENDSESSION, 0}};
 
 class WindowTest : public ::testing::Test {
   protected:
@@ -51,6 +67,9 @@ class WindowTest : public ::testing::Test {
     std::string iniPath() const { return folder_ + "TWK.ini"; }
 
     void send(int id, bool accelerator = false);
+    void interrupt(const Interruption& end) {
+        if (IsWindow(hwnd_)) SendMessageW(hwnd_, end.message, end.wParam, 0);
+    }
     std::string status(int part) { return main_->statusBar().text(part); }
     // The message part as shown at the test clock's time.
     static std::string stamped(const std::string& text) { return "[12:34:56] " + text; }
