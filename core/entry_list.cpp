@@ -703,7 +703,6 @@ int EntryList::moveSelectedTo(EntryList& target) {
             freeEntry(step.row);  // refused, or merged into the target's row
             continue;
         }
-        target.markInDependents(step.row->hash());
         ++accepted;
     }
     selectedCount_ = 0;
@@ -717,6 +716,10 @@ int EntryList::moveSelectedTo(EntryList& target) {
                 if (target.view_) target.view_->insertItem(p);
             }
         }
+        // Then the lists that use the target learn the hashes (after the items: a target that is its own filter
+        // list marks its new rows, which the purge takes out again with their items, as Part 1.2's order does).
+        for (const MoveStep& step : steps)
+            if (step.kind == MoveStep::Inserted) target.markInDependents(step.row->hash());
         target.modified_ = 1;
         target.purgeDependents();
     }

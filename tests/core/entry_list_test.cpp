@@ -633,6 +633,27 @@ TEST(EntryListMove, AMoveIntoTheSourcesFilterListPurgesTheTargetsDependents) {
     EXPECT_EQ(target.count(), 0);
 }
 
+// A list that is its own filter list (the window never makes one) takes a moved row, marks it as a hash its
+// filter list gained and purges it again, as Part 1.2's order does; its view follows.
+TEST(EntryListMove, ATargetThatIsItsOwnFilterListKeepsItsViewInStep) {
+    EntryList source(ListKind::Normal), target(ListKind::Normal);
+    FakeListView sourceView, targetView;
+    source.setView(&sourceView);
+    target.setView(&targetView);
+    add(target, "kept", "H0");
+    target.linkFilter(&target);
+    add(source, "a", "H1");
+    add(source, "b", "H2");
+    sourceView.select({0, 1});
+    source.syncSelectionFromView();
+    EXPECT_EQ(source.moveSelectedTo(target), 2);
+    EXPECT_EQ(source.count(), 0);
+    EXPECT_EQ(names(target), std::vector<std::string>{"kept"});
+    EXPECT_EQ(targetView.itemCount(), 1);
+    EXPECT_FALSE(target.purgePending());
+    expectConsistent(target);
+}
+
 TEST(EntryListMarks, MarkSelectSetAndJump) {
     EntryList list(ListKind::Normal);
     FakeListView view;
