@@ -632,10 +632,10 @@ int EntryList::moveSelectedTo(EntryList& target) {
     // first. What needs memory (the target's pages, a merged name, the record of the steps) is had there;
     // when it cannot be, the steps are taken back and both lists are as they were.
     // The result is that of Part 1.2's order, where each row leaves this list before target.addEntry sees it:
-    // this list's copy of a row is the only row of its hash here, and it is gone by then, so that the target's
-    // filter test passes over this list (when it is one of the target's filter lists) and asks only the others.
-    // Nothing else that the test or the merge reads changes while the rows move: the other lists change only
-    // when the target's dependents are purged, at the end.
+    // this list's copy of a row is the only row of its hash here, and it is gone by then, so that the
+    // target's filter test passes over this list (when it is one of the target's filter lists) and asks only
+    // the others. Nothing else that the test or the merge reads changes while the rows move: the other lists
+    // change only when the target's dependents are purged, at the end.
     std::vector<MoveStep> steps;
     steps.reserve(selectedCount_);
     const bool hadStaleKeys = target.displayKeysStale_;
@@ -716,8 +716,9 @@ int EntryList::moveSelectedTo(EntryList& target) {
                 if (target.view_) target.view_->insertItem(p);
             }
         }
-        // Then the lists that use the target learn the hashes (after the items: a target that is its own filter
-        // list marks its new rows, which the purge takes out again with their items, as Part 1.2's order does).
+        // Then the lists that use the target learn the hashes (after the items: a target that is its own
+        // filter list marks its new rows, which the purge takes out again with their items, as Part 1.2's
+        // order does).
         for (const MoveStep& step : steps)
             if (step.kind == MoveStep::Inserted) target.markInDependents(step.row->hash());
         target.modified_ = 1;

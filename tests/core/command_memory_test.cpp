@@ -161,8 +161,8 @@ const std::vector<CommandCase>& commandCases() {
         {"move back out of the ignore list into a list that uses it", P::AddRow, P::AddRow,
          [](Lists& l) {
              // A's selection went to the ignore list (and B lost the two of its hashes); four of the ignore
-             // list's rows go back to A: "ignored" (HI), r37 (HA9), r65... (HA5, a name in a block of its own)
-             // and r79 (HA3).
+             // list's rows go back to A: "ignored" (HI), r37 (HA9), r65... (HA5, a name in a block of its
+             // own) and r79 (HA3).
              l.a.syncSelectionFromView();
              l.a.moveSelectedTo(l.ignore);
              l.viewI.select({0, 1, 2, 4});

@@ -515,7 +515,8 @@ TEST(EntryListMove, MovedRowsGoToSortedPositionsAndRefusedOnesAreDropped) {
 }
 
 // A move gives the result of Part 1.2's order: each row leaves the source before the target's addEntry sees
-// it, so that the source's own copy never refuses it, also when the source is one of the target's filter lists.
+// it, so that the source's own copy never refuses it, also when the source is one of the target's filter
+// lists.
 TEST(EntryListMove, RowsMovedToTheIgnoreListAndBackArriveInBothDirections) {
     EntryList list(ListKind::Normal), ignore(ListKind::Ignore);
     FakeListView listView, ignoreView;

@@ -2,11 +2,11 @@
 // (sorting) of the spec alone: the oracle of list_model_test.cpp, which runs random operations on it and on
 // EntryList and compares them after every step.
 //
-// It is meant to be obviously right, not fast: a list is a plain vector of rows in display order, every lookup
-// is a linear scan, and each operation follows its Part's steps in their order. There are no pages (their
-// shapes are not observable), and no hash order is kept: the hash order of the rows is their hashes sorted.
-// The one thing taken from the program is the platform's locale-aware comparison (lstrcmpA, `localeCompare`),
-// which the spec names as a platform interface.
+// It is meant to be obviously right, not fast: a list is a plain vector of rows in display order, every
+// lookup is a linear scan, and each operation follows its Part's steps in their order. There are no pages
+// (their shapes are not observable), and no hash order is kept: the hash order of the rows is their hashes
+// sorted. The one thing taken from the program is the platform's locale-aware comparison (lstrcmpA,
+// `localeCompare`), which the spec names as a platform interface.
 //
 // Every list has a view: the model of the list view keeps one selected flag per item and the first visible
 // row, which is all that Part 1.2 reads from it or writes to it.
@@ -96,22 +96,12 @@ inline bool monthKeyOf(const std::string& t, int currentMonth, int* key) {
     for (std::size_t i = 0; i < 3; ++i) sum += i < t.size() ? static_cast<signed char>(t[i]) : 0;
     int index = sum - 268;
     if (index < 0 || index > 39) return false;
+    // The table of Part 1.3: {index, month}; every other index is month 0.
+    const int table[12][2] = {{0, 12},  {1, 2},  {13, 1}, {17, 8}, {20, 3}, {23, 4},
+                              {26, 10}, {27, 5}, {28, 9}, {31, 7}, {33, 6}, {39, 11}};
     int month = 0;
-    switch (index) {
-        case 0: month = 12; break;
-        case 1: month = 2; break;
-        case 13: month = 1; break;
-        case 17: month = 8; break;
-        case 20: month = 3; break;
-        case 23: month = 4; break;
-        case 26: month = 10; break;
-        case 27: month = 5; break;
-        case 28: month = 9; break;
-        case 31: month = 7; break;
-        case 33: month = 6; break;
-        case 39: month = 11; break;
-        default: month = 0; break;
-    }
+    for (const auto& entry : table)
+        if (entry[0] == index) month = entry[1];
     *key = month > currentMonth ? month - 12 : month;
     return true;
 }
@@ -119,15 +109,24 @@ inline bool monthKeyOf(const std::string& t, int currentMonth, int* key) {
 // The value of a logical column, or nothing (for a user column the row has no value for).
 inline const std::string* columnOf(const Row& r, int column) {
     switch (column) {
-        case 0: return &r.mark;
-        case 1: return &r.name;
-        case 2: return &r.trip;
-        case 3: return &r.size;
-        case 4: return &r.status;
-        case 5: return &r.refAmount;
-        case 6: return &r.updateTime;
-        case 7: return &r.ver;
-        case 8: return &r.hash;
+        case 0:
+            return &r.mark;
+        case 1:
+            return &r.name;
+        case 2:
+            return &r.trip;
+        case 3:
+            return &r.size;
+        case 4:
+            return &r.status;
+        case 5:
+            return &r.refAmount;
+        case 6:
+            return &r.updateTime;
+        case 7:
+            return &r.ver;
+        case 8:
+            return &r.hash;
     }
     std::size_t i = static_cast<std::size_t>(column - 9);
     return i < r.extraColumns.size() ? &r.extraColumns[i] : nullptr;
@@ -140,13 +139,28 @@ inline int compareRows(const Row& a, const Row& b, int column, int flag, int cur
     int base = 0;
     bool descendingFirst = false;
     switch (column) {
-        case 0: base = lstrcmp(a.mark, b.mark); descendingFirst = true; break;
-        case 1: base = compareNameBytes(a.name, b.name); break;
-        case 2: base = lstrcmp(a.trip, b.trip); descendingFirst = true; break;
-        case 3: base = compareNumeric(a.size, b.size); descendingFirst = true; break;
-        case 4: base = lstrcmp(a.status, b.status); break;
-        case 5: base = compareNumeric(fromFirstDigit(a.refAmount), fromFirstDigit(b.refAmount));
-                descendingFirst = true; break;
+        case 0:
+            base = lstrcmp(a.mark, b.mark);
+            descendingFirst = true;
+            break;
+        case 1:
+            base = compareNameBytes(a.name, b.name);
+            break;
+        case 2:
+            base = lstrcmp(a.trip, b.trip);
+            descendingFirst = true;
+            break;
+        case 3:
+            base = compareNumeric(a.size, b.size);
+            descendingFirst = true;
+            break;
+        case 4:
+            base = lstrcmp(a.status, b.status);
+            break;
+        case 5:
+            base = compareNumeric(fromFirstDigit(a.refAmount), fromFirstDigit(b.refAmount));
+            descendingFirst = true;
+            break;
         case 6: {
             int ka, kb;
             if (!monthKeyOf(a.updateTime, currentMonth, &ka) || !monthKeyOf(b.updateTime, currentMonth, &kb))
@@ -155,16 +169,25 @@ inline int compareRows(const Row& a, const Row& b, int column, int flag, int cur
             descendingFirst = true;
             break;
         }
-        case 7: base = lstrcmp(a.ver, b.ver); descendingFirst = true; break;
-        case 8: base = lstrcmp(a.hash, b.hash); break;
+        case 7:
+            base = lstrcmp(a.ver, b.ver);
+            descendingFirst = true;
+            break;
+        case 8:
+            base = lstrcmp(a.hash, b.hash);
+            break;
         default: {
             // A user column: absent is the smallest value (first ascending, last descending).
             const std::string* va = columnOf(a, column);
             const std::string* vb = columnOf(b, column);
-            if (!va && !vb) base = 0;
-            else if (!va) base = -1;
-            else if (!vb) base = 1;
-            else base = lstrcmp(*va, *vb);
+            if (!va && !vb)
+                base = 0;
+            else if (!va)
+                base = -1;
+            else if (!vb)
+                base = 1;
+            else
+                base = lstrcmp(*va, *vb);
             break;
         }
     }
@@ -484,7 +507,9 @@ struct Store {
     void quicksort(List& list, int lo, int hi) {
         if (lo >= hi) return;
         const Row pivot = list.rows[(lo + hi) / 2];
-        auto cmp = [&](const Row& b) { return compareRows(pivot, b, list.sortColumn, list.sortDescending, month); };
+        auto cmp = [&](const Row& b) {
+            return compareRows(pivot, b, list.sortColumn, list.sortDescending, month);
+        };
         int i = lo, j = hi;
         while (i <= j) {
             // at(): a comparison that ran past the range would throw here rather than read outside.

@@ -7,8 +7,8 @@
 // The lists are those of the window at start: the ignore list I, used as a filter list by the first normal
 // list A, a second normal list B and the BBS list S, and a normal list C with no filter list; links are made
 // and cut as the menu "無視リストの追加" does (and now and then a list is linked to itself, which the window
-// never does but the list allows). Hashes come from a small pool, so that duplicates, merges and filter hits are
-// frequent; now and then a list grows past one page (1024 rows).
+// never does but the list allows). Hashes come from a small pool, so that duplicates, merges and filter hits
+// are frequent; now and then a list grows past one page (1024 rows).
 //
 // The environment chooses longer runs:
 //   TWK_MODEL_SEED=n      the first seed (default 1); with nothing else, only that sequence
@@ -26,9 +26,11 @@
 // - The pixels of a jump to a mark: Part 1.2 scrolls by 13 pixels a row, the program by the view's real row
 //   height; the test's view has rows of 13 pixels, and the jumps compare their rows.
 // - The shapes of the pages: Part 1.2 places a row inserted at a page boundary of the hash order on the
-//   earlier page, the program's search may place it on the later one. Page shapes are not observable; the test
-//   checks the program's page invariants (every page holds 1 to 1024 rows, the counts add up, both orders hold
-//   the same rows, the hash order ascends) instead of the shapes.
+//   earlier page, the program's search may place it on the later one. Page shapes are not observable; the
+//   test checks the program's page invariants (every page holds 1 to 1024 rows, the counts add up, both
+//   orders hold the same rows, the hash order ascends) instead of the shapes.
+#include "tests/core/list_model.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -46,7 +48,6 @@
 #include "core/entry_list.h"
 #include "core/list_view.h"
 #include "support/fakes.h"
-#include "tests/core/list_model.h"
 
 namespace twk {
 namespace {
@@ -97,7 +98,9 @@ class ModelledView final : public ListViewOps {
     void endBulkUpdate() override {}
     void invalidate() override {}
 
-    static int clampTop(int top, int items) { return top >= items ? (items > 0 ? items - 1 : 0) : top < 0 ? 0 : top; }
+    static int clampTop(int top, int items) {
+        return top >= items ? (items > 0 ? items - 1 : 0) : top < 0 ? 0 : top;
+    }
 
     std::vector<bool> items;
     int top = 0;
@@ -134,7 +137,7 @@ enum class OpKind {
     Resort,        // sorted again in the current order: the direction inverted first, then sort(sortColumn)
     FindHash,      // findHash, hashInFilters and usesFilter(other) of a hash
     MarkHash,      // markHash
-    Renew,         // the list's tab closed and a new normal list made in its place (linked to every ignore list)
+    Renew,  // the list's tab closed and a new normal list made in its place (linked to every ignore list)
 };
 
 struct Op {
@@ -183,9 +186,12 @@ std::string describe(const Op& op) {
     const std::string m = std::to_string(op.mode);
     const std::string v = std::to_string(op.value);
     switch (op.kind) {
-        case OpKind::AddTexts: return l + ".addTexts(" + shownTexts(op.rows[0]) + ", mode " + m + ")";
-        case OpKind::AddRaw: return l + ".addRawRecord(" + shownTexts(op.rows[0]) + ", mode " + m + ")";
-        case OpKind::AddEntry: return l + ".addEntry(" + shownTexts(op.rows[0]) + ")";
+        case OpKind::AddTexts:
+            return l + ".addTexts(" + shownTexts(op.rows[0]) + ", mode " + m + ")";
+        case OpKind::AddRaw:
+            return l + ".addRawRecord(" + shownTexts(op.rows[0]) + ", mode " + m + ")";
+        case OpKind::AddEntry:
+            return l + ".addEntry(" + shownTexts(op.rows[0]) + ")";
         case OpKind::Batch: {
             std::string out = l + ": a batch of " + std::to_string(op.rows.size()) + " rows, mode " + m + ":";
             for (const auto& r : op.rows) out += "\n        " + shownTexts(r);
@@ -194,33 +200,54 @@ std::string describe(const Op& op) {
         case OpKind::Grow:
             return l + ": " + v + " generated rows (seed " + std::to_string(op.seed) + "), mode " + m +
                    (op.other ? ", one by one" : ", as a batch") + ", then purgeDependents";
-        case OpKind::Purge: return l + ".purgeDependents()";
-        case OpKind::PurgeMarked: return l + ".purgeMarked()";
+        case OpKind::Purge:
+            return l + ".purgeDependents()";
+        case OpKind::PurgeMarked:
+            return l + ".purgeMarked()";
         case OpKind::Select: {
             std::string out = l + ": the user selects items {";
-            for (std::size_t i = 0; i < op.picks.size(); ++i) out += (i ? "," : "") + std::to_string(op.picks[i]);
+            for (std::size_t i = 0; i < op.picks.size(); ++i)
+                out += (i ? "," : "") + std::to_string(op.picks[i]);
             return out + "}";
         }
-        case OpKind::Sync: return l + ".syncSelectionFromView()";
-        case OpKind::Push: return l + ".pushSelectionToView()";
-        case OpKind::Move: return (op.value ? l + ".syncSelectionFromView(); " : "") + l + ".moveSelectedTo(" + o + ")";
-        case OpKind::Delete: return (op.value ? l + ".syncSelectionFromView(); " : "") + l + ".deleteSelected()";
-        case OpKind::Remove: return l + ".removeAt(" + v + ", free) and its view item deleted";
-        case OpKind::Clear: return l + ".clear() and the view's items deleted";
-        case OpKind::Link: return l + ".linkFilter(" + o + ")";
-        case OpKind::Unlink: return l + ".unlinkFilter(" + o + ")";
-        case OpKind::SelectMarked: return l + ".selectMarked()";
-        case OpKind::MarkSelected: return l + ".markSelected()";
-        case OpKind::SetAllMarks: return l + ".setAllMarks(" + v + ")";
-        case OpKind::SetTop: return l + ": the user scrolls the view to row " + v;
-        case OpKind::JumpToMark: return l + ".scrollToMark(" + std::string(op.value ? "forward" : "backward") + ")";
-        case OpKind::ColumnClick: return l + ": click on logical column " + v + " (sync, sort, push)";
-        case OpKind::Sort: return l + ".sort(" + v + ")";
-        case OpKind::Resort: return l + ": sorted again in its order (direction inverted, then sort of its column)";
+        case OpKind::Sync:
+            return l + ".syncSelectionFromView()";
+        case OpKind::Push:
+            return l + ".pushSelectionToView()";
+        case OpKind::Move:
+            return (op.value ? l + ".syncSelectionFromView(); " : "") + l + ".moveSelectedTo(" + o + ")";
+        case OpKind::Delete:
+            return (op.value ? l + ".syncSelectionFromView(); " : "") + l + ".deleteSelected()";
+        case OpKind::Remove:
+            return l + ".removeAt(" + v + ", free) and its view item deleted";
+        case OpKind::Clear:
+            return l + ".clear() and the view's items deleted";
+        case OpKind::Link:
+            return l + ".linkFilter(" + o + ")";
+        case OpKind::Unlink:
+            return l + ".unlinkFilter(" + o + ")";
+        case OpKind::SelectMarked:
+            return l + ".selectMarked()";
+        case OpKind::MarkSelected:
+            return l + ".markSelected()";
+        case OpKind::SetAllMarks:
+            return l + ".setAllMarks(" + v + ")";
+        case OpKind::SetTop:
+            return l + ": the user scrolls the view to row " + v;
+        case OpKind::JumpToMark:
+            return l + ".scrollToMark(" + std::string(op.value ? "forward" : "backward") + ")";
+        case OpKind::ColumnClick:
+            return l + ": click on logical column " + v + " (sync, sort, push)";
+        case OpKind::Sort:
+            return l + ".sort(" + v + ")";
+        case OpKind::Resort:
+            return l + ": sorted again in its order (direction inverted, then sort of its column)";
         case OpKind::FindHash:
             return l + ".findHash(" + shown(op.hash) + "), hashInFilters, usesFilter(" + o + ")";
-        case OpKind::MarkHash: return l + ".markHash(" + shown(op.hash) + ")";
-        case OpKind::Renew: return l + ": tab closed, a new normal list in its place";
+        case OpKind::MarkHash:
+            return l + ".markHash(" + shown(op.hash) + ")";
+        case OpKind::Renew:
+            return l + ": tab closed, a new normal list in its place";
     }
     return "?";
 }
@@ -233,30 +260,43 @@ struct Rng {
     explicit Rng(uint32_t seed) : g(seed) {}
     uint32_t below(uint32_t n) { return static_cast<uint32_t>(g() % n); }
     bool chance(int percent) { return below(100) < static_cast<uint32_t>(percent); }
-    const std::string& pick(const std::vector<std::string>& v) { return v[below(static_cast<uint32_t>(v.size()))]; }
+    const std::string& pick(const std::vector<std::string>& v) {
+        return v[below(static_cast<uint32_t>(v.size()))];
+    }
 };
 
 const std::string kHash35(35, 'Z');
 // Mostly eight hashes, so that the lists share them often; the others are neighbours in the hash order, a
 // hash of 40 bytes whose first 35 are another one of the pool, and the empty hash.
 const std::vector<std::string> kCommonHashes = {"H0", "H1", "H2", "H3", "H4", "H5", "H6", "H7"};
-const std::vector<std::string> kRareHashes = {"h3", "H-3", "H30", "", kHash35, kHash35 + "TAIL1",
-                                              kHash35 + "TAIL2"};
-const std::vector<std::string> kNames = {"alpha", "beta", "Alpha", "gamma.zip", "gamma.zip.001", "prefix__A",
-                                         "prefix__B", "prefix__", "", "ファイル名", "ﾌｧｲﾙ", "z",
+const std::vector<std::string> kRareHashes = {
+    "h3", "H-3", "H30", "", kHash35, kHash35 + "TAIL1", kHash35 + "TAIL2"};
+const std::vector<std::string> kNames = {"alpha",
+                                         "beta",
+                                         "Alpha",
+                                         "gamma.zip",
+                                         "gamma.zip.001",
+                                         "prefix__A",
+                                         "prefix__B",
+                                         "prefix__",
+                                         "",
+                                         "ファイル名",
+                                         "ﾌｧｲﾙ",
+                                         "z",
                                          "n" + std::string(299, 'x')};
 const std::vector<std::string> kTrips = {"", "◆trip", "abcdefghijklmnop", "t1", "T1"};
-const std::vector<std::string> kSizes = {"100",    "999", "1,000", "12,345", "1,277,007,104",
-                                         "",       "0",   "12345678901234567890"};
-const std::vector<std::string> kStatuses = {"完全キャッシュ", "部分キャッシュ", "受可キャッシュ",
-                                            "仮想スレッド", "", "a-status-word-too-long"};
-const std::vector<std::string> kRefs = {"1",  "2", "9",    "10",   "100", " 5", "?",
-                                        "1,000", "abc7", "", "0", "99999999999999999"};
+const std::vector<std::string> kSizes = {"100",           "999", "1,000", "12,345",
+                                         "1,277,007,104", "",    "0",     "12345678901234567890"};
+const std::vector<std::string> kStatuses = {
+    "完全キャッシュ", "部分キャッシュ", "受可キャッシュ", "仮想スレッド", "", "a-status-word-too-long"};
+const std::vector<std::string> kRefs = {"1", "2",     "9",    "10", "100", " 5",
+                                        "?", "1,000", "abc7", "",   "0",   "99999999999999999"};
 const std::vector<std::string> kTimes = {
-    "Jan 03 10:00", "Feb 01 00:00", "Mar 09 09:09", "Apr 30 23:00", "May 01 12:00", "May 02 12:00",
-    "Jun 15 08:00", "Jul 07 07:07", "Aug 31 18:00", "Sep 01 01:00", "Oct 10 10:10", "Nov 11 11:11",
-    "Dec 24 20:00", "Dec 31 23:59", "Xyz 01 00:00", "",            "2024/05/01",   "May 05 12:00:00 +0900",
-    "Ma",           "ＡＢＣ"};
+    "Jan 03 10:00", "Feb 01 00:00",          "Mar 09 09:09", "Apr 30 23:00",
+    "May 01 12:00", "May 02 12:00",          "Jun 15 08:00", "Jul 07 07:07",
+    "Aug 31 18:00", "Sep 01 01:00",          "Oct 10 10:10", "Nov 11 11:11",
+    "Dec 24 20:00", "Dec 31 23:59",          "Xyz 01 00:00", "",
+    "2024/05/01",   "May 05 12:00:00 +0900", "Ma",           "ＡＢＣ"};
 const std::vector<std::string> kVers = {"1", "0.9", "10", "1234", ""};
 const std::vector<std::string> kExtras = {"u", "U", "", "zz", "ユーザー"};
 
@@ -267,11 +307,15 @@ std::string randomHash(Rng& r) {
 std::vector<std::string> randomTexts(Rng& r) {
     int n = 8;
     uint32_t k = r.below(100);
-    if (k < 15) n = 9;
-    else if (k < 25) n = 10;
-    else if (k < 28) n = 7;
-    else if (k < 30) n = 3;
-    std::vector<std::string> t = {r.pick(kNames), r.pick(kTrips), r.pick(kSizes),  r.pick(kStatuses),
+    if (k < 15)
+        n = 9;
+    else if (k < 25)
+        n = 10;
+    else if (k < 28)
+        n = 7;
+    else if (k < 30)
+        n = 3;
+    std::vector<std::string> t = {r.pick(kNames), r.pick(kTrips), r.pick(kSizes), r.pick(kStatuses),
                                   r.pick(kRefs),  r.pick(kTimes), r.pick(kVers),  randomHash(r)};
     for (int i = 8; i < n; ++i) t.push_back(r.pick(kExtras));
     t.resize(static_cast<std::size_t>(n));
@@ -355,7 +399,8 @@ Op randomOp(Rng& r, const std::vector<int>& counts) {
         op.kind = OpKind::Select;
         int picks = static_cast<int>(r.below(4));
         if (r.chance(10)) picks = n + 1;  // everything
-        for (int i = 0; i < picks; ++i) op.picks.push_back(static_cast<int>(r.below(static_cast<uint32_t>(n + 2))));
+        for (int i = 0; i < picks; ++i)
+            op.picks.push_back(static_cast<int>(r.below(static_cast<uint32_t>(n + 2))));
     } else if (within(acc, 50)) {
         op.kind = OpKind::Sync;
     } else if (within(acc, 20)) {
@@ -428,7 +473,8 @@ struct CTexts {
 
 RawRecord rawRecordOf(const std::vector<std::string>& t) {
     RawRecord raw;
-    for (int i = 0; i < 8; ++i) copyCut(raw.field(i), static_cast<std::size_t>(RawRecord::capacity(i)), t[i].c_str());
+    for (int i = 0; i < 8; ++i)
+        copyCut(raw.field(i), static_cast<std::size_t>(RawRecord::capacity(i)), t[i].c_str());
     return raw;
 }
 
@@ -519,14 +565,22 @@ class Pair {
                 out.push_back(added);
                 break;
             }
-            case OpKind::Purge: list.purgeDependents(); break;
-            case OpKind::PurgeMarked: out.push_back(list.purgeMarked()); break;
+            case OpKind::Purge:
+                list.purgeDependents();
+                break;
+            case OpKind::PurgeMarked:
+                out.push_back(list.purgeMarked());
+                break;
             case OpKind::Select:
                 for (int p = 0; p < view.itemCount(); ++p) view.setSelected(p, false);
                 for (int p : op.picks) view.setSelected(p, true);
                 break;
-            case OpKind::Sync: out.push_back(list.syncSelectionFromView()); break;
-            case OpKind::Push: out.push_back(list.pushSelectionToView()); break;
+            case OpKind::Sync:
+                out.push_back(list.syncSelectionFromView());
+                break;
+            case OpKind::Push:
+                out.push_back(list.pushSelectionToView());
+                break;
             case OpKind::Move:
                 if (op.value) out.push_back(list.syncSelectionFromView());
                 out.push_back(list.moveSelectedTo(other));
@@ -545,19 +599,35 @@ class Pair {
                 out.push_back(list.clear());
                 view.deleteAllItems();
                 break;
-            case OpKind::Link: out.push_back(list.linkFilter(&other)); break;
-            case OpKind::Unlink: out.push_back(list.unlinkFilter(&other)); break;
-            case OpKind::SelectMarked: out.push_back(list.selectMarked()); break;
-            case OpKind::MarkSelected: out.push_back(list.markSelected()); break;
-            case OpKind::SetAllMarks: list.setAllMarks(op.value == 1); break;
-            case OpKind::SetTop: view.top = ModelledView::clampTop(op.value, view.itemCount()); break;
-            case OpKind::JumpToMark: out.push_back(list.scrollToMark(op.value == 1)); break;
+            case OpKind::Link:
+                out.push_back(list.linkFilter(&other));
+                break;
+            case OpKind::Unlink:
+                out.push_back(list.unlinkFilter(&other));
+                break;
+            case OpKind::SelectMarked:
+                out.push_back(list.selectMarked());
+                break;
+            case OpKind::MarkSelected:
+                out.push_back(list.markSelected());
+                break;
+            case OpKind::SetAllMarks:
+                list.setAllMarks(op.value == 1);
+                break;
+            case OpKind::SetTop:
+                view.top = ModelledView::clampTop(op.value, view.itemCount());
+                break;
+            case OpKind::JumpToMark:
+                out.push_back(list.scrollToMark(op.value == 1));
+                break;
             case OpKind::ColumnClick:
                 list.syncSelectionFromView();
                 out.push_back(list.sort(op.value));
                 list.pushSelectionToView();
                 break;
-            case OpKind::Sort: out.push_back(list.sort(op.value)); break;
+            case OpKind::Sort:
+                out.push_back(list.sort(op.value));
+                break;
             case OpKind::Resort:
                 list.setSortState(list.sortColumn(), 1 - list.sortDescending());
                 out.push_back(list.sort(list.sortColumn()));
@@ -567,10 +637,12 @@ class Pair {
                 out.push_back(list.hashInFilters(op.hash.c_str()));
                 out.push_back(list.usesFilter(&other));
                 break;
-            case OpKind::MarkHash: out.push_back(list.markHash(op.hash.c_str())); break;
+            case OpKind::MarkHash:
+                out.push_back(list.markHash(op.hash.c_str()));
+                break;
             case OpKind::Renew: {
-                // The tab's list goes (the window cuts its links; the list's own destruction does the same) and a
-                // new list, made by the new-list command, uses every ignore list.
+                // The tab's list goes (the window cuts its links; the list's own destruction does the same)
+                // and a new list, made by the new-list command, uses every ignore list.
                 lists_[op.list].reset();
                 views_[op.list] = std::make_unique<ModelledView>();
                 lists_[op.list] = std::make_unique<EntryList>(ListKind::Normal);
@@ -588,9 +660,15 @@ class Pair {
         model::View& view = m.lists[op.list].view;
         const int l = op.list, o = op.other;
         switch (op.kind) {
-            case OpKind::AddTexts: out.push_back(m.addTexts(l, op.rows[0], op.mode)); break;
-            case OpKind::AddRaw: out.push_back(m.addRawRecord(l, op.rows[0], op.mode)); break;
-            case OpKind::AddEntry: out.push_back(m.addEntry(l, model::makeRow(op.rows[0]))); break;
+            case OpKind::AddTexts:
+                out.push_back(m.addTexts(l, op.rows[0], op.mode));
+                break;
+            case OpKind::AddRaw:
+                out.push_back(m.addRawRecord(l, op.rows[0], op.mode));
+                break;
+            case OpKind::AddEntry:
+                out.push_back(m.addEntry(l, model::makeRow(op.rows[0])));
+                break;
             case OpKind::Batch:
             case OpKind::Grow: {
                 const auto rows = op.kind == OpKind::Batch ? op.rows : grownRows(op.seed, op.value);
@@ -600,15 +678,23 @@ class Pair {
                 out.push_back(added);
                 break;
             }
-            case OpKind::Purge: m.purgeDependents(l); break;
-            case OpKind::PurgeMarked: out.push_back(m.purgeMarked(l)); break;
+            case OpKind::Purge:
+                m.purgeDependents(l);
+                break;
+            case OpKind::PurgeMarked:
+                out.push_back(m.purgeMarked(l));
+                break;
             case OpKind::Select:
                 for (std::size_t p = 0; p < view.items.size(); ++p) view.items[p] = false;
                 for (int p : op.picks)
                     if (p >= 0 && p < static_cast<int>(view.items.size())) view.items[p] = true;
                 break;
-            case OpKind::Sync: out.push_back(m.syncSelectionFromView(l)); break;
-            case OpKind::Push: out.push_back(m.pushSelectionToView(l)); break;
+            case OpKind::Sync:
+                out.push_back(m.syncSelectionFromView(l));
+                break;
+            case OpKind::Push:
+                out.push_back(m.pushSelectionToView(l));
+                break;
             case OpKind::Move:
                 if (op.value) out.push_back(m.syncSelectionFromView(l));
                 out.push_back(m.moveSelectedTo(l, o));
@@ -627,21 +713,35 @@ class Pair {
                 out.push_back(m.clear(l));
                 view.items.clear();
                 break;
-            case OpKind::Link: out.push_back(m.linkFilter(l, o)); break;
-            case OpKind::Unlink: out.push_back(m.unlinkFilter(l, o)); break;
-            case OpKind::SelectMarked: out.push_back(m.selectMarked(l)); break;
-            case OpKind::MarkSelected: out.push_back(m.markSelected(l)); break;
-            case OpKind::SetAllMarks: m.setAllMarks(l, op.value == 1); break;
+            case OpKind::Link:
+                out.push_back(m.linkFilter(l, o));
+                break;
+            case OpKind::Unlink:
+                out.push_back(m.unlinkFilter(l, o));
+                break;
+            case OpKind::SelectMarked:
+                out.push_back(m.selectMarked(l));
+                break;
+            case OpKind::MarkSelected:
+                out.push_back(m.markSelected(l));
+                break;
+            case OpKind::SetAllMarks:
+                m.setAllMarks(l, op.value == 1);
+                break;
             case OpKind::SetTop:
                 view.top = ModelledView::clampTop(op.value, static_cast<int>(view.items.size()));
                 break;
-            case OpKind::JumpToMark: out.push_back(m.scrollToMark(l, op.value == 1)); break;
+            case OpKind::JumpToMark:
+                out.push_back(m.scrollToMark(l, op.value == 1));
+                break;
             case OpKind::ColumnClick:
                 m.syncSelectionFromView(l);
                 out.push_back(m.sort(l, op.value));
                 m.pushSelectionToView(l);
                 break;
-            case OpKind::Sort: out.push_back(m.sort(l, op.value)); break;
+            case OpKind::Sort:
+                out.push_back(m.sort(l, op.value));
+                break;
             case OpKind::Resort:
                 m.lists[l].sortDescending = 1 - m.lists[l].sortDescending;
                 out.push_back(m.sort(l, m.lists[l].sortColumn));
@@ -651,9 +751,12 @@ class Pair {
                 out.push_back(m.hashInFilters(l, op.hash));
                 out.push_back(m.usesFilter(l, o));
                 break;
-            case OpKind::MarkHash: out.push_back(m.markHash(l, op.hash)); break;
+            case OpKind::MarkHash:
+                out.push_back(m.markHash(l, op.hash));
+                break;
             case OpKind::Renew: {
-                // Every link to and from the list is cut; the new list has no rows and uses every ignore list.
+                // Every link to and from the list is cut; the new list has no rows and uses every ignore
+                // list.
                 for (int x = 0; x < kLists; ++x) {
                     m.unlinkFilter(l, x);
                     m.unlinkFilter(x, l);
@@ -668,9 +771,10 @@ class Pair {
 
     // The state of every list, as lines; the program's adds the page invariants when one is broken.
     static std::string rowLine(int p, int purgeMark, int selected, const std::string& mark,
-                               const std::vector<std::string>& fields, const std::vector<std::string>& extras) {
-        std::string out = "  row " + std::to_string(p) + ": purge " + std::to_string(purgeMark) + " selected " +
-                          std::to_string(selected) + " mark " + shown(mark);
+                               const std::vector<std::string>& fields,
+                               const std::vector<std::string>& extras) {
+        std::string out = "  row " + std::to_string(p) + ": purge " + std::to_string(purgeMark) +
+                          " selected " + std::to_string(selected) + " mark " + shown(mark);
         for (const std::string& f : fields) out += " | " + shown(f);
         out += " | extras " + std::to_string(extras.size());
         for (const std::string& x : extras) out += " " + shown(x);
@@ -678,7 +782,8 @@ class Pair {
     }
     static std::string viewLine(const std::vector<bool>& items, int top) {
         std::string out = "  view: " + std::to_string(items.size()) + " items, top " +
-                          std::to_string(ModelledView::clampTop(top, static_cast<int>(items.size()))) + ", selected {";
+                          std::to_string(ModelledView::clampTop(top, static_cast<int>(items.size()))) +
+                          ", selected {";
         bool first = true;
         for (std::size_t p = 0; p < items.size(); ++p)
             if (items[p]) {
@@ -704,17 +809,18 @@ class Pair {
         std::vector<int> filters, dependents;
         for (const EntryList* f : list.filterLists()) filters.push_back(indexOf(f));
         for (const EntryList* d : list.dependentLists()) dependents.push_back(indexOf(d));
-        out.push_back(std::string("list ") + kListNames[l] + ": kind " + std::to_string(static_cast<int>(list.kind())) +
-                      " count " + std::to_string(list.count()) + " sort " + std::to_string(list.sortColumn()) + "/" +
-                      std::to_string(list.sortDescending()) + " selectedCount " + std::to_string(list.selectedCount()) +
-                      " modified " + std::to_string(list.modified()) + " purgePending " +
-                      std::to_string(list.purgePending()) + " filters " + indices(filters) + " dependents " +
-                      indices(dependents));
+        out.push_back(std::string("list ") + kListNames[l] + ": kind " +
+                      std::to_string(static_cast<int>(list.kind())) + " count " +
+                      std::to_string(list.count()) + " sort " + std::to_string(list.sortColumn()) + "/" +
+                      std::to_string(list.sortDescending()) + " selectedCount " +
+                      std::to_string(list.selectedCount()) + " modified " + std::to_string(list.modified()) +
+                      " purgePending " + std::to_string(list.purgePending()) + " filters " +
+                      indices(filters) + " dependents " + indices(dependents));
         for (int p = 0; p < list.count(); ++p) {
             const Entry& e = *list.entryAt(p);
             out.push_back(rowLine(p, e.purgeMark, e.selected, e.mark(),
-                                  {e.name().str(), e.trip(), e.size(), e.status(), e.refAmount(), e.updateTime(),
-                                   e.ver(), e.hash()},
+                                  {e.name().str(), e.trip(), e.size(), e.status(), e.refAmount(),
+                                   e.updateTime(), e.ver(), e.hash()},
                                   e.extraColumns()));
         }
         out.push_back(viewLine(views_[l]->items, views_[l]->top));
@@ -742,7 +848,8 @@ class Pair {
         for (int p = 0; p < list.count(); ++p) {
             byDisplay.push_back(list.displayPages().at(p));
             byHash.push_back(list.hashPages().at(p));
-            if (p > 0 && localeCompare(list.hashPages().at(p - 1)->hash(), list.hashPages().at(p)->hash()) >= 0)
+            if (p > 0 &&
+                localeCompare(list.hashPages().at(p - 1)->hash(), list.hashPages().at(p)->hash()) >= 0)
                 return "the hash order does not ascend at " + std::to_string(p);
         }
         std::sort(byDisplay.begin(), byDisplay.end());
@@ -754,17 +861,19 @@ class Pair {
     std::vector<std::string> modelLines(int l) const {
         const model::List& list = model_.lists[l];
         std::vector<std::string> out;
-        out.push_back(std::string("list ") + kListNames[l] + ": kind " + std::to_string(static_cast<int>(list.kind)) +
-                      " count " + std::to_string(list.rows.size()) + " sort " + std::to_string(list.sortColumn) +
-                      "/" + std::to_string(list.sortDescending) + " selectedCount " +
+        out.push_back(std::string("list ") + kListNames[l] + ": kind " +
+                      std::to_string(static_cast<int>(list.kind)) + " count " +
+                      std::to_string(list.rows.size()) + " sort " + std::to_string(list.sortColumn) + "/" +
+                      std::to_string(list.sortDescending) + " selectedCount " +
                       std::to_string(list.selectedCount) + " modified " + std::to_string(list.modified) +
                       " purgePending " + std::to_string(list.purgePending) + " filters " +
                       indices(list.filterLists) + " dependents " + indices(list.dependentLists));
         for (std::size_t p = 0; p < list.rows.size(); ++p) {
             const model::Row& r = list.rows[p];
-            out.push_back(rowLine(static_cast<int>(p), r.purgeMark, r.selected, r.mark,
-                                  {r.name, r.trip, r.size, r.status, r.refAmount, r.updateTime, r.ver, r.hash},
-                                  r.extraColumns));
+            out.push_back(
+                rowLine(static_cast<int>(p), r.purgeMark, r.selected, r.mark,
+                        {r.name, r.trip, r.size, r.status, r.refAmount, r.updateTime, r.ver, r.hash},
+                        r.extraColumns));
         }
         out.push_back(viewLine(list.view.items, list.view.top));
         return out;
@@ -788,17 +897,16 @@ class Pair {
         for (int p = 0; p < list.count(); ++p) {
             const Entry& e = *list.entryAt(p);
             const model::Row& r = m.rows[static_cast<std::size_t>(p)];
-            if (e.purgeMark != r.purgeMark || e.selected != r.selected || r.mark != e.mark() || e.name() != r.name ||
-                r.trip != e.trip() || r.size != e.size() || r.status != e.status() || r.refAmount != e.refAmount() ||
-                r.updateTime != e.updateTime() || r.ver != e.ver() || r.hash != e.hash() ||
-                e.extraCount() != static_cast<int>(r.extraColumns.size()))
+            if (e.purgeMark != r.purgeMark || e.selected != r.selected || r.mark != e.mark() ||
+                e.name() != r.name || r.trip != e.trip() || r.size != e.size() || r.status != e.status() ||
+                r.refAmount != e.refAmount() || r.updateTime != e.updateTime() || r.ver != e.ver() ||
+                r.hash != e.hash() || e.extraCount() != static_cast<int>(r.extraColumns.size()))
                 return false;
             for (int i = 0; i < e.extraCount(); ++i)
                 if (r.extraColumns[static_cast<std::size_t>(i)] != e.extra(i)) return false;
         }
         const ModelledView& view = *views_[l];
-        if (view.items != m.view.items || view.faults != 0 ||
-            view.topRow() != m.view.firstRow())
+        if (view.items != m.view.items || view.faults != 0 || view.topRow() != m.view.firstRow())
             return false;
         return pageFault(list).empty();
     }
@@ -919,7 +1027,8 @@ std::string reproduction(const Sequence& s) {
     std::ostringstream out;
     out << "seed " << s.seed << " (TWK_MODEL_SEED=" << s.seed << "), current month " << s.month << ": "
         << s.ops.size() << " operations, shrunk to " << small.size() << ":\n";
-    out << "  lists I (ignore), A, B (normal) and S (BBS, sorted by column 6); A, B and S use I as a filter list\n";
+    out << "  lists I (ignore), A, B (normal) and S (BBS, sorted by column 6); A, B and S use I as a filter "
+           "list\n";
     for (std::size_t i = 0; i < small.size(); ++i) out << "  " << i + 1 << ". " << describe(small[i]) << "\n";
     out << "  after step " << at + 1 << ":\n      " << difference << "\n";
     return out.str();
@@ -1003,7 +1112,8 @@ TEST(ListModel, TheModelKeepsTheEdgeCasesOfTheParts) {
     EXPECT_EQ(m.count(1), 0);
     EXPECT_EQ(m.lists[2].rows[0].name, "new");
     // Part 1.3: 1,000 is larger than 999; in February, December is last year's.
-    model::Row small = model::makeRow(texts("a", "h", "1", "999")), large = model::makeRow(texts("a", "h", "1", "1,000"));
+    model::Row small = model::makeRow(texts("a", "h", "1", "999")),
+               large = model::makeRow(texts("a", "h", "1", "1,000"));
     EXPECT_LT(model::compareRows(small, large, kColSize, 0, 2), 0);  // descending: the larger goes first
     model::Row dec = model::makeRow(texts("a", "h", "1", "1", "Dec 01 00:00"));
     model::Row jan = model::makeRow(texts("a", "h", "1", "1", "Jan 01 00:00"));
@@ -1016,7 +1126,8 @@ TEST(ListModel, TheModelKeepsTheEdgeCasesOfTheParts) {
     EXPECT_EQ(m.lists[1].sortColumn, kColSize);
 }
 
-// The fixed set: seeds 1 .. kFixedSequences, a few seconds in each suite (the sanitizers and Wine are slower).
+// The fixed set: seeds 1 .. kFixedSequences, a few seconds in each suite (the sanitizers and Wine are
+// slower).
 #if defined(__SANITIZE_ADDRESS__)
 constexpr long kFixedSequences = 1000;
 #elif defined(_WIN32)

@@ -131,7 +131,8 @@ struct HostRow {
 std::string hostLines(std::initializer_list<HostRow> rows) {
     std::string out;
     for (const HostRow& r : rows)
-        out += std::string(r.name) + "\tTrip\t1,000\t完全キャッシュ\t" + r.ref + "\t12/08 10:15\t1.2\t" + r.hash + "\n";
+        out += std::string(r.name) + "\tTrip\t1,000\t完全キャッシュ\t" + r.ref + "\t12/08 10:15\t1.2\t" +
+               r.hash + "\n";
     return out;
 }
 
@@ -141,9 +142,9 @@ std::vector<std::string> names(const EntryList& list) {
     return out;
 }
 
-// The user's steps: rows collected into 新規リスト01, some moved to 無視リスト, and moved back from there; then a
-// list made 新規リスト01's filter list through the menu "無視リストの追加", with rows moved out of it (a known hash
-// merging) and into it. No row is lost on the way, and each move says how many rows arrived.
+// The user's steps: rows collected into 新規リスト01, some moved to 無視リスト, and moved back from there;
+// then a list made 新規リスト01's filter list through the menu "無視リストの追加", with rows moved out of it
+// (a known hash merging) and into it. No row is lost on the way, and each move says how many rows arrived.
 TEST_F(HostSimTest, RowsMovedIntoAndOutOfFilterListsAreKeptInBothDirections) {
     setHostRecords(hostLines({{"a-row", "10", "HASH-A"},
                               {"b-row", "10", "HASH-B"},
@@ -188,9 +189,10 @@ TEST_F(HostSimTest, RowsMovedIntoAndOutOfFilterListsAreKeptInBothDirections) {
     EXPECT_EQ(names(list01), (std::vector<std::string>{"a-row", "b-row", "c-row", "d-row", "e-row"}));
     EXPECT_EQ(items(0), 5);
 
-    // 新規リスト02 collects newer texts of a known hash (a larger amount), older ones of another and a new hash;
-    // then 新規リスト01 is made to use it as a filter list through the menu.
-    setHostRecords(hostLines({{"a-row-newer", "99", "HASH-A"}, {"c-row-older", "1", "HASH-C"}, {"f-row", "10", "HASH-F"}}));
+    // 新規リスト02 collects newer texts of a known hash (a larger amount), older ones of another and a new
+    // hash; then 新規リスト01 is made to use it as a filter list through the menu.
+    setHostRecords(hostLines(
+        {{"a-row-newer", "99", "HASH-A"}, {"c-row-older", "1", "HASH-C"}, {"f-row", "10", "HASH-F"}}));
     send(ID_FILE_NEWLIST);
     ASSERT_EQ(tabs.tabText(0), "新規リスト02");
     ASSERT_EQ(tabs.current(), 0);
