@@ -514,7 +514,7 @@ TEST(EntryListMove, MovedRowsGoToSortedPositionsAndRefusedOnesAreDropped) {
     EXPECT_EQ(src.moveSelectedTo(dst), -1);
 }
 
-// A move gives the result of Part 1.2's order: each row leaves the source before the target's addEntry sees
+// A move gives the result of the list's own order of steps: each row leaves the source before the target's addEntry sees
 // it, so that the source's own copy never refuses it, also when the source is one of the target's filter
 // lists.
 TEST(EntryListMove, RowsMovedToTheIgnoreListAndBackArriveInBothDirections) {
@@ -635,7 +635,7 @@ TEST(EntryListMove, AMoveIntoTheSourcesFilterListPurgesTheTargetsDependents) {
 }
 
 // A list that is its own filter list (the window never makes one) takes a moved row, marks it as a hash its
-// filter list gained and purges it again, as Part 1.2's order does; its view follows.
+// filter list gained and purges it again, as the list's own order of steps does; its view follows.
 TEST(EntryListMove, ATargetThatIsItsOwnFilterListKeepsItsViewInStep) {
     EntryList source(ListKind::Normal), target(ListKind::Normal);
     FakeListView sourceView, targetView;

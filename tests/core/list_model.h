@@ -1,15 +1,15 @@
-// A reference model of the list store, written from Parts 1.1 (rows and columns), 1.2 (the list) and 1.3
-// (sorting) of the spec alone: the oracle of list_model_test.cpp, which runs random operations on it and on
+// A reference model of the list store, written from the rules of rows and columns, of the list and of
+// sorting alone: the oracle of list_model_test.cpp, which runs random operations on it and on
 // EntryList and compares them after every step.
 //
 // It is meant to be obviously right, not fast: a list is a plain vector of rows in display order, every
-// lookup is a linear scan, and each operation follows its Part's steps in their order. There are no pages
+// lookup is a linear scan, and each operation follows its rule's steps in their order. There are no pages
 // (their shapes are not observable), and no hash order is kept: the hash order of the rows is their hashes
 // sorted. The one thing taken from the program is the platform's locale-aware comparison (lstrcmpA,
-// `localeCompare`), which the spec names as a platform interface.
+// `localeCompare`), which the program reaches as a platform interface.
 //
 // Every list has a view: the model of the list view keeps one selected flag per item and the first visible
-// row, which is all that Part 1.2 reads from it or writes to it.
+// row, which is all that the list reads from it or writes to it.
 #pragma once
 
 #include <string>
@@ -26,7 +26,7 @@ inline int lstrcmp(const std::string& a, const std::string& b) {
     return (r > 0) - (r < 0);
 }
 
-// Part 1.1: a row. Every text is kept as a std::string; the fixed fields already cut to their capacity.
+// A row. Every text is kept as a std::string; the fixed fields already cut to their capacity.
 struct Row {
     int purgeMark = 0;
     int selected = 0;
@@ -63,7 +63,7 @@ inline std::vector<std::string> rawRecordTexts(const std::vector<std::string>& t
     return out;
 }
 
-// Part 1.3: the comparisons. compare(a, b) < 0 puts b before a, > 0 after a.
+// Sorting: the comparisons. compare(a, b) < 0 puts b before a, > 0 after a.
 
 // As numeric text: the longer text is the larger; equal lengths by lstrcmpA.
 inline int compareNumeric(const std::string& a, const std::string& b) {
@@ -96,7 +96,7 @@ inline bool monthKeyOf(const std::string& t, int currentMonth, int* key) {
     for (std::size_t i = 0; i < 3; ++i) sum += i < t.size() ? static_cast<signed char>(t[i]) : 0;
     int index = sum - 268;
     if (index < 0 || index > 39) return false;
-    // The table of Part 1.3: {index, month}; every other index is month 0.
+    // The month table: {index, month}; every other index is month 0.
     const int table[12][2] = {{0, 12},  {1, 2},  {13, 1}, {17, 8}, {20, 3}, {23, 4},
                               {26, 10}, {27, 5}, {28, 9}, {31, 7}, {33, 6}, {39, 11}};
     int month = 0;
@@ -132,7 +132,7 @@ inline const std::string* columnOf(const Row& r, int column) {
     return i < r.extraColumns.size() ? &r.extraColumns[i] : nullptr;
 }
 
-// The comparison of a logical column with direction flag 0 or 1 (the table of Part 1.3): base(a, b) compares
+// The comparison of a logical column with direction flag 0 or 1 (the sort's table): base(a, b) compares
 // the two values (negative when a's is the smaller); flag 0 gives each column its first direction, flag 1 the
 // other one.
 inline int compareRows(const Row& a, const Row& b, int column, int flag, int currentMonth) {
@@ -196,7 +196,7 @@ inline int compareRows(const Row& a, const Row& b, int column, int flag, int cur
     return descending ? base : -base;
 }
 
-// Part 1.2's model of the list view: one item per row with its selected state, and the first visible row.
+// The model of the list view: one item per row with its selected state, and the first visible row.
 struct View {
     std::vector<bool> items;
     int top = 0;  // as last scrolled to
@@ -207,7 +207,7 @@ struct View {
     }
 };
 
-// Part 1.2: one list.
+// One list.
 struct List {
     ListKind kind = ListKind::Normal;
     std::vector<Row> rows;  // display order
@@ -491,7 +491,7 @@ struct Store {
         return found;
     }
 
-    // Part 1.3.
+    // Sorting.
     int sort(int l, int column) {
         List& list = lists[l];
         if (column == list.sortColumn) {

@@ -1,4 +1,4 @@
-// The list store held to a reference model (list_model.h, written from Parts 1.1 to 1.3 alone): seeded random
+// The list store held to a reference model (list_model.h, written from the rules of rows, lists and sorting alone): seeded random
 // sequences of operations over a few lists run on the model and on EntryList, and after every step every
 // list's rows (order and every field), marks, selection, counts, links and view are compared, with the hash
 // order and the page invariants of the program. On a difference the test prints the seed and a shrunk
@@ -19,13 +19,13 @@
 //   TWK_MODEL_REPORTS=n   the run stops after n sequences that differ (default 3), each shown shrunk
 //
 // What the generator leaves out, because the program differs from the model there on purpose:
-// - A move into the same list: Part 1.2's steps would take every selected row out and put it back at its
+// - A move into the same list: the list's steps would take every selected row out and put it back at its
 //   sorted place; the program leaves the list as it is and returns 0 (the window offers no such move).
-// - Memory failures: where Part 1.2 lets a failed add go on without its row, the program's commands add all
+// - Memory failures: where the rules let a failed add go on without its row, the program's commands add all
 //   of their rows or none (tests/core/command_memory_test.cpp runs those failures).
-// - The pixels of a jump to a mark: Part 1.2 scrolls by 13 pixels a row, the program by the view's real row
+// - The pixels of a jump to a mark: the rules scroll by 13 pixels a row, the program by the view's real row
 //   height; the test's view has rows of 13 pixels, and the jumps compare their rows.
-// - The shapes of the pages: Part 1.2 places a row inserted at a page boundary of the hash order on the
+// - The shapes of the pages: the rules place a row inserted at a page boundary of the hash order on the
 //   earlier page, the program's search may place it on the later one. Page shapes are not observable; the
 //   test checks the program's page invariants (every page holds 1 to 1024 rows, the counts add up, both
 //   orders hold the same rows, the hash order ascends) instead of the shapes.
@@ -1077,7 +1077,7 @@ TEST(ListModel, TheModelKeepsTheEdgeCasesOfTheParts) {
                     const std::string& size = "100", const std::string& time = "Jan 01 00:00") {
         return std::vector<std::string>{name, "trip", size, "s", ref, time, "1", hash};
     };
-    // Part 1.1: cuts by byte count; the name whole; user columns from the ninth text on.
+    // Rows: cuts by byte count; the name whole; user columns from the ninth text on.
     std::vector<std::string> t = texts(std::string(2000, 'n'), std::string(40, 'h'), "1");
     t[1] = std::string(15, 't');
     t.push_back("u");
@@ -1087,7 +1087,7 @@ TEST(ListModel, TheModelKeepsTheEdgeCasesOfTheParts) {
     EXPECT_EQ(r.name.size(), 2000u);
     EXPECT_EQ(r.extraColumns, std::vector<std::string>{"u"});
     EXPECT_EQ(model::columnOf(model::makeRow(texts("a", "h", "1")), 9), nullptr);
-    // Part 1.2: seven texts add nothing; a known hash merges only with a larger amount, keeping its size.
+    // Lists: seven texts add nothing; a known hash merges only with a larger amount, keeping its size.
     t = texts("a", "H1", "5", "111");
     t.pop_back();
     EXPECT_EQ(m.addTexts(1, t, 0), 0);
@@ -1111,7 +1111,7 @@ TEST(ListModel, TheModelKeepsTheEdgeCasesOfTheParts) {
     EXPECT_EQ(m.moveSelectedTo(1, 2), 0);
     EXPECT_EQ(m.count(1), 0);
     EXPECT_EQ(m.lists[2].rows[0].name, "new");
-    // Part 1.3: 1,000 is larger than 999; in February, December is last year's.
+    // Sorting: 1,000 is larger than 999; in February, December is last year's.
     model::Row small = model::makeRow(texts("a", "h", "1", "999")),
                large = model::makeRow(texts("a", "h", "1", "1,000"));
     EXPECT_LT(model::compareRows(small, large, kColSize, 0, 2), 0);  // descending: the larger goes first
