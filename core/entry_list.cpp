@@ -631,11 +631,11 @@ int EntryList::moveSelectedTo(EntryList& target) {
     // First every selected row takes its place in the target while it stays here too, from the last to the
     // first. What needs memory (the target's pages, a merged name, the record of the steps) is had there;
     // when it cannot be, the steps are taken back and both lists are as they were.
-    // The result is that of the list's own order of steps, where each row leaves this list before target.addEntry sees it:
-    // this list's copy of a row is the only row of its hash here, and it is gone by then, so that the
-    // target's filter test passes over this list (when it is one of the target's filter lists) and asks only
-    // the others. Nothing else that the test or the merge reads changes while the rows move: the other lists
-    // change only when the target's dependents are purged, at the end.
+    // The result is that of the list's own order of steps, where each row leaves this list before
+    // target.addEntry sees it: this list's copy of a row is the only row of its hash here, and it is gone by
+    // then, so that the target's filter test passes over this list (when it is one of the target's filter
+    // lists) and asks only the others. Nothing else that the test or the merge reads changes while the rows
+    // move: the other lists change only when the target's dependents are purged, at the end.
     std::vector<MoveStep> steps;
     steps.reserve(selectedCount_);
     const bool hadStaleKeys = target.displayKeysStale_;

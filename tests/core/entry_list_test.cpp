@@ -514,9 +514,9 @@ TEST(EntryListMove, MovedRowsGoToSortedPositionsAndRefusedOnesAreDropped) {
     EXPECT_EQ(src.moveSelectedTo(dst), -1);
 }
 
-// A move gives the result of the list's own order of steps: each row leaves the source before the target's addEntry sees
-// it, so that the source's own copy never refuses it, also when the source is one of the target's filter
-// lists.
+// A move gives the result of the list's own order of steps: each row leaves the source before the target's
+// addEntry sees it, so that the source's own copy never refuses it, also when the source is one of the
+// target's filter lists.
 TEST(EntryListMove, RowsMovedToTheIgnoreListAndBackArriveInBothDirections) {
     EntryList list(ListKind::Normal), ignore(ListKind::Ignore);
     FakeListView listView, ignoreView;

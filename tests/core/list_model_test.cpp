@@ -1,8 +1,9 @@
-// The list store held to a reference model (list_model.h, written from the rules of rows, lists and sorting alone): seeded random
-// sequences of operations over a few lists run on the model and on EntryList, and after every step every
-// list's rows (order and every field), marks, selection, counts, links and view are compared, with the hash
-// order and the page invariants of the program. On a difference the test prints the seed and a shrunk
-// reproduction (the sequence cut down by delta debugging to the operations that still make a difference).
+// The list store held to a reference model (list_model.h, written from the rules of rows, lists and sorting
+// alone): seeded random sequences of operations over a few lists run on the model and on EntryList, and after
+// every step every list's rows (order and every field), marks, selection, counts, links and view are
+// compared, with the hash order and the page invariants of the program. On a difference the test prints the
+// seed and a shrunk reproduction (the sequence cut down by delta debugging to the operations that still make
+// a difference).
 //
 // The lists are those of the window at start: the ignore list I, used as a filter list by the first normal
 // list A, a second normal list B and the BBS list S, and a normal list C with no filter list; links are made
@@ -1062,9 +1063,9 @@ int runSequences(uint32_t first, long count, double seconds, int steps, long rep
     return differing;
 }
 
-// The oracle itself against the edge cases that Parts 1.1 to 1.3 list, so that a difference found by the
+// The oracle itself against the edge cases of rows, lists and sorting, so that a difference found by the
 // sequences is the program's.
-TEST(ListModel, TheModelKeepsTheEdgeCasesOfTheParts) {
+TEST(ListModel, TheModelKeepsTheEdgeCases) {
     model::Store m;
     m.month = 2;
     for (ListKind k : {ListKind::Ignore, ListKind::Normal, ListKind::Normal}) {
