@@ -346,8 +346,12 @@ int EntryList::markHash(const char* hash) {
 }
 
 int EntryList::hashInFilters(const char* hash) const {
+    return hashInFiltersBut(hash, nullptr);
+}
+
+int EntryList::hashInFiltersBut(const char* hash, const EntryList* passedOver) const {
     for (const EntryList* f : filterLists_)
-        if (f->findHash(hash) != -1) return 1;
+        if (f != passedOver && f->findHash(hash) != -1) return 1;
     return 0;
 }
 
@@ -627,6 +631,11 @@ int EntryList::moveSelectedTo(EntryList& target) {
     // First every selected row takes its place in the target while it stays here too, from the last to the
     // first. What needs memory (the target's pages, a merged name, the record of the steps) is had there;
     // when it cannot be, the steps are taken back and both lists are as they were.
+    // The result is that of the list's own order of steps, where each row leaves this list before
+    // target.addEntry sees it: this list's copy of a row is the only row of its hash here, and it is gone by
+    // then, so that the target's filter test passes over this list (when it is one of the target's filter
+    // lists) and asks only the others. Nothing else that the test or the merge reads changes while the rows
+    // move: the other lists change only when the target's dependents are purged, at the end.
     std::vector<MoveStep> steps;
     steps.reserve(selectedCount_);
     const bool hadStaleKeys = target.displayKeysStale_;
@@ -642,7 +651,7 @@ int EntryList::moveSelectedTo(EntryList& target) {
             step.selected = e->selected;
             step.purgeMark = e->purgeMark;
             step.marked = e->isMarked();
-            if (target.hashInFilters(e->hash())) {
+            if (target.hashInFiltersBut(e->hash(), this)) {
                 step.kind = MoveStep::Refused;
                 continue;
             }
@@ -694,7 +703,6 @@ int EntryList::moveSelectedTo(EntryList& target) {
             freeEntry(step.row);  // refused, or merged into the target's row
             continue;
         }
-        target.markInDependents(step.row->hash());
         ++accepted;
     }
     selectedCount_ = 0;
@@ -708,6 +716,11 @@ int EntryList::moveSelectedTo(EntryList& target) {
                 if (target.view_) target.view_->insertItem(p);
             }
         }
+        // Then the lists that use the target learn the hashes (after the items: a target that is its own
+        // filter list marks its new rows, which the purge takes out again with their items, as the list's own
+        // order does).
+        for (const MoveStep& step : steps)
+            if (step.kind == MoveStep::Inserted) target.markInDependents(step.row->hash());
         target.modified_ = 1;
         target.purgeDependents();
     }

@@ -322,6 +322,8 @@ class EntryList {
     void mergeRow(Entry& existing, const Entry& incoming);
     // The rest of an add once insertEntry has placed the row at `position` (-1: refused or merged, freed).
     int adoptInserted(Entry* entry, int position);
+    // hashInFilters asking every filter list but `passedOver` (none when null).
+    int hashInFiltersBut(const char* hash, const EntryList* passedOver) const;
     RowRef hashRef(Entry* e) const;
     void rekeyDisplay();
     void removeFromHashOrder(Entry* e);

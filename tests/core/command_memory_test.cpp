@@ -39,13 +39,15 @@ const char kPasted[] =
 // Four lists as the window has them: A (the current one) and B use the ignore list I; B also uses F.
 struct Lists {
     EntryList ignore{ListKind::Ignore}, a{ListKind::Normal}, b{ListKind::Normal}, f{ListKind::Normal};
-    FakeListView viewA, viewB;
+    FakeListView viewA, viewB, viewI, viewF;
     test::TempFolder folder;  // list.txt holds the rows of kPasted
 
     Lists() {
         folder.write("list.txt", kPasted);
         a.setView(&viewA);
         b.setView(&viewB);
+        ignore.setView(&viewI);
+        f.setView(&viewF);
         a.linkFilter(&ignore);
         b.linkFilter(&ignore);
         b.linkFilter(&f);
@@ -108,8 +110,8 @@ std::string difference(const std::vector<std::string>& got, const std::vector<st
 
 std::vector<std::string> snapshot(const Lists& l) {
     std::vector<std::string> out;
-    for (auto part : {snapshot(l.a, &l.viewA), snapshot(l.b, &l.viewB), snapshot(l.ignore, nullptr),
-                      snapshot(l.f, nullptr)})
+    for (auto part : {snapshot(l.a, &l.viewA), snapshot(l.b, &l.viewB), snapshot(l.ignore, &l.viewI),
+                      snapshot(l.f, &l.viewF)})
         out.insert(out.end(), part.begin(), part.end());
     return out;
 }
@@ -155,6 +157,38 @@ const std::vector<CommandCase>& commandCases() {
          [](Lists& l) {
              l.b.syncSelectionFromView();
              l.b.moveSelectedTo(l.ignore);
+         }},
+        {"move back out of the ignore list into a list that uses it", P::AddRow, P::AddRow,
+         [](Lists& l) {
+             // A's selection went to the ignore list (and B lost the two of its hashes); four of the ignore
+             // list's rows go back to A: "ignored" (HI), r37 (HA9), r65... (HA5, a name in a block of its
+             // own) and r79 (HA3).
+             l.a.syncSelectionFromView();
+             l.a.moveSelectedTo(l.ignore);
+             l.viewI.select({0, 1, 2, 4});
+             l.ignore.syncSelectionFromView();
+         },
+         [](Lists& l) {
+             l.ignore.syncSelectionFromView();
+             l.ignore.moveSelectedTo(l.a);
+         }},
+        {"move out of a filter list into a list that has some of its hashes", P::AddRow, P::AddRow,
+         [](Lists& l) {
+             // F gains rows while B does not use it, and is then made B's filter list again (as the menu
+             // does): HA3 merges into B's old3 (a larger amount and a longer name), HA4 does not (B's amount
+             // is larger), HN and F's own HA9 arrive, HI is refused by B's other filter list.
+             l.b.unlinkFilter(&l.f);
+             add(l.f, "newer3-" + std::string(280, 'n'), "HA3", "9", "77");
+             add(l.f, "older4", "HA4", "5", "5");
+             add(l.f, "fresh", "HN", "1", "5");
+             add(l.f, "ignored-again", "HI", "1", "5");
+             l.b.linkFilter(&l.f);
+             l.viewF.select({0, 1, 2, 3, 4});
+             l.f.syncSelectionFromView();
+         },
+         [](Lists& l) {
+             l.f.syncSelectionFromView();
+             l.f.moveSelectedTo(l.b);
          }},
         {"delete", P::DeleteRows, P::DeleteRows, nullptr,
          [](Lists& l) {

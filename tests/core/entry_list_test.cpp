@@ -514,6 +514,147 @@ TEST(EntryListMove, MovedRowsGoToSortedPositionsAndRefusedOnesAreDropped) {
     EXPECT_EQ(src.moveSelectedTo(dst), -1);
 }
 
+// A move gives the result of the list's own order of steps: each row leaves the source before the target's
+// addEntry sees it, so that the source's own copy never refuses it, also when the source is one of the
+// target's filter lists.
+TEST(EntryListMove, RowsMovedToTheIgnoreListAndBackArriveInBothDirections) {
+    EntryList list(ListKind::Normal), ignore(ListKind::Ignore);
+    FakeListView listView, ignoreView;
+    list.setView(&listView);
+    ignore.setView(&ignoreView);
+    list.linkFilter(&ignore);
+    for (const char* n : {"a", "b", "c", "d"}) add(list, n, std::string("H") + n);
+    listView.select({1, 2});
+    list.syncSelectionFromView();
+    EXPECT_EQ(list.moveSelectedTo(ignore), 2);
+    EXPECT_EQ(names(list), (std::vector<std::string>{"a", "d"}));
+    EXPECT_EQ(names(ignore), (std::vector<std::string>{"b", "c"}));
+
+    // Back again: the rows leave the ignore list and arrive at their sorted places.
+    ignore.setModified(false);
+    list.setModified(false);
+    ignoreView.select({0, 1});
+    ignore.syncSelectionFromView();
+    EXPECT_EQ(ignore.moveSelectedTo(list), 2);
+    EXPECT_EQ(names(list), (std::vector<std::string>{"a", "b", "c", "d"}));
+    EXPECT_EQ(ignore.count(), 0);
+    EXPECT_EQ(ignoreView.itemCount(), 0);
+    EXPECT_EQ(listView.itemCount(), 4);
+    EXPECT_TRUE(ignore.modified());
+    EXPECT_TRUE(list.modified());
+    EXPECT_EQ(ignore.findHash("Hb"), -1);
+    EXPECT_GE(list.findHash("Hb"), 0);
+    expectConsistent(list);
+    expectConsistent(ignore);
+    // With the rows gone from the ignore list, they are no longer refused.
+    EXPECT_EQ(add(list, "c2", "Hc"), 0);  // present: nothing changes
+    EXPECT_EQ(list.count(), 4);
+}
+
+TEST(EntryListMove, AMoveFromAFilterListMergesIntoTheTargetsRowOfTheSameHash) {
+    // Both lists had the hashes before the source was made the target's filter list (as the menu does).
+    EntryList source(ListKind::Normal), target(ListKind::Normal);
+    FakeListView sourceView, targetView;
+    source.setView(&sourceView);
+    target.setView(&targetView);
+    add(target, "old-larger", "H1", "5", "111");
+    add(target, "old-smaller", "H2", "5", "222");
+    add(source, "new-larger", "H1", "9", "999");
+    add(source, "new-smaller", "H2", "1", "999");
+    add(source, "stays", "H3");
+    target.linkFilter(&source);
+    target.setModified(false);
+    source.setModified(false);
+    sourceView.select({0, 1});
+    source.syncSelectionFromView();
+    // Merged rows are not added: none counts.
+    EXPECT_EQ(source.moveSelectedTo(target), 0);
+    EXPECT_EQ(names(source), std::vector<std::string>{"stays"});
+    EXPECT_TRUE(source.modified());
+    EXPECT_FALSE(target.modified());
+    // The larger reference amount brings its texts; the size stays. The smaller one changes nothing.
+    EXPECT_EQ(names(target), (std::vector<std::string>{"new-larger", "old-smaller"}));
+    EXPECT_STREQ(target.entryAt(0)->refAmount(), "9");
+    EXPECT_STREQ(target.entryAt(0)->size(), "111");
+    EXPECT_STREQ(target.entryAt(1)->refAmount(), "5");
+    EXPECT_EQ(targetView.itemCount(), 2);
+    EXPECT_EQ(sourceView.itemCount(), 1);
+    expectConsistent(source);
+    expectConsistent(target);
+}
+
+TEST(EntryListMove, ARowRefusedByAnotherFilterListLeavesBothAndTheOthersArrive) {
+    EntryList source(ListKind::Ignore), other(ListKind::Ignore), target(ListKind::Normal);
+    FakeListView sourceView, targetView;
+    source.setView(&sourceView);
+    target.setView(&targetView);
+    target.linkFilter(&source);
+    target.linkFilter(&other);
+    add(source, "arrives", "H1");
+    add(source, "refused", "H2");
+    add(other, "x", "H2");
+    sourceView.select({0, 1});
+    source.syncSelectionFromView();
+    EXPECT_EQ(source.moveSelectedTo(target), 1);
+    EXPECT_EQ(source.count(), 0);
+    EXPECT_EQ(names(target), std::vector<std::string>{"arrives"});
+    EXPECT_EQ(other.count(), 1);
+    EXPECT_EQ(targetView.itemCount(), 1);
+}
+
+TEST(EntryListMove, AMoveIntoTheSourcesFilterListPurgesTheTargetsDependents) {
+    // The source and a third list use the target as their filter list: the moved rows arrive, and the third
+    // list loses its row of a moved hash.
+    EntryList source(ListKind::Normal), target(ListKind::Ignore), third(ListKind::Normal);
+    FakeListView sourceView, targetView, thirdView;
+    source.setView(&sourceView);
+    target.setView(&targetView);
+    third.setView(&thirdView);
+    add(source, "a", "H1");
+    add(source, "b", "H2");
+    add(third, "a-too", "H1");
+    add(third, "c", "H3");
+    source.linkFilter(&target);
+    third.linkFilter(&target);
+    sourceView.select({0, 1});
+    source.syncSelectionFromView();
+    third.setModified(false);
+    EXPECT_EQ(source.moveSelectedTo(target), 2);
+    EXPECT_EQ(source.count(), 0);
+    EXPECT_EQ(names(target), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(names(third), std::vector<std::string>{"c"});
+    EXPECT_EQ(thirdView.itemCount(), 1);
+    EXPECT_TRUE(third.modified());
+    EXPECT_FALSE(third.purgePending());
+    // And back: the source uses the target, which does not stop the rows.
+    targetView.select({0, 1});
+    target.syncSelectionFromView();
+    EXPECT_EQ(target.moveSelectedTo(source), 2);
+    EXPECT_EQ(names(source), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(target.count(), 0);
+}
+
+// A list that is its own filter list (the window never makes one) takes a moved row, marks it as a hash its
+// filter list gained and purges it again, as the list's own order of steps does; its view follows.
+TEST(EntryListMove, ATargetThatIsItsOwnFilterListKeepsItsViewInStep) {
+    EntryList source(ListKind::Normal), target(ListKind::Normal);
+    FakeListView sourceView, targetView;
+    source.setView(&sourceView);
+    target.setView(&targetView);
+    add(target, "kept", "H0");
+    target.linkFilter(&target);
+    add(source, "a", "H1");
+    add(source, "b", "H2");
+    sourceView.select({0, 1});
+    source.syncSelectionFromView();
+    EXPECT_EQ(source.moveSelectedTo(target), 2);
+    EXPECT_EQ(source.count(), 0);
+    EXPECT_EQ(names(target), std::vector<std::string>{"kept"});
+    EXPECT_EQ(targetView.itemCount(), 1);
+    EXPECT_FALSE(target.purgePending());
+    expectConsistent(target);
+}
+
 TEST(EntryListMarks, MarkSelectSetAndJump) {
     EntryList list(ListKind::Normal);
     FakeListView view;

@@ -117,6 +117,114 @@ TEST_F(HostSimTest, ManualGetFillsTheCurrentListOnce) {
     EXPECT_EQ(main_->tabs().pageList(1)->count(), 0);
 }
 
+// The host's result table as list-file lines of (name, reference amount, hash).
+struct HostRow {
+    const char* name;
+    const char* ref;
+    const char* hash;
+};
+std::string hostLines(std::initializer_list<HostRow> rows) {
+    std::string out;
+    for (const HostRow& r : rows)
+        out += std::string(r.name) + "\tTrip\t1,000\t完全キャッシュ\t" + r.ref + "\t12/08 10:15\t1.2\t" +
+               r.hash + "\n";
+    return out;
+}
+
+std::vector<std::string> names(const EntryList& list) {
+    std::vector<std::string> out;
+    for (int p = 0; p < list.count(); ++p) out.push_back(list.entryAt(p)->name().str());
+    return out;
+}
+
+// The user's steps: rows collected into 新規リスト01, some moved to 無視リスト, and moved back from there;
+// then a list made 新規リスト01's filter list through the menu "無視リストの追加", with rows moved out of it
+// (a known hash merging) and into it. No row is lost on the way, and each move says how many rows arrived.
+TEST_F(HostSimTest, RowsMovedIntoAndOutOfFilterListsAreKeptInBothDirections) {
+    setHostRecords(hostLines({{"a-row", "10", "HASH-A"},
+                              {"b-row", "10", "HASH-B"},
+                              {"c-row", "10", "HASH-C"},
+                              {"d-row", "10", "HASH-D"},
+                              {"e-row", "10", "HASH-E"}}));
+    start();
+    ListTabSet& tabs = main_->tabs();
+    ASSERT_EQ(tabs.tabText(0), "新規リスト01");
+    ASSERT_EQ(tabs.tabText(1), "無視リスト");
+    EntryList& list01 = *tabs.pageList(0);
+    EntryList& ignore = *tabs.pageList(1);
+    auto items = [&](int tab) { return static_cast<int>(SendMessageW(view(tab), LVM_GETITEMCOUNT, 0, 0)); };
+    // Shows a tab as the user does, with the accelerator of the next tab.
+    auto showTab = [&](int tab) {
+        for (int i = 0; i < tabs.count() && tabs.current() != tab; ++i) send(ID_NEXTTAB, true);
+        ASSERT_EQ(tabs.current(), tab);
+    };
+    send(ID_GET_MANUAL);
+    ASSERT_EQ(names(list01), (std::vector<std::string>{"a-row", "b-row", "c-row", "d-row", "e-row"}));
+
+    // Two rows to the ignore list: they leave 新規リスト01, and the next collection refuses them.
+    selectItems(0, {1, 3});
+    send(ID_MOVETO_FIRST + 1);
+    EXPECT_EQ(status(kStatusMessage), stamped("2件の情報を移動しました"));
+    EXPECT_EQ(names(list01), (std::vector<std::string>{"a-row", "c-row", "e-row"}));
+    EXPECT_EQ(names(ignore), (std::vector<std::string>{"b-row", "d-row"}));
+    EXPECT_EQ(items(0), 3);
+    EXPECT_EQ(items(1), 2);
+    send(ID_GET_MANUAL);
+    EXPECT_EQ(status(kStatusMessage), stamped("0件の情報を取得しました"));
+    EXPECT_EQ(list01.count(), 3);
+
+    // On the ignore list, both back to 新規リスト01.
+    showTab(1);
+    selectItems(1, {0, 1});
+    send(ID_MOVETO_FIRST + 0);
+    EXPECT_EQ(status(kStatusMessage), stamped("2件の情報を移動しました"));
+    EXPECT_EQ(status(kStatusCounts), "Hit数:0  選択数:0");
+    EXPECT_EQ(ignore.count(), 0);
+    EXPECT_EQ(items(1), 0);
+    EXPECT_EQ(names(list01), (std::vector<std::string>{"a-row", "b-row", "c-row", "d-row", "e-row"}));
+    EXPECT_EQ(items(0), 5);
+
+    // 新規リスト02 collects newer texts of a known hash (a larger amount), older ones of another and a new
+    // hash; then 新規リスト01 is made to use it as a filter list through the menu.
+    setHostRecords(hostLines(
+        {{"a-row-newer", "99", "HASH-A"}, {"c-row-older", "1", "HASH-C"}, {"f-row", "10", "HASH-F"}}));
+    send(ID_FILE_NEWLIST);
+    ASSERT_EQ(tabs.tabText(0), "新規リスト02");
+    ASSERT_EQ(tabs.current(), 0);
+    EntryList& list02 = *tabs.pageList(0);
+    send(ID_GET_MANUAL);
+    ASSERT_EQ(list02.count(), 3);
+    showTab(1);
+    ASSERT_EQ(tabs.tabText(1), "新規リスト01");
+    send(ID_FILTER_FIRST + 0);
+    ASSERT_TRUE(list01.usesFilter(&list02));
+
+    // Out of the filter list: a-row takes the newer texts, c-row keeps its own, f-row arrives (the one row
+    // added).
+    showTab(0);
+    send(ID_EDIT_SELECTALL);
+    send(ID_MOVETO_FIRST + 1);
+    EXPECT_EQ(status(kStatusMessage), stamped("1件の情報を移動しました"));
+    EXPECT_EQ(list02.count(), 0);
+    EXPECT_EQ(items(0), 0);
+    EXPECT_EQ(names(list01),
+              (std::vector<std::string>{"a-row-newer", "b-row", "c-row", "d-row", "e-row", "f-row"}));
+    EXPECT_STREQ(list01.entryAt(0)->refAmount(), "99");
+    EXPECT_STREQ(list01.entryAt(2)->refAmount(), "10");
+    EXPECT_EQ(items(1), 6);
+
+    // Into it: rows of 新規リスト01 moved to its filter list arrive there.
+    showTab(1);
+    selectItems(1, {4, 5});
+    send(ID_MOVETO_FIRST + 0);
+    EXPECT_EQ(status(kStatusMessage), stamped("2件の情報を移動しました"));
+    EXPECT_EQ(names(list02), (std::vector<std::string>{"e-row", "f-row"}));
+    EXPECT_EQ(names(list01), (std::vector<std::string>{"a-row-newer", "b-row", "c-row", "d-row"}));
+    EXPECT_EQ(items(0), 2);
+    EXPECT_EQ(items(1), 4);
+    EXPECT_EQ(status(kStatusCounts), "Hit数:4  選択数:0");
+}
+
 TEST_F(HostSimTest, WordButtonsWriteAndReadTheHostsSearchWord) {
     start();
     HWND page = main_->tabs().pageWindow(0);
