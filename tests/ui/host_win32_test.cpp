@@ -78,6 +78,11 @@ class HostSimTest : public WindowTest {
         }
         return n;
     }
+    // Replaces the simulator's result table (list-file lines).
+    void setHostRecords(const std::string& lines) {
+        COPYDATASTRUCT data = {1, static_cast<DWORD>(lines.size()), const_cast<char*>(lines.data())};
+        SendMessageW(sim_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    }
     // Starts with rotation on: a tab "B" before the first list, words "wordB" and "wordA". Returns B's list.
     EntryList* startRotating() {
         writeSetting("RotateSearch", "1");
