@@ -89,6 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     if (twk::evaluateTerms(terms, *entry) != twk::evaluateTerms(terms, raw)) std::abort();
+    if (twk::TermMatcher(terms).matches(*entry) != twk::evaluateTerms(terms, *entry)) std::abort();
 
     twk::ConditionList list;
     if (list.add(text.c_str(), "", false) != 0) std::abort();

@@ -1,6 +1,8 @@
 #include "match/condition.h"
 
+#include <cstdint>
 #include <cstring>
+#include <new>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -131,6 +133,9 @@ void foldKey(const std::string& text, std::string& key) {
     }
 }
 
+// Sets a "contains" term's lanes from its folded key.
+void setLanes(ConditionTerm& term);
+
 // Turns the raw text of a term into its test and text. False when the term is wrong.
 bool makeTerm(const std::string& raw, ConditionTerm& term) {
     if (raw.empty()) return false;
@@ -152,7 +157,10 @@ bool makeTerm(const std::string& raw, ConditionTerm& term) {
     if (isNumberTest(term.test)) return normalizeNumber(rest, term.text);
     if (*rest == 0) return false;
     term.text.assign(rest);
-    if (isContainsTest(term.test)) foldKey(term.text, term.folded);
+    if (isContainsTest(term.test)) {
+        foldKey(term.text, term.folded);
+        setLanes(term);
+    }
     return true;
 }
 
@@ -161,8 +169,38 @@ bool makeTerm(const std::string& raw, ConditionTerm& term) {
 
 struct FieldView {
     const char* text;
-    std::size_t length;
+    std::size_t length;  // or kToNul
 };
+
+// The length of a field that ends at its first NUL and has not been measured. The substring search reads such
+// a field in aligned blocks of 16 bytes, which never cross into a page the field does not reach; the bytes
+// after the NUL in the last block are read but not looked at. Builds that check every byte read (the
+// sanitizers) measure the field first instead.
+constexpr std::size_t kToNul = ~std::size_t(0);
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define TWK_EXACT_READS 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
+#define TWK_EXACT_READS 1
+#endif
+#endif
+#if defined(__SSE2__) && !defined(TWK_EXACT_READS)
+constexpr bool kReadsToNul = true;
+#else
+constexpr bool kReadsToNul = false;
+#endif
+
+// The most keys one pass over a field looks for.
+constexpr int kScanKeys = 8;
+// Bit i is set when the field (no NUL in its `length` bytes) contains the key of keys[i], a "contains" term.
+// With `settled`, the pass ends as soon as settled[the set found so far] is set: the keys not found yet then
+// do not change what the caller makes of the answer, and are left out of it.
+unsigned containsKeys(FieldView field, const ConditionTerm* const* keys, int count,
+                      const unsigned char* settled = nullptr);
+bool containsKey(FieldView f, const ConditionTerm& key) {
+    const ConditionTerm* keys[1] = {&key};
+    return containsKeys(f, keys, 1) != 0;
+}
 
 // A fixed field up to its first NUL (or its whole capacity when it has none).
 FieldView boundedField(const char* text, std::size_t capacity) {
@@ -177,12 +215,16 @@ FieldView terminatedField(const char* text) {
 
 struct EntryFields {
     const Entry& e;
-    // The name is measured once for all the terms that read it.
+    // The name is measured at most once for all the terms that read it.
     mutable FieldView name_{nullptr, 0};
     FieldView name() const {
         if (name_.text == nullptr) {
-            const RowName n = e.name();
-            name_ = {n.data(), n.size()};
+            if (kReadsToNul) {
+                name_ = {e.nameText(), kToNul};
+            } else {
+                const RowName n = e.name();
+                name_ = {n.data(), n.size()};
+            }
         }
         return name_;
     }
@@ -203,9 +245,6 @@ struct RawFields {
     FieldView hash() const { return boundedField(r.hash, sizeof r.hash); }
 };
 
-bool contains(FieldView f, const std::string& key) {
-    return fieldContains(f.text, f.length, key);
-}
 int compareNumber(FieldView f, const std::string& number) {
     return compareNumberField(f.text, f.length, number);
 }
@@ -220,11 +259,11 @@ template <class Fields>
 bool runTest(const ConditionTerm& t, const Fields& f) {
     switch (t.test) {
         case FieldTest::NameContains:
-            return contains(f.name(), t.folded);
+            return containsKey(f.name(), t);
         case FieldTest::TripContains:
-            return contains(f.trip(), t.folded);
+            return containsKey(f.trip(), t);
         case FieldTest::HashContains:
-            return contains(f.hash(), t.folded);
+            return containsKey(f.hash(), t);
         case FieldTest::SizeEqual:
             return compareNumber(f.size(), t.text) == 0;
         case FieldTest::SizeLess:
@@ -245,37 +284,70 @@ bool runTest(const ConditionTerm& t, const Fields& f) {
     return false;
 }
 
+// The name tests of a chain: the first that is asked for looks for the keys of the first kScanKeys of them in
+// one pass over the name, and the others read their answer from it.
 template <class Fields>
-bool evaluate(const ConditionTerms& terms, const Fields& f) {
+class NameTests {
+  public:
+    NameTests(const ConditionTerms& terms, const Fields& f) : terms_(terms), f_(f) {}
+    bool contains(int slot, const ConditionTerm& t) {
+        if (slot >= kScanKeys) return containsKey(f_.name(), t);
+        if (!scanned_) {
+            const ConditionTerm* keys[kScanKeys];
+            int n = 0;
+            for (const ConditionTerm& term : terms_)
+                if (term.test == FieldTest::NameContains && n < kScanKeys) keys[n++] = &term;
+            found_ = containsKeys(f_.name(), keys, n);
+            scanned_ = true;
+        }
+        return (found_ >> slot) & 1;
+    }
+
+  private:
+    const ConditionTerms& terms_;
+    const Fields& f_;
+    unsigned found_ = 0;
+    bool scanned_ = false;
+};
+
+// Reads a chain left to right without precedence; test(term, slot) answers a term whose answer is wanted,
+// slot being its place among the chain's name tests (-1 for the other tests).
+template <class Test>
+bool runChain(const ConditionTerms& terms, Test&& test) {
+    int nameSlot = 0;
     bool result = false;
     for (const ConditionTerm& t : terms) {
+        const int slot = t.test == FieldTest::NameContains ? nameSlot++ : -1;
+        bool wanted = false;
         switch (t.op) {
             case TermOperator::None:
-                result = runTest(t, f);
+                wanted = true;
                 break;
             case TermOperator::And:
-                if (result) result = runTest(t, f);
+            case TermOperator::AndNot:
+                wanted = result;
                 break;
             case TermOperator::Or:
-                if (!result) result = runTest(t, f);
-                break;
-            case TermOperator::AndNot:
-                if (result) result = !runTest(t, f);
+                wanted = !result;
                 break;
         }
+        if (!wanted) continue;
+        const bool hit = test(t, slot);
+        result = t.op == TermOperator::AndNot ? !hit : hit;
     }
     return result;
 }
 
-// ---------------------------------------------------------------------------------------------------------------
-// Substring search: blocks of field positions are filtered by the first two bytes of the key.
-
-constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
-
-inline std::uint64_t zeroBytes(std::uint64_t v) {
-    return (v - kOnes) & ~v & kHighs;
+template <class Fields>
+bool evaluate(const ConditionTerms& terms, const Fields& f) {
+    NameTests<Fields> names(terms, f);
+    return runChain(terms, [&](const ConditionTerm& t, int slot) {
+        return slot >= 0 ? names.contains(slot, t) : runTest(t, f);
+    });
 }
+
+// ---------------------------------------------------------------------------------------------------------------
+// Substring search: blocks of field positions are filtered by the first two bytes of each key.
 
 // Whether the folded key matches the field at p (at most `avail` bytes left).
 inline bool matchesAt(const unsigned char* p, std::size_t avail, const unsigned char* key, std::size_t n) {
@@ -292,44 +364,176 @@ inline bool matchesAt(const unsigned char* p, std::size_t avail, const unsigned 
     return true;
 }
 
-// Marks (in the high bit of each byte, possibly with false alarms but never a miss) the bytes of a word equal
-// to a key byte: for an upper-case letter that may be folded, either case. Setting bit 5 maps exactly the two
-// cases of a letter to its lower case.
-class ByteFilter {
-  public:
+// The test of a field byte b against a key byte: (b | orByte) == byte. For an upper-case letter that may be
+// folded, setting bit 5 maps exactly the two cases of the letter to its lower case; other bytes match only
+// themselves.
+struct ByteFilter {
     ByteFilter(unsigned char c, bool folds) {
-        bool letter = folds && c >= 'A' && c <= 'Z';
-        orMask_ = letter ? kOnes * 0x20 : 0;
-        pattern_ = kOnes * (letter ? (c | 0x20) : c);
+        const bool letter = folds && c >= 'A' && c <= 'Z';
+        orByte = letter ? 0x20 : 0;
+        byte = letter ? static_cast<unsigned char>(c | 0x20) : c;
     }
-    std::uint64_t hits(std::uint64_t w) const { return zeroBytes((w | orMask_) ^ pattern_); }
-    unsigned char orByte() const { return static_cast<unsigned char>(orMask_); }
-    unsigned char byte() const { return static_cast<unsigned char>(pattern_); }
-
-  private:
-    std::uint64_t orMask_;
-    std::uint64_t pattern_;
+    unsigned char orByte;
+    unsigned char byte;
 };
 
 // Whether a position starts a character, asked for positions in increasing order. A byte outside the
 // lead-byte range always ends a character, so the position after the last such byte before p starts one, and
 // from there the bytes of the lead-byte range run in pairs: p starts a character when that run has even
-// length. The run is looked at only back to the last position already known to start a character, so a scan
-// stays linear.
-class CharacterStarts {
-  public:
-    explicit CharacterStarts(const unsigned char* start) : known_(start) {}
-    bool isStart(const unsigned char* p) {
+// length. The run is looked at only back to `known`, the last position known to start a character (moved on
+// by each call), so a scan stays linear.
+struct CharacterStarts {
+    static bool at(const unsigned char*& known, const unsigned char* p) {
         const unsigned char* q = p;
-        while (q > known_ && isLeadByte(q[-1])) --q;
-        bool at = ((p - q) & 1) == 0;
-        known_ = at ? p : p + 1;  // not a start: p is a second byte, so p + 1 starts the next character
-        return at;
+        while (q > known && isLeadByte(q[-1])) --q;
+        const bool start = ((p - q) & 1) == 0;
+        known = start ? p : p + 1;  // not a start: p is a second byte, so p + 1 starts the next character
+        return start;
+    }
+};
+
+void setLanes(ConditionTerm& term) {
+    const std::string& key = term.folded;
+    const unsigned char first = key.empty() ? 0 : static_cast<unsigned char>(key[0]);
+    const ByteFilter a(first, true);
+    // The second byte is folded unless it ends a double-byte pair; a one-byte key lets every byte after it
+    // through.
+    const ByteFilter b = key.size() >= 2 ? ByteFilter(static_cast<unsigned char>(key[1]), !isLeadByte(first))
+                                         : ByteFilter(0xFF, false);
+    std::memset(term.lanes.firstMask, a.orByte, 16);
+    std::memset(term.lanes.firstValue, a.byte, 16);
+    std::memset(term.lanes.secondMask, key.size() >= 2 ? b.orByte : 0xFF, 16);
+    std::memset(term.lanes.secondValue, b.byte, 16);
+}
+
+// One pass over a field for up to kScanKeys keys. Blocks of positions are tested for all keys at once by the
+// first two bytes of each; only a block where a key may start is looked at key by key.
+class KeyScan {
+  public:
+    KeyScan(FieldView field, const ConditionTerm* const* keys, int count, const unsigned char* settled)
+        : keys_(keys),
+          count_(count),
+          settled_(settled),
+          start_(reinterpret_cast<const unsigned char*>(field.text)),
+          toNul_(field.length == kToNul),
+          end_(toNul_ ? nullptr : start_ + field.length) {
+        for (int i = 0; i < count; ++i) {
+            const std::size_t n = keys[i]->folded.size();
+            if (n > 0 && n <= field.length) active_ |= 1u << i;
+            known_[i] = start_;
+        }
+    }
+
+    unsigned run() {
+        if (active_ == 0) return 0;
+#if defined(__SSE2__)
+        return toNul_ ? runSse2ToNul() : runSse2Bounded();
+#else
+        for (const unsigned char* p = start_; active_ != 0 && p < end_; ++p)
+            for (unsigned a = active_; a != 0; a &= a - 1) test(__builtin_ctz(a), p);
+        return found_;
+#endif
     }
 
   private:
-    const unsigned char* known_;
+    // Whether key i starts at q; a key found is looked for no more. A field read to its NUL cannot match past
+    // it: no key holds a NUL.
+    void test(int i, const unsigned char* q) {
+        const std::string& key = keys_[i]->folded;
+        const auto* k = reinterpret_cast<const unsigned char*>(key.data());
+        if (fold(*q) == k[0] && CharacterStarts::at(known_[i], q) &&
+            matchesAt(q, toNul_ ? key.size() : static_cast<std::size_t>(end_ - q), k, key.size())) {
+            found_ |= 1u << i;
+            active_ = settled_ && settled_[found_] ? 0 : active_ & ~(1u << i);
+        }
+    }
+    // The candidates of a block at q: bit j of masks[i] when key i may start at q + j.
+    void candidates(const unsigned char* q, const std::uint32_t* masks) {
+        for (unsigned a = active_; a != 0; a &= a - 1) {
+            const int i = __builtin_ctz(a);
+            for (std::uint32_t m = masks[i]; m != 0 && (active_ >> i & 1); m &= m - 1)
+                test(i, q + __builtin_ctz(m));
+        }
+    }
+
+#if defined(__SSE2__)
+    static __m128i lane(const unsigned char* bytes) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+    }
+    __m128i hits(int i, __m128i v0, __m128i v1) const {
+        const ConditionTerm::Lanes& l = keys_[i]->lanes;
+        return _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(v0, lane(l.firstMask)), lane(l.firstValue)),
+                             _mm_cmpeq_epi8(_mm_or_si128(v1, lane(l.secondMask)), lane(l.secondValue)));
+    }
+    // The positions in `allowed` of the block at q (its bytes v0, the bytes after them v1).
+    void block(const unsigned char* q, __m128i v0, __m128i v1, unsigned allowed) {
+        __m128i any = hits(0, v0, v1);
+        for (int i = 1; i < count_; ++i) any = _mm_or_si128(any, hits(i, v0, v1));
+        if ((static_cast<unsigned>(_mm_movemask_epi8(any)) & allowed) == 0) return;
+        std::uint32_t masks[kScanKeys];
+        for (int i = 0; i < count_; ++i)
+            masks[i] = static_cast<unsigned>(_mm_movemask_epi8(hits(i, v0, v1))) & allowed;
+        candidates(q, masks);
+    }
+    // Aligned blocks, the first without the positions before the field. The next block is read only when this
+    // one holds no NUL, so the field goes on into it.
+    unsigned runSse2ToNul() {
+        const __m128i zero = _mm_setzero_si128();
+        const unsigned skip = static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(start_) & 15);
+        const unsigned char* q = start_ - skip;
+        __m128i v0 = _mm_load_si128(reinterpret_cast<const __m128i*>(q));
+        unsigned allowed = 0xFFFFu >> skip << skip;
+        for (;;) {
+            const unsigned nul = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v0, zero))) & allowed;
+            const __m128i next = nul ? zero : _mm_load_si128(reinterpret_cast<const __m128i*>(q + 16));
+            if (nul) allowed &= (nul & (0u - nul)) - 1;  // the positions before the NUL
+            block(q, v0, _mm_or_si128(_mm_srli_si128(v0, 1), _mm_slli_si128(next, 15)), allowed);
+            if (nul || active_ == 0) return found_;
+            q += 16;
+            v0 = next;
+            allowed = 0xFFFFu;
+        }
+    }
+    unsigned runSse2Bounded() {
+        const unsigned char* p = start_;
+        while (end_ - p >= 17) {
+            block(p, lane(p), lane(p + 1), 0xFFFFu);
+            if (active_ == 0) return found_;
+            p += 16;
+        }
+        if (p == end_) return found_;
+        if (end_ - start_ >= 16) {
+            // One block that ends with the field, its positions before p left out. The second bytes are the
+            // block moved by one, so that nothing past the field is read.
+            const unsigned char* q = end_ - 16;
+            const __m128i v0 = lane(q);
+            block(q, v0, _mm_srli_si128(v0, 1), 0xFFFFu >> (p - q) << (p - q));
+            return found_;
+        }
+        for (; active_ != 0 && p < end_; ++p)
+            for (unsigned a = active_; a != 0; a &= a - 1) test(__builtin_ctz(a), p);
+        return found_;
+    }
+#endif
+
+    const ConditionTerm* const* keys_;
+    int count_;
+    const unsigned char* settled_;  // when given: by the set found, whether the keys not found still matter
+    const unsigned char* start_;
+    bool toNul_;
+    const unsigned char* end_;
+    unsigned active_ = 0;
+    unsigned found_ = 0;
+    // Where characters start, known up to a position; each key asks for its positions in increasing order.
+    const unsigned char* known_[kScanKeys];
 };
+
+unsigned containsKeys(FieldView field, const ConditionTerm* const* keys, int count,
+                      const unsigned char* settled) {
+    if (!kReadsToNul && field.length == kToNul) field.length = std::strlen(field.text);
+    if (field.length == 0 || count <= 0) return 0;
+    return KeyScan(field, keys, count > kScanKeys ? kScanKeys : count, settled).run();
+}
 
 // Number normalisation helpers.
 bool isDigit(unsigned char c) {
@@ -421,89 +625,35 @@ bool evaluateTerms(const ConditionTerms& terms, const RawRecord& record) {
     return evaluate(terms, RawFields{record});
 }
 
+TermMatcher::TermMatcher(const ConditionTerms& terms) : terms_(terms) {
+    for (const ConditionTerm& t : terms) {
+        if (t.test != FieldTest::NameContains || keys_.size() == kScanKeys) return;  // read term by term
+        keys_.push_back(&t);
+    }
+    // Every term tests the name: the chain's answer for each set of keys found, and whether finding more keys
+    // could still change it.
+    const unsigned sets = 1u << keys_.size();
+    answers_.resize(sets);
+    settled_.assign(sets, 1);
+    for (unsigned found = 0; found < sets; ++found)
+        answers_[found] =
+            runChain(terms, [&](const ConditionTerm&, int slot) { return (found >> slot & 1) != 0; });
+    for (unsigned found = 0; found < sets; ++found)
+        for (unsigned more = found; more < sets; more = (more + 1) | found)
+            if (answers_[more] != answers_[found]) settled_[found] = 0;
+}
+
+bool TermMatcher::matches(const Entry& row) const {
+    if (answers_.empty()) return evaluateTerms(terms_, row);
+    const FieldView name = EntryFields{row, {nullptr, 0}}.name();
+    return answers_[containsKeys(name, keys_.data(), static_cast<int>(keys_.size()), settled_.data())] != 0;
+}
+
 bool fieldContains(const char* field, std::size_t length, const std::string& key) {
-    if (key.empty() || length == 0) return false;
-    const unsigned char* k = reinterpret_cast<const unsigned char*>(key.data());
-    const std::size_t n = key.size();
-    const unsigned char first = k[0];
-    const bool twoBytes = n >= 2;
-    // The key's first two bytes filter the positions; the second is folded unless it ends a double-byte pair.
-    const ByteFilter firstFilter(first, true);
-    const ByteFilter secondFilter(twoBytes ? k[1] : 0, !isLeadByte(first));
-    const unsigned char* const start = reinterpret_cast<const unsigned char*>(field);
-    const unsigned char* const end = start + length;
-    CharacterStarts starts(start);
-    auto candidate = [&](const unsigned char* q) {
-        return fold(*q) == first && starts.isStart(q) &&
-               matchesAt(q, static_cast<std::size_t>(end - q), k, n);
-    };
-    const unsigned char* p = start;
-    // Skip blocks that hold neither a NUL nor a position where the key's first two bytes could begin.
-#if defined(__SSE2__)
-    {
-        const __m128i zero = _mm_setzero_si128();
-        const __m128i or1 = _mm_set1_epi8(static_cast<char>(firstFilter.orByte()));
-        const __m128i is1 = _mm_set1_epi8(static_cast<char>(firstFilter.byte()));
-        const __m128i or2 = _mm_set1_epi8(static_cast<char>(secondFilter.orByte()));
-        const __m128i is2 = _mm_set1_epi8(static_cast<char>(secondFilter.byte()));
-        while (end - p >= 17) {
-            __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            __m128i hits = _mm_cmpeq_epi8(_mm_or_si128(v0, or1), is1);
-            if (twoBytes) {
-                __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
-                hits = _mm_and_si128(hits, _mm_cmpeq_epi8(_mm_or_si128(v1, or2), is2));
-            }
-            unsigned nul = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v0, zero)));
-            unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
-            if (nul != 0) mask &= (nul & (0u - nul)) - 1;  // only the positions before the first NUL
-            for (; mask != 0; mask &= mask - 1) {
-                if (candidate(p + __builtin_ctz(mask))) return true;
-            }
-            if (nul != 0) return false;
-            p += 16;
-        }
-        // The last bytes: one block that ends with the field, its positions before p left out. The second
-        // bytes are the block moved by one, so that nothing past the field is read.
-        if (p < end && end - start >= 16) {
-            const unsigned char* q = end - 16;
-            const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
-            __m128i hits = _mm_cmpeq_epi8(_mm_or_si128(v0, or1), is1);
-            if (twoBytes) {
-                const __m128i v1 = _mm_srli_si128(v0, 1);
-                hits = _mm_and_si128(hits, _mm_cmpeq_epi8(_mm_or_si128(v1, or2), is2));
-            }
-            const unsigned skip = static_cast<unsigned>(p - q);
-            const unsigned nul =
-                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v0, zero))) >> skip << skip;
-            unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits)) >> skip << skip;
-            if (nul != 0) mask &= (nul & (0u - nul)) - 1;
-            for (; mask != 0; mask &= mask - 1) {
-                if (candidate(q + __builtin_ctz(mask))) return true;
-            }
-            return false;
-        }
-    }
-#endif
-    while (end - p >= 9) {
-        std::uint64_t w0, w1;
-        std::memcpy(&w0, p, 8);
-        std::memcpy(&w1, p + 1, 8);
-        std::uint64_t hits = firstFilter.hits(w0);
-        if (twoBytes) hits &= secondFilter.hits(w1);
-        if ((zeroBytes(w0) | hits) != 0) {
-            for (const unsigned char* stop = p + 8; p < stop; ++p) {
-                if (*p == 0) return false;
-                if (candidate(p)) return true;
-            }
-        } else {
-            p += 8;
-        }
-    }
-    for (; p < end; ++p) {
-        if (*p == 0) return false;
-        if (candidate(p)) return true;
-    }
-    return false;
+    ConditionTerm term;
+    term.folded = key;
+    setLanes(term);
+    return containsKey(boundedField(field, length), term);
 }
 
 int compareNumberField(const char* field, std::size_t length, const std::string& number) {

@@ -38,6 +38,12 @@ struct ConditionTerm {
     // For the "contains" tests: the text with a-z mapped to A-Z outside double-byte characters, as the
     // substring test compares it.
     std::string folded;
+    // For the "contains" tests: how the substring test picks the field positions where `folded` may start. A
+    // byte b passes a lane pair when (b | mask) == value; the first pair tests a position's byte, the second
+    // the byte after it. Each byte is repeated 16 times, so that a block of positions is tested at once.
+    struct Lanes {
+        unsigned char firstMask[16], firstValue[16], secondMask[16], secondValue[16];
+    } lanes{};
 };
 
 using ConditionTerms = std::vector<ConditionTerm>;
@@ -54,6 +60,20 @@ bool normalizeNumber(const char* text, std::string& out);
 // Allocates nothing.
 bool evaluateTerms(const ConditionTerms& terms, const Entry& row);
 bool evaluateTerms(const ConditionTerms& terms, const RawRecord& record);
+
+// A chain of terms tested on many rows (the keyword search). Where every term tests the name, as most
+// searches do, one pass over a row's name answers the whole chain. `terms` must outlive it.
+class TermMatcher {
+  public:
+    explicit TermMatcher(const ConditionTerms& terms);
+    bool matches(const Entry& row) const;
+
+  private:
+    const ConditionTerms& terms_;
+    std::vector<const ConditionTerm*> keys_;
+    std::vector<unsigned char> answers_;  // by the set of keys found; empty: the terms are read one by one
+    std::vector<unsigned char> settled_;  // by the set of keys found: whether more keys found change nothing
+};
 
 // The building blocks of the tests, exposed for the search and for tests.
 // Whether `field` (length bytes, or up to its first NUL) contains the folded term `key`.

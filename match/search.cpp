@@ -9,7 +9,7 @@
 #include "core/list_view.h"
 #include "core/report.h"
 #include "core/text.h"
-#include "match/condition_list.h"
+#include "match/condition.h"
 #include "match/regex.h"
 #include "match/regex_scan.h"
 
@@ -94,10 +94,10 @@ int searchList(EntryList& list, SearchField field, const char* text, bool useReg
         marked =
             markRows(list, before, [&](const Entry& e) { return scanner.matches(regexField(e, field)); });
     } else {
-        ConditionList conditions;
-        if (conditions.add(text, "", false) < 0) return -1;
-        marked = markRows(list, before,
-                          [&](const Entry& e) { return findMatchingCondition(conditions, e) != -1; });
+        ConditionTerms terms;
+        if (!parseConditionText(text, terms)) return -1;
+        const TermMatcher matcher(terms);
+        marked = markRows(list, before, [&](const Entry& e) { return matcher.matches(e); });
     }
     if (byMark && marked > 0) {
         // sort() flips the direction of the column the list is already sorted by: flip it first so that the

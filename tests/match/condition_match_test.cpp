@@ -4,6 +4,7 @@
 #include <random>
 #include <string>
 
+#include "core/entry.h"
 #include "core/text.h"
 #include "match/condition.h"
 
@@ -122,6 +123,44 @@ TEST(ConditionMatch, BlockScanAgreesWithTheReferenceOnRandomText) {
             << "[" << field << "] [" << key << "]";
     }
     EXPECT_GT(hits, 1000);
+}
+
+// Chains of name terms on list rows, whose names the scan reads up to their NUL in aligned blocks: the one
+// pass over the name for every key (and its early end) against the terms read one by one.
+TEST(ConditionMatch, NameChainsAgreeWithTheReferenceOnRandomRows) {
+    const unsigned char alphabet[] = {'a', 'A', 'b', 'B', ' ', 0x83, 0x41, 0x61, 0x95, 0x5C, 0xB1, '3'};
+    const char* const kOps[] = {" & ", " | ", " - "};
+    std::mt19937 rng(4321);
+    auto randomText = [&](std::size_t minLen, std::size_t maxLen) {
+        std::string s(minLen + rng() % (maxLen - minLen + 1), ' ');
+        for (char& c : s) c = static_cast<char>(alphabet[rng() % sizeof alphabet]);
+        return s;
+    };
+    int matched = 0, rows = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string text = "\"" + randomText(1, 3) + "\"";
+        for (int k = rng() % 4; k > 0; --k) text += kOps[rng() % 3] + ("\"" + randomText(1, 3) + "\"");
+        ConditionTerms terms;
+        if (!parseConditionText(text.c_str(), terms)) continue;
+        // The hash's length moves the name to every place within an aligned block.
+        const std::string name = randomText(0, 70), hash(rng() % 40, 'H');
+        const char* texts[8] = {name.c_str(), "", "1", "", "1", "", "1", hash.c_str()};
+        const EntryPtr row = makeEntry(texts, 8);
+        bool expected = false;
+        for (const ConditionTerm& t : terms) {
+            const bool hit = referenceContains(name, t.folded);
+            if (t.op == TermOperator::None) expected = hit;
+            if (t.op == TermOperator::And && expected) expected = hit;
+            if (t.op == TermOperator::Or && !expected) expected = hit;
+            if (t.op == TermOperator::AndNot && expected) expected = !hit;
+        }
+        ++rows;
+        matched += expected;
+        ASSERT_EQ(TermMatcher(terms).matches(*row), expected) << text << " on [" << name << "]";
+        ASSERT_EQ(evaluateTerms(terms, *row), expected) << text << " on [" << name << "]";
+    }
+    EXPECT_GT(matched, rows / 5);
+    EXPECT_LT(matched, rows * 4 / 5);
 }
 
 TEST(ConditionMatch, FieldsAreReadWithinTheirBuffers) {
