@@ -72,6 +72,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(re->stateCount() <= twk::kRegexMaxStates && re->transitionCount() <= twk::kRegexMaxStates);
     twk::RegexScanner scanner(*re);
     twk::RegexScanner cramped(*re, 4096);
+    // Texts two at a time, in a cache small enough to be emptied on the way of the first.
+    twk::RegexScanner crampedPairs(*re, 4096);
+    std::string previous;
+    int previousN = -1;
     std::size_t at = cut == std::string::npos ? input.size() : cut + 1;
     do {
         std::size_t end = input.find('\0', at);
@@ -89,6 +93,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (re->stateCount() * (text.size() + 1) <= kScanWork) {
             check(scanner.matches(text) == (n > 0));
             check(cramped.matches(text) == (n > 0));
+            if (previousN >= 0) {
+                bool first = false, second = false;
+                crampedPairs.matchesTwo(previous.c_str(), text.c_str(), &first, &second);
+                check(first == (previousN > 0) && second == (n > 0));
+            }
+            previous = text;
+            previousN = n;
         }
         if (n > 0)
             check(again.whole().start == slots.whole().start && again.whole().end == slots.whole().end);

@@ -313,25 +313,66 @@ bool RegexScanner::matchesStepping(const unsigned char* p, Position& at) {
     }
 }
 
-bool RegexScanner::matches(const char* text) {
+// The answers had without running the automaton: an empty text, one too short for a match, or a scanner that
+// steps sets instead of caching them. Returns -1 when the text must be walked.
+int RegexScanner::answerWithoutTable(const char* text) {
     const auto* p = reinterpret_cast<const unsigned char*>(text);
-    if (*p == 0) return false;
-    if (minBytes_ != 0 && std::strlen(text) < minBytes_) return false;
+    if (*p == 0) return 0;
+    if (minBytes_ != 0 && std::strlen(text) < minBytes_) return 0;
     if (!stepping_ && initial_ < 0) {
         from_.set.clear();
         from_.start = kStartAlways;
         from_.lead = 0;
         stateOf(from_);
     }
-    if (stepping_) {
-        from_.set.clear();
-        from_.start = kStartAlways;
-        from_.lead = 0;
-        return matchesStepping(p, from_);
+    if (!stepping_) return -1;
+    from_.set.clear();
+    from_.start = kStartAlways;
+    from_.lead = 0;
+    return matchesStepping(p, from_) ? 1 : 0;
+}
+
+bool RegexScanner::matches(const char* text) {
+    const int known = answerWithoutTable(text);
+    if (known >= 0) return known != 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    return walk(p, p, initial_);
+}
+
+void RegexScanner::matchesTwo(const char* a, const char* b, bool* aMatches, bool* bMatches) {
+    const int knownA = answerWithoutTable(a);
+    const int knownB = answerWithoutTable(b);
+    if (knownA >= 0 || knownB >= 0) {
+        *aMatches = knownA >= 0 ? knownA != 0 : matches(a);
+        *bMatches = knownB >= 0 ? knownB != 0 : matches(b);
+        return;
     }
-    const unsigned char* counted = p;
+    // Both texts through the table in step while every transition is cached: each lookup waits for the one
+    // before it in the same text, and the other text's lookup fills that time.
+    const auto* p = reinterpret_cast<const unsigned char*>(a);
+    const auto* q = reinterpret_cast<const unsigned char*>(b);
     const int32_t* table = table_.data();
     int32_t s = initial_;
+    int32_t t = initial_;
+    for (;;) {
+        const int32_t nextS = table[s + classOf_[*p]];
+        const int32_t nextT = table[t + classOf_[*q]];
+        if ((nextS | nextT) < 0) break;
+        s = nextS;
+        t = nextT;
+        ++p;
+        ++q;
+    }
+    // Each goes on alone from where it stands; a flush on the way of the first takes the state of the second
+    // with it, which then starts again.
+    const std::size_t flushesBefore = flushes_;
+    *aMatches = walk(reinterpret_cast<const unsigned char*>(a), p, s);
+    *bMatches =
+        flushes_ == flushesBefore ? walk(reinterpret_cast<const unsigned char*>(b), q, t) : matches(b);
+}
+
+bool RegexScanner::walk(const unsigned char* counted, const unsigned char* p, int32_t s) {
+    const int32_t* table = table_.data();
     for (;;) {
         const int32_t next = table[s + classOf_[*p]];
         if (next >= 0) {

@@ -42,24 +42,28 @@ void forEachRow(const EntryList& list, F&& f) {
     }
 }
 
-// Marks each row for which hit(row) holds and clears the others, in one pass: a row is a block of its own,
-// and a second pass would fetch every row from memory again. Returns the number marked. When hit() throws,
-// the marks of the rows passed are given back from `before` (a bit per row, had beforehand: as bits, a
-// million rows take 125 KB, which the allocator hands out again without asking the system for fresh pages).
-template <class Hit>
-int markRows(EntryList& list, std::vector<uint64_t>& before, Hit&& hit) {
+// Marks the rows as step decides and clears the others, in one pass: a row is a block of its own, and a
+// second pass would fetch every row from memory again. step(&row, mark) is called for each row in order and
+// step(nullptr, mark) once at the end; it calls mark(row, on) once for every row, then or later. Returns the
+// number marked. When step throws, the marks of the rows passed are given back from `before` (a bit per row,
+// had beforehand: as bits, a million rows take 125 KB, which the allocator hands out again without asking
+// the system for fresh pages).
+template <class Step>
+int markRows(EntryList& list, std::vector<uint64_t>& before, Step&& step) {
     int marked = 0;
     std::size_t row = 0;
+    auto mark = [&marked](Entry& e, bool on) {
+        // A row whose mark stays is not written: its memory need not be written back.
+        if (on != e.isMarked()) e.setMarked(on);
+        marked += on ? 1 : 0;
+    };
     try {
         forEachRow(list, [&](Entry& e) {
-            const bool was = e.isMarked();
-            if (was) before[row >> 6] |= uint64_t(1) << (row & 63);
+            if (e.isMarked()) before[row >> 6] |= uint64_t(1) << (row & 63);
             ++row;
-            const bool on = hit(e);
-            // A row whose mark stays is not written: its memory need not be written back.
-            if (on != was) e.setMarked(on);
-            marked += on ? 1 : 0;
+            step(&e, mark);
         });
+        step(nullptr, mark);
     } catch (...) {
         std::size_t back = 0;
         forEachRow(list, [&](Entry& e) {
@@ -91,13 +95,28 @@ int searchList(EntryList& list, SearchField field, const char* text, bool useReg
         if (!re) return -1;
         // Every pattern that compiles is answered: the scanner's work is linear in the bytes of the rows.
         RegexScanner scanner(*re);
-        marked =
-            markRows(list, before, [&](const Entry& e) { return scanner.matches(regexField(e, field)); });
+        // Rows are read two at a time: see RegexScanner::matchesTwo.
+        Entry* waiting = nullptr;
+        marked = markRows(list, before, [&](Entry* e, auto& mark) {
+            if (e != nullptr && waiting == nullptr) {
+                waiting = e;
+            } else if (e != nullptr) {
+                bool first = false, second = false;
+                scanner.matchesTwo(regexField(*waiting, field), regexField(*e, field), &first, &second);
+                mark(*waiting, first);
+                mark(*e, second);
+                waiting = nullptr;
+            } else if (waiting != nullptr) {
+                mark(*waiting, scanner.matches(regexField(*waiting, field)));
+            }
+        });
     } else {
         ConditionTerms terms;
         if (!parseConditionText(text, terms)) return -1;
         const TermMatcher matcher(terms);
-        marked = markRows(list, before, [&](const Entry& e) { return matcher.matches(e); });
+        marked = markRows(list, before, [&](Entry* e, auto& mark) {
+            if (e != nullptr) mark(*e, matcher.matches(*e));
+        });
     }
     if (byMark && marked > 0) {
         // sort() flips the direction of the column the list is already sorted by: flip it first so that the

@@ -149,14 +149,30 @@ TEST(RegexScanner, AgreesWithTheWalkOnRandomPatternsAndTexts) {
                 const std::string pattern = randomPattern(rng);
                 std::unique_ptr<Regex> re = compileRegex(pattern);
                 if (!re) continue;
-                // One scanner for all the texts of a pattern, as a search keeps one for all its rows.
+                // One scanner for all the texts of a pattern, as a search keeps one for all its rows, and one
+                // that reads them two at a time.
                 RegexScanner scanner(*re, cacheBytes);
+                RegexScanner paired(*re, cacheBytes);
+                std::string previous;
+                int previousN = kRegexGaveUp;
                 for (int t = 0; t < 12; ++t) {
                     std::string text = randomText(rng);
                     const int n = matchRegex(*re, text);
                     if (n == kRegexGaveUp) continue;
                     ++compared;
                     matched += n > 0;
+                    if (previousN != kRegexGaveUp) {
+                        bool first = false, second = false;
+                        paired.matchesTwo(previous.c_str(), text.c_str(), &first, &second);
+                        ASSERT_TRUE(first == (previousN > 0) && second == (n > 0))
+                            << "seed " << seed << ", cache " << cacheBytes << ": pattern \"" << shown(pattern)
+                            << "\" texts \"" << shown(previous) << "\" and \"" << shown(text)
+                            << "\": read side by side, the scanner and the walk disagree";
+                        previousN = kRegexGaveUp;
+                    } else {
+                        previous = text;
+                        previousN = n;
+                    }
                     if (scanner.matches(text) == (n > 0)) continue;
                     std::string small = pattern;
                     shrink(small, text, cacheBytes);
@@ -179,6 +195,8 @@ TEST(RegexScanner, ThrashingCacheStaysBoundedAndRight) {
     ASSERT_NE(re, nullptr);
     constexpr std::size_t kCache = 64 * 1024;
     RegexScanner scanner(*re, kCache);
+    RegexScanner paired(*re, kCache);
+    std::string previous = "ab";
     std::mt19937 rng(5);
     std::size_t peak = 0;
     for (int row = 0; row < 40; ++row) {
@@ -187,6 +205,12 @@ TEST(RegexScanner, ThrashingCacheStaysBoundedAndRight) {
         if (row % 3 == 0) text += 'c';
         EXPECT_EQ(scanner.matches(text), matchRegex(*re, text) > 0) << row;
         peak = std::max(peak, scanner.cacheBytesHeld());
+        // Two texts side by side, the cache emptied on the way of the first.
+        bool first = false, second = false;
+        paired.matchesTwo(text.c_str(), previous.c_str(), &first, &second);
+        EXPECT_EQ(first, matchRegex(*re, text) > 0) << row;
+        EXPECT_EQ(second, matchRegex(*re, previous) > 0) << row;
+        previous = text;
     }
     EXPECT_GT(scanner.flushes(), 1u);
     EXPECT_TRUE(scanner.stepping());
