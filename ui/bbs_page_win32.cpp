@@ -145,8 +145,10 @@ void BbsPage::onCommand(int id, int code) {
             break;
         case IDC_CLOSELIST:
         case ID_BROWSER_CLOSE:
+            closeBrowser();
+            break;
         case ID_BROWSER_REFRESH:
-            browserCommand(id == IDC_CLOSELIST ? ID_BROWSER_CLOSE : id);
+            reloadBrowser();
             break;
         default:
             RowsPage::onCommand(id, code);
@@ -154,23 +156,15 @@ void BbsPage::onCommand(int id, int code) {
     }
 }
 
-void BbsPage::browserCommand(int id) {
-    switch (id) {
-        case ID_BROWSER_CLOSE:
-            closeCurrentBrowserPage();
-            break;
-        case ID_BROWSER_REFRESH:
-            browsers_.reload();
-            break;
-        case ID_FIND_IN_PAGE:
-            browsers_.findInPage();
-            break;
-        default:
-            break;
-    }
+void BbsPage::reloadBrowser() {
+    browsers_.reload();
 }
 
-void BbsPage::closeCurrentBrowserPage() {
+void BbsPage::findInPage() {
+    browsers_.findInPage();
+}
+
+void BbsPage::closeBrowser() {
     browsers_.removePage(browsers_.current());
     if (browsers_.count() == 0)
         setDialogItemText(hwnd_, IDC_BBS_TITLE, "");
