@@ -217,21 +217,26 @@ bool isMenuCommandToo(int id) {
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------------------------
+SharedState::SharedState(HINSTANCE module, std::string programFolder)
+    : instance(module), folder(std::move(programFolder)), conditionFile(folder + kConditionFileName) {
+    userSettings.setPath(folder + "TWK.ini");
+    definitions.setPath(folder + "TWKdef.ini");
+}
+
 MainWindow::MainWindow(HINSTANCE instance, std::string programFolder)
-    : instance_(instance),
-      folder_(std::move(programFolder)),
-      conditionFile_(folder_ + kConditionFileName),
-      fixedLists_(folder_),
-      host_(std::make_unique<HostBridge>(conditions_, [this] { return loadStartPtr(userSettings_); })),
+    : shared_(instance, std::move(programFolder)),
+      fixedLists_(shared_.folder),
+      host_(std::make_unique<HostBridge>(shared_.conditions,
+                                         [this] { return loadStartPtr(shared_.userSettings); })),
       tray_({[this] { return collector_.state().running; },
              [this] { return optionChecked(*this, IDC_SET_TRAYICON); },
              [this] {
                  EntryList* list = tabs_.currentList();
                  return list && list->kind() == ListKind::Normal;
              }}),
-      collector_(
-          {*host_, tabs_, histories_, statusBar_, tray_.notifier(), [this] { updateCommandStates(); }}),
-      files_({tabs_, conditions_, histories_[kFileHistory],
+      collector_({*host_, tabs_, shared_.histories, statusBar_, tray_.notifier(),
+                  [this] { updateCommandStates(); }}),
+      files_({tabs_, shared_.conditions, shared_.histories[kFileHistory],
               [this] { return std::make_unique<ListPage>(*this, PageKind::Normal); },
               [this](EntryList& list) {
                   // A collection into a list that closes stops before the list's question.
@@ -241,8 +246,6 @@ MainWindow::MainWindow(HINSTANCE instance, std::string programFolder)
       rows_(tabs_, statusBar_),
       clipboard_(rows_.pages(), [this] { return optionChecked(*this, IDC_SET_AUTOSORT); }),
       export_(rows_.pages(), *host_, [this] { return settingsPage(); }) {
-    userSettings_.setPath(folder_ + "TWK.ini");
-    definitions_.setPath(folder_ + "TWKdef.ini");
     tabs_.setListGoing([this](const EntryList* list) { collector_.logic().forgetList(list); });
 }
 
@@ -256,19 +259,19 @@ HWND MainWindow::create(int showCommand) {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     WNDCLASSW wc = {};
-    if (!GetClassInfoW(instance_, kMainWindowClass, &wc)) {
+    if (!GetClassInfoW(shared_.instance, kMainWindowClass, &wc)) {
         wc.style = CS_HREDRAW | CS_VREDRAW;
         wc.lpfnWndProc = &BaseWindow<MainWindow>::windowProc;
         wc.cbClsExtra = 0;
         wc.cbWndExtra = DLGWINDOWEXTRA;
-        wc.hInstance = instance_;
-        wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_MAIN));
+        wc.hInstance = shared_.instance;
+        wc.hIcon = LoadIconW(shared_.instance, MAKEINTRESOURCEW(IDI_MAIN));
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         wc.lpszClassName = kMainWindowClass;
         if (!RegisterClassW(&wc)) return nullptr;
     }
-    HWND window = CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_MAIN), nullptr, &mainDialogStub,
+    HWND window = CreateDialogParamW(shared_.instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, &mainDialogStub,
                                      reinterpret_cast<LPARAM>(this));
     if (!window) return nullptr;
     window_.reset(window);
@@ -356,9 +359,9 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void MainWindow::onInitDialog() {
     InitCommonControls();
     // Every user setting of the start, the pages' included, from one read of the file.
-    ProfileFile::Hold settingsRead(userSettings_);
+    ProfileFile::Hold settingsRead(shared_.userSettings);
     // Settings that could not be read are defaults: the close must not write them over the user's.
-    settingsUnread_ = userSettings_.readFailed();
+    settingsUnread_ = shared_.userSettings.readFailed();
     // The status bar, and the reports that go to it from now on.
     statusBar_.create(hwnd_, IDC_STATUSBAR, kStatusParts, kStatusEdges);
     reporter_ = std::make_unique<StatusReporter>(statusBar_, hwnd_);
@@ -367,15 +370,15 @@ void MainWindow::onInitDialog() {
     clipboard_.setWindow(hwnd_);
     previousReporter_ = setReporter(reporter_.get());
 
-    palette_.load(loadListColours(userSettings_, currentSystemColours()));
-    loadLayoutDefinitions(definitions_, host_->layout());
-    tray_.setWindow(hwnd_, instance_);
+    shared_.palette.load(loadListColours(shared_.userSettings, currentSystemColours()));
+    loadLayoutDefinitions(shared_.definitions, host_->layout());
+    tray_.setWindow(hwnd_, shared_.instance);
 
     RECT r = {};
     GetWindowRect(hwnd_, &r);
-    windowState_ = loadWindowState(userSettings_, WindowRect{r.left, r.top, r.right, r.bottom});
-    placeWindow(hwnd_, windowState_.rect);
-    loadHistories(userSettings_, histories_);
+    shared_.windowState = loadWindowState(shared_.userSettings, WindowRect{r.left, r.top, r.right, r.bottom});
+    placeWindow(hwnd_, shared_.windowState.rect);
+    loadHistories(shared_.userSettings, shared_.histories);
 
     HWND tab = GetDlgItem(hwnd_, IDC_TABS);
     RECT client = {};
@@ -391,10 +394,11 @@ void MainWindow::onInitDialog() {
     // The lists and conditions kept from the last run.
     fixedLists_.loadAll(tabs_);
     auto* conditionsPage = static_cast<ConditionPage*>(tabs_.firstPage(PageKind::Conditions));
-    conditionFile_.load(conditions_, tabs_, conditionsPage ? conditionsPage->listView() : nullptr);
+    shared_.conditionFile.load(shared_.conditions, tabs_,
+                               conditionsPage ? conditionsPage->listView() : nullptr);
 
     host_->enableDebugPrivilege();
-    applyAlpha(hwnd_, loadAlpha(userSettings_));
+    applyAlpha(hwnd_, loadAlpha(shared_.userSettings));
 }
 
 void MainWindow::createStartPages() {
@@ -413,7 +417,7 @@ void MainWindow::createStartPages() {
         reportAllocationFailure(MemoryPlace::StartLists);
     }
 
-    tabs_.init(instance_, GetDlgItem(hwnd_, IDC_TABS));
+    tabs_.init(shared_.instance, GetDlgItem(hwnd_, IDC_TABS));
     tabs_.addPage(std::make_unique<SettingsPage>(*this), SW_HIDE, kSettingsTabText, nullptr);
     if (bbs) tabs_.insertPage(std::make_unique<BbsPage>(*this), 0, SW_HIDE, kBbsTabText, std::move(bbs));
     tabs_.insertPage(std::make_unique<ConditionPage>(*this), 0, SW_HIDE, kConditionsTabText, nullptr);
@@ -516,14 +520,15 @@ bool MainWindow::close(bool ask) {
     // Files that could not be read at the start are left as they are: this run holds defaults or nothing in
     // their place.
     if (!settingsUnread_) {
-        ProfileFile::Hold settingsWrite(userSettings_);
+        ProfileFile::Hold settingsWrite(shared_.userSettings);
         const bool stateWritten = saveState();
-        const bool historiesWritten = saveHistories(userSettings_, histories_);
+        const bool historiesWritten = saveHistories(shared_.userSettings, shared_.histories);
         if (!settingsWrite.end() || !stateWritten || !historiesWritten)
-            unwritten.push_back(userSettings_.path());
+            unwritten.push_back(shared_.userSettings.path());
     }
     fixedLists_.saveAll(tabs_, &unwritten);
-    if (conditionFile_.saveAtEnd(conditions_) < 0) unwritten.push_back(conditionFile_.path());
+    if (shared_.conditionFile.saveAtEnd(shared_.conditions) < 0)
+        unwritten.push_back(shared_.conditionFile.path());
     for (const std::string& path : unwritten) errorBox(kMsgCannotWrite, path.c_str());
     // The first close that could not write them keeps the window and its rows, so that the user can free the
     // files and close again; a second close ends anyway.
@@ -532,7 +537,7 @@ bool MainWindow::close(bool ask) {
         return false;
     }
     if (Page* page = tabs_.firstPage(PageKind::Conditions)) page->listView()->deleteAllItems();
-    conditions_ = ConditionList();
+    shared_.conditions = ConditionList();
     if (BbsPage* page = bbsPage()) page->closeBrowserPages();
     DestroyWindow(hwnd_);
     return true;
@@ -543,19 +548,20 @@ bool MainWindow::saveState() {
     placement.length = sizeof placement;
     if (GetWindowPlacement(hwnd_, &placement)) {
         const RECT& r = placement.rcNormalPosition;
-        windowState_.rect = WindowRect{r.left, r.top, r.right, r.bottom};
+        shared_.windowState.rect = WindowRect{r.left, r.top, r.right, r.bottom};
     }
     if (Page* first = tabs_.page(0); first && first->listView() && pageHoldsRows(first->kind()))
-        readColumnWidths(first->listView()->hwnd(), windowState_.columnWidths, kFileColumnCount);
+        readColumnWidths(first->listView()->hwnd(), shared_.windowState.columnWidths, kFileColumnCount);
     for (int i = 0; i < tabs_.count(); ++i) {
         Page* page = tabs_.page(i);
         if (!page || !page->listView()) continue;
         if (page->kind() == PageKind::Bbs)
-            readColumnWidths(page->listView()->hwnd(), windowState_.bbsColumnWidths, kBbsColumnCount);
+            readColumnWidths(page->listView()->hwnd(), shared_.windowState.bbsColumnWidths, kBbsColumnCount);
         else if (page->kind() == PageKind::Conditions)
-            readColumnWidths(page->listView()->hwnd(), windowState_.condColumnWidths, kCondColumnCount);
+            readColumnWidths(page->listView()->hwnd(), shared_.windowState.condColumnWidths,
+                             kCondColumnCount);
     }
-    return saveWindowState(userSettings_, windowState_);
+    return saveWindowState(shared_.userSettings, shared_.windowState);
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -635,7 +641,7 @@ void MainWindow::onInitMenuPopup(HMENU popup) {
     EntryList* list = tabs_.currentList();
     if (popup == GetSubMenu(file, kHistoryPopup)) {
         clearMenu(popup);
-        const HistoryList& history = histories_[kFileHistory];
+        const HistoryList& history = shared_.histories[kFileHistory];
         for (int i = 0; i < history.count(); ++i)
             appendMenuText(popup, 0, static_cast<UINT>(ID_HISTORY_FIRST + i), history.entry(i));
     } else if (popup == GetSubMenu(edit, kMovePopup)) {
@@ -713,7 +719,7 @@ void MainWindow::fillHistoryCombo(Page& page, int comboId) {
     HWND combo = page.item(comboId);
     while (SendMessageW(combo, CB_DELETESTRING, 0, 0) != CB_ERR) {
     }
-    const HistoryList& history = histories_[kind];
+    const HistoryList& history = shared_.histories[kind];
     for (int i = 0; i < history.count(); ++i) {
         std::wstring w = widen(history.entry(i));
         SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(w.c_str()));
@@ -728,7 +734,8 @@ void MainWindow::search(Page& page) {
         std::string text = windowText(page.item(IDC_SEARCHWORD), kSearchTextMax);
         SearchOutcome outcome = runSearchCommand(*list, text.c_str(), useRegex, list->kind());
         if (outcome.remember)
-            histories_[page.kind() == PageKind::Bbs ? kBbsSearchHistory : kSearchHistory].pushFront(text);
+            shared_.histories[page.kind() == PageKind::Bbs ? kBbsSearchHistory : kSearchHistory].pushFront(
+                text);
     });
 }
 

@@ -44,6 +44,24 @@ class BbsPage;
 extern const char* const kProductTitle;        // "Tollwick version 3.25"
 extern const wchar_t* const kMainWindowClass;  // "TWKMAINWND"
 
+// What the pages and the commands share for the whole run: the program's module and folder, the user's
+// settings and the layout definitions, the list colours, the window's stored state, the histories and the
+// conditions.
+struct SharedState {
+    // `folder` ends with "\": the settings files and the fixed list files live there.
+    SharedState(HINSTANCE module, std::string programFolder);
+
+    HINSTANCE instance;
+    std::string folder;
+    ProfileFile userSettings;  // TWK.ini
+    ProfileFile definitions;   // TWKdef.ini
+    ListPalette palette;
+    WindowState windowState;
+    Histories histories;
+    ConditionList conditions;
+    ConditionFile conditionFile;
+};
+
 class MainWindow : public BaseWindow<MainWindow> {
   public:
     // `programFolder` ends with "\": the settings files and the fixed list files live there.
@@ -51,8 +69,6 @@ class MainWindow : public BaseWindow<MainWindow> {
     ~MainWindow();
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
-    // The automatic collection's timer: each WM_TIMER with it is one cycle.
-    static constexpr UINT_PTR kCollectTimer = CollectionCommands::kTimer;
 
     // Registers the window class (once per process) and creates the window from its template; the whole
     // initialisation runs inside. Then shows it. Returns the window, or nullptr.
@@ -64,17 +80,9 @@ class MainWindow : public BaseWindow<MainWindow> {
     void onNcDestroy();
 
     // What the pages and commands share.
-    HINSTANCE instance() const { return instance_; }
+    SharedState& shared() { return shared_; }
     ListTabSet& tabs() { return tabs_; }
     StatusBar& statusBar() { return statusBar_; }
-    const ListPalette& palette() const { return palette_; }
-    const WindowState& windowState() const { return windowState_; }
-    WindowState& windowState() { return windowState_; }
-    ProfileFile& userSettings() { return userSettings_; }
-    const std::string& programFolder() const { return folder_; }
-    Histories& histories() { return histories_; }
-    ConditionList& conditions() { return conditions_; }
-    ConditionFile& conditionFile() { return conditionFile_; }
     // The collection's state (tests set it to see the command states that follow).
     CollectionState& collection() { return collector_.logic().state(); }
     CollectionCommands& collector() { return collector_; }
@@ -127,20 +135,12 @@ class MainWindow : public BaseWindow<MainWindow> {
     void cmdNextTab();
     void cmdPreviousTab();
 
-    HINSTANCE instance_;
-    std::string folder_;
+    SharedState shared_;
     ListTabSet tabs_;
     StatusBar statusBar_;
     std::unique_ptr<StatusReporter> reporter_;
     Reporter* previousReporter_ = nullptr;
-    ProfileFile userSettings_;
-    ProfileFile definitions_;
-    ListPalette palette_;
-    Histories histories_;
-    ConditionList conditions_;
-    ConditionFile conditionFile_;
     FixedListFiles fixedLists_;
-    WindowState windowState_;
     std::unique_ptr<HostBridge> host_;
     TrayCommands tray_;
     CollectionCommands collector_;
