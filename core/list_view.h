@@ -1,12 +1,12 @@
-// What a list keeps in step with: the owner-drawn list view of its page. The view holds one empty item per row
-// (or only their count) and the selection (or shows the rows' own); every cell is painted from the row at draw
-// time.
+// What a list keeps in step with: the owner-drawn list view of its page. The view holds one empty item per
+// row (or only their count) and the selection (or shows the rows' own); every cell is painted from the row at
+// draw time.
 #pragma once
 
 namespace twk {
 
 class ListViewOps {
-public:
+  public:
     virtual ~ListViewOps() = default;
     virtual void insertItem(int position) = 0;
     virtual void deleteItem(int position) = 0;
@@ -19,8 +19,8 @@ public:
     virtual int topRow() const = 0;
     virtual int rowHeight() const = 0;
     virtual void scrollBy(int dy) = 0;
-    // Around operations that add or remove many rows: the view stops drawing (and is hidden) until the matching
-    // end, then repaints once. Calls nest.
+    // Around operations that add or remove many rows: the view stops drawing (and is hidden) until the
+    // matching end, then repaints once. Calls nest.
     virtual void beginBulkUpdate() = 0;
     virtual void endBulkUpdate() = 0;
     virtual void invalidate() = 0;
@@ -30,11 +30,27 @@ public:
     // The view shows the rows' own `selected` flags as its selection: reading the selection into the rows, or
     // the rows' flags into the view, has nothing to copy.
     virtual bool selectionIsRows() const { return false; }
+    // Every item selected or none; every item's selection reversed. Both return how many are selected now.
+    virtual int setAllSelected(bool selected) {
+        const int n = itemCount();
+        for (int i = 0; i < n; ++i) setSelected(i, selected);
+        return selected ? n : 0;
+    }
+    virtual int invertSelection() {
+        const int n = itemCount();
+        int on = 0;
+        for (int i = 0; i < n; ++i) {
+            const bool select = !isSelected(i);
+            setSelected(i, select);
+            on += select;
+        }
+        return on;
+    }
 };
 
 // Scope guard for a bulk update of an optional view.
 class BulkUpdate {
-public:
+  public:
     explicit BulkUpdate(ListViewOps* view) : view_(view) {
         if (view_) view_->beginBulkUpdate();
     }
@@ -44,7 +60,7 @@ public:
     BulkUpdate(const BulkUpdate&) = delete;
     BulkUpdate& operator=(const BulkUpdate&) = delete;
 
-private:
+  private:
     ListViewOps* view_;
 };
 

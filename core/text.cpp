@@ -169,7 +169,11 @@ const TextComparer* setTextComparer(const TextComparer* comparer) {
     return old;
 }
 
-std::string fileNamePart(const std::string& path) {
+namespace {
+
+// Where the part after the last "\\" starts (0 when there is none), stepping over double-byte characters,
+// whose second byte may be 0x5C.
+size_t afterLastBackslash(const std::string& path) {
     size_t start = 0;
     for (size_t i = 0; i < path.size(); ++i) {
         if (isLeadByte(path[i]) && i + 1 < path.size()) {
@@ -178,7 +182,17 @@ std::string fileNamePart(const std::string& path) {
         }
         if (path[i] == '\\') start = i + 1;
     }
-    return path.substr(start);
+    return start;
+}
+
+}  // namespace
+
+std::string fileNamePart(const std::string& path) {
+    return path.substr(afterLastBackslash(path));
+}
+
+std::string folderPart(const std::string& path) {
+    return path.substr(0, afterLastBackslash(path));
 }
 
 }  // namespace twk

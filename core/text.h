@@ -69,6 +69,8 @@ inline int localeCompare(const char* a, const char* b) {
 
 // The part of a path after its last "\" (a double-byte character's second byte is never taken for one).
 std::string fileNamePart(const std::string& path);
+// The part up to and including its last "\" ("" when there is none).
+std::string folderPart(const std::string& path);
 
 #ifdef _WIN32
 // The platform's comparison for the Japanese locale (what lstrcmpA does on a Japanese system), whatever the

@@ -39,7 +39,7 @@ INT_PTR BbsPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             setIconButton(IDC_BBS_STACKED, IDI_STACKED);
             setIconButton(IDC_BBS_SIDEBYSIDE, IDI_SIDEBYSIDE);
             HWND tabs = item(IDC_BBS_BROWSERTABS);
-            browsers_.init(main_.instance(), tabs);
+            browsers_.init(main_.shared().instance, tabs);
             // Dialog navigation reaches into the browser views.
             SetWindowLongPtrW(tabs, GWL_EXSTYLE, GetWindowLongPtrW(tabs, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
             installSubclass(tabs, &BbsPage::browserTabsProc, this);
@@ -87,7 +87,7 @@ INT_PTR BbsPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 BbsPage::Split BbsPage::split() const {
     RECT client = {};
     GetClientRect(hwnd_, &client);
-    const WindowState& state = main_.windowState();
+    const WindowState& state = main_.shared().windowState;
     return {clampInto(state.bbsLvWidth, kMinListWidth, client.right - kMinListWidth),
             clampInto(state.bbsLvHeight, 0, client.bottom - kStackedBrowserRoom)};
 }
@@ -95,7 +95,7 @@ BbsPage::Split BbsPage::split() const {
 void BbsPage::layout(int width, int height) {
     const Split s = split();
     const int w = s.width, h = s.height;
-    if (main_.windowState().bbsVertical == 1) {
+    if (main_.shared().windowState.bbsVertical == 1) {
         moveControl(hwnd_, IDC_CLOSELIST, width - 18, 32);
         moveControl(hwnd_, IDC_BBS_TITLE, w + 4, 31, width - w - 28, 18);
         moveControl(hwnd_, IDC_LIST, 0, 29, w, height - 29);
@@ -131,7 +131,7 @@ void BbsPage::onCommand(int id, int code) {
         case IDC_BBS_STACKED:
         case IDC_BBS_SIDEBYSIDE: {
             int vertical = id == IDC_BBS_SIDEBYSIDE ? 1 : 0;
-            WindowState& state = main_.windowState();
+            WindowState& state = main_.shared().windowState;
             if (state.bbsVertical != vertical) {
                 state.bbsVertical = vertical;
                 relayout();
@@ -145,8 +145,10 @@ void BbsPage::onCommand(int id, int code) {
             break;
         case IDC_CLOSELIST:
         case ID_BROWSER_CLOSE:
+            closeBrowser();
+            break;
         case ID_BROWSER_REFRESH:
-            browserCommand(id == IDC_CLOSELIST ? ID_BROWSER_CLOSE : id);
+            reloadBrowser();
             break;
         default:
             RowsPage::onCommand(id, code);
@@ -154,23 +156,15 @@ void BbsPage::onCommand(int id, int code) {
     }
 }
 
-void BbsPage::browserCommand(int id) {
-    switch (id) {
-        case ID_BROWSER_CLOSE:
-            closeCurrentBrowserPage();
-            break;
-        case ID_BROWSER_REFRESH:
-            browsers_.reload();
-            break;
-        case ID_FIND_IN_PAGE:
-            browsers_.findInPage();
-            break;
-        default:
-            break;
-    }
+void BbsPage::reloadBrowser() {
+    browsers_.reload();
 }
 
-void BbsPage::closeCurrentBrowserPage() {
+void BbsPage::findInPage() {
+    browsers_.findInPage();
+}
+
+void BbsPage::closeBrowser() {
     browsers_.removePage(browsers_.current());
     if (browsers_.count() == 0)
         setDialogItemText(hwnd_, IDC_BBS_TITLE, "");
@@ -248,7 +242,7 @@ void BbsPage::onBrowserTabRightClick(LPARAM position) {
     const int index = browserTabAt(position);
     if (index < 0) return;
     browsers_.selectPage(index);
-    OwnedMenu menu(LoadMenuW(main_.instance(), MAKEINTRESOURCEW(IDR_BROWSERMENU)));
+    OwnedMenu menu(LoadMenuW(main_.shared().instance, MAKEINTRESOURCEW(IDR_BROWSERMENU)));
     if (!menu) return;
     POINT p = {GET_X_LPARAM(position), GET_Y_LPARAM(position)};
     ClientToScreen(browsers_.tabControl(), &p);
@@ -260,7 +254,7 @@ void BbsPage::onBrowserTabRightClick(LPARAM position) {
 
 bool BbsPage::inSplitter(LPARAM position) const {
     const Split s = split();
-    if (main_.windowState().bbsVertical == 1) {
+    if (main_.shared().windowState.bbsVertical == 1) {
         long x = LOWORD(position);
         return x >= s.width && x <= static_cast<long>(s.width) + 3;
     }
@@ -269,7 +263,7 @@ bool BbsPage::inSplitter(LPARAM position) const {
 }
 
 void BbsPage::setSplitterCursor() const {
-    SetCursor(LoadCursorW(nullptr, main_.windowState().bbsVertical == 1 ? IDC_SIZEWE : IDC_SIZENS));
+    SetCursor(LoadCursorW(nullptr, main_.shared().windowState.bbsVertical == 1 ? IDC_SIZEWE : IDC_SIZENS));
 }
 
 // The feedback bar is drawn by inverting, so drawing it again at the same place erases it.
@@ -277,7 +271,7 @@ void BbsPage::drawFeedback(LPARAM position) const {
     RECT client;
     GetClientRect(hwnd_, &client);
     RECT bar;
-    if (main_.windowState().bbsVertical == 1) {
+    if (main_.shared().windowState.bbsVertical == 1) {
         int x = LOWORD(position);
         bar = {x, 29, x + 2, client.bottom};
     } else {
@@ -291,7 +285,7 @@ void BbsPage::drawFeedback(LPARAM position) const {
 }
 
 void BbsPage::onSplitterMove(LPARAM position) {
-    const bool sideBySide = main_.windowState().bbsVertical == 1;
+    const bool sideBySide = main_.shared().windowState.bbsVertical == 1;
     const WORD now = sideBySide ? LOWORD(position) : HIWORD(position);
     const WORD last = sideBySide ? LOWORD(lastPosition_) : HIWORD(lastPosition_);
     if (lastPosition_ != 0 && now == last) return;
@@ -305,7 +299,7 @@ void BbsPage::onSplitterRelease(LPARAM position) {
     RECT client;
     GetClientRect(hwnd_, &client);
     const int width = client.right, height = client.bottom;
-    WindowState& state = main_.windowState();
+    WindowState& state = main_.shared().windowState;
     if (state.bbsVertical == 1) {
         int x = GET_X_LPARAM(position);
         state.bbsLvWidth = x < 2 ? 2 : x > width - 2 ? width - 2 : x;

@@ -23,8 +23,10 @@ class BbsPage final : public RowsPage {
     BrowserTabSet& browsers() { return browsers_; }
     // Opens the thread in a new browser tab that becomes current.
     void openThread(const Entry& row);
-    // The browser commands (close, reload, find in page) on the current browser tab.
-    void browserCommand(int id);
+    // The browser commands on the current browser tab.
+    void closeBrowser();
+    void reloadBrowser();
+    void findInPage();
     // Removes the browser tabs one by one (the window is about to close).
     void closeBrowserPages();
 
@@ -40,7 +42,6 @@ class BbsPage final : public RowsPage {
     };
     Split split() const;
     void showTitle();
-    void closeCurrentBrowserPage();
 
     // The browser tab control's mouse: right click opens the tab's menu, double click reloads it.
     static LRESULT CALLBACK browserTabsProc(HWND tabs, UINT message, WPARAM wParam, LPARAM lParam) noexcept;

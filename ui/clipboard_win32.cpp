@@ -1,43 +1,14 @@
-// Rows to and from the clipboard: the selected rows copied in one of the line forms, cut, and list lines
-// pasted.
+#include "ui/clipboard_win32.h"
+
 #include <cstring>
-#include <new>
 #include <string>
 
-#include "core/entry_list.h"
-#include "core/report.h"
 #include "core/wide_text_win32.h"
-#include "formats/list_file.h"
-#include "formats/serialize.h"
-#include "formats/text_buffer.h"
-#include "resources/resource.h"
-#include "ui/main_window_win32.h"
-#include "ui/settings_page_win32.h"
 #include "ui/text_win32.h"
 
 namespace twk::ui {
 
 namespace {
-
-const char* const kMsgCopied = "%d件の情報をコピーしました";
-const char* const kMsgCopiedDownload = "%d件の情報をダウンリスト形式でコピーしました";
-const char* const kMsgCut = "%d件の情報を切り取りました";
-const char* const kMsgPasted = "%d件の情報を貼り付けました";
-
-struct CopyForm {
-    int id;
-    int form;     // the line form on file lists
-    int bbsForm;  // the line form on the BBS list
-    const char* report;
-};
-const CopyForm kCopyForms[] = {
-    {ID_EDIT_COPY, ListForm, ListForm, kMsgCopied},
-    {ID_COPY_DOWNLIST, DownloadForm, DownloadBbsForm, kMsgCopiedDownload},
-    {ID_COPY_NAMES, NameForm, NameForm, kMsgCopied},
-    {ID_COPY_TRIPS, TripForm, TripForm, kMsgCopied},
-    {ID_COPY_HASHES, HashForm, HashForm, kMsgCopied},
-    {ID_COPY_KEYINFO, KeyInfoForm, KeyInfoForm, kMsgCopied},
-};
 
 const LCID kJapaneseLocale = MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT), SORT_DEFAULT);
 
@@ -129,84 +100,12 @@ bool readClipboardText(HWND owner, std::string& out) {
 
 }  // namespace
 
-int MainWindow::copySelectedRows(int form, int bbsForm) {
-    EntryList* list = currentList();
-    Win32ListView* view = currentView();
-    if (!list || !view || view->selectedCount() <= 0) return -1;
-    list->syncSelectionFromView();
-    SerializedRows rows =
-        serializeRows(*list, (list->kind() == ListKind::Bbs ? bbsForm : form) | SelectedOnly);
-    if (rows.noMemory) throw std::bad_alloc();  // the command's memory message; nothing was copied or cut
-    if (!rows.block || rows.lines <= 0) return -1;
-    if (!putOnClipboard(hwnd_, rows.block.get(), rows.length)) return -1;
-    return rows.lines;
+bool ClipboardCommands::put(const char* text, std::size_t length) {
+    return putOnClipboard(window_, text, length);
 }
 
-void MainWindow::cmdCopyForm(int id) {
-    for (const CopyForm& f : kCopyForms) {
-        if (f.id != id) continue;
-        int lines = copySelectedRows(f.form, f.bbsForm);
-        if (lines < 0) return;
-        showCounts(currentView());
-        showMessage(f.report, lines);
-        return;
-    }
-}
-
-void MainWindow::cmdCopy() {
-    cmdCopyForm(ID_EDIT_COPY);
-}
-void MainWindow::cmdCopyDownload() {
-    cmdCopyForm(ID_COPY_DOWNLIST);
-}
-void MainWindow::cmdCopyNames() {
-    cmdCopyForm(ID_COPY_NAMES);
-}
-void MainWindow::cmdCopyTrips() {
-    cmdCopyForm(ID_COPY_TRIPS);
-}
-void MainWindow::cmdCopyHashes() {
-    cmdCopyForm(ID_COPY_HASHES);
-}
-void MainWindow::cmdCopyKeyInfo() {
-    cmdCopyForm(ID_COPY_KEYINFO);
-}
-
-// The rows go only once the clipboard holds them.
-void MainWindow::cmdCut() {
-    int lines = copySelectedRows(ListForm, ListForm);
-    if (lines < 0) return;
-    EntryList* list = currentList();
-    Win32ListView* view = currentView();
-    showCounts(view);
-    showMessage(kMsgCopied, lines);
-    if (list->deleteSelected() > 0) {
-        showCounts(view);
-        showMessage(kMsgCut, lines);
-        SetFocus(view->hwnd());
-    }
-}
-
-void MainWindow::cmdPaste() {
-    EntryList* list = currentList();
-    Win32ListView* view = currentView();
-    if (!list || !view) return;
-    SettingsPage* settings = settingsPage();
-    const bool autoSort = settings && settings->checked(IDC_SET_AUTOSORT);
-    TextBuffer text;
-    std::string clip;
-    if (readClipboardText(hwnd_, clip) && !text.loadText(clip.data(), clip.size())) throw std::bad_alloc();
-    int added = 0;
-    if (text.loaded()) {
-        BulkUpdate bulk(view);
-        added = addListLines(*list, text, pastedTextRules(autoSort ? 1 : 0));
-    }
-    if (added > 0) {
-        list->setModified(true);
-        list->purgeDependents();
-    }
-    showCounts(view);
-    showMessage(kMsgPasted, added);
+bool ClipboardCommands::read(std::string& text) {
+    return readClipboardText(window_, text);
 }
 
 }  // namespace twk::ui

@@ -47,7 +47,7 @@ void ConditionPage::addFromFields() {
     std::string text = windowText(item(IDC_COND_TEXT), kConditionFieldMax);
     std::string destination = windowText(item(IDC_COND_TARGET), kConditionFieldMax);
     const bool ignoreIfAbsent = IsDlgButtonChecked(hwnd_, IDC_COND_IGNOREABSENT) == BST_CHECKED;
-    ConditionList& conditions = main_.conditions();
+    ConditionList& conditions = main_.shared().conditions;
     int index = conditions.add(text.c_str(), destination.c_str(), ignoreIfAbsent);
     if (index < 0) {
         showMessage("%s", kMsgConditionWrong);
@@ -63,7 +63,7 @@ void ConditionPage::addFromFields() {
 void ConditionPage::copySelectedToFields() {
     std::vector<int> selected = selectedConditions();
     if (selected.empty()) return;
-    const Condition& c = main_.conditions().at(selected.front());
+    const Condition& c = main_.shared().conditions.at(selected.front());
     setDialogItemText(hwnd_, IDC_COND_TEXT, c.text.c_str());
     setDialogItemText(hwnd_, IDC_COND_TARGET, c.destinationName.c_str());
     CheckDlgButton(hwnd_, IDC_COND_IGNOREABSENT, c.ignoreIfAbsent ? BST_CHECKED : BST_UNCHECKED);
@@ -72,7 +72,7 @@ void ConditionPage::copySelectedToFields() {
 // Moves the selected conditions one place towards the start (up) or the end; a selected block already at that
 // end stays where it is. The selection moves with the conditions.
 void ConditionPage::moveSelected(bool up) {
-    ConditionList& conditions = main_.conditions();
+    ConditionList& conditions = main_.shared().conditions;
     const int n = conditions.count();
     bool passedUnselected = false;
     for (int step = 0; step < n; ++step) {
@@ -90,8 +90,8 @@ void ConditionPage::moveSelected(bool up) {
 }
 
 void ConditionPage::runCommand(int id) {
-    ConditionList& conditions = main_.conditions();
-    ConditionFile& file = main_.conditionFile();
+    ConditionList& conditions = main_.shared().conditions;
+    ConditionFile& file = main_.shared().conditionFile;
     switch (id) {
         case ID_COND_RELOAD: {
             int n = file.load(conditions, main_.tabs(), &view_);
@@ -183,7 +183,7 @@ LRESULT ConditionPage::onViewMessage(HWND view, UINT message, WPARAM wParam, LPA
         }
         case WM_RBUTTONDOWN: {
             LRESULT result = callPrevious(view, message, wParam, lParam);
-            OwnedMenu menu(LoadMenuW(main_.instance(), MAKEINTRESOURCEW(IDR_CONDITIONMENU)));
+            OwnedMenu menu(LoadMenuW(main_.shared().instance, MAKEINTRESOURCEW(IDR_CONDITIONMENU)));
             if (menu) {
                 POINT p;
                 GetCursorPos(&p);

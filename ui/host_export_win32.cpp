@@ -1,15 +1,17 @@
-// The selected rows handed back to the host: appended to its download list or its ignore file, skipping rows
-// whose hash the file already has.
+#include "ui/host_export_win32.h"
+
 #include <string>
 
 #include "core/entry_list.h"
+#include "core/list_view.h"
 #include "core/report.h"
+#include "core/row_commands.h"
 #include "core/text.h"
 #include "formats/file_io.h"
 #include "formats/serialize.h"
 #include "formats/text_buffer.h"
 #include "resources/resource.h"
-#include "ui/main_window_win32.h"
+#include "ui/host_bridge_win32.h"
 #include "ui/settings_page_win32.h"
 #include "ui/text_win32.h"
 
@@ -18,22 +20,10 @@ namespace twk::ui {
 namespace {
 
 const char* const kMsgExported = "%d件の情報をダウンリストに追加しました";
+// The host's ignore file lies beside its download list.
 const char* const kIgnoreFileName = "Ignore.txt";
 // The hash is the fifth comma-separated field of a host file line.
 constexpr int kHashField = 4;
-
-// The host's ignore file: beside its download list.
-std::string ignoreFileBeside(const std::string& downList) {
-    size_t cut = 0;
-    for (size_t i = 0; i < downList.size(); ++i) {
-        if (isLeadByte(downList[i]) && i + 1 < downList.size()) {
-            ++i;
-            continue;
-        }
-        if (downList[i] == '\\') cut = i + 1;
-    }
-    return downList.substr(0, cut) + kIgnoreFileName;
-}
 
 // The hashes of the file's lines: the fifth field of every line with at least five commas, when not empty.
 void collectHashes(TextBuffer& text, HashSet& hashes) {
@@ -54,13 +44,13 @@ void collectHashes(TextBuffer& text, HashSet& hashes) {
 
 }  // namespace
 
-void MainWindow::exportToHost(bool ignoreFile) {
-    EntryList* list = currentList();
-    Win32ListView* view = currentView();
-    SettingsPage* settings = settingsPage();
+void HostExport::exportRows(bool ignoreFile) {
+    EntryList* list = pages_.currentList();
+    ListViewOps* view = pages_.currentView();
+    SettingsPage* settings = settings_();
     if (!list || !view || !settings) return;
     std::string downList = settings->path(IDC_SET_DOWNLIST, 259);
-    std::string path = ignoreFile ? ignoreFileBeside(downList) : downList;
+    std::string path = ignoreFile ? folderPart(downList) + kIgnoreFileName : downList;
 
     HashSet existing;
     {
@@ -87,15 +77,7 @@ void MainWindow::exportToHost(bool ignoreFile) {
     }
     showCounts(view);
     showMessage(kMsgExported, lines);
-    if (lines > 0 && settings->checked(IDC_SET_AUTORELOAD)) host_->reloadHostList(ignoreFile);
-}
-
-void MainWindow::cmdAddToDownList() {
-    exportToHost(false);
-}
-
-void MainWindow::cmdAddToIgnoreFile() {
-    exportToHost(true);
+    if (lines > 0 && settings->checked(IDC_SET_AUTORELOAD)) host_.reloadHostList(ignoreFile);
 }
 
 }  // namespace twk::ui

@@ -58,9 +58,9 @@ class Win32ListView final : public ListViewOps {
     bool selectionIsRows() const override { return rows_ != nullptr; }
 
     // Both return how many rows are selected now.
-    int setAllSelected(bool selected);
+    int setAllSelected(bool selected) override;
     // Every row selected that was not, and the others not.
-    int invertSelection();
+    int invertSelection() override;
     int bulkDepth() const { return bulkDepth_; }
 
     // The page's side of a view whose selection is the rows'. A message sent to the view about the selection

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <new>
+#include <type_traits>
 
 #include "core/entry_list.h"
 #include "core/report.h"
@@ -18,7 +19,6 @@
 #include "ui/browser_host_win32.h"
 #include "ui/settings_page_win32.h"
 #include "ui/text_win32.h"
-#include "ui/tray_win32.h"
 
 namespace twk::ui {
 
@@ -29,10 +29,6 @@ namespace {
 
 constexpr int kStatusParts = 3;
 constexpr int kStatusEdges[kStatusParts] = {155, 225, 2048};
-constexpr UINT kTrayCallbackMessage = WM_USER + 2002;
-constexpr UINT kTrayIconId = 2002;
-// A button-up this soon after a double-click on the icon restores the window.
-constexpr DWORD kTrayRestoreWindowMs = 1000;
 
 // Positions in the main menu.
 constexpr int kFileMenu = 0;
@@ -49,16 +45,6 @@ constexpr int kFileGroup[] = {ID_FILE_OPEN, ID_FILE_OPENADD, ID_FILE_CLOSE, ID_F
 constexpr int kHostControls[] = {IDC_CLOSELIST, IDC_AUTOCOLLECT,  IDC_MANUALGET,   IDC_HOSTWORD_LABEL,
                                  IDC_HOSTWORD,  IDC_HOSTWORD_GET, IDC_HOSTWORD_SET};
 
-// Status texts of the row commands.
-const char* const kMsgDeleted = "%d件の情報を削除しました";
-const char* const kMsgSelectedAll = "全%d件の情報を選択しました";
-const char* const kMsgInverted = "選択を反転しました";
-const char* const kMsgSelectionCleared = "全ての選択を解除しました";
-const char* const kMsgSelectedMarked = "%d件の情報を選択しました";
-const char* const kMsgMarked = "%d件の情報に検索マークを付加しました";
-const char* const kMsgCleared = "一覧をクリアしました";
-const char* const kMsgMoved = "%d件の情報を移動しました";
-
 const char* const kSettingsTabText = "設定";
 const char* const kBbsTabText = "BBSリスト";
 const char* const kConditionsTabText = "条件リスト";
@@ -69,84 +55,14 @@ INT_PTR CALLBACK mainDialogStub(HWND, UINT, WPARAM, LPARAM) {
     return FALSE;
 }
 
-void applyMenuState(HMENU menu, UINT item, UINT by, MainWindow::MenuState state, bool blocked) {
-    using S = MainWindow::MenuState;
-    if (state == S::Unchanged) return;
-    bool grey = state == S::Grey || (state == S::GreyWhileBlocked && blocked);
-    EnableMenuItem(menu, item, by | (grey ? MF_GRAYED : MF_ENABLED));
-}
-
-void clearMenu(HMENU menu) {
-    while (DeleteMenu(menu, 0, MF_BYPOSITION)) {
-    }
-}
-
-void appendMenuText(HMENU menu, UINT flags, UINT id, const std::string& text) {
-    std::wstring w = widen(text);
-    AppendMenuW(menu, MF_STRING | flags, id, w.c_str());
-}
-
-}  // namespace
-
-// ---------------------------------------------------------------------------------------------------------------
-const MainWindow::CommandEntry MainWindow::kCommands[] = {
-    {ID_ENTER, &onWindow<&MainWindow::cmdEnter>, false, MemoryPlace::Search},
-    {ID_FILE_EXIT, &onWindow<&MainWindow::cmdExit>, false, MemoryPlace::PageCommand},
-    {ID_EDIT_DELETE, &onWindow<&MainWindow::cmdDelete>, false, MemoryPlace::DeleteRows},
-    {ID_EDIT_SELECTALL, &onWindow<&MainWindow::cmdSelectAll>, false, MemoryPlace::Selection},
-    {ID_EDIT_INVERT, &onWindow<&MainWindow::cmdInvert>, false, MemoryPlace::Selection},
-    {ID_EDIT_CLEARSEL, &onWindow<&MainWindow::cmdClearSelection>, false, MemoryPlace::Selection},
-    {ID_EDIT_CLEARALL, &onWindow<&MainWindow::cmdClearAll>, false, MemoryPlace::ClearList},
-    {ID_EDIT_SELECTMARKED, &onWindow<&MainWindow::cmdSelectMarked>, false, MemoryPlace::Selection},
-    {ID_EDIT_MARKSELECTED, &onWindow<&MainWindow::cmdMarkSelected>, false, MemoryPlace::Selection},
-    {ID_RESTORE, &onWindow<&MainWindow::cmdRestore>, false, MemoryPlace::PageCommand},
-    {ID_VIEW_HIDE, &onWindow<&MainWindow::cmdHide>, false, MemoryPlace::PageCommand},
-    // File commands, clipboard, export to the host, collection and host window commands: present in the
-    // menus, handled when their operations exist.
-    {ID_FILE_OPEN, &onFiles<&FileCommands::open>, true, MemoryPlace::OpenFile},
-    {ID_FILE_NEWLIST, &onFiles<&FileCommands::newList>, true, MemoryPlace::NewList},
-    {ID_FILE_OPENNEW, &onFiles<&FileCommands::openNew>, false, MemoryPlace::OpenedAsNew},
-    {ID_FILE_OPENADD, &onFiles<&FileCommands::openAdd>, false, MemoryPlace::OpenFile},
-    {ID_FILE_CLOSE, &onFiles<&FileCommands::closeList>, false, MemoryPlace::PageCommand},
-    {ID_FILE_SAVE, &onFiles<&FileCommands::save>, false, MemoryPlace::SaveFile},
-    {ID_FILE_SAVEAS, &onFiles<&FileCommands::saveAs>, false, MemoryPlace::SaveFile},
-    {ID_EDIT_ADDDOWNLIST, &onWindow<&MainWindow::cmdAddToDownList>, false, MemoryPlace::ExportDownList},
-    {ID_EDIT_ADDIGNORE, &onWindow<&MainWindow::cmdAddToIgnoreFile>, false, MemoryPlace::ExportIgnoreFile},
-    {ID_COPY_DOWNLIST, &onWindow<&MainWindow::cmdCopyDownload>, false, MemoryPlace::Copy},
-    {ID_COPY_NAMES, &onWindow<&MainWindow::cmdCopyNames>, false, MemoryPlace::Copy},
-    {ID_COPY_TRIPS, &onWindow<&MainWindow::cmdCopyTrips>, false, MemoryPlace::Copy},
-    {ID_COPY_HASHES, &onWindow<&MainWindow::cmdCopyHashes>, false, MemoryPlace::Copy},
-    {ID_COPY_KEYINFO, &onWindow<&MainWindow::cmdCopyKeyInfo>, false, MemoryPlace::Copy},
-    {ID_EDIT_CUT, &onWindow<&MainWindow::cmdCut>, false, MemoryPlace::Copy},
-    {ID_EDIT_COPY, &onWindow<&MainWindow::cmdCopy>, false, MemoryPlace::Copy},
-    {ID_EDIT_PASTE, &onWindow<&MainWindow::cmdPaste>, false, MemoryPlace::Paste},
-    {ID_GET_MANUAL, &onCollection<&CollectionCommands::manualGet>, false, MemoryPlace::Collect},
-    {ID_GET_START, &onCollection<&CollectionCommands::start>, false, MemoryPlace::Collect},
-    {ID_GET_STOP, &onCollection<&CollectionCommands::stop>, false, MemoryPlace::Collect},
-    {ID_HOST_SEARCHTAB, &onCollection<&CollectionCommands::showHostSearchTab>, false,
-     MemoryPlace::PageCommand},
-    {ID_HOST_TOGGLE, &onCollection<&CollectionCommands::toggleHostWindow>, false, MemoryPlace::PageCommand},
-    // Accelerator-only commands.
-    {ID_NEXTTAB, &onWindow<&MainWindow::cmdNextTab>, true, MemoryPlace::PageCommand},
-    {ID_PREVTAB, &onWindow<&MainWindow::cmdPreviousTab>, true, MemoryPlace::PageCommand},
-    {ID_NEXTMARK, &onWindow<&MainWindow::cmdNextMark>, true, MemoryPlace::PageCommand},
-    {ID_PREVMARK, &onWindow<&MainWindow::cmdPreviousMark>, true, MemoryPlace::PageCommand},
-    {ID_FOCUS_FORWARD, &onWindow<&MainWindow::cmdFocusForward>, true, MemoryPlace::PageCommand},
-    {ID_FOCUS_BACKWARD, &onWindow<&MainWindow::cmdFocusBackward>, true, MemoryPlace::PageCommand},
-    // The browser tabs of the BBS page.
-    {ID_BROWSER_REFRESH, &onWindow<&MainWindow::cmdBrowserReload>, false, MemoryPlace::PageCommand},
-    {ID_BROWSER_CLOSE, &onWindow<&MainWindow::cmdBrowserClose>, false, MemoryPlace::PageCommand},
-    {ID_FIND_IN_PAGE, &onWindow<&MainWindow::cmdFindInPage>, true, MemoryPlace::PageCommand},
+// What a page kind does to a menu item or popup.
+enum class MenuState { Grey, Enable, Unchanged, GreyWhileBlocked };
+struct CommandStateRow {
+    PageKind kind;
+    MenuState edit, get, fileGroup, save, history, filterMenu;
 };
 
-namespace {
-// Accelerator ids that are also menu commands.
-bool isMenuCommandToo(int id) {
-    return id == ID_FILE_OPEN || id == ID_FILE_NEWLIST;
-}
-}  // namespace
-
-const MainWindow::CommandStateRow* MainWindow::commandStateRow(PageKind kind) {
+const CommandStateRow* commandStateRow(PageKind kind) {
     using S = MenuState;
     static const CommandStateRow kRows[] = {
         //  page                edit        get                   file group  save        history     filter
@@ -162,23 +78,174 @@ const MainWindow::CommandStateRow* MainWindow::commandStateRow(PageKind kind) {
     return nullptr;
 }
 
+void applyMenuState(HMENU menu, UINT item, UINT by, MenuState state, bool blocked) {
+    using S = MenuState;
+    if (state == S::Unchanged) return;
+    bool grey = state == S::Grey || (state == S::GreyWhileBlocked && blocked);
+    EnableMenuItem(menu, item, by | (grey ? MF_GRAYED : MF_ENABLED));
+}
+
+// A stored rectangle that lies on no monitor's work area would put the window out of reach: it is moved onto
+// the nearest monitor, keeping its size where it fits.
+void placeWindow(HWND window, const WindowRect& stored) {
+    RECT want = {stored.left, stored.top, stored.right, stored.bottom};
+    int width = want.right - want.left, height = want.bottom - want.top;
+    HMONITOR monitor = MonitorFromRect(&want, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    RECT overlap;
+    if (monitor && GetMonitorInfoW(monitor, &info) && !IntersectRect(&overlap, &want, &info.rcWork)) {
+        const RECT& work = info.rcWork;
+        if (width > work.right - work.left) width = work.right - work.left;
+        if (height > work.bottom - work.top) height = work.bottom - work.top;
+        int left = want.left, top = want.top;
+        if (left < work.left) left = work.left;
+        if (left + width > work.right) left = work.right - width;
+        if (top < work.top) top = work.top;
+        if (top + height > work.bottom) top = work.bottom - height;
+        want = {left, top, left + width, top + height};
+    }
+    SetWindowPos(window, nullptr, want.left, want.top, width, height, SWP_NOZORDER);
+}
+
+// Commands that leave everything as it is.
+void noCommand(MainWindow&) {}
+
+// A check box of the settings page; off while there is no settings page.
+bool optionChecked(const MainWindow& window, int id) {
+    SettingsPage* settings = window.settingsPage();
+    return settings && settings->checked(id);
+}
+
+void clearMenu(HMENU menu) {
+    while (DeleteMenu(menu, 0, MF_BYPOSITION)) {
+    }
+}
+
+void appendMenuText(HMENU menu, UINT flags, UINT id, const std::string& text) {
+    std::wstring w = widen(text);
+    AppendMenuW(menu, MF_STRING | flags, id, w.c_str());
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------------------------------------------------------
+// The class a command's member function belongs to.
+template <class T>
+struct OwnerOf;
+template <class C>
+struct OwnerOf<void (C::*)()> {
+    using type = C;
+};
+
+template <auto command>
+void MainWindow::on(MainWindow& w) {
+    using Owner = typename OwnerOf<decltype(command)>::type;
+    if constexpr (std::is_same_v<Owner, MainWindow>) {
+        (w.*command)();
+    } else if constexpr (std::is_same_v<Owner, FileCommands>) {
+        (w.files_.logic().*command)();
+    } else if constexpr (std::is_same_v<Owner, CollectionCommands>) {
+        (w.collector_.*command)();
+    } else if constexpr (std::is_same_v<Owner, RowCommands>) {
+        (w.rows_.logic().*command)();
+    } else if constexpr (std::is_same_v<Owner, ClipboardRows>) {
+        (w.clipboard_.logic().*command)();
+    } else if constexpr (std::is_same_v<Owner, HostExport>) {
+        (w.export_.*command)();
+    } else if constexpr (std::is_same_v<Owner, TrayCommands>) {
+        (w.tray_.*command)();
+    } else {
+        static_assert(std::is_same_v<Owner, BbsPage>, "a command of an object the window does not hold");
+        if (BbsPage* page = w.bbsPage()) (page->*command)();
+    }
+}
+
+const MainWindow::CommandEntry MainWindow::kCommands[] = {
+    {ID_ENTER, &on<&MainWindow::cmdEnter>, false, MemoryPlace::Search},
+    {ID_FILE_EXIT, &on<&MainWindow::cmdExit>, false, MemoryPlace::PageCommand},
+    {ID_EDIT_DELETE, &on<&RowCommands::deleteSelected>, false, MemoryPlace::DeleteRows},
+    {ID_EDIT_SELECTALL, &on<&RowCommands::selectAll>, false, MemoryPlace::Selection},
+    {ID_EDIT_INVERT, &on<&RowCommands::invert>, false, MemoryPlace::Selection},
+    {ID_EDIT_CLEARSEL, &on<&RowCommands::clearSelection>, false, MemoryPlace::Selection},
+    {ID_EDIT_CLEARALL, &on<&RowCommands::clearAll>, false, MemoryPlace::ClearList},
+    {ID_EDIT_SELECTMARKED, &on<&RowCommands::selectMarked>, false, MemoryPlace::Selection},
+    {ID_EDIT_MARKSELECTED, &on<&RowCommands::markSelected>, false, MemoryPlace::Selection},
+    {ID_RESTORE, &on<&TrayCommands::restore>, false, MemoryPlace::PageCommand},
+    {ID_VIEW_HIDE, &on<&TrayCommands::hide>, false, MemoryPlace::PageCommand},
+    {ID_FILE_OPEN, &on<&FileCommands::open>, true, MemoryPlace::OpenFile},
+    {ID_FILE_NEWLIST, &on<&FileCommands::newList>, true, MemoryPlace::NewList},
+    {ID_FILE_OPENNEW, &on<&FileCommands::openNew>, false, MemoryPlace::OpenedAsNew},
+    {ID_FILE_OPENADD, &on<&FileCommands::openAdd>, false, MemoryPlace::OpenFile},
+    {ID_FILE_CLOSE, &on<&FileCommands::closeList>, false, MemoryPlace::PageCommand},
+    {ID_FILE_SAVE, &on<&FileCommands::save>, false, MemoryPlace::SaveFile},
+    {ID_FILE_SAVEAS, &on<&FileCommands::saveAs>, false, MemoryPlace::SaveFile},
+    {ID_EDIT_ADDDOWNLIST, &on<&HostExport::addToDownList>, false, MemoryPlace::ExportDownList},
+    {ID_EDIT_ADDIGNORE, &on<&HostExport::addToIgnoreFile>, false, MemoryPlace::ExportIgnoreFile},
+    {ID_COPY_DOWNLIST, &on<&ClipboardRows::copyDownload>, false, MemoryPlace::Copy},
+    {ID_COPY_NAMES, &on<&ClipboardRows::copyNames>, false, MemoryPlace::Copy},
+    {ID_COPY_TRIPS, &on<&ClipboardRows::copyTrips>, false, MemoryPlace::Copy},
+    {ID_COPY_HASHES, &on<&ClipboardRows::copyHashes>, false, MemoryPlace::Copy},
+    {ID_COPY_KEYINFO, &on<&ClipboardRows::copyKeyInfo>, false, MemoryPlace::Copy},
+    {ID_EDIT_CUT, &on<&ClipboardRows::cut>, false, MemoryPlace::Copy},
+    {ID_EDIT_COPY, &on<&ClipboardRows::copy>, false, MemoryPlace::Copy},
+    {ID_EDIT_PASTE, &on<&ClipboardRows::paste>, false, MemoryPlace::Paste},
+    {ID_GET_MANUAL, &on<&CollectionCommands::manualGet>, false, MemoryPlace::Collect},
+    {ID_GET_START, &on<&CollectionCommands::start>, false, MemoryPlace::Collect},
+    {ID_GET_STOP, &on<&CollectionCommands::stop>, false, MemoryPlace::Collect},
+    {ID_HOST_SEARCHTAB, &on<&CollectionCommands::showHostSearchTab>, false, MemoryPlace::PageCommand},
+    {ID_HOST_TOGGLE, &on<&CollectionCommands::toggleHostWindow>, false, MemoryPlace::PageCommand},
+    // Accelerator-only commands.
+    {ID_NEXTTAB, &on<&MainWindow::cmdNextTab>, true, MemoryPlace::PageCommand},
+    {ID_PREVTAB, &on<&MainWindow::cmdPreviousTab>, true, MemoryPlace::PageCommand},
+    {ID_NEXTMARK, &on<&RowCommands::nextMark>, true, MemoryPlace::PageCommand},
+    {ID_PREVMARK, &on<&RowCommands::previousMark>, true, MemoryPlace::PageCommand},
+    // No page has a focus ring: both leave the focus where it is.
+    {ID_FOCUS_FORWARD, &noCommand, true, MemoryPlace::PageCommand},
+    {ID_FOCUS_BACKWARD, &noCommand, true, MemoryPlace::PageCommand},
+    // The browser tabs of the BBS page.
+    {ID_BROWSER_REFRESH, &on<&BbsPage::reloadBrowser>, false, MemoryPlace::PageCommand},
+    {ID_BROWSER_CLOSE, &on<&BbsPage::closeBrowser>, false, MemoryPlace::PageCommand},
+    {ID_FIND_IN_PAGE, &on<&BbsPage::findInPage>, true, MemoryPlace::PageCommand},
+};
+
+namespace {
+// Accelerator ids that are also menu commands.
+bool isMenuCommandToo(int id) {
+    return id == ID_FILE_OPEN || id == ID_FILE_NEWLIST;
+}
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------------------------
+SharedState::SharedState(HINSTANCE module, std::string programFolder)
+    : instance(module), folder(std::move(programFolder)), conditionFile(folder + kConditionFileName) {
+    userSettings.setPath(folder + "TWK.ini");
+    definitions.setPath(folder + "TWKdef.ini");
+}
+
 MainWindow::MainWindow(HINSTANCE instance, std::string programFolder)
-    : instance_(instance),
-      folder_(std::move(programFolder)),
-      conditionFile_(folder_ + kConditionFileName),
-      fixedLists_(folder_),
-      host_(std::make_unique<HostBridge>(conditions_, [this] { return loadStartPtr(userSettings_); })),
-      collector_({*host_, tabs_, histories_, statusBar_, tray_, [this] { updateCommandStates(); }}),
-      files_({tabs_, conditions_, histories_[kFileHistory],
+    : shared_(instance, std::move(programFolder)),
+      fixedLists_(shared_.folder),
+      host_(std::make_unique<HostBridge>(shared_.conditions,
+                                         [this] { return loadStartPtr(shared_.userSettings); })),
+      tray_({[this] { return collector_.state().running; },
+             [this] { return optionChecked(*this, IDC_SET_TRAYICON); },
+             [this] {
+                 EntryList* list = tabs_.currentList();
+                 return list && list->kind() == ListKind::Normal;
+             }}),
+      collector_({*host_, tabs_, shared_.histories, statusBar_, tray_.notifier(),
+                  [this] { updateCommandStates(); }}),
+      files_({tabs_, shared_.conditions, shared_.histories[kFileHistory],
               [this] { return std::make_unique<ListPage>(*this, PageKind::Normal); },
               [this](EntryList& list) {
                   // A collection into a list that closes stops before the list's question.
                   if (collector_.state().running && collector_.state().target == &list) collector_.stop();
               },
-              [this] { updateCommandStates(); }}) {
-    userSettings_.setPath(folder_ + "TWK.ini");
-    definitions_.setPath(folder_ + "TWKdef.ini");
+              [this] { updateCommandStates(); }}),
+      rows_(tabs_, statusBar_),
+      clipboard_(rows_.pages(), [this] { return optionChecked(*this, IDC_SET_AUTOSORT); }),
+      export_(rows_.pages(), *host_, [this] { return settingsPage(); }) {
     tabs_.setListGoing([this](const EntryList* list) { collector_.logic().forgetList(list); });
 }
 
@@ -192,19 +259,19 @@ HWND MainWindow::create(int showCommand) {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     WNDCLASSW wc = {};
-    if (!GetClassInfoW(instance_, kMainWindowClass, &wc)) {
+    if (!GetClassInfoW(shared_.instance, kMainWindowClass, &wc)) {
         wc.style = CS_HREDRAW | CS_VREDRAW;
         wc.lpfnWndProc = &BaseWindow<MainWindow>::windowProc;
         wc.cbClsExtra = 0;
         wc.cbWndExtra = DLGWINDOWEXTRA;
-        wc.hInstance = instance_;
-        wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_MAIN));
+        wc.hInstance = shared_.instance;
+        wc.hIcon = LoadIconW(shared_.instance, MAKEINTRESOURCEW(IDI_MAIN));
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         wc.lpszClassName = kMainWindowClass;
         if (!RegisterClassW(&wc)) return nullptr;
     }
-    HWND window = CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_MAIN), nullptr, &mainDialogStub,
+    HWND window = CreateDialogParamW(shared_.instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, &mainDialogStub,
                                      reinterpret_cast<LPARAM>(this));
     if (!window) return nullptr;
     window_.reset(window);
@@ -239,26 +306,11 @@ void MainWindow::onNcDestroy() {
 }
 
 SettingsPage* MainWindow::settingsPage() const {
-    for (int i = 0; i < tabs_.count(); ++i)
-        if (tabs_.kind(i) == PageKind::Settings) return static_cast<SettingsPage*>(tabs_.page(i));
-    return nullptr;
+    return static_cast<SettingsPage*>(tabs_.firstPage(PageKind::Settings));
 }
 
 BbsPage* MainWindow::bbsPage() const {
-    for (int i = 0; i < tabs_.count(); ++i)
-        if (tabs_.kind(i) == PageKind::Bbs) return static_cast<BbsPage*>(tabs_.page(i));
-    return nullptr;
-}
-
-ConditionPage* MainWindow::conditionPage() const {
-    for (int i = 0; i < tabs_.count(); ++i)
-        if (tabs_.kind(i) == PageKind::Conditions) return static_cast<ConditionPage*>(tabs_.page(i));
-    return nullptr;
-}
-
-Win32ListView* MainWindow::currentView() const {
-    Page* page = tabs_.currentPage();
-    return page && pageHoldsRows(page->kind()) ? page->listView() : nullptr;
+    return static_cast<BbsPage*>(tabs_.firstPage(PageKind::Bbs));
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -282,7 +334,7 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             onInitMenuPopup(reinterpret_cast<HMENU>(wParam));
             return 0;
         case WM_SYSCOMMAND:
-            if ((wParam & 0xFFF0) == SC_MINIMIZE && minimiseToTray()) return 0;
+            if ((wParam & 0xFFF0) == SC_MINIMIZE && tray_.minimise()) return 0;
             return DefWindowProcW(hwnd_, message, wParam, lParam);
         case WM_TIMER:
             guardAllocation(MemoryPlace::Collect, [&] { collector_.cycle(); });
@@ -299,11 +351,7 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             PostQuitMessage(0);
             return 0;
         default:
-            if (message == kTrayCallbackMessage) {
-                onTrayCallback(static_cast<UINT>(lParam));
-                return 0;
-            }
-            if (message == taskbarCreatedMessage_ && taskbarCreatedMessage_ != 0) onTaskbarCreated();
+            if (tray_.onMessage(message, lParam)) return 0;
             return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
 }
@@ -311,32 +359,32 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void MainWindow::onInitDialog() {
     InitCommonControls();
     // Every user setting of the start, the pages' included, from one read of the file.
-    ProfileFile::Hold settingsRead(userSettings_);
+    ProfileFile::Hold settingsRead(shared_.userSettings);
     // Settings that could not be read are defaults: the close must not write them over the user's.
-    settingsUnread_ = userSettings_.readFailed();
+    settingsUnread_ = shared_.userSettings.readFailed();
     // The status bar, and the reports that go to it from now on.
     statusBar_.create(hwnd_, IDC_STATUSBAR, kStatusParts, kStatusEdges);
-    statusHeight_ = statusBar_.height();
     reporter_ = std::make_unique<StatusReporter>(statusBar_, hwnd_);
     collector_.setWindow(hwnd_);
     files_.setWindow(hwnd_);
+    clipboard_.setWindow(hwnd_);
     previousReporter_ = setReporter(reporter_.get());
 
-    palette_.load(loadListColours(userSettings_, currentSystemColours()));
-    loadLayoutDefinitions(definitions_, host_->layout());
-    tray_.init(hwnd_, instance_, kTrayCallbackMessage, kTrayIconId);
-    taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
+    shared_.palette.load(loadListColours(shared_.userSettings, currentSystemColours()));
+    loadLayoutDefinitions(shared_.definitions, host_->layout());
+    tray_.setWindow(hwnd_, shared_.instance);
 
     RECT r = {};
     GetWindowRect(hwnd_, &r);
-    windowState_ = loadWindowState(userSettings_, WindowRect{r.left, r.top, r.right, r.bottom});
-    placeWindow();
-    loadHistories(userSettings_, histories_);
+    shared_.windowState = loadWindowState(shared_.userSettings, WindowRect{r.left, r.top, r.right, r.bottom});
+    placeWindow(hwnd_, shared_.windowState.rect);
+    loadHistories(shared_.userSettings, shared_.histories);
 
     HWND tab = GetDlgItem(hwnd_, IDC_TABS);
     RECT client = {};
     GetClientRect(hwnd_, &client);
-    SetWindowPos(tab, nullptr, 0, 0, client.right, client.bottom - statusHeight_, SWP_NOZORDER | SWP_NOMOVE);
+    SetWindowPos(tab, nullptr, 0, 0, client.right, client.bottom - statusBar_.height(),
+                 SWP_NOZORDER | SWP_NOMOVE);
     SetWindowLongPtrW(tab, GWL_EXSTYLE, GetWindowLongPtrW(tab, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
 
     createStartPages();
@@ -345,35 +393,12 @@ void MainWindow::onInitDialog() {
 
     // The lists and conditions kept from the last run.
     fixedLists_.loadAll(tabs_);
-    ConditionPage* conditionsPage = conditionPage();
-    conditionFile_.load(conditions_, tabs_, conditionsPage ? conditionsPage->listView() : nullptr);
+    auto* conditionsPage = static_cast<ConditionPage*>(tabs_.firstPage(PageKind::Conditions));
+    shared_.conditionFile.load(shared_.conditions, tabs_,
+                               conditionsPage ? conditionsPage->listView() : nullptr);
 
     host_->enableDebugPrivilege();
-    applyAlpha(hwnd_, loadAlpha(userSettings_));
-}
-
-// A stored rectangle that lies on no monitor's work area would put the window out of reach: it is moved onto
-// the nearest monitor, keeping its size where it fits.
-void MainWindow::placeWindow() {
-    RECT want = {windowState_.rect.left, windowState_.rect.top, windowState_.rect.right,
-                 windowState_.rect.bottom};
-    int width = want.right - want.left, height = want.bottom - want.top;
-    HMONITOR monitor = MonitorFromRect(&want, MONITOR_DEFAULTTONEAREST);
-    MONITORINFO info = {};
-    info.cbSize = sizeof info;
-    RECT overlap;
-    if (monitor && GetMonitorInfoW(monitor, &info) && !IntersectRect(&overlap, &want, &info.rcWork)) {
-        const RECT& work = info.rcWork;
-        if (width > work.right - work.left) width = work.right - work.left;
-        if (height > work.bottom - work.top) height = work.bottom - work.top;
-        int left = want.left, top = want.top;
-        if (left < work.left) left = work.left;
-        if (left + width > work.right) left = work.right - width;
-        if (top < work.top) top = work.top;
-        if (top + height > work.bottom) top = work.bottom - height;
-        want = {left, top, left + width, top + height};
-    }
-    SetWindowPos(hwnd_, nullptr, want.left, want.top, width, height, SWP_NOZORDER);
+    applyAlpha(hwnd_, loadAlpha(shared_.userSettings));
 }
 
 void MainWindow::createStartPages() {
@@ -392,7 +417,7 @@ void MainWindow::createStartPages() {
         reportAllocationFailure(MemoryPlace::StartLists);
     }
 
-    tabs_.init(instance_, GetDlgItem(hwnd_, IDC_TABS));
+    tabs_.init(shared_.instance, GetDlgItem(hwnd_, IDC_TABS));
     tabs_.addPage(std::make_unique<SettingsPage>(*this), SW_HIDE, kSettingsTabText, nullptr);
     if (bbs) tabs_.insertPage(std::make_unique<BbsPage>(*this), 0, SW_HIDE, kBbsTabText, std::move(bbs));
     tabs_.insertPage(std::make_unique<ConditionPage>(*this), 0, SW_HIDE, kConditionsTabText, nullptr);
@@ -413,15 +438,14 @@ void MainWindow::createStartPages() {
     for (int i = 0; i < tabs_.count(); ++i)
         ShowWindow(tabs_.pageWindow(i), i == tabs_.current() ? SW_SHOW : SW_HIDE);
     SendMessageW(tabs_.tabControl(), TCM_SETCURSEL, static_cast<WPARAM>(tabs_.current()), 0);
-    if (Win32ListView* view = currentView()) SetFocus(view->hwnd());
+    if (Win32ListView* view = tabs_.currentRowsView()) SetFocus(view->hwnd());
 }
 
 void MainWindow::onSize(WPARAM wParam, LPARAM lParam) {
     if (wParam == SIZE_MINIMIZED) return;
     statusBar_.resize(wParam, lParam);
-    statusHeight_ = statusBar_.height();
     SetWindowPos(GetDlgItem(hwnd_, IDC_TABS), nullptr, 0, 0, GET_X_LPARAM(lParam),
-                 GET_Y_LPARAM(lParam) - statusHeight_, SWP_NOZORDER | SWP_NOMOVE);
+                 GET_Y_LPARAM(lParam) - statusBar_.height(), SWP_NOZORDER | SWP_NOMOVE);
     tabs_.fitPages();
 }
 
@@ -496,14 +520,15 @@ bool MainWindow::close(bool ask) {
     // Files that could not be read at the start are left as they are: this run holds defaults or nothing in
     // their place.
     if (!settingsUnread_) {
-        ProfileFile::Hold settingsWrite(userSettings_);
+        ProfileFile::Hold settingsWrite(shared_.userSettings);
         const bool stateWritten = saveState();
-        const bool historiesWritten = saveHistories(userSettings_, histories_);
+        const bool historiesWritten = saveHistories(shared_.userSettings, shared_.histories);
         if (!settingsWrite.end() || !stateWritten || !historiesWritten)
-            unwritten.push_back(userSettings_.path());
+            unwritten.push_back(shared_.userSettings.path());
     }
     fixedLists_.saveAll(tabs_, &unwritten);
-    if (conditionFile_.saveAtEnd(conditions_) < 0) unwritten.push_back(conditionFile_.path());
+    if (shared_.conditionFile.saveAtEnd(shared_.conditions) < 0)
+        unwritten.push_back(shared_.conditionFile.path());
     for (const std::string& path : unwritten) errorBox(kMsgCannotWrite, path.c_str());
     // The first close that could not write them keeps the window and its rows, so that the user can free the
     // files and close again; a second close ends anyway.
@@ -511,8 +536,8 @@ bool MainWindow::close(bool ask) {
         closeReported_ = true;
         return false;
     }
-    if (ConditionPage* page = conditionPage()) page->listView()->deleteAllItems();
-    conditions_ = ConditionList();
+    if (Page* page = tabs_.firstPage(PageKind::Conditions)) page->listView()->deleteAllItems();
+    shared_.conditions = ConditionList();
     if (BbsPage* page = bbsPage()) page->closeBrowserPages();
     DestroyWindow(hwnd_);
     return true;
@@ -523,19 +548,20 @@ bool MainWindow::saveState() {
     placement.length = sizeof placement;
     if (GetWindowPlacement(hwnd_, &placement)) {
         const RECT& r = placement.rcNormalPosition;
-        windowState_.rect = WindowRect{r.left, r.top, r.right, r.bottom};
+        shared_.windowState.rect = WindowRect{r.left, r.top, r.right, r.bottom};
     }
     if (Page* first = tabs_.page(0); first && first->listView() && pageHoldsRows(first->kind()))
-        readColumnWidths(first->listView()->hwnd(), windowState_.columnWidths, kFileColumnCount);
+        readColumnWidths(first->listView()->hwnd(), shared_.windowState.columnWidths, kFileColumnCount);
     for (int i = 0; i < tabs_.count(); ++i) {
         Page* page = tabs_.page(i);
         if (!page || !page->listView()) continue;
         if (page->kind() == PageKind::Bbs)
-            readColumnWidths(page->listView()->hwnd(), windowState_.bbsColumnWidths, kBbsColumnCount);
+            readColumnWidths(page->listView()->hwnd(), shared_.windowState.bbsColumnWidths, kBbsColumnCount);
         else if (page->kind() == PageKind::Conditions)
-            readColumnWidths(page->listView()->hwnd(), windowState_.condColumnWidths, kCondColumnCount);
+            readColumnWidths(page->listView()->hwnd(), shared_.windowState.condColumnWidths,
+                             kCondColumnCount);
     }
-    return saveWindowState(userSettings_, windowState_);
+    return saveWindowState(shared_.userSettings, shared_.windowState);
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -558,10 +584,10 @@ void MainWindow::command(int id, bool fromAccelerator) {
     }
     if (id >= ID_MOVETO_FIRST && id < ID_MOVETO_FIRST + ID_DYNAMIC_RANGE && id - ID_MOVETO_FIRST < tabCount)
         // The rows that could not be added to the other list stay where they were, all of them.
-        guardAllocation(MemoryPlace::AddRow, [&] { moveSelectedToTab(id - ID_MOVETO_FIRST); });
+        guardAllocation(MemoryPlace::AddRow, [&] { rows_.logic().moveSelectedTo(id - ID_MOVETO_FIRST); });
     else if (id >= ID_FILTER_FIRST && id < ID_FILTER_FIRST + ID_DYNAMIC_RANGE &&
              id - ID_FILTER_FIRST < tabCount)
-        guardAllocation(MemoryPlace::FilterLink, [&] { toggleFilter(id - ID_FILTER_FIRST); });
+        guardAllocation(MemoryPlace::FilterLink, [&] { rows_.logic().toggleFilter(id - ID_FILTER_FIRST); });
 }
 
 int MainWindow::updateCommandStates() {
@@ -612,10 +638,10 @@ void MainWindow::onInitMenuPopup(HMENU popup) {
     if (!bar || !popup) return;
     HMENU file = GetSubMenu(bar, kFileMenu), edit = GetSubMenu(bar, kEditMenu);
     const int current = tabs_.current();
-    EntryList* list = currentList();
+    EntryList* list = tabs_.currentList();
     if (popup == GetSubMenu(file, kHistoryPopup)) {
         clearMenu(popup);
-        const HistoryList& history = histories_[kFileHistory];
+        const HistoryList& history = shared_.histories[kFileHistory];
         for (int i = 0; i < history.count(); ++i)
             appendMenuText(popup, 0, static_cast<UINT>(ID_HISTORY_FIRST + i), history.entry(i));
     } else if (popup == GetSubMenu(edit, kMovePopup)) {
@@ -650,119 +676,8 @@ void MainWindow::cmdEnter() {
     if (combo && (focus == combo || GetParent(focus) == combo)) search(*page);
 }
 
-void MainWindow::browserCommand(int id) {
-    if (BbsPage* page = bbsPage()) page->browserCommand(id);
-}
-
-void MainWindow::cmdBrowserReload() {
-    browserCommand(ID_BROWSER_REFRESH);
-}
-
-void MainWindow::cmdBrowserClose() {
-    browserCommand(ID_BROWSER_CLOSE);
-}
-
-void MainWindow::cmdFindInPage() {
-    browserCommand(ID_FIND_IN_PAGE);
-}
-
 void MainWindow::cmdExit() {
     SendMessageW(hwnd_, WM_CLOSE, 0, 0);
-}
-
-void MainWindow::cmdDelete() {
-    EntryList* list = currentList();
-    Win32ListView* view = currentView();
-    if (!list || !view) return;
-    int selected = view->selectedCount();
-    if (selected <= 0) return;
-    list->syncSelectionFromView();
-    if (list->deleteSelected() > 0) {
-        showCounts(view);
-        showMessage(kMsgDeleted, selected);
-        SetFocus(view->hwnd());
-    }
-}
-
-void MainWindow::cmdSelectAll() {
-    StatusBar::Hold hold(statusBar_);
-    Win32ListView* view = currentView();
-    if (!currentList() || !view || view->itemCount() <= 0) return;
-    const int selected = view->setAllSelected(true);
-    showCounts(view->itemCount(), selected);
-    showMessage(kMsgSelectedAll, view->itemCount());
-}
-
-void MainWindow::cmdInvert() {
-    StatusBar::Hold hold(statusBar_);
-    Win32ListView* view = currentView();
-    if (!currentList() || !view) return;
-    int n = view->itemCount();
-    if (n <= 0) return;
-    const int selected = view->invertSelection();
-    showCounts(n, selected);
-    showMessage(kMsgInverted);
-}
-
-void MainWindow::cmdClearSelection() {
-    StatusBar::Hold hold(statusBar_);
-    Win32ListView* view = currentView();
-    if (!currentList() || !view || view->itemCount() <= 0) return;
-    const int selected = view->setAllSelected(false);
-    showCounts(view->itemCount(), selected);
-    showMessage(kMsgSelectionCleared);
-}
-
-void MainWindow::cmdClearAll() {
-    EntryList* list = currentList();
-    Win32ListView* view = currentView();
-    if (!list || !view || list->count() <= 0) return;
-    list->clear();
-    view->deleteAllItems();
-    showCounts(view);
-    showMessage(kMsgCleared);
-}
-
-void MainWindow::cmdSelectMarked() {
-    StatusBar::Hold hold(statusBar_);
-    EntryList* list = currentList();
-    Win32ListView* view = currentView();
-    if (!list || !view) return;
-    int n = list->selectMarked();
-    showCounts(view);
-    showMessage(kMsgSelectedMarked, n);
-}
-
-void MainWindow::cmdMarkSelected() {
-    StatusBar::Hold hold(statusBar_);
-    EntryList* list = currentList();
-    Win32ListView* view = currentView();
-    if (!list || !view) return;
-    int n = list->markSelected();
-    view->invalidate();
-    showCounts(view);
-    showMessage(kMsgMarked, n);
-}
-
-void MainWindow::moveSelectedToTab(int index) {
-    EntryList* list = currentList();
-    EntryList* target = tabs_.pageList(index);
-    Win32ListView* view = currentView();
-    if (!list || !target || !view || target == list || view->selectedCount() <= 0) return;
-    list->syncSelectionFromView();
-    int moved = list->moveSelectedTo(*target);
-    showCounts(view);
-    showMessage(kMsgMoved, moved);
-}
-
-void MainWindow::toggleFilter(int index) {
-    EntryList* list = currentList();
-    EntryList* other = tabs_.pageList(index);
-    if (!list || !other || list == other) return;
-    if (list->usesFilter(other))
-        list->unlinkFilter(other);
-    else
-        list->linkFilter(other);
 }
 
 void MainWindow::cmdNextTab() {
@@ -773,81 +688,6 @@ void MainWindow::cmdNextTab() {
 void MainWindow::cmdPreviousTab() {
     tabs_.previousPage();
     afterPageChange();
-}
-
-void MainWindow::cmdNextMark() {
-    if (EntryList* list = currentList()) list->scrollToMark(true);
-}
-
-void MainWindow::cmdPreviousMark() {
-    if (EntryList* list = currentList()) list->scrollToMark(false);
-}
-
-// No page has a focus ring: both commands leave the focus where it is.
-void MainWindow::cmdFocusForward() {}
-void MainWindow::cmdFocusBackward() {}
-
-void MainWindow::cmdRestore() {
-    SetForegroundWindow(hwnd_);
-    // A window minimised the ordinary way comes back to its size as well.
-    ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
-    tray_.removeIcon();
-}
-
-// ---------------------------------------------------------------------------------------------------------------
-// The notification-area icon
-
-int MainWindow::trayIconResource() const {
-    return collector_.state().running ? IDI_TRAY_COLLECTING : IDI_TRAY_IDLE;
-}
-
-bool MainWindow::minimiseToTray() {
-    SettingsPage* settings = settingsPage();
-    if (!settings || !settings->checked(IDC_SET_TRAYICON)) return false;
-    ShowWindow(hwnd_, SW_HIDE);
-    tray_.addIcon(trayIconResource(), kProductTitle);
-    return true;
-}
-
-void MainWindow::onTrayCallback(UINT mouseMessage) {
-    switch (mouseMessage) {
-        case WM_LBUTTONDBLCLK:
-            lastTrayDoubleClick_ = GetTickCount();
-            break;
-        case WM_LBUTTONUP:
-            if (GetTickCount() - lastTrayDoubleClick_ < kTrayRestoreWindowMs) cmdRestore();
-            break;
-        case WM_RBUTTONUP:
-            showTrayMenu();
-            break;
-        default:
-            break;
-    }
-}
-
-void MainWindow::showTrayMenu() {
-    SetForegroundWindow(hwnd_);
-    OwnedMenu menu(LoadMenuW(instance_, MAKEINTRESOURCEW(IDR_TRAYMENU)));
-    if (!menu) return;
-    HMENU popup = GetSubMenu(menu.get(), 0);
-    EntryList* list = currentList();
-    const bool running = collector_.state().running;
-    const bool canStart = !running && list && list->kind() == ListKind::Normal;
-    EnableMenuItem(popup, ID_GET_START, MF_BYCOMMAND | (canStart ? MF_ENABLED : MF_GRAYED));
-    EnableMenuItem(popup, ID_GET_STOP, MF_BYCOMMAND | (running ? MF_ENABLED : MF_GRAYED));
-    POINT p;
-    GetCursorPos(&p);
-    TrackPopupMenu(popup, TPM_LEFTBUTTON, p.x, p.y, 0, hwnd_, nullptr);
-}
-
-void MainWindow::onTaskbarCreated() {
-    if (IsWindowVisible(hwnd_)) return;
-    tray_.removeIcon();
-    if (!tray_.addIcon(trayIconResource(), kProductTitle)) ShowWindow(hwnd_, SW_SHOW);
-}
-
-void MainWindow::cmdHide() {
-    ShowWindow(hwnd_, SW_HIDE);
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -879,7 +719,7 @@ void MainWindow::fillHistoryCombo(Page& page, int comboId) {
     HWND combo = page.item(comboId);
     while (SendMessageW(combo, CB_DELETESTRING, 0, 0) != CB_ERR) {
     }
-    const HistoryList& history = histories_[kind];
+    const HistoryList& history = shared_.histories[kind];
     for (int i = 0; i < history.count(); ++i) {
         std::wstring w = widen(history.entry(i));
         SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(w.c_str()));
@@ -887,18 +727,16 @@ void MainWindow::fillHistoryCombo(Page& page, int comboId) {
 }
 
 void MainWindow::search(Page& page) {
-    guardAllocation(MemoryPlace::Search, [&] { searchPage(page); });
-}
-
-void MainWindow::searchPage(Page& page) {
-    EntryList* list = page.list();
-    if (!list) return;
-    SettingsPage* settings = settingsPage();
-    const bool useRegex = settings && settings->checked(IDC_SET_REGEXP);
-    std::string text = windowText(page.item(IDC_SEARCHWORD), kSearchTextMax);
-    SearchOutcome outcome = runSearchCommand(*list, text.c_str(), useRegex, list->kind());
-    if (outcome.remember)
-        histories_[page.kind() == PageKind::Bbs ? kBbsSearchHistory : kSearchHistory].pushFront(text);
+    guardAllocation(MemoryPlace::Search, [&] {
+        EntryList* list = page.list();
+        if (!list) return;
+        const bool useRegex = optionChecked(*this, IDC_SET_REGEXP);
+        std::string text = windowText(page.item(IDC_SEARCHWORD), kSearchTextMax);
+        SearchOutcome outcome = runSearchCommand(*list, text.c_str(), useRegex, list->kind());
+        if (outcome.remember)
+            shared_.histories[page.kind() == PageKind::Bbs ? kBbsSearchHistory : kSearchHistory].pushFront(
+                text);
+    });
 }
 
 }  // namespace twk::ui

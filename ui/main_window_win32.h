@@ -1,8 +1,10 @@
 // The main window: owns the pages, the status bar, the settings, the histories and the conditions for the
 // whole run; handles the window's messages, its layout, the page switching and the close, and routes the
-// command table to the objects that own the commands (the collection's in ui/collection_win32.h over the
-// decisions of host/collection.h, the file commands' in ui/file_commands_win32.h over those of
-// formats/file_commands.h; its own row commands on the current page).
+// command table to the objects that own the commands: the collection (ui/collection_win32.h over
+// host/collection.h), the file commands (ui/file_commands_win32.h over formats/file_commands.h), the row
+// commands (ui/row_commands_win32.h over core/row_commands.h), the clipboard (ui/clipboard_win32.h over
+// formats/clipboard_rows.h), the export to the host (ui/host_export_win32.h), the tray icon and its commands
+// (ui/tray_win32.h) and the browser tabs (the BBS page).
 #pragma once
 
 #include <windows.h>
@@ -21,11 +23,14 @@
 #include "settings/profile_file.h"
 #include "settings/settings_keys.h"
 #include "ui/base_window_win32.h"
+#include "ui/clipboard_win32.h"
 #include "ui/collection_win32.h"
 #include "ui/file_commands_win32.h"
 #include "ui/handles_win32.h"
 #include "ui/host_bridge_win32.h"
+#include "ui/host_export_win32.h"
 #include "ui/list_presentation_win32.h"
+#include "ui/row_commands_win32.h"
 #include "ui/status_bar_win32.h"
 #include "ui/tab_set_win32.h"
 #include "ui/tray_win32.h"
@@ -33,12 +38,29 @@
 namespace twk::ui {
 
 class SettingsPage;
-class ConditionPage;
 class BbsPage;
 
 // The window caption, tray tip and message-box caption.
 extern const char* const kProductTitle;        // "Tollwick version 3.25"
 extern const wchar_t* const kMainWindowClass;  // "TWKMAINWND"
+
+// What the pages and the commands share for the whole run: the program's module and folder, the user's
+// settings and the layout definitions, the list colours, the window's stored state, the histories and the
+// conditions.
+struct SharedState {
+    // `folder` ends with "\": the settings files and the fixed list files live there.
+    SharedState(HINSTANCE module, std::string programFolder);
+
+    HINSTANCE instance;
+    std::string folder;
+    ProfileFile userSettings;  // TWK.ini
+    ProfileFile definitions;   // TWKdef.ini
+    ListPalette palette;
+    WindowState windowState;
+    Histories histories;
+    ConditionList conditions;
+    ConditionFile conditionFile;
+};
 
 class MainWindow : public BaseWindow<MainWindow> {
   public:
@@ -47,8 +69,6 @@ class MainWindow : public BaseWindow<MainWindow> {
     ~MainWindow();
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
-    // The automatic collection's timer: each WM_TIMER with it is one cycle.
-    static constexpr UINT_PTR kCollectTimer = CollectionCommands::kTimer;
 
     // Registers the window class (once per process) and creates the window from its template; the whole
     // initialisation runs inside. Then shows it. Returns the window, or nullptr.
@@ -60,23 +80,14 @@ class MainWindow : public BaseWindow<MainWindow> {
     void onNcDestroy();
 
     // What the pages and commands share.
-    HINSTANCE instance() const { return instance_; }
+    SharedState& shared() { return shared_; }
     ListTabSet& tabs() { return tabs_; }
     StatusBar& statusBar() { return statusBar_; }
-    const ListPalette& palette() const { return palette_; }
-    const WindowState& windowState() const { return windowState_; }
-    WindowState& windowState() { return windowState_; }
-    ProfileFile& userSettings() { return userSettings_; }
-    const std::string& programFolder() const { return folder_; }
-    Histories& histories() { return histories_; }
-    ConditionList& conditions() { return conditions_; }
-    ConditionFile& conditionFile() { return conditionFile_; }
     // The collection's state (tests set it to see the command states that follow).
     CollectionState& collection() { return collector_.logic().state(); }
     CollectionCommands& collector() { return collector_; }
     FileCommandsWindow& files() { return files_; }
     SettingsPage* settingsPage() const;
-    ConditionPage* conditionPage() const;
     BbsPage* bbsPage() const;
     HMENU menu() const { return GetMenu(hwnd_); }
 
@@ -91,31 +102,13 @@ class MainWindow : public BaseWindow<MainWindow> {
     // The keyboard search of a list page or the BBS page.
     void search(Page& page);
     HostBridge& host() { return *host_; }
-    TrayNotifier& tray() { return tray_; }
-
-    // The page kinds' command-state rows, exposed for tests.
-    enum class MenuState { Grey, Enable, Unchanged, GreyWhileBlocked };
-    struct CommandStateRow {
-        PageKind kind;
-        MenuState edit, get, fileGroup, save, history, filterMenu;
-    };
-    static const CommandStateRow* commandStateRow(PageKind kind);
+    TrayNotifier& tray() { return tray_.notifier(); }
 
   private:
-    // A command's handler calls the object that owns the command.
+    // A command's handler calls the object that owns the command: `on<&Owner::command>`.
     using Handler = void (*)(MainWindow&);
-    template <void (MainWindow::*f)()>
-    static void onWindow(MainWindow& w) {
-        (w.*f)();
-    }
-    template <void (CollectionCommands::*f)()>
-    static void onCollection(MainWindow& w) {
-        (w.collector_.*f)();
-    }
-    template <void (FileCommands::*f)()>
-    static void onFiles(MainWindow& w) {
-        (w.files_.logic().*f)();
-    }
+    template <auto command>
+    static void on(MainWindow& w);
     struct CommandEntry {
         int id;
         Handler handler;
@@ -132,84 +125,29 @@ class MainWindow : public BaseWindow<MainWindow> {
     bool close(bool ask);
     static LRESULT CALLBACK tabControlProc(HWND tab, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     void onTabRightClick(LPARAM lParam);
-    void searchPage(Page& page);
     void afterPageChange();
-    void placeWindow();
     void createStartPages();
     bool saveState();  // false when TWK.ini could not be written
 
-    // Commands.
+    // The window's own commands.
     void cmdEnter();
     void cmdExit();
-    void cmdDelete();
-    void cmdSelectAll();
-    void cmdInvert();
-    void cmdClearSelection();
-    void cmdClearAll();
-    void cmdSelectMarked();
-    void cmdMarkSelected();
     void cmdNextTab();
     void cmdPreviousTab();
-    void cmdNextMark();
-    void cmdPreviousMark();
-    void cmdFocusForward();
-    void cmdFocusBackward();
-    void cmdRestore();
-    void cmdHide();
-    // The browser tabs' commands, forwarded to the BBS page.
-    void browserCommand(int id);
-    void cmdBrowserReload();
-    void cmdBrowserClose();
-    void cmdFindInPage();
-    // The selected rows appended to the host's download list or ignore file.
-    void exportToHost(bool ignoreFile);
-    void cmdAddToDownList();
-    void cmdAddToIgnoreFile();
-    // The clipboard: copies of the selected rows in a line form, cut, paste.
-    int copySelectedRows(int form, int bbsForm);
-    void cmdCopyForm(int id);
-    void cmdCopy();
-    void cmdCopyDownload();
-    void cmdCopyNames();
-    void cmdCopyTrips();
-    void cmdCopyHashes();
-    void cmdCopyKeyInfo();
-    void cmdCut();
-    void cmdPaste();
-    // The notification-area icon.
-    int trayIconResource() const;
-    bool minimiseToTray();
-    void onTrayCallback(UINT mouseMessage);
-    void showTrayMenu();
-    void onTaskbarCreated();
-    void moveSelectedToTab(int index);
-    void toggleFilter(int index);
 
-    // The current page's list and its view, when the current page holds rows.
-    EntryList* currentList() const { return tabs_.currentList(); }
-    Win32ListView* currentView() const;
-
-    HINSTANCE instance_;
-    std::string folder_;
+    SharedState shared_;
     ListTabSet tabs_;
-    TrayNotifier tray_;
     StatusBar statusBar_;
     std::unique_ptr<StatusReporter> reporter_;
     Reporter* previousReporter_ = nullptr;
-    ProfileFile userSettings_;
-    ProfileFile definitions_;
-    ListPalette palette_;
-    Histories histories_;
-    ConditionList conditions_;
-    ConditionFile conditionFile_;
     FixedListFiles fixedLists_;
-    DWORD lastTrayDoubleClick_ = 0;
-    UINT taskbarCreatedMessage_ = 0;
-    WindowState windowState_;
     std::unique_ptr<HostBridge> host_;
+    TrayCommands tray_;
     CollectionCommands collector_;
     FileCommandsWindow files_;
-    int statusHeight_ = 0;
+    RowCommandsWindow rows_;
+    ClipboardCommands clipboard_;
+    HostExport export_;
     bool closing_ = false;         // a close is asking its questions or saving
     bool closeReported_ = false;   // a close was kept back once by files it could not write
     bool settingsUnread_ = false;  // TWK.ini was there at the start but could not be read

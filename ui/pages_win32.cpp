@@ -22,8 +22,7 @@ void moveControl(HWND page, int id, int x, int y, int width, int height) {
 
 namespace {
 
-const int* widthsFor(const MainWindow& main, PageKind kind) {
-    const WindowState& state = main.windowState();
+const int* widthsFor(const WindowState& state, PageKind kind) {
     switch (kind) {
         case PageKind::Bbs:
             return state.bbsColumnWidths;
@@ -61,7 +60,7 @@ INT_PTR Page::onMessage(UINT, WPARAM, LPARAM) {
 
 // ---------------------------------------------------------------------------------------------------------------
 void RowsPage::setIconButton(int id, int icon) {
-    HANDLE image = LoadImageW(main_.instance(), MAKEINTRESOURCEW(icon), IMAGE_ICON, 16, 16, LR_SHARED);
+    HANDLE image = LoadImageW(main_.shared().instance, MAKEINTRESOURCEW(icon), IMAGE_ICON, 16, 16, LR_SHARED);
     SendDlgItemMessageW(hwnd_, id, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(image));
 }
 
@@ -73,8 +72,8 @@ INT_PTR RowsPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             setIconButton(IDC_NEXTMARK, IDI_NEXTMARK);
             setIconButton(IDC_PREVMARK, IDI_PREVMARK);
             setIconButton(IDC_CLOSELIST, IDI_CLOSE);
-            setupColumns(kind(), view_.hwnd(), widthsFor(main_, kind()),
-                         loadUserColumns(main_.userSettings()), main_.palette());
+            setupColumns(kind(), view_.hwnd(), widthsFor(main_.shared().windowState, kind()),
+                         loadUserColumns(main_.shared().userSettings), main_.shared().palette);
             installSubclass(view_.hwnd(), &RowsPage::viewProc, this);
             // A new list page starts with the host's current search word.
             if (kind() != PageKind::Bbs && !main_.collector().state().running)
@@ -89,7 +88,7 @@ INT_PTR RowsPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam != IDC_LIST || !item) return FALSE;
             ListTabSet& tabs = main_.tabs();
             if (tabs.initialised() && list() && tabs.currentPage() == this)
-                paintRow(kind(), *list(), *item, main_.palette(), geometry_);
+                paintRow(kind(), *list(), *item, main_.shared().palette, geometry_);
             return TRUE;
         }
         case WM_NOTIFY: {
@@ -249,8 +248,9 @@ INT_PTR ConditionPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
             view_.attach(GetDlgItem(hwnd_, IDC_LIST));
-            setupColumns(PageKind::Conditions, view_.hwnd(), widthsFor(main_, PageKind::Conditions), {},
-                         main_.palette());
+            setupColumns(PageKind::Conditions, view_.hwnd(),
+                         widthsFor(main_.shared().windowState, PageKind::Conditions), {},
+                         main_.shared().palette);
             installSubclass(view_.hwnd(), &ConditionPage::viewProc, this);
             return FALSE;
         case WM_SIZE:
@@ -267,10 +267,10 @@ INT_PTR ConditionPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DRAWITEM: {
             auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
             if (wParam != IDC_LIST || !item) return FALSE;
-            ConditionList& conditions = main_.conditions();
+            ConditionList& conditions = main_.shared().conditions;
             int index = static_cast<int>(item->itemID);
             if (index >= 0 && index < conditions.count())
-                paintCondition(conditions.at(index), *item, main_.palette());
+                paintCondition(conditions.at(index), *item, main_.shared().palette);
             return TRUE;
         }
         default:
@@ -294,7 +294,7 @@ void ConditionPage::fillTargets() {
 void ConditionPage::refreshItems() {
     BulkUpdate bulk(&view_);
     view_.deleteAllItems();
-    int n = main_.conditions().count();
+    int n = main_.shared().conditions.count();
     for (int i = 0; i < n; ++i) view_.insertItem(i);
 }
 

@@ -16,18 +16,7 @@ namespace twk::ui {
 std::string programFolder(HINSTANCE instance) {
     wchar_t path[MAX_PATH] = {};
     DWORD n = GetModuleFileNameW(instance, path, MAX_PATH);
-    std::string folder = fromWidePath(path, static_cast<int>(n));
-    // Cut after the last "\" (stepping over double-byte characters, whose second byte may be 0x5C).
-    size_t cut = 0;
-    for (size_t i = 0; i < folder.size(); ++i) {
-        if (isLeadByte(folder[i]) && i + 1 < folder.size()) {
-            ++i;
-            continue;
-        }
-        if (folder[i] == '\\') cut = i + 1;
-    }
-    folder.resize(cut);
-    return folder;
+    return folderPart(fromWidePath(path, static_cast<int>(n)));
 }
 
 int runProgram(HINSTANCE instance, int showCommand) {

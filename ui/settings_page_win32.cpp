@@ -40,7 +40,7 @@ INT_PTR SettingsPage::onMessage(UINT message, WPARAM wParam, LPARAM) {
 }
 
 void SettingsPage::initialise() {
-    SettingsPageValues values = loadSettingsPage(main_.userSettings(), main_.programFolder());
+    SettingsPageValues values = loadSettingsPage(main_.shared().userSettings, main_.shared().folder);
     main_.collector().setNoDialog(values.noDialog);
     main_.collector().setBbsDelay(values.bbsDelay);
     values.timerDelay = displayedTimerDelay(values.timerDelay);
@@ -103,10 +103,10 @@ SettingsPageValues SettingsPage::values() const {
 }
 
 void SettingsPage::save() {
-    ProfileFile::Hold hold(main_.userSettings());
-    saveSettingsPage(main_.userSettings(), values());
+    ProfileFile::Hold hold(main_.shared().userSettings);
+    saveSettingsPage(main_.shared().userSettings, values());
     // A settings file that cannot be written keeps its old contents, and the user is told.
-    if (!hold.end()) errorBox(kMsgCannotWrite, main_.userSettings().path().c_str());
+    if (!hold.end()) errorBox(kMsgCannotWrite, main_.shared().userSettings.path().c_str());
 }
 
 void SettingsPage::browse() {

@@ -224,6 +224,11 @@ void ListTabSet::removeAll() {
     allPagesRemoved();
 }
 
+Win32ListView* ListTabSet::currentRowsView() const {
+    Page* shown = currentPage();
+    return shown && pageHoldsRows(shown->kind()) ? shown->listView() : nullptr;
+}
+
 EntryList* ListTabSet::pageList(int index) const {
     if (index < 0 || index >= count_) return nullptr;
     return records_[static_cast<size_t>(index)].list.get();
@@ -248,6 +253,12 @@ int ListTabSet::tabTexts(std::vector<std::string>& out) const {
 HWND ListTabSet::firstPageOfKind(PageKind kind) const {
     for (int i = 0; i < count_; ++i)
         if (records_[static_cast<size_t>(i)].kind == kind) return pages_[static_cast<size_t>(i)];
+    return nullptr;
+}
+
+Page* ListTabSet::firstPage(PageKind kind) const {
+    for (int i = 0; i < count_; ++i)
+        if (records_[static_cast<size_t>(i)].kind == kind) return page(i);
     return nullptr;
 }
 

@@ -100,8 +100,12 @@ class ListTabSet final : public TabPageSet, public ListTabs {
     PageKind kind(int index) const;
     Page* currentPage() const { return page(current_); }
     EntryList* currentList() const { return pageList(current_); }
+    // The list view of the current page when that page shows rows (a list page or the BBS page).
+    Win32ListView* currentRowsView() const;
     int tabTexts(std::vector<std::string>& out) const;
     HWND firstPageOfKind(PageKind kind) const;
+    // The first page of that kind; nullptr when there is none.
+    Page* firstPage(PageKind kind) const;
     int indexOfList(const EntryList* list) const;
     // A command that asks the user something holds the page by its id: the position of the page, or -1 once
     // it is gone.

@@ -2,11 +2,19 @@
 
 #include <shellapi.h>
 
+#include "resources/resource.h"
+#include "resources/version.h"
+#include "ui/handles_win32.h"
 #include "ui/text_win32.h"
 
 namespace twk::ui {
 
 namespace {
+
+constexpr UINT kCallbackMessage = WM_USER + 2002;
+constexpr UINT kIconId = 2002;
+// A button-up this soon after a double-click on the icon restores the window.
+constexpr DWORD kRestoreWindowMs = 1000;
 
 void setTip(NOTIFYICONDATAW& data, const char* tip) {
     // The tip field keeps 63 characters and a NUL.
@@ -83,6 +91,82 @@ int TrayNotifier::removeIcon() {
     return ok ? 1 : 0;
 }
 
+// ---------------------------------------------------------------------------------------------------------------
+void TrayCommands::setWindow(HWND window, HINSTANCE instance) {
+    window_ = window;
+    instance_ = instance;
+    tray_.init(window, instance, kCallbackMessage, kIconId);
+    taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
+}
+
+int TrayCommands::iconResource() const {
+    return parts_.collecting() ? IDI_TRAY_COLLECTING : IDI_TRAY_IDLE;
+}
+
+bool TrayCommands::minimise() {
+    if (!parts_.wanted()) return false;
+    ShowWindow(window_, SW_HIDE);
+    tray_.addIcon(iconResource(), TWK_PRODUCT_TITLE);
+    return true;
+}
+
+void TrayCommands::restore() {
+    SetForegroundWindow(window_);
+    // A window minimised the ordinary way comes back to its size as well.
+    ShowWindow(window_, IsIconic(window_) ? SW_RESTORE : SW_SHOW);
+    tray_.removeIcon();
+}
+
+void TrayCommands::hide() {
+    ShowWindow(window_, SW_HIDE);
+}
+
+bool TrayCommands::onMessage(UINT message, LPARAM lParam) {
+    if (message == kCallbackMessage) {
+        onMouse(static_cast<UINT>(lParam));
+        return true;
+    }
+    if (message == taskbarCreatedMessage_ && taskbarCreatedMessage_ != 0) onTaskbarCreated();
+    return false;
+}
+
+void TrayCommands::onMouse(UINT mouseMessage) {
+    switch (mouseMessage) {
+        case WM_LBUTTONDBLCLK:
+            lastDoubleClick_ = GetTickCount();
+            break;
+        case WM_LBUTTONUP:
+            if (GetTickCount() - lastDoubleClick_ < kRestoreWindowMs) restore();
+            break;
+        case WM_RBUTTONUP:
+            showMenu();
+            break;
+        default:
+            break;
+    }
+}
+
+void TrayCommands::showMenu() {
+    SetForegroundWindow(window_);
+    OwnedMenu menu(LoadMenuW(instance_, MAKEINTRESOURCEW(IDR_TRAYMENU)));
+    if (!menu) return;
+    HMENU popup = GetSubMenu(menu.get(), 0);
+    const bool running = parts_.collecting();
+    const bool canStart = !running && parts_.canCollect();
+    EnableMenuItem(popup, ID_GET_START, MF_BYCOMMAND | (canStart ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(popup, ID_GET_STOP, MF_BYCOMMAND | (running ? MF_ENABLED : MF_GRAYED));
+    POINT p;
+    GetCursorPos(&p);
+    TrackPopupMenu(popup, TPM_LEFTBUTTON, p.x, p.y, 0, window_, nullptr);
+}
+
+void TrayCommands::onTaskbarCreated() {
+    if (IsWindowVisible(window_)) return;
+    tray_.removeIcon();
+    if (!tray_.addIcon(iconResource(), TWK_PRODUCT_TITLE)) ShowWindow(window_, SW_SHOW);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
 int applyAlpha(HWND window, int alpha) {
     if (alpha < 0 || alpha > 255) return 0;
     OSVERSIONINFOW version = {};

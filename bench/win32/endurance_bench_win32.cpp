@@ -135,7 +135,7 @@ void runEnduranceBenchmark(const Options& options, std::vector<Result>& results)
     for (int cycle = 1; cycle <= kCycles; ++cycle) {
         if (cycle > 1) {
             if (!host.setRecords(hostResults.next())) fail(kName, "the simulator refused the results");
-            PostMessageW(main.hwnd(), WM_TIMER, twk::ui::MainWindow::kCollectTimer, 0);
+            PostMessageW(main.hwnd(), WM_TIMER, twk::ui::CollectionCommands::kTimer, 0);
             window.settle();
         }
         if (!main.collection().running)

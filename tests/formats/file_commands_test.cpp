@@ -359,11 +359,25 @@ TEST_F(FileCommandsTest, SavingWritesAnyListWithAPathAndAnEmptyListSilently) {
     EXPECT_EQ(pages_.indexOfPage(first_), 1);
 }
 
-TEST(FileNamePartTest, TakesWhatFollowsTheLastSeparatorStepOverDoubleByteCharacters) {
+TEST(PathPartsTest, SplitAfterTheLastSeparatorStepOverDoubleByteCharacters) {
+    struct Case {
+        const char* path;
+        const char* folder;
+        const char* name;
+    };
     // "ソ" and "表" end with the byte of "\".
-    EXPECT_EQ(fileNamePart("C:\\ソフト\\表.txt"), "表.txt");
-    EXPECT_EQ(fileNamePart("C:\\dir\\"), "");
-    EXPECT_EQ(fileNamePart("name.txt"), "name.txt");
+    const Case cases[] = {
+        {"C:\\ソフト\\表.txt", "C:\\ソフト\\", "表.txt"},
+        {"C:\\ソフト\\表", "C:\\ソフト\\", "表"},
+        {"C:\\dir\\", "C:\\dir\\", ""},
+        {"name.txt", "", "name.txt"},
+        {"", "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(folderPart(c.path), c.folder);
+        EXPECT_EQ(fileNamePart(c.path), c.name);
+    }
 }
 
 }  // namespace

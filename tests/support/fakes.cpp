@@ -45,6 +45,33 @@ void FakeListView::scrollBy(int dy) {
     if (rowHeight_ > 0) top_ += dy / rowHeight_;
 }
 
+FakeRowPages::FakeRowPages(const std::string& tabs) {
+    for (char c : tabs) {
+        Tab tab;
+        if (c != '-') {
+            tab.list = std::make_unique<EntryList>(c == 'I' ? ListKind::Ignore : ListKind::Normal);
+            tab.view = std::make_unique<FakeListView>();
+            tab.list->setView(tab.view.get());
+        }
+        tabs_.push_back(std::move(tab));
+    }
+}
+
+void FakeRowPages::addRows(int index, int n) {
+    for (int i = 0; i < n; ++i) {
+        const std::string name = "row" + std::to_string(i), hash = "hash" + std::to_string(i);
+        const char* texts[8] = {name.c_str(), "trip", "100", "", "1", "Jan 01 00:00", "1", hash.c_str()};
+        tabList(index)->addTexts(8, texts, 0);
+    }
+}
+
+std::vector<std::string> FakeRowPages::names(int index) const {
+    std::vector<std::string> out;
+    const EntryList& list = *tabList(index);
+    for (int p = 0; p < list.count(); ++p) out.push_back(list.entryAt(p)->name().str());
+    return out;
+}
+
 void FakeListView::select(std::initializer_list<int> positions) {
     for (int p : positions) items_.at(p) = true;
 }

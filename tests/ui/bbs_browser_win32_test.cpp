@@ -240,11 +240,11 @@ TEST_F(BbsBrowserTest, StoredSizesBeyondThePageAreKeptInsideIt) {
     // The splitter can be grabbed where it is drawn.
     SendMessageW(pageWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, H - 58 + 30));
     SendMessageW(pageWindow(), WM_LBUTTONUP, 0, MAKELPARAM(50, 129));
-    EXPECT_EQ(main_->windowState().bbsLvHeight, 100);
+    EXPECT_EQ(main_->shared().windowState.bbsLvHeight, 100);
 
     pageCommand(IDC_BBS_SIDEBYSIDE);
     EXPECT_EQ(controlRect(IDC_LIST).right - controlRect(IDC_LIST).left, 2);
-    EXPECT_EQ(main_->windowState().bbsLvWidth, -40);  // stored as it was until a drag
+    EXPECT_EQ(main_->shared().windowState.bbsLvWidth, -40);  // stored as it was until a drag
     closeWindow();
     EXPECT_EQ(readSetting("BbsLvWidth"), "-40");
 }

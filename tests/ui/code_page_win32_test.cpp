@@ -110,7 +110,7 @@ TEST_F(CodePageWindowTest, SettingsInAJapaneseFolderStayCp932Bytes) {
     // And they are read from there at the next start.
     main_.reset();
     start();
-    EXPECT_EQ(main_->histories()[kSearchHistory].entry(0), "夏の風景");
+    EXPECT_EQ(main_->shared().histories[kSearchHistory].entry(0), "夏の風景");
 }
 
 // A name with letters that cp932 does not have: the file is reached through the system's short path, not

@@ -350,7 +350,7 @@ TEST_F(HostCommandsTest, ManualGetWithoutTheHostSaysSoAndAddsNothing) {
     SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_HOSTWORD_SET, BN_CLICKED), 0);
     SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_HOSTWORD_GET, BN_CLICKED), 0);
     EXPECT_EQ(catcher.boxes.size(), 2u);
-    EXPECT_EQ(main_->histories()[kHostWordHistory].count(), 0);
+    EXPECT_EQ(main_->shared().histories[kHostWordHistory].count(), 0);
     EXPECT_EQ(dialogItemText(page, IDC_HOSTWORD), "word");
 }
 

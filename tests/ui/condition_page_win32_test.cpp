@@ -22,7 +22,7 @@ class ConditionPageTest : public WindowTest {
     void command(int id) { SendMessageW(page_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
     std::vector<std::string> texts() {
         std::vector<std::string> out;
-        for (const Condition& c : main_->conditions()) out.push_back(c.text);
+        for (const Condition& c : main_->shared().conditions) out.push_back(c.text);
         return out;
     }
     HWND page_ = nullptr;
@@ -30,15 +30,15 @@ class ConditionPageTest : public WindowTest {
 
 TEST_F(ConditionPageTest, AddBindsTheNamedListAndRefusesAWrongText) {
     add("abc", "無視リスト");
-    ASSERT_EQ(main_->conditions().count(), 1);
-    EXPECT_EQ(main_->conditions().at(0).destination, main_->tabs().pageList(1));
-    EXPECT_EQ(main_->conditions().at(0).state, kConditionMove);
+    ASSERT_EQ(main_->shared().conditions.count(), 1);
+    EXPECT_EQ(main_->shared().conditions.at(0).destination, main_->tabs().pageList(1));
+    EXPECT_EQ(main_->shared().conditions.at(0).state, kConditionMove);
     EXPECT_EQ(SendMessageW(view(2), LVM_GETITEMCOUNT, 0, 0), 1);
     EXPECT_EQ(status(kStatusMessage), stamped("条件リストにデータを追加しました"));
     EXPECT_EQ(dialogItemText(page_, IDC_COND_TEXT), "abc");  // the fields keep their text
 
     add("a&");
-    EXPECT_EQ(main_->conditions().count(), 1);
+    EXPECT_EQ(main_->shared().conditions.count(), 1);
     EXPECT_EQ(status(kStatusMessage), stamped("移動＆無視条件に誤りがあります"));
 }
 
@@ -61,8 +61,8 @@ TEST_F(ConditionPageTest, DeleteUseAndSelectAll) {
     for (const char* t : {"c1", "c2", "c3", "c4", "c5"}) add(t);
     selectItems(2, {0, 2, 4});
     command(ID_COND_UNUSE);
-    EXPECT_FALSE(main_->conditions().at(2).used);
-    EXPECT_TRUE(main_->conditions().at(1).used);
+    EXPECT_FALSE(main_->shared().conditions.at(2).used);
+    EXPECT_TRUE(main_->shared().conditions.at(1).used);
     SendMessageW(view(2), WM_KEYDOWN, VK_DELETE, 0);
     EXPECT_EQ(texts(), (std::vector<std::string>{"c2", "c4"}));
     EXPECT_EQ(SendMessageW(view(2), LVM_GETITEMCOUNT, 0, 0), 2);

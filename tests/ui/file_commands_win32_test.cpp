@@ -58,7 +58,7 @@ TEST_F(FileCommandsTest, SavedListReopensFromTheFileHistory) {
     send(ID_FILE_SAVE);
     EXPECT_EQ(status(kStatusMessage), stamped(path + " に3件の情報を保存しました"));
     EXPECT_FALSE(list.modified());
-    ASSERT_EQ(main_->histories()[kFileHistory].count(), 1);
+    ASSERT_EQ(main_->shared().histories[kFileHistory].count(), 1);
 
     send(ID_EDIT_CLEARALL);  // modified again
     answerWith({IDNO});
@@ -304,8 +304,8 @@ TEST_F(FileSafetyTest, AReadOnlyFolderDroppedIsSkipped) {
     SetFileAttributesW(widen(sub).c_str(), FILE_ATTRIBUTE_NORMAL);
     RemoveDirectoryW(widen(sub).c_str());
     EXPECT_EQ(main_->tabs().pageList(0)->count(), 3);
-    EXPECT_EQ(main_->histories()[kFileHistory].entry(0), a);
-    EXPECT_EQ(main_->histories()[kFileHistory].count(), 1);
+    EXPECT_EQ(main_->shared().histories[kFileHistory].entry(0), a);
+    EXPECT_EQ(main_->shared().histories[kFileHistory].count(), 1);
 }
 
 }  // namespace

@@ -132,14 +132,14 @@ void expectListKept(MainWindow& main) {
 const WrittenFile kWrittenFiles[] = {
     {"Save", "lists\\saved.txt", kListLine, false,
      [](FileFaultTest&, MainWindow& main) {
-         main.tabs().pageList(0)->setPath(main.programFolder() + "lists\\saved.txt");
+         main.tabs().pageList(0)->setPath(main.shared().folder + "lists\\saved.txt");
          saveWith(main, ID_FILE_SAVE);
      },
      expectListKept},
     {"SaveAs", "lists\\saved.txt", kListLine, false,
      [](FileFaultTest&, MainWindow& main) {
          main.files().setFileChooser([&main](bool, std::string& chosen) {
-             chosen = main.programFolder() + "lists\\saved.txt";
+             chosen = main.shared().folder + "lists\\saved.txt";
              return true;
          });
          saveWith(main, ID_FILE_SAVEAS);
@@ -151,7 +151,7 @@ const WrittenFile kWrittenFiles[] = {
     {"IgnoreTxt", "host\\Ignore.txt", kHostLine, false,
      [](FileFaultTest&, MainWindow& main) { saveWith(main, ID_EDIT_ADDIGNORE); }, expectListKept, true},
     {"TwkIni", "TWK.ini", kSettingsText, true, nullptr,
-     [](MainWindow& main) { EXPECT_EQ(main.histories()[kFileHistory].entry(0), "C:\\kept.txt"); }},
+     [](MainWindow& main) { EXPECT_EQ(main.shared().histories[kFileHistory].entry(0), "C:\\kept.txt"); }},
     {"IgnoreListTxt", "IgnoreList.txt", kListLine, true, nullptr,
      [](MainWindow& main) { EXPECT_EQ(main.tabs().pageList(1)->count(), 3); }},
     {"BbsListTxt", "BbsList.txt", kListLine, true, nullptr,
@@ -161,7 +161,7 @@ const WrittenFile kWrittenFiles[] = {
          EXPECT_EQ(bbs->count(), 1);  // the thread its file brought
      }},
     {"ConditionListTxt", "ConditionList.txt", kConditionLine, true, nullptr,
-     [](MainWindow& main) { EXPECT_EQ(main.conditions().count(), 1); }},
+     [](MainWindow& main) { EXPECT_EQ(main.shared().conditions.count(), 1); }},
 };
 
 class WrittenFileFault : public FileFaultTest, public ::testing::WithParamInterface<WrittenFile> {
@@ -371,7 +371,7 @@ TEST_P(ReadListFault, AFileThatCannotBeReadChangesNothing) {
         expectOldListKept();
         expectOtherListsKept();
         EXPECT_EQ(main_->tabs().count(), 5);  // 新規に開く leaves no empty tab
-        EXPECT_EQ(main_->histories()[kFileHistory].count(), 1);
+        EXPECT_EQ(main_->shared().histories[kFileHistory].count(), 1);
         expectUntouched(r.fault, path_, fileRow(1));
         RemoveDirectoryW(widen(path_).c_str());
     }
@@ -448,8 +448,8 @@ bool keptWithin(const std::string& before, const std::string& after) {
 
 const StartFile kStartFiles[] = {
     {"TwkIni", "TWK.ini", kSettingsText, "UserColumn00=" + std::string(1, "列"[0]),
-     [](MainWindow& main) { EXPECT_EQ(main.histories()[kFileHistory].count(), 0); },
-     [](MainWindow& main) { EXPECT_EQ(main.histories()[kFileHistory].entry(0), "C:\\kept.txt"); },
+     [](MainWindow& main) { EXPECT_EQ(main.shared().histories[kFileHistory].count(), 0); },
+     [](MainWindow& main) { EXPECT_EQ(main.shared().histories[kFileHistory].entry(0), "C:\\kept.txt"); },
      [](const std::string& before, const std::string& after) {
          EXPECT_TRUE(keptWithin(before, after));
          EXPECT_NE(after.find("History00=C:\\kept.txt\r\n"), std::string::npos);
@@ -470,8 +470,8 @@ const StartFile kStartFiles[] = {
      [](MainWindow& main) { EXPECT_EQ(main.tabs().pageList(3)->count(), 2); },
      [](const std::string&, const std::string& after) { EXPECT_EQ(after, kGoodRows); }},
     {"ConditionListTxt", "ConditionList.txt", kConditionLine, "1\t日" + std::string(1, "本"[0]),
-     [](MainWindow& main) { EXPECT_EQ(main.conditions().count(), 0); },
-     [](MainWindow& main) { EXPECT_EQ(main.conditions().count(), 1); },
+     [](MainWindow& main) { EXPECT_EQ(main.shared().conditions.count(), 0); },
+     [](MainWindow& main) { EXPECT_EQ(main.shared().conditions.count(), 1); },
      [](const std::string&, const std::string& after) { EXPECT_EQ(after, kConditionLine); }},
 };
 
@@ -479,10 +479,10 @@ class StartFileFault : public FileFaultTest, public ::testing::WithParamInterfac
   protected:
     // What a run changes in every file it writes at the close.
     void changeEverything() {
-        main_->histories()[kFileHistory].pushFront("C:\\new.txt");
+        main_->shared().histories[kFileHistory].pushFront("C:\\new.txt");
         addRows(*main_->tabs().pageList(1), 1, 30);
         addRows(*main_->tabs().pageList(3), 1, 40);
-        main_->conditions().add("new", "", false);
+        main_->shared().conditions.add("new", "", false);
     }
     // Closes as the user does: nothing holds the window back and nothing is said.
     void closeQuietly() {

@@ -95,7 +95,7 @@ class HostSimTest : public WindowTest {
         return main_->tabs().pageList(0);
     }
     void tick() {
-        SendMessageW(hwnd_, WM_TIMER, MainWindow::kCollectTimer, 0);
+        SendMessageW(hwnd_, WM_TIMER, CollectionCommands::kTimer, 0);
     }
 
     PROCESS_INFORMATION pi_ = {};
@@ -240,7 +240,7 @@ TEST_F(HostSimTest, WordButtonsWriteAndReadTheHostsSearchWord) {
     setWindowText(GetDlgItem(page, IDC_HOSTWORD), "");
     SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_HOSTWORD_GET, BN_CLICKED), 0);
     EXPECT_EQ(dialogItemText(page, IDC_HOSTWORD), "夏の風景");
-    const HistoryList& history = main_->histories()[kHostWordHistory];
+    const HistoryList& history = main_->shared().histories[kHostWordHistory];
     ASSERT_EQ(history.count(), 1);
     EXPECT_EQ(history.entry(0), "夏の風景");
 }
@@ -259,7 +259,7 @@ TEST_F(HostSimTest, BbsPageCollectsThreadsThroughTheHostsBbsTab) {
     EXPECT_EQ(countLog("tab 3"), 1);
     EXPECT_EQ(countLog("tab 4"), 1);
     EXPECT_EQ(countLog("search file="), 1);
-    EXPECT_EQ(main_->histories()[kBbsHostWordHistory].entry(0), "スレ");
+    EXPECT_EQ(main_->shared().histories[kBbsHostWordHistory].entry(0), "スレ");
     EXPECT_EQ(status(kStatusMessage), stamped("2件の情報を取得しました"));
 
     // 更新 empties the list first, then collects again.

@@ -217,7 +217,7 @@ TEST_F(MainWindowTest, FirstRunCloseCreatesTheSettingsAndListFiles) {
     main_.reset();
     start();
     EXPECT_EQ(main_->tabs().pageList(1)->count(), 0);
-    EXPECT_EQ(main_->conditions().count(), 0);
+    EXPECT_EQ(main_->shared().conditions.count(), 0);
 }
 
 TEST_F(MainWindowTest, AlphaBelowOpaqueMakesTheWindowLayered) {

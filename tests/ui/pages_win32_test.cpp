@@ -68,7 +68,7 @@ TEST_F(PagesTest, HostWordHistoryFillsItsDropDown) {
 TEST_F(PagesTest, IgnoreListAndConditionsSurviveARestart) {
     start();
     addRows(*main_->tabs().pageList(1), 3);
-    ASSERT_GE(main_->conditions().add("abc", "", false), 0);
+    ASSERT_GE(main_->shared().conditions.add("abc", "", false), 0);
     closeWindow();
     main_.reset();
 
@@ -77,8 +77,8 @@ TEST_F(PagesTest, IgnoreListAndConditionsSurviveARestart) {
     ASSERT_EQ(ignore.count(), 3);
     EXPECT_EQ(SendMessageW(view(1), LVM_GETITEMCOUNT, 0, 0), 3);
     EXPECT_EQ(ignore.entryAt(0)->name(), "row00");
-    ASSERT_EQ(main_->conditions().count(), 1);
-    EXPECT_EQ(main_->conditions().at(0).text, "abc");
+    ASSERT_EQ(main_->shared().conditions.count(), 1);
+    EXPECT_EQ(main_->shared().conditions.at(0).text, "abc");
     EXPECT_EQ(SendMessageW(view(2), LVM_GETITEMCOUNT, 0, 0), 1);
 }
 
@@ -104,7 +104,7 @@ TEST_F(PagesTest, BbsPageSwitchesBetweenItsTwoLayouts) {
     r = listRect();
     EXPECT_EQ(r.right - r.left, 250);
     EXPECT_EQ(r.bottom, client.bottom);
-    EXPECT_EQ(main_->windowState().bbsVertical, 1);
+    EXPECT_EQ(main_->shared().windowState.bbsVertical, 1);
 
     SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_BBS_STACKED, BN_CLICKED), 0);
     r = listRect();
@@ -121,7 +121,7 @@ TEST_F(PagesTest, DraggingTheBbsSplitterSetsTheListSize) {
     RECT client;
     GetClientRect(page, &client);
     const int H = client.bottom;
-    WindowState& state = main_->windowState();
+    WindowState& state = main_->shared().windowState;
     auto drag = [&](int fromX, int fromY, int toX, int toY) {
         SendMessageW(page, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(fromX, fromY));
         SendMessageW(page, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(toX, toY));

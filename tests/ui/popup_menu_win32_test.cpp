@@ -272,8 +272,8 @@ TEST_F(PopupMenuTest, ConditionListMenuRunsOnThePage) {
 
     // 使用しない, as the menu sends it to the page.
     SendMessageW(page, WM_COMMAND, MAKEWPARAM(ID_COND_UNUSE, 0), 0);
-    EXPECT_FALSE(main_->conditions().at(1).used);
-    EXPECT_TRUE(main_->conditions().at(0).used);
+    EXPECT_FALSE(main_->shared().conditions.at(1).used);
+    EXPECT_TRUE(main_->shared().conditions.at(0).used);
 }
 
 TEST_F(PopupMenuTest, RightClickOnABrowserTabOpensItsMenuForTheBbsPage) {
