@@ -13,10 +13,10 @@ namespace twk {
 
 namespace {
 
-const char* const kMsgCopied = "%d件の情報をコピーしました";
-const char* const kMsgCopiedDownload = "%d件の情報をダウンリスト形式でコピーしました";
-const char* const kMsgCut = "%d件の情報を切り取りました";
-const char* const kMsgPasted = "%d件の情報を貼り付けました";
+constexpr const char* kMsgCopied = "%d件の情報をコピーしました";
+constexpr const char* kMsgCopiedDownload = "%d件の情報をダウンリスト形式でコピーしました";
+constexpr const char* kMsgCut = "%d件の情報を切り取りました";
+constexpr const char* kMsgPasted = "%d件の情報を貼り付けました";
 
 constexpr ClipboardRows::CopyForm kCopy = {ListForm, ListForm, kMsgCopied};
 constexpr ClipboardRows::CopyForm kCopyDownload = {DownloadForm, DownloadBbsForm, kMsgCopiedDownload};
