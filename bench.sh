@@ -4,6 +4,7 @@
 # directly; the Windows ones (collection, list views) run under Wine.
 #   ./bench.sh                  every benchmark
 #   ./bench.sh 'BM_Sort.*'      those that match
+#   ./bench.sh -BM_UiEndurance  all but those that match
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 ROOT=$PWD

@@ -1,4 +1,4 @@
-// twk_winbench: options --benchmark_filter=REGEX and --sim=PATH (the host simulator to start; the variable
+// twk_winbench: options --benchmark_filter=REGEX (or -REGEX: all but those it matches) and --sim=PATH (the host simulator to start; the variable
 // TWK_SIM_EXE does the same). Prints one Google Benchmark JSON document.
 #include <windows.h>
 
@@ -108,6 +108,11 @@ int main(int argc, char** argv) {
         std::string a = argv[i];
         if (a.compare(0, 19, "--benchmark_filter=") == 0) filter = a.substr(19);
         if (a.compare(0, 6, "--sim=") == 0) options.simPath = a.substr(6);
+    }
+    // As Google Benchmark reads it: a filter that begins with "-" runs every benchmark it does not match.
+    if (!filter.empty() && filter[0] == '-') {
+        options.leaveOut = true;
+        filter.erase(0, 1);
     }
     try {
         options.filter = std::regex(filter);

@@ -22,8 +22,9 @@ struct Result {
 
 struct Options {
     std::regex filter;
-    std::string simPath;  // the host simulator
-    bool selected(const char* name) const { return std::regex_search(name, filter); }
+    bool leaveOut = false;  // the filter names the benchmarks not to run (it began with "-")
+    std::string simPath;    // the host simulator
+    bool selected(const char* name) const { return std::regex_search(name, filter) != leaveOut; }
 };
 
 // Runs `prepare` (not timed) and then `operation` (timed) once per iteration, until at least `minIterations`
