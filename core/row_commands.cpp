@@ -45,13 +45,18 @@ void RowCommands::deleteSelected() {
     }
 }
 
+int RowCommands::selectEvery(bool selected) {
+    ListViewOps* view = pages_.currentView();
+    if (!pages_.currentList() || !view || view->itemCount() <= 0) return 0;
+    const int now = view->setAllSelected(selected);
+    const int rows = view->itemCount();
+    showCounts(rows, now);
+    return rows;
+}
+
 void RowCommands::selectAll() {
     StatusHold hold(pages_);
-    ListViewOps* view = pages_.currentView();
-    if (!pages_.currentList() || !view || view->itemCount() <= 0) return;
-    const int selected = view->setAllSelected(true);
-    showCounts(view->itemCount(), selected);
-    showMessage(kMsgSelectedAll, view->itemCount());
+    if (const int rows = selectEvery(true)) showMessage(kMsgSelectedAll, rows);
 }
 
 void RowCommands::invert() {
@@ -67,11 +72,7 @@ void RowCommands::invert() {
 
 void RowCommands::clearSelection() {
     StatusHold hold(pages_);
-    ListViewOps* view = pages_.currentView();
-    if (!pages_.currentList() || !view || view->itemCount() <= 0) return;
-    const int selected = view->setAllSelected(false);
-    showCounts(view->itemCount(), selected);
-    showMessage(kMsgSelectionCleared);
+    if (selectEvery(false) > 0) showMessage(kMsgSelectionCleared);
 }
 
 void RowCommands::clearAll() {

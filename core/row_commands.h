@@ -43,6 +43,10 @@ class RowCommands {
     void toggleFilter(int index);
 
   private:
+    // Every row of the current view selected, or none, and the counts shown; returns the number of rows (0
+    // when there is no view with rows, and nothing was done).
+    int selectEvery(bool selected);
+
     RowPages& pages_;
 };
 

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <new>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -429,9 +428,7 @@ class KeyScan {
 #if defined(__SSE2__)
         return toNul_ ? runSse2ToNul() : runSse2Bounded();
 #else
-        for (const unsigned char* p = start_; active_ != 0 && p < end_; ++p)
-            for (unsigned a = active_; a != 0; a &= a - 1) test(__builtin_ctz(a), p);
-        return found_;
+        return runBytes(start_);
 #endif
     }
 
@@ -446,6 +443,12 @@ class KeyScan {
             found_ |= 1u << i;
             active_ = settled_ && settled_[found_] ? 0 : active_ & ~(1u << i);
         }
+    }
+    // Every position from p to the end of a measured field, byte by byte.
+    unsigned runBytes(const unsigned char* p) {
+        for (; active_ != 0 && p < end_; ++p)
+            for (unsigned a = active_; a != 0; a &= a - 1) test(__builtin_ctz(a), p);
+        return found_;
     }
     // The candidates of a block at q: bit j of masks[i] when key i may start at q + j.
     void candidates(const unsigned char* q, const std::uint32_t* masks) {
@@ -510,9 +513,7 @@ class KeyScan {
             block(q, v0, _mm_srli_si128(v0, 1), 0xFFFFu >> (p - q) << (p - q));
             return found_;
         }
-        for (; active_ != 0 && p < end_; ++p)
-            for (unsigned a = active_; a != 0; a &= a - 1) test(__builtin_ctz(a), p);
-        return found_;
+        return runBytes(p);
     }
 #endif
 

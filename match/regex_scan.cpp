@@ -319,16 +319,12 @@ int RegexScanner::answerWithoutTable(const char* text) {
     const auto* p = reinterpret_cast<const unsigned char*>(text);
     if (*p == 0) return 0;
     if (minBytes_ != 0 && std::strlen(text) < minBytes_) return 0;
-    if (!stepping_ && initial_ < 0) {
-        from_.set.clear();
-        from_.start = kStartAlways;
-        from_.lead = 0;
-        stateOf(from_);
-    }
-    if (!stepping_) return -1;
+    // Where every text begins: nothing alive, a match may begin at the first character.
     from_.set.clear();
     from_.start = kStartAlways;
     from_.lead = 0;
+    if (!stepping_ && initial_ < 0) stateOf(from_);  // may empty a full cache, and so start the stepping
+    if (!stepping_) return -1;
     return matchesStepping(p, from_) ? 1 : 0;
 }
 
