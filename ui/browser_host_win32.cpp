@@ -184,7 +184,8 @@ class BrowserEvents final : public IDispatch {
         if (decision == Navigation::HandToSystem && cancel) handOff(address);
     }
 
-    // No new window is ever opened: a page of the host's server comes into this view instead.
+    // No new window is ever opened: a page of the host's server comes into this view instead. (NewWindow2,
+    // raised before NewWindow3, is left alone: cancelling it would keep NewWindow3 and its address away.)
     void newWindow(const std::wstring& address, VARIANT_BOOL* cancel) const {
         if (!cancel) return;
         *cancel = VARIANT_TRUE;
