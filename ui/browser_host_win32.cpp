@@ -477,13 +477,12 @@ bool registerHostClass() {
     return g_classRegistered;
 }
 
-std::unique_ptr<BrowserView> makeSystemView(HINSTANCE instance, HWND parent,
-                                            const std::shared_ptr<const BrowserRules>& rules) {
+// The host window is of the program's class, registered with the module's own handle.
+std::unique_ptr<BrowserView> makeSystemView(HWND parent, const std::shared_ptr<const BrowserRules>& rules) {
     if (g_supports <= 0 || !rules) return nullptr;
     HWND host = CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_CLIENTEDGE, kHostClass, L"",
                                 WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 100, 100, parent, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
-    (void)instance;  // the class is the program's own, registered with the module's handle
     if (!host) return nullptr;
     auto view = std::make_unique<SystemBrowserView>(host, rules);
     if (!view->open()) return nullptr;
@@ -501,9 +500,7 @@ void openInSystemBrowser(const std::wstring& address) {
 }
 
 BrowserViewFactory systemBrowserFactory(std::shared_ptr<const BrowserRules> rules) {
-    return [rules = std::move(rules)](HINSTANCE instance, HWND parent) {
-        return makeSystemView(instance, parent, rules);
-    };
+    return [rules = std::move(rules)](HINSTANCE, HWND parent) { return makeSystemView(parent, rules); };
 }
 
 BrowserSupport::BrowserSupport() {
