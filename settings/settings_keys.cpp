@@ -54,6 +54,7 @@ const SettingKey kSettingKeys[kSettingCount] = {
     {"TabMove", F::Signed, 1, D::Fixed, 3, "", true, 1, 3},
     {"NoDialog", F::Signed, 1, D::Fixed, 0, "", false, kNoLow, kNoHigh},
     {"BbsDelay", F::Signed, 1, D::Fixed, 100, "", false, kNoLow, kNoHigh},
+    {"BbsScripts", F::Signed, 1, D::Fixed, 0, "", false, kNoLow, kNoHigh},
     {"HistoryMax", F::Signed, 1, D::Fixed, 10, "", true, 0, HistoryList::kCapacityLimit},
     {"SearchHistoryMax", F::Signed, 1, D::Fixed, 10, "", true, 0, HistoryList::kCapacityLimit},
     {"VobraHistoryMax", F::Signed, 1, D::Fixed, 10, "", true, 0, HistoryList::kCapacityLimit},
@@ -204,6 +205,10 @@ std::vector<std::string> loadUserColumns(const ProfileFile& file) {
 
 std::int32_t loadAlpha(const ProfileFile& file) {
     return readSigned(file, kSetAlpha);
+}
+
+bool loadBbsScripts(const ProfileFile& file) {
+    return flag(file, kSetBbsScripts);
 }
 
 std::uint32_t loadStartPtr(const ProfileFile& file) {

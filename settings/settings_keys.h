@@ -63,6 +63,7 @@ enum SettingId {
     kSetTabMove,
     kSetNoDialog,
     kSetBbsDelay,
+    kSetBbsScripts,
     kSetHistoryMax,
     kSetSearchHistoryMax,
     kSetVobraHistoryMax,
@@ -154,6 +155,9 @@ std::vector<std::string> loadUserColumns(const ProfileFile& file);
 
 // "Alpha" (default 255); the caller ignores a value outside 0 to 255.
 std::int32_t loadAlpha(const ProfileFile& file);
+
+// "BbsScripts" (default 0): whether the BBS browser pane lets the host's pages run scripts.
+bool loadBbsScripts(const ProfileFile& file);
 
 // "StartPtr" (unsigned, default kDefaultStartPtr).
 std::uint32_t loadStartPtr(const ProfileFile& file);

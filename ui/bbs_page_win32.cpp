@@ -7,6 +7,7 @@
 
 #include "core/entry_list.h"
 #include "resources/resource.h"
+#include "settings/settings_keys.h"
 #include "ui/main_window_win32.h"
 #include "ui/settings_page_win32.h"
 #include "ui/text_win32.h"
@@ -195,12 +196,17 @@ bool BbsPage::onViewDoubleClick() {
 }
 
 // A tab that cannot be made leaves everything as it was: no other tab is sent to the new address.
+// The tabs keep to the LocalHost address of the latest thread opened and run scripts only when TWK.ini says
+// so.
 void BbsPage::openThread(const Entry& row) {
     const std::string title = row.name().str();
-    if (!browsers_.addBrowserPage(SW_SHOW, threadCaption(title).c_str())) return;
-    setDialogItemText(hwnd_, IDC_BBS_TITLE, title.c_str());
     SettingsPage* settings = main_.settingsPage();
     const std::string localHost = settings ? settings->text(IDC_SET_LOCALHOST) : std::string();
+    BrowserRules& rules = browsers_.rules();
+    rules.localHost = localHost;
+    rules.allowScripts = loadBbsScripts(main_.shared().userSettings);
+    if (!browsers_.addBrowserPage(SW_SHOW, threadCaption(title).c_str())) return;
+    setDialogItemText(hwnd_, IDC_BBS_TITLE, title.c_str());
     browsers_.navigate(threadAddress(localHost, row.hash()));
 }
 

@@ -22,13 +22,15 @@ std::string threadAddress(const std::string& localHost, const std::string& hash)
 
 class BrowserTabSet final : public TabPageSet {
   public:
-    BrowserTabSet() : factory_(systemBrowserFactory()) {}
+    BrowserTabSet() : rules_(std::make_shared<BrowserRules>()), factory_(systemBrowserFactory(rules_)) {}
     ~BrowserTabSet() override { removeAll(); }
     BrowserTabSet(const BrowserTabSet&) = delete;
     BrowserTabSet& operator=(const BrowserTabSet&) = delete;
 
     // Where new views come from (the system's browser control unless replaced).
     void setFactory(BrowserViewFactory factory) { factory_ = std::move(factory); }
+    // What the views allow: read by every view at each decision, so a change holds for the open tabs too.
+    BrowserRules& rules() { return *rules_; }
 
     // Adds a tab with a new view at the end; with SW_SHOW it becomes current. 1, or 0 with nothing changed.
     int addBrowserPage(int show, const char* caption);
@@ -49,6 +51,7 @@ class BrowserTabSet final : public TabPageSet {
     };
     BrowserView* currentView() const { return view(current_); }
 
+    std::shared_ptr<BrowserRules> rules_;
     BrowserViewFactory factory_;
     std::vector<BrowserPage> records_;
 };

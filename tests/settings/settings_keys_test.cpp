@@ -73,6 +73,7 @@ TEST_F(SettingsTest, AbsentFileGivesDefaultsAndCloseCreatesIt) {
     EXPECT_EQ(page.localHost, kDefaultLocalHost);
     EXPECT_EQ(page.tabMove, 3);
     EXPECT_EQ(loadAlpha(file), 255);
+    EXPECT_FALSE(loadBbsScripts(file));
     EXPECT_EQ(loadStartPtr(file), 0x4DF0A8u);
     EXPECT_TRUE(loadUserColumns(file).empty());
     EXPECT_TRUE(store.files.empty());  // reading never creates the file

@@ -1,6 +1,9 @@
 // The BBS page's browser tabs: opening a thread from the list, the tabs' captions, title line and commands,
 // the page's two layouts around them, closing the window with tabs open, and a thread loaded by the system's
-// browser control from the host simulator's web server.
+// browser control from the host simulator's web server, held there by the pane's container.
+#include <exdispid.h>
+#include <mshtmdid.h>
+
 #include "tests/ui/browser_fakes_win32.h"
 #include "tests/ui/window_fixture_win32.h"
 #include "tools/vobra_sim/sim_driver_win32.h"
@@ -17,6 +20,55 @@ std::string threadHash(int n) {
     char hash[40];
     std::snprintf(hash, sizeof hash, "%032d", n);
     return hash;
+}
+
+// The ambient download control, asked of the view's container as the browser control asks it; -1 when none.
+long ambientDownloadControl(const BrowserView& view) {
+    IDispatch* ambient = nullptr;
+    if (!view.clientSite() ||
+        FAILED(view.clientSite()->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&ambient))))
+        return -1;
+    VARIANT result;
+    VariantInit(&result);
+    DISPPARAMS none = {};
+    const HRESULT hr = ambient->Invoke(DISPID_AMBIENT_DLCONTROL, IID_NULL, LOCALE_USER_DEFAULT,
+                                       DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr);
+    ambient->Release();
+    return SUCCEEDED(hr) && result.vt == VT_I4 ? result.lVal : -1;
+}
+
+// Raises BeforeNavigate2 or NewWindow3 for `address` at the view's event sink with the control's arguments;
+// true when the sink cancelled it.
+bool raiseEvent(const BrowserView& view, DISPID event, const std::string& address) {
+    const std::wstring wide = widen(address);
+    BSTR url = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+    VARIANT byValue;
+    VariantInit(&byValue);
+    byValue.vt = VT_BSTR;
+    byValue.bstrVal = url;
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    IDispatch* newWindow = nullptr;
+    VARIANT args[7];
+    for (VARIANT& a : args) VariantInit(&a);
+    DISPPARAMS params = {args, nullptr, 0, 0};
+    if (event == DISPID_BEFORENAVIGATE2) {  // browser, address, flags, frame, post data, headers, cancel
+        params.cArgs = 7;
+        args[5].vt = VT_BYREF | VT_VARIANT;
+        args[5].pvarVal = &byValue;
+        args[0].vt = VT_BYREF | VT_BOOL;
+        args[0].pboolVal = &cancel;
+    } else {  // new browser (out), cancel, flags, referring address, address
+        params.cArgs = 5;
+        args[4].vt = VT_BYREF | VT_DISPATCH;
+        args[4].ppdispVal = &newWindow;
+        args[3].vt = VT_BYREF | VT_BOOL;
+        args[3].pboolVal = &cancel;
+        args[0] = byValue;
+    }
+    view.eventSink()->Invoke(event, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr,
+                             nullptr);
+    SysFreeString(url);
+    return cancel == VARIANT_TRUE && newWindow == nullptr;
 }
 
 class BbsBrowserTest : public WindowTest {
@@ -298,6 +350,77 @@ TEST_F(BbsBrowserTest, TheBrowserControlLoadsTheThreadFromTheHostsWebServer) {
     EXPECT_EQ(main_->run(nullptr), 0);
     EXPECT_FALSE(IsWindow(host));
     main_.reset();
+}
+#endif
+
+#ifdef TWK_SIM_PATH
+// The container tells the control to run nothing a post could bring, and holds every navigation and every new
+// window to the host's server: the rest goes to the user's browser (recorded here) or nowhere.
+TEST_F(BbsBrowserTest, TheContainerLocksTheControlDownAndKeepsItOnTheHostsServer) {
+    BrowserSupport support;
+    if (!support.ready()) GTEST_SKIP() << "no browser control on this system";
+    vobra_sim::SimProcess sim;
+    vobra_sim::SimOptions options;
+    options.port = 0;
+    std::string error;
+    ASSERT_TRUE(sim.start(TWK_SIM_PATH, options, &error)) << error;
+    startPage(false);
+    std::vector<std::string> handed;
+    browsers().rules().handToSystem = [&](const std::wstring& a) { handed.push_back(narrow(a.c_str())); };
+    const std::string port = std::to_string(sim.httpPort());
+    const std::string local = "http://127.0.0.1:" + port, thread = "http 200 /" + std::string(kHash);
+    auto waitForThreads = [&](int n) {
+        return vobra_sim::SimProcess::waitFor([&] { return sim.countLog(thread) >= n; }, 10000);
+    };
+    setLocalHost(local.c_str());
+    openThread("一", kHash);
+    ASSERT_TRUE(waitForThreads(1));
+    const long locked = DLCTL_NO_SCRIPTS | DLCTL_NO_JAVA | DLCTL_NO_RUNACTIVEXCTLS | DLCTL_NO_DLACTIVEXCTLS |
+                        DLCTL_NO_BEHAVIORS | DLCTL_NO_FRAMEDOWNLOAD | DLCTL_DLIMAGES;
+    EXPECT_EQ(ambientDownloadControl(*browsers().view(0)), locked);
+
+    // Through the control itself: an ambiguous path on the host's server and the same server under another
+    // name never reach it; the second goes to the user's browser.
+    const std::string otherName = "http://localhost:" + port + "/" + kHash;
+    browsers().navigate(local + "/./" + kHash);
+    browsers().navigate(otherName);
+    EXPECT_TRUE(vobra_sim::SimProcess::waitFor([&] { return !handed.empty(); }, 10000));
+    EXPECT_EQ(handed, std::vector<std::string>{otherName});
+
+    // With the switch on the pages may run scripts, and nothing else changes; the thread still loads.
+    writeSetting("BbsScripts", "1");
+    doubleClickRow(0);
+    ASSERT_TRUE(waitForThreads(2));
+    EXPECT_EQ(sim.countLog(thread), 2);
+    const BrowserView& view = *browsers().view(1);
+    EXPECT_EQ(ambientDownloadControl(view), locked & ~DLCTL_NO_SCRIPTS);
+
+    struct Case {
+        std::string address;
+        bool stays, handedOff;
+    } cases[] = {
+        {local + "/" + kHash, true, false},
+        {"HTTP://127.0.0.1:" + port + "/#top", true, false},
+        {"https://example.com/a", false, true},
+        {"http://127.0.0.1:" + std::to_string(sim.httpPort() + 1) + "/", false, true},
+        {local + "@evil.example/", false, false},
+        {local + "/../" + kHash, false, false},
+        {local + "/%2e%2e/x", false, false},
+        {local + "\\..\\x", false, false},
+        {" " + local + "/", false, false},
+        {"javascript:alert(1)", false, false},
+        {"file:///C:/windows/win.ini", false, false},
+        {"", false, false},
+    };
+    for (const Case& c : cases) {
+        handed.clear();
+        EXPECT_EQ(raiseEvent(view, DISPID_BEFORENAVIGATE2, c.address), !c.stays) << c.address;
+        EXPECT_TRUE(raiseEvent(view, DISPID_NEWWINDOW3, c.address)) << c.address;  // never a new window
+        EXPECT_EQ(handed, c.handedOff ? std::vector<std::string>(2, c.address) : std::vector<std::string>())
+            << c.address;
+    }
+    // A new window on the host's server comes into the pane.
+    EXPECT_TRUE(vobra_sim::SimProcess::waitFor([&] { return sim.countLog("http 200 /") >= 1; }, 10000));
 }
 #endif
 
