@@ -36,6 +36,7 @@ mkdir -p "$work/unzipped"
 unzip -q "$zip" -d "$work/unzipped" || fail "the zip does not unpack"
 python3 - "$work/unzipped" "$major" "$minor" <<'EOF' || exit 1
 import struct, sys
+import xml.etree.ElementTree as ET
 folder, major, minor = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
 def fail(why):
     print("release check: " + why)
@@ -83,7 +84,6 @@ if list(manifests) != [1]:
     fail("Tollwick.exe's manifests are %s, not the one with id 1" % sorted(manifests))
 data_rva, size = struct.unpack_from("<II", exe, base + next(iter(entries(manifests[1]).values())))
 manifest = exe[offset(data_rva):offset(data_rva) + size]
-import xml.etree.ElementTree as ET
 try:
     root = ET.fromstring(manifest)
 except ET.ParseError as error:
@@ -96,7 +96,7 @@ if not any(a.get("name") == "Microsoft.Windows.Common-Controls" and a.get("versi
            for a in elements("assemblyIdentity")):
     fail("the manifest does not ask for the common controls 6")
 if [t.split(",")[0].strip().lower() for t in texts("dpiAwareness")] != ["permonitorv2"] or not texts("dpiAware"):
-    fail("the manifest does not ask for per-monitor DPI awareness v2: %s %s" % (texts("dpiAwareness"), texts("dpiAware")))
+    fail("the manifest does not ask for per-monitor DPI awareness v2: %s" % (texts("dpiAwareness") + texts("dpiAware")))
 systems = {a.get("Id", "").lower() for a in elements("supportedOS")}
 for system, guid in (("7", "35138b9a-5d96-4fbd-8e2d-a2440225f93a"), ("8", "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38"),
                      ("8.1", "1f676c76-80e1-4239-95bb-83d0f6d0da78"), ("10", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a")):
