@@ -37,8 +37,6 @@ INT_PTR BbsPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG: {
             INT_PTR result = RowsPage::onMessage(message, wParam, lParam);
-            setIconButton(IDC_BBS_STACKED, IDI_STACKED);
-            setIconButton(IDC_BBS_SIDEBYSIDE, IDI_SIDEBYSIDE);
             HWND tabs = item(IDC_BBS_BROWSERTABS);
             browsers_.init(main_.shared().instance, tabs);
             // Dialog navigation reaches into the browser views.

@@ -52,6 +52,10 @@ struct MenuTraits {
     using Handle = HMENU;
     static void close(HMENU h) { DestroyMenu(h); }
 };
+struct IconTraits {
+    using Handle = HICON;
+    static void close(HICON h) { DestroyIcon(h); }
+};
 struct AcceleratorTraits {
     using Handle = HACCEL;
     static void close(HACCEL h) { DestroyAcceleratorTable(h); }
@@ -62,6 +66,7 @@ using OwnedBrush = Owned<BrushTraits>;
 using OwnedKernelHandle = Owned<KernelTraits>;
 using OwnedMenu = Owned<MenuTraits>;
 using OwnedAccelerators = Owned<AcceleratorTraits>;
+using OwnedIcon = Owned<IconTraits>;
 
 // Subclassing: the new procedure finds its object and the previous procedure in two window properties, which
 // are removed again when the window is destroyed (WM_NCDESTROY).

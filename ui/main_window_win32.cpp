@@ -333,6 +333,9 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_INITMENUPOPUP:
             onInitMenuPopup(reinterpret_cast<HMENU>(wParam));
             return 0;
+        case kDpiChangedMessage:
+            icons_.apply(hwnd_, shared_.instance, IDI_MAIN);
+            return DefWindowProcW(hwnd_, message, wParam, lParam);
         case WM_SYSCOMMAND:
             if ((wParam & 0xFFF0) == SC_MINIMIZE && tray_.minimise()) return 0;
             return DefWindowProcW(hwnd_, message, wParam, lParam);
@@ -378,6 +381,8 @@ void MainWindow::onInitDialog() {
     GetWindowRect(hwnd_, &r);
     shared_.windowState = loadWindowState(shared_.userSettings, WindowRect{r.left, r.top, r.right, r.bottom});
     placeWindow(hwnd_, shared_.windowState.rect);
+    // The title bar's and the taskbar's icons, at the DPI of the monitor the window is on.
+    icons_.apply(hwnd_, shared_.instance, IDI_MAIN);
     loadHistories(shared_.userSettings, shared_.histories);
 
     HWND tab = GetDlgItem(hwnd_, IDC_TABS);

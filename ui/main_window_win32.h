@@ -29,6 +29,7 @@
 #include "ui/handles_win32.h"
 #include "ui/host_bridge_win32.h"
 #include "ui/host_export_win32.h"
+#include "ui/icons_win32.h"
 #include "ui/list_presentation_win32.h"
 #include "ui/row_commands_win32.h"
 #include "ui/status_bar_win32.h"
@@ -151,6 +152,7 @@ class MainWindow : public BaseWindow<MainWindow> {
     bool closing_ = false;         // a close is asking its questions or saving
     bool closeReported_ = false;   // a close was kept back once by files it could not write
     bool settingsUnread_ = false;  // TWK.ini was there at the start but could not be read
+    WindowIcons icons_;
     OwnedWindow window_;
 };
 

@@ -6,6 +6,7 @@
 
 #include "core/entry_list.h"
 #include "resources/resource.h"
+#include "ui/icons_win32.h"
 #include "ui/main_window_win32.h"
 #include "ui/tab_set_win32.h"
 #include "ui/text_win32.h"
@@ -59,19 +60,12 @@ INT_PTR Page::onMessage(UINT, WPARAM, LPARAM) {
 }
 
 // ---------------------------------------------------------------------------------------------------------------
-void RowsPage::setIconButton(int id, int icon) {
-    HANDLE image = LoadImageW(main_.shared().instance, MAKEINTRESOURCEW(icon), IMAGE_ICON, 16, 16, LR_SHARED);
-    SendDlgItemMessageW(hwnd_, id, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(image));
-}
-
 INT_PTR RowsPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG: {
             view_.attach(GetDlgItem(hwnd_, IDC_LIST));
             view_.showSelectionOf(list());
-            setIconButton(IDC_NEXTMARK, IDI_NEXTMARK);
-            setIconButton(IDC_PREVMARK, IDI_PREVMARK);
-            setIconButton(IDC_CLOSELIST, IDI_CLOSE);
+            iconButtons_.attach(hwnd_, main_.shared().instance, kind());
             setupColumns(kind(), view_.hwnd(), widthsFor(main_.shared().windowState, kind()),
                          loadUserColumns(main_.shared().userSettings), main_.shared().palette);
             installSubclass(view_.hwnd(), &RowsPage::viewProc, this);
@@ -83,6 +77,12 @@ INT_PTR RowsPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SIZE:
             layout(LOWORD(lParam), HIWORD(lParam));
             return TRUE;
+        case kDpiChangedAfterParentMessage:
+            iconButtons_.updateIcons();
+            return FALSE;
+        case WM_DESTROY:
+            iconButtons_.destroyTooltip();
+            return FALSE;
         case WM_DRAWITEM: {
             auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
             if (wParam != IDC_LIST || !item) return FALSE;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ui/base_window_win32.h"
+#include "ui/icon_buttons_win32.h"
 #include "ui/list_presentation_win32.h"
 #include "ui/list_view_win32.h"
 
@@ -64,13 +65,14 @@ class RowsPage : public Page {
     ~RowsPage() override { destroy(); }
     Win32ListView* listView() override { return &view_; }
     INT_PTR onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The icon-only buttons and their tooltips.
+    const IconButtons& iconButtons() const { return iconButtons_; }
 
   protected:
     virtual void layout(int width, int height) = 0;
     virtual void onCommand(int id, int code);
     // A double-click on the list view; true when the page took it (it is then not passed on).
     virtual bool onViewDoubleClick() { return false; }
-    void setIconButton(int id, int icon);
 
     Win32ListView view_;
 
@@ -78,6 +80,7 @@ class RowsPage : public Page {
     static LRESULT CALLBACK viewProc(HWND view, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT onViewMessage(HWND view, UINT message, WPARAM wParam, LPARAM lParam);
     RowGeometry geometry_;
+    IconButtons iconButtons_;
 };
 
 class ListPage final : public RowsPage {

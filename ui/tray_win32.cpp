@@ -5,6 +5,7 @@
 #include "resources/resource.h"
 #include "resources/version.h"
 #include "ui/handles_win32.h"
+#include "ui/icons_win32.h"
 #include "ui/text_win32.h"
 
 namespace twk::ui {
@@ -34,49 +35,49 @@ void TrayNotifier::init(HWND owner, HINSTANCE instance, UINT callbackMessage, UI
     initialised_ = 1;
 }
 
-HICON TrayNotifier::loadIcon(int iconResource) const {
-    if (iconResource != 0) return LoadIconW(instance_, MAKEINTRESOURCEW(iconResource));
+OwnedIcon TrayNotifier::loadIcon(int iconResource) const {
+    // The notification area shows small icons at the system's DPI.
+    if (iconResource != 0)
+        return twk::ui::loadIcon(instance_, iconResource, iconSize(IconKind::Small, systemDpi()));
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(instance_, path, MAX_PATH);
     SHFILEINFOW info = {};
-    if (!SHGetFileInfoW(path, 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON)) return nullptr;
-    return info.hIcon;
+    if (!SHGetFileInfoW(path, 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON)) return OwnedIcon();
+    return OwnedIcon(info.hIcon);
 }
 
 int TrayNotifier::addIcon(int iconResource, const char* tip) {
     if (!initialised_ || shown_) return 0;
     iconResource_ = iconResource;
-    HICON icon = loadIcon(iconResource);
+    OwnedIcon icon = loadIcon(iconResource);
     NOTIFYICONDATAW data = {};
     data.cbSize = sizeof data;
     data.hWnd = owner_;
     data.uID = iconId_;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = callbackMessage_;
-    data.hIcon = icon;
+    data.hIcon = icon.get();
     setTip(data, tip);
     BOOL ok = Shell_NotifyIconW(NIM_ADD, &data);
     shown_ = ok ? 1 : 0;
-    if (icon) DestroyIcon(icon);
     return ok ? 1 : 0;
 }
 
 int TrayNotifier::changeIcon(int iconResource, const char* tip) {
     iconResource_ = iconResource;
     if (!shown_) return 0;
-    HICON icon = loadIcon(iconResource);
+    OwnedIcon icon = loadIcon(iconResource);
     NOTIFYICONDATAW data = {};
     data.cbSize = sizeof data;
     data.hWnd = owner_;
     data.uID = iconId_;
     if (icon) data.uFlags |= NIF_ICON;
-    data.hIcon = icon;
+    data.hIcon = icon.get();
     if (tip) {
         data.uFlags |= NIF_TIP;
         setTip(data, tip);
     }
     BOOL ok = Shell_NotifyIconW(NIM_MODIFY, &data);
-    if (icon) DestroyIcon(icon);
     return ok ? 1 : 0;
 }
 

@@ -7,6 +7,8 @@
 
 #include <functional>
 
+#include "ui/handles_win32.h"
+
 namespace twk::ui {
 
 class TrayNotifier {
@@ -26,7 +28,7 @@ class TrayNotifier {
     int iconResource() const { return iconResource_; }
 
   private:
-    HICON loadIcon(int iconResource) const;
+    OwnedIcon loadIcon(int iconResource) const;
 
     HWND owner_ = nullptr;
     UINT callbackMessage_ = 0;

@@ -1,5 +1,7 @@
 // Page behaviour: the search box and Enter, the combo histories, the lists and conditions kept across runs,
 // the BBS page's layouts.
+#include "ui/pages_win32.h"
+
 #include <functional>
 
 #include "tests/ui/window_fixture_win32.h"
@@ -176,6 +178,89 @@ TEST_F(PagesTest, ConditionPageLaysOutItsControls) {
     EXPECT_EQ(add.top, 3);
     GetWindowRect(GetDlgItem(page, IDC_COND_TEXT), &edit);
     EXPECT_EQ(edit.right - edit.left, client.right > 510 ? client.right - 510 : 0);
+}
+
+// The pixel width of an icon's image.
+int iconWidth(HICON icon) {
+    ICONINFO info = {};
+    if (!icon || !GetIconInfo(icon, &info)) return 0;
+    BITMAP bitmap = {};
+    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
+}
+
+// The title bar's (16 pixels at 96 DPI), the taskbar's (32) and the buttons' icons (16) follow the DPI.
+TEST_F(PagesTest, TheWindowAndTheIconButtonsShowIconsOfTheSizeOfTheDpi) {
+    start();
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(iconWidth(reinterpret_cast<HICON>(SendMessageW(hwnd_, WM_GETICON, ICON_SMALL, 0))),
+              16 * dpi / 96);
+    EXPECT_EQ(iconWidth(reinterpret_cast<HICON>(SendMessageW(hwnd_, WM_GETICON, ICON_BIG, 0))),
+              32 * dpi / 96);
+    HWND page = main_->tabs().firstPageOfKind(PageKind::Bbs);
+    for (int button : {IDC_NEXTMARK, IDC_PREVMARK, IDC_BBS_STACKED, IDC_BBS_SIDEBYSIDE, IDC_CLOSELIST})
+        EXPECT_EQ(
+            iconWidth(reinterpret_cast<HICON>(SendDlgItemMessageW(page, button, BM_GETIMAGE, IMAGE_ICON, 0))),
+            16 * dpi / 96)
+            << "button " << button;
+}
+
+// Every icon-only button of a page of rows has a tooltip that names what it does: the words of the menu item
+// that does the same, where there is one.
+TEST_F(PagesTest, IconButtonsNameWhatTheyDoInTheirTooltips) {
+    struct Tip {
+        PageKind kind;
+        int button;
+        const char* text;
+        int menu, command;
+    };
+    const Tip tips[] = {
+        {PageKind::Normal, IDC_NEXTMARK, "次の検索マークへ (F3)", 0, 0},
+        {PageKind::Normal, IDC_PREVMARK, "前の検索マークへ (Shift+F3)", 0, 0},
+        {PageKind::Normal, IDC_CLOSELIST, "閉じる", IDR_MAINMENU, ID_FILE_CLOSE},
+        {PageKind::Bbs, IDC_NEXTMARK, "次の検索マークへ (F3)", 0, 0},
+        {PageKind::Bbs, IDC_PREVMARK, "前の検索マークへ (Shift+F3)", 0, 0},
+        {PageKind::Bbs, IDC_BBS_STACKED, "上下に並べる", 0, 0},
+        {PageKind::Bbs, IDC_BBS_SIDEBYSIDE, "左右に並べる", 0, 0},
+        {PageKind::Bbs, IDC_CLOSELIST, "閉じる", IDR_BROWSERMENU, ID_BROWSER_CLOSE},
+    };
+    start();
+    for (PageKind kind : {PageKind::Normal, PageKind::Bbs}) {
+        auto* page = dynamic_cast<RowsPage*>(main_->tabs().firstPage(kind));
+        ASSERT_TRUE(page && page->iconButtons().tooltip());
+        HWND tooltip = page->iconButtons().tooltip();
+        int buttons = 0;
+        for (HWND b = GetWindow(page->hwnd(), GW_CHILD); b; b = GetWindow(b, GW_HWNDNEXT)) {
+            wchar_t className[16] = {};
+            GetClassNameW(b, className, 16);
+            if (lstrcmpiW(className, L"Button") != 0 || !(GetWindowLongPtrW(b, GWL_STYLE) & BS_ICON))
+                continue;
+            ++buttons;
+            const int id = GetDlgCtrlID(b);
+            const Tip* tip = nullptr;
+            for (const Tip& t : tips)
+                if (t.kind == kind && t.button == id) tip = &t;
+            ASSERT_TRUE(tip) << "button " << id << " has no tooltip text to check";
+            wchar_t text[80] = {};
+            TTTOOLINFOW tool = {};
+            tool.cbSize = sizeof tool;
+            tool.hwnd = page->hwnd();
+            tool.uId = reinterpret_cast<UINT_PTR>(b);
+            tool.lpszText = text;
+            SendMessageW(tooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
+            EXPECT_EQ(narrow(text), tip->text) << "button " << id;
+            if (!tip->menu) continue;
+            OwnedMenu menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(tip->menu)));
+            wchar_t item[80] = {};
+            GetMenuStringW(menu.get(), tip->command, item, 80, MF_BYCOMMAND);
+            EXPECT_EQ(narrow(item).rfind(std::string(tip->text) + "(&", 0), 0u) << narrow(item);
+        }
+        EXPECT_EQ(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), buttons);
+    }
 }
 
 }  // namespace
