@@ -1,19 +1,27 @@
 #include <errno.h>
 #include <iconv.h>
 
+#include <system_error>
+
+#include "core/text.h"
 #include "core/utf16_text.h"
 
 namespace twk {
 
 namespace {
 
-// Converts bytes with iconv. When a sequence cannot be converted, `bad`(bytes left, cut at the end) appends
-// its replacement to `out` and returns how many input bytes to skip.
+// Converts bytes with iconv. When a sequence cannot be converted, `bad`(output, input at the sequence, bytes
+// left) appends its replacement to the output and returns how many input bytes to skip (at least one). A
+// conversion the C library cannot open throws: an empty text would pass for a converted one.
 template <class Bad>
 std::string convert(const char* to, const char* from, const std::string& input, Bad bad) {
     std::string out;
     iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return out;
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        const int error = errno;
+        throw std::system_error(error, std::generic_category(),
+                                std::string("iconv_open(\"") + to + "\", \"" + from + "\")");
+    }
     const char* in = input.data();
     std::size_t inLeft = input.size();
     char chunk[1024];
@@ -27,7 +35,7 @@ std::string convert(const char* to, const char* from, const std::string& input, 
         in = src;
         if (inLeft == 0 || error == E2BIG) continue;
         if (error != EILSEQ && error != EINVAL) break;
-        const std::size_t skip = bad(out, inLeft, error == EINVAL);
+        const std::size_t skip = bad(out, in, inLeft);
         in += skip;
         inLeft -= skip;
     }
@@ -42,11 +50,19 @@ void appendUnit(std::string& bytes, char16_t unit) {
 
 }  // namespace
 
+// Bytes the C library's table has no character for convert by the system's rules (see the header).
 std::u16string utf16FromCp932(const std::string& text) {
     const std::string bytes =
-        convert("UTF-16LE", "CP932", text, [](std::string& out, std::size_t left, bool cut) {
-            if (cut) return left;  // a lead byte at the end
-            appendUnit(out, u'\u30FB');
+        convert("UTF-16LE", "CP932", text, [](std::string& out, const char* at, std::size_t left) {
+            const unsigned char b = static_cast<unsigned char>(at[0]);
+            if (isLeadByte(b)) {
+                appendUnit(out, u'\u30FB');
+                return left >= 2 && at[1] != '\0' ? std::size_t{2} : std::size_t{1};
+            }
+            appendUnit(out, b == 0x80   ? u'\u0080'
+                            : b == 0xA0 ? u'\uF8F0'
+                            : b >= 0xFD ? char16_t(0xF8F1 + b - 0xFD)
+                                        : u'\u30FB');
             return std::size_t{1};
         });
     std::u16string units(bytes.size() / 2, u'\0');
@@ -60,7 +76,7 @@ std::string cp932FromUtf16(const std::u16string& text) {
     std::string bytes;
     bytes.reserve(text.size() * 2);
     for (char16_t unit : text) appendUnit(bytes, unit);
-    return convert("CP932", "UTF-16LE", bytes, [](std::string& out, std::size_t left, bool) {
+    return convert("CP932", "UTF-16LE", bytes, [](std::string& out, const char*, std::size_t left) {
         out += '?';  // one code unit
         return left < 2 ? left : std::size_t{2};
     });

@@ -37,10 +37,16 @@ void Collection::start() {
         world_.sendHostWord(current);
     else
         world_.fetchHostWord(current);
+    // The host's boxes (a word that cannot be sent or fetched, a search tab that cannot be shown) may have
+    // been open when the window went: then nothing is left to start.
+    if (windowGone_) return;
     state.tabMove = options.tabMove;
     state.errorCount = options.errorCount;
     world_.showRunning(true);
-    if (state.tabMove == 2) world_.showSearchTab();
+    if (state.tabMove == 2) {
+        world_.showSearchTab();
+        if (windowGone_) return;
+    }
 
     state.running = true;
     state.target = list;
@@ -66,10 +72,15 @@ void Collection::stop() {
 void Collection::forgetList(const EntryList* list) {
     if (!list || state_.target != list) return;
     if (state_.running) stop();
-    windowGone();
+    clear();
 }
 
 void Collection::windowGone() {
+    windowGone_ = true;
+    clear();
+}
+
+void Collection::clear() {
     state_.running = false;
     state_.target = nullptr;
     state_.targetPage = 0;
@@ -108,6 +119,8 @@ void Collection::cycle() {
     } else if (++state_.failures == state_.errorCount && state_.tabMove == 3) {
         world_.showSearchTab();
         state_.failures = 0;
+        // Its box too: a collection stopped meanwhile, or a window gone, searches no more.
+        if (!state_.running) return;
     }
     if (world_.pageId(world_.currentPage()) == state_.targetPage) showCollected(world_, added);
     if (state_.rotate)

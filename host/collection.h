@@ -87,15 +87,18 @@ class Collection {
     int manualGet();
     // A list that goes away takes itself out of the collection: a collection into it stops.
     void forgetList(const EntryList* list);
-    // The window went: nothing is left to update.
+    // The window went: nothing is left to update, and a start whose box was open then starts nothing.
     void windowGone();
 
   private:
     void rotate();
+    // Not running, into no list.
+    void clear();
 
     CollectionWorld& world_;
     CollectionState state_;
     bool collecting_ = false;
+    bool windowGone_ = false;
 };
 
 }  // namespace twk

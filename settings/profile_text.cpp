@@ -223,8 +223,10 @@ std::basic_string<C> setValue(const std::basic_string<C>& file, std::size_t star
 
 // A file saved as UTF-16 (little- or big-endian, with its byte-order mark) as code units: the mark is not
 // one of them, and a last odd byte counts as a unit of its own, its missing byte 0 (as the system reads it).
+// While that unit is still the last one it is written back as the one byte it was.
 struct Utf16File {
     bool bigEndian = false;
+    bool oddEnd = false;  // the last unit is a lone byte
     std::u16string units;
 };
 
@@ -237,6 +239,7 @@ bool decodeUtf16(const std::string& file, Utf16File& out) {
         out.bigEndian = true;
     else
         return false;
+    out.oddEnd = file.size() % 2 != 0;
     out.units.clear();
     out.units.reserve(file.size() / 2);
     for (std::size_t i = 2; i < file.size(); i += 2) {
@@ -256,6 +259,7 @@ std::string encodeUtf16(const Utf16File& file) {
         out += file.bigEndian ? high : low;
         out += file.bigEndian ? low : high;
     }
+    if (file.oddEnd && !file.units.empty()) out.pop_back();  // the missing byte, 0
     return out;
 }
 
@@ -374,7 +378,11 @@ std::string setProfileValue(const std::string& file, const char* section, const 
     if (!value) value = "";
     Utf16File wide;
     if (decodeUtf16(file, wide)) {
+        const char16_t last = wide.units.empty() ? 0 : wide.units.back();
         wide.units = setValue(wide.units, 0, toUnits(section), toUnits(key), toUnits(value));
+        // A lone last byte still last (the text after the key's line is kept) stays one byte, which reads as
+        // the same unit; followed now by more text it becomes a whole unit.
+        wide.oddEnd = wide.oddEnd && !wide.units.empty() && wide.units.back() == last;
         return encodeUtf16(wide);
     }
     return setValue(file, textStart(file), std::string(section), std::string(key), std::string(value));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/utf16_text.h"
+
 namespace twk {
 namespace {
 
@@ -28,6 +30,26 @@ TEST(CopyCut, CutsByBytes) {
     EXPECT_STREQ(buf, "abc");
     copyCut(buf, sizeof buf, "");
     EXPECT_STREQ(buf, "");
+}
+
+// Bytes that are no cp932 character convert as the system's code page 932 converts them (this runs against
+// the system in the Windows build).
+TEST(Utf16FromCp932, ConvertsBytesThatAreNoCharacterAsTheSystemDoes) {
+    const struct {
+        std::string bytes;
+        std::u16string units;
+    } cases[] = {
+        {"表\x81\x40", u"表\u3000"},
+        {"\x85\x40!", u"\u30FB!"},  // a pair that is no character
+        {"\xFC\xFC!", u"\u30FB!"},
+        {"\x81\x20!", u"\u30FB!"},  // a lead byte takes any byte with it
+        {"\x81\xFF!", u"\u30FB!"},
+        {std::string("\x81\0A", 3), std::u16string(u"\u30FB\0A", 3)},  // but a NUL
+        {"A\x81", u"A\u30FB"},
+        {"\x80\xA0\xFD\xFE\xFF", u"\u0080\uF8F0\uF8F1\uF8F2\uF8F3"},
+    };
+    for (const auto& c : cases)
+        EXPECT_TRUE(utf16FromCp932(c.bytes) == c.units) << testing::PrintToString(c.bytes);
 }
 
 // Pairs whose order was read off the system comparison with the Japanese locale.

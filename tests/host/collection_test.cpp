@@ -59,14 +59,14 @@ class RecordingWorld final : public CollectionWorld {
         return read.added;
     }
     void pressSearch() override { log.push_back("press"); }
-    void showSearchTab() override { log.push_back("search tab"); }
+    void showSearchTab() override { box("search tab"); }
     int pageCount() const override { return static_cast<int>(tabs_.size()); }
     int currentPage() const override { return current; }
     int pageId(int index) const override { return tabs_[static_cast<size_t>(index)].id; }
     EntryList* pageList(int index) const override { return tabs_[static_cast<size_t>(index)].list.get(); }
     bool hasHostWord(int index) const override { return tabs_[static_cast<size_t>(index)].word; }
-    void sendHostWord(int index) override { log.push_back("send " + std::to_string(index)); }
-    void fetchHostWord(int index) override { log.push_back("fetch " + std::to_string(index)); }
+    void sendHostWord(int index) override { box("send " + std::to_string(index)); }
+    void fetchHostWord(int index) override { box("fetch " + std::to_string(index)); }
     bool readOptions(CollectionOptions& out) override {
         out = options;
         return hasSettings;
@@ -94,9 +94,16 @@ class RecordingWorld final : public CollectionWorld {
     CollectionOptions options{30, false, false, 1, 0, false, false};
     std::deque<Read> reads;
     std::function<void()> whileReading;
+    // What happens while the box an event may show is open.
+    std::function<void(const std::string&)> whileBoxed;
     std::vector<std::string> log;
 
   private:
+    void box(const std::string& event) {
+        log.push_back(event);
+        if (whileBoxed) whileBoxed(event);
+    }
+
     std::vector<Tab> tabs_;
 };
 
@@ -317,6 +324,36 @@ TEST_F(CollectionTest, WhatHappensWhileACyclesBoxIsOpen) {
     collection.forgetList(world.list(0));
     EXPECT_FALSE(collection.state().running);
     EXPECT_TRUE(world.log.empty());
+}
+
+// The window going while a box of a start or a cycle is open leaves it nothing to do, and the lists going
+// with the window nothing to stop.
+TEST_F(CollectionTest, AWindowGoneInABoxLeavesNothingToDo) {
+    const struct {
+        const char* boxAt;
+        bool rotate;
+        int tabMove;
+        bool cycle;
+    } cases[] = {{"send 0", true, 3, false},
+                 {"fetch 0", false, 3, false},
+                 {"search tab", false, 2, false},
+                 {"search tab", true, 3, true}};  // after an empty cycle
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.boxAt);
+        RecordingWorld world("NNI-");
+        world.options.rotate = c.rotate;
+        world.options.tabMove = c.tabMove;
+        world.options.errorCount = 1;
+        Collection collection(world);
+        world.whileBoxed = [&](const std::string& event) {
+            if (event == c.boxAt) collection.windowGone();
+        };
+        collection.start();
+        if (c.cycle) collection.cycle();
+        for (int i = 0; i < 3; ++i) collection.forgetList(world.list(i));
+        EXPECT_EQ(world.log.back(), c.boxAt);
+        EXPECT_FALSE(collection.state().running);
+    }
 }
 
 TEST_F(CollectionTest, ManualGetReadsIntoTheCurrentList) {

@@ -58,6 +58,13 @@ TEST(PortableProfileStore, AFileSavedAsUtf16StaysUtf16) {
         const std::string expected = test::utf16File(
             u"; 表€\r\n[S]\r\n  a=完\r\n\r\nodd\n[T]\rb=2\r\nc=ソ\r\n[U]\r\nu=\r\n", bigEndian);
         EXPECT_EQ(fileBytes(path), expected) << (bigEndian ? "big-endian" : "little-endian");
+        // A last odd byte stays the one byte it was; the value the key has leaves the file as it is.
+        const std::string odd = test::utf16File(u"[S]\r\nk=1\r\n", bigEndian) + ";";
+        putFile(path, odd);
+        ASSERT_TRUE(store.writeValue(path.c_str(), "S", "k", "1"));
+        EXPECT_EQ(fileBytes(path), odd);
+        ASSERT_TRUE(store.writeValue(path.c_str(), "S", "k", "2"));
+        EXPECT_EQ(fileBytes(path), test::utf16File(u"[S]\r\nk=2\r\n", bigEndian) + ";");
     }
     EXPECT_EQ(folder.entryCount(), 2u);
 }
