@@ -65,8 +65,9 @@ twk_demo_host "$DEMO" "$sim" || echo "(ﾀﾞｳﾝﾘｽﾄに追加 then needs
 
 if [ -n "$sim" ]; then
     echo "Starting the host simulator in $DEMO/vobra_sim..."
-    (cd "$DEMO/vobra_sim" && "$TWK_WINE" ./vobra_sim.exe --log '..\vobra_sim.log' \
-        $( [ -f "$DEMO/records.txt" ] && echo '--records ..\records.txt' ) ) &
+    records=()
+    [ -f "$DEMO/records.txt" ] && records=(--records '..\records.txt')
+    (cd "$DEMO/vobra_sim" && "$TWK_WINE" ./vobra_sim.exe --log '..\vobra_sim.log' "${records[@]}") &
     sim_pid=$!
 fi
 echo "Starting Tollwick in $DEMO (press 手動で収集 to collect the simulator's results)..."
