@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds Tollwick and starts it under Wine beside the host simulator, in a demo folder of its own (demo/), where
-# its settings and list files live. Uses your X display, or a virtual one when there is none (then it prints
-# how to look at it). Installs what is missing on the first run.
+# its settings and list files live; the simulator runs in its own folder inside it (demo/vobra_sim/), with the
+# host's Download.txt and Ignore.txt that Tollwick's exports add to (tools/demo-host.sh). Uses your X display, or
+# a virtual one when there is none (then it prints how to look at it). Closing Tollwick ends the simulator and
+# this script. Installs what is missing on the first run.
 #   TWK_DEMO_DIR   the demo folder (default: ./demo)
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
@@ -56,12 +58,20 @@ fi
 source tools/wine-env.sh
 echo "Display: $DISPLAY   (screenshot: import -display $DISPLAY -window root shot.png)"
 
+# The host's folder: the simulator, its Download.txt and Ignore.txt; the demo's download list points there.
+# shellcheck source=tools/demo-host.sh
+source tools/demo-host.sh
+twk_demo_host "$DEMO" "$sim" || echo "(ﾀﾞｳﾝﾘｽﾄに追加 then needs the settings page's Download.txtの位置 set by hand)"
+
 if [ -n "$sim" ]; then
-    echo "Starting the host simulator..."
-    (cd "$DEMO" && "$TWK_WINE" "$ROOT/$sim" --log vobra_sim.log $( [ -f "$DEMO/records.txt" ] && echo "--records records.txt" ) ) &
+    echo "Starting the host simulator in $DEMO/vobra_sim..."
+    records=()
+    [ -f "$DEMO/records.txt" ] && records=(--records '..\records.txt')
+    (cd "$DEMO/vobra_sim" && "$TWK_WINE" ./vobra_sim.exe --log '..\vobra_sim.log' "${records[@]}") &
     sim_pid=$!
 fi
 echo "Starting Tollwick in $DEMO (press 手動で収集 to collect the simulator's results)..."
 (cd "$DEMO" && "$TWK_WINE" ./Tollwick.exe)
+# Tollwick has ended: so do the simulator and every other program of the demo's Wine prefix.
 if [ -n "${sim_pid:-}" ]; then kill "$sim_pid" 2>/dev/null; fi
 twk_wine_shutdown

@@ -1,5 +1,7 @@
 // The window against the host simulator: a manual get fills the current list, the word buttons talk to the
 // host's search box.
+#include <cstdlib>
+
 #include "settings/profile_store.h"
 #include "tests/ui/window_fixture_win32.h"
 #include "ui/pages_win32.h"
@@ -271,7 +273,7 @@ TEST_F(HostSimTest, BbsPageCollectsThreadsThroughTheHostsBbsTab) {
 std::string fileText(const std::string& path) {
     std::string text;
     HANDLE file =
-        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return text;
     char buf[4096];
     DWORD got = 0;
@@ -313,6 +315,29 @@ TEST_F(HostSimTest, ExportAppendsOnlyNewHashesAndHasTheHostReadItsList) {
     send(ID_EDIT_ADDIGNORE);  // beside the download list
     EXPECT_EQ(fileText(folder_ + "Ignore.txt"),
               "row00,,0,0," + hash0 + ",0,1,1\r\nrow01,,0,0," + hash1 + ",0,1,1\r\n");
+    EXPECT_EQ(countLog("reload ignorelist"), 1);
+}
+
+// ./run.sh's demo folder as tools/demo-host.sh sets it up (tests/ui/demo_setup_test.sh makes one and names it
+// in TWK_DEMO_FOLDER): its settings name the simulator's Download.txt, both exports add to the simulator's
+// files, and the simulator reads them again.
+TEST_F(HostSimTest, TheDemoFoldersExportsGoIntoTheSimulatorsFiles) {
+    const wchar_t* folder = _wgetenv(L"TWK_DEMO_FOLDER");
+    if (!folder) GTEST_SKIP() << "tests/ui/demo_setup_test.sh runs this in a demo folder";
+    const std::string demo = narrow(folder), host = demo + "vobra_sim\\";
+    BoxCatcher boxes;
+    main_ = std::make_unique<MainWindow>(GetModuleHandleW(nullptr), demo);
+    hwnd_ = main_->create(SW_SHOW);
+    addRows(*main_->tabs().pageList(0), 2);
+    selectItems(0, {0, 1});
+    send(ID_EDIT_ADDDOWNLIST);
+    send(ID_EDIT_ADDIGNORE);
+    EXPECT_EQ(boxes.boxes, std::vector<std::string>{});
+    const std::string row0 = "row00,,0,0," + std::string(32, '0'),
+                      row1 = "row01,,0,0," + std::string(31, '0') + "1";
+    EXPECT_EQ(fileText(host + "Download.txt"), row0 + ",1\r\n" + row1 + ",1\r\n");
+    EXPECT_EQ(fileText(host + "Ignore.txt"), row0 + ",0,1,1\r\n" + row1 + ",0,1,1\r\n");
+    EXPECT_EQ(countLog("reload downlist"), 1);
     EXPECT_EQ(countLog("reload ignorelist"), 1);
 }
 
