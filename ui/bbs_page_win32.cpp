@@ -113,29 +113,23 @@ void BbsPage::layout(int width, int height) {
     const Split sp = split();
     const int w = sp.width, h = sp.height, top = listTop();
     const int bar = s.px(kSplitter), titleHeight = s.px(kTitleHeight);
-    const RECT close = controlRect(hwnd_, IDC_CLOSELIST);
-    const int closeHeight = close.bottom - close.top;
-    const int closeX = width - s.px(kCloseRight) - static_cast<int>(close.right - close.left);
+    const int closeX = width - s.px(kCloseRight) - controlWidth(hwnd_, IDC_CLOSELIST);
     if (main_.shared().windowState.bbsVertical == 1) {
-        const int left = w + s.px(kSideBySideTitleLeft), titleTop = top + s.px(kTitleGap);
-        moveControl(hwnd_, IDC_CLOSELIST, closeX, titleTop + std::max(0, (titleHeight - closeHeight) / 2));
-        moveControl(hwnd_, IDC_BBS_TITLE, left, titleTop, std::max(0, width - s.px(kTitleCloseRoom) - left),
-                    titleHeight);
+        const int left = w + s.px(kSideBySideLeft), tabsTop = top + s.px(kSideBySideTabsTop);
+        moveControl(hwnd_, IDC_CLOSELIST, closeX, top + s.px(kSideBySideCloseTop));
+        moveControl(hwnd_, IDC_BBS_TITLE, left, top + s.px(kSideBySideTitleTop),
+                    std::max(0, width - s.px(kSideBySideTitleRoom) - left), titleHeight);
         moveControl(hwnd_, IDC_LIST, 0, top, w, std::max(0, height - top));
-        moveControl(hwnd_, IDC_BBS_SPLITTER, w + (s.px(kSplitterGrip) - bar) / 2, top, bar,
-                    std::max(0, height - top));
-        const int tabsTop = titleTop + titleHeight + s.px(kTitleToTabs);
+        moveControl(hwnd_, IDC_BBS_SPLITTER, w + s.px(kSplitterGap), top, bar, std::max(0, height - top));
         moveControl(hwnd_, IDC_BBS_BROWSERTABS, left, tabsTop, std::max(0, width - left),
                     std::max(0, height - tabsTop));
     } else {
-        const int splitterTop = top + h + (s.px(kSplitterGrip) - bar) / 2;
-        const int titleTop = top + h + s.px(kSplitterGrip) + s.px(kTitleGap);
-        moveControl(hwnd_, IDC_CLOSELIST, closeX, titleTop + std::max(0, (titleHeight - closeHeight) / 2));
-        moveControl(hwnd_, IDC_BBS_TITLE, 0, titleTop, std::max(0, width - s.px(kTitleCloseRoom)),
-                    titleHeight);
+        const int below = top + h, tabsTop = below + s.px(kStackedTabsTop);
+        moveControl(hwnd_, IDC_CLOSELIST, closeX, below + s.px(kStackedCloseTop));
+        moveControl(hwnd_, IDC_BBS_TITLE, 0, below + s.px(kStackedTitleTop),
+                    std::max(0, width - s.px(kTitleCloseRoom)), titleHeight);
         moveControl(hwnd_, IDC_LIST, 0, top, width, h);
-        moveControl(hwnd_, IDC_BBS_SPLITTER, 0, splitterTop, width, bar);
-        const int tabsTop = titleTop + titleHeight + s.px(kTitleToTabs);
+        moveControl(hwnd_, IDC_BBS_SPLITTER, 0, below + s.px(kSplitterGap), width, bar);
         moveControl(hwnd_, IDC_BBS_BROWSERTABS, 0, tabsTop, width, std::max(0, height - tabsTop));
     }
     placeBbsRight(hwnd_, s, width, true);
