@@ -109,6 +109,8 @@ int placeBbsRight(HWND page, const DpiScale& s, int width, bool move) {
 
 void BbsPage::layout(int width, int height) {
     using namespace layout;
+    separateTopRow({IDC_BBS_REFRESH, IDC_MANUALGET, IDC_CLOSELIST, IDC_BBS_TITLE, IDC_BBS_SPLITTER, IDC_LIST,
+                    IDC_BBS_BROWSERTABS});
     const DpiScale s = scale();
     const Split sp = split();
     const int w = sp.width, h = sp.height, top = listTop();

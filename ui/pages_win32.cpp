@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <climits>
 
 #include "core/entry_list.h"
 #include "resources/resource.h"
@@ -97,6 +98,32 @@ void Page::relayout() {
     RECT r = {};
     GetClientRect(hwnd_, &r);
     layout(r.right, r.bottom);
+}
+
+void Page::separateTopRow(std::initializer_list<int> placed) {
+    const int top = listTop();
+    struct Item {
+        RECT r;
+        HWND control;
+    };
+    std::vector<Item> row;
+    for (HWND c = GetWindow(hwnd_, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        const int id = GetDlgCtrlID(c);
+        if (id == IDC_LIST || std::find(placed.begin(), placed.end(), id) != placed.end()) continue;
+        RECT r = {};
+        GetWindowRect(c, &r);
+        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+        if (r.bottom <= top) row.push_back({r, c});
+    }
+    std::sort(row.begin(), row.end(), [](const Item& a, const Item& b) { return a.r.left < b.r.left; });
+    LONG right = LONG_MIN;
+    for (Item& item : row) {
+        if (item.r.left < right) {
+            SetWindowPos(item.control, nullptr, right, item.r.top, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+            item.r.right += right - item.r.left;
+        }
+        right = std::max(right, item.r.right);
+    }
 }
 
 // The top row's controls stand on the template's first dialog units: the list view starts below the lowest of
@@ -302,6 +329,7 @@ int placeListPageRight(HWND page, const DpiScale& s, int width, bool move) {
 }  // namespace
 
 void ListPage::layout(int width, int height) {
+    separateTopRow({IDC_CLOSELIST, IDC_AUTOCOLLECT, IDC_MANUALGET});
     const int top = listTop();
     moveControl(hwnd_, IDC_LIST, 0, top, width, std::max(0, height - top));
     placeListPageRight(hwnd_, scale(), width, true);
@@ -393,6 +421,7 @@ int placeConditionRight(HWND page, const DpiScale& s, int width, bool move) {
 
 // The condition's field takes the room the row leaves.
 void ConditionPage::layout(int width, int height) {
+    separateTopRow({IDC_COND_ADD, IDC_COND_IGNOREABSENT, IDC_COND_TARGET, IDC_COND_TARGET_LABEL});
     const int top = listTop();
     moveControl(hwnd_, IDC_LIST, 0, top, width, std::max(0, height - top));
     const int fieldEnd = placeConditionRight(hwnd_, scale(), width, true);

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -67,6 +68,9 @@ class Page : public BaseDialog<Page> {
     virtual void layout(int width, int height) { (void)width, (void)height; }
     // The list view's top: below the top row.
     int listTop() const;
+    // Sets apart the neighbours of the top row that the template's rounding at this DPI made overlap; the
+    // controls the layout places itself (`placed`) are left alone.
+    void separateTopRow(std::initializer_list<int> placed);
     MainWindow& main_;
 
   private:
