@@ -8,7 +8,7 @@
 #   machine that cannot run 32-bit programs the twin runs in place of the 32-bit suites.
 # Ends with one line "N passed, N failed" over all suites; exits non-zero when anything failed.
 #   TWK_FUZZ_SECONDS  seconds per fuzzer (default 30)
-#   TWK_SKIP          space-separated suites to leave out: native asan tsan win win-en_US win64 fuzz release
+#   TWK_SKIP          space-separated suites to leave out: native asan tsan win win-dpi win-en_US win64 fuzz release
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 ROOT=$PWD
@@ -139,6 +139,34 @@ win_suite() {
     twk_wine_shutdown
     unset TWK_SUITE_BITS TWK_SUITE_LOCALE TWK_LC_ALL TWK_WINEPREFIX
 }
+# The window's layout at the display scalings users run: its tests in one prefix whose DPI is set before each
+# run, and then the settings files the runs wrote compared byte for byte (sizes are stored in 96-DPI units).
+dpi_values=(96 120 144 192)
+win_dpi_suite() {
+    local bits=$1 prefix=$2 tree dpi dir
+    tree=$(twk_win_tree "$bits" win)
+    echo "== win-dpi (${dpi_values[*]} DPI; LC_ALL=ja_JP.UTF-8)"
+    build_win "$bits" || return 0
+    dir=$ROOT/build/dpi-roundtrip
+    rm -rf "$dir" && mkdir -p "$dir"
+    for dpi in "${dpi_values[@]}"; do
+        export TWK_HEADLESS=1 TWK_WIN_BITS=$bits TWK_LC_ALL=ja_JP.UTF-8 TWK_WINEPREFIX=$prefix TWK_DPI=$dpi
+        export TWK_SUITE_BITS=$bits TWK_SUITE_LOCALE=ja_JP.UTF-8 TWK_EXPECT_DPI=$dpi TWK_DPI_ROUNDTRIP_DIR="Z:$dir"
+        # shellcheck source=tools/wine-env.sh
+        source tools/wine-env.sh
+        run_ctest "win-dpi-$dpi" "$tree" -j1 -R '^(DpiLayoutTest\.|CommandsTest\.JumpToAMark)'
+        twk_wine_shutdown
+    done
+    unset TWK_SUITE_BITS TWK_SUITE_LOCALE TWK_LC_ALL TWK_WINEPREFIX TWK_DPI TWK_EXPECT_DPI TWK_DPI_ROUNDTRIP_DIR
+    for dpi in "${dpi_values[@]:1}"; do
+        if cmp -s "$dir/TWK-96.ini" "$dir/TWK-$dpi.ini"; then
+            passed=$((passed + 1))
+        else
+            echo "   TWK.ini written at $dpi DPI differs from the one written at 96 DPI (or is missing): $dir"
+            note_fail "win-dpi-$dpi round trip"
+        fi
+    done
+}
 # The window, settings, file and host tests again on a system whose ANSI code page is not 932: the rows, titles,
 # messages and files must come out as under Japanese.
 en_us_labels=(-L "^(ui|settings|formats|host)$")
@@ -153,6 +181,7 @@ if [[ $SKIP != *" win "* ]]; then
         bits=$TWK_WIN_BITS
         base=$ROOT/build/wineprefix; [ "$bits" = 64 ] && base=$ROOT/build/wineprefix64
         win_suite win "$bits" ja_JP.UTF-8 "$base"
+        [[ $SKIP != *" win-dpi "* ]] && win_dpi_suite "$bits" "$base-dpi"
         if [[ $SKIP != *" win-en_US "* ]]; then
             win_suite win-en_US "$bits" en_US.UTF-8 "$base-en_US" "${en_us_labels[@]}"
         fi

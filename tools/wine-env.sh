@@ -6,6 +6,8 @@
 #   TWK_WINEPREFIX   prefix folder (default: <repo>/build/wineprefix, or <repo>/build/wineprefix64)
 #   TWK_LC_ALL       locale (default ja_JP.UTF-8, code page 932)
 #   TWK_HEADLESS=1   always use an own Xvfb display, even when DISPLAY is set
+#   TWK_DPI          the prefix's display scaling in DPI (LogPixels; default: as the prefix is, 96 when new); the
+#                    virtual desktop and an own display grow in proportion
 _twk_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # A prefix chosen for the other bitness (by a caller that set up the other build) is not this one's.
 if [ -n "${TWK_WINEPREFIX_BITS:-}" ] && [ "$TWK_WINEPREFIX_BITS" != "${TWK_WIN_BITS:-32}" ]; then unset TWK_WINEPREFIX; fi
@@ -27,6 +29,9 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export LC_ALL="${TWK_LC_ALL:-ja_JP.UTF-8}"
 export TWK_LC_ALL="$LC_ALL"
 
+# A length of the 96-DPI setup at TWK_DPI.
+_twk_scaled() { echo $(($1 * ${TWK_DPI:-96} / 96)); }
+
 _twk_start_xvfb() {
     local n
     for n in $(seq 77 120); do
@@ -38,7 +43,7 @@ _twk_start_xvfb() {
             if [ -n "$pid" ] && ! kill -0 "$pid" 2>/dev/null; then rm -f "/tmp/.X$n-lock" "/tmp/.X11-unix/X$n"; fi
         fi
         if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-            Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+            Xvfb ":$n" -screen 0 "$(_twk_scaled 1280)x$(_twk_scaled 1024)x24" -nolisten tcp >/dev/null 2>&1 &
             export TWK_XVFB_PID=$!
             export DISPLAY=":$n"
             for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
@@ -74,6 +79,23 @@ if [ ! -f "$WINEPREFIX/.twk-ready" ]; then
     wineserver -k 2>/dev/null || true
     wineserver -w
     touch "$WINEPREFIX/.twk-ready"
+fi
+
+# The display scaling: Wine reads LogPixels when its server starts (the machine's key, and the user's over it).
+if [ -n "${TWK_DPI:-}" ] && [ "$(cat "$WINEPREFIX/.twk-dpi" 2>/dev/null || echo 96)" != "$TWK_DPI" ]; then
+    _reg="$WINEPREFIX/twk-dpi.reg"
+    _dword="dword:$(printf '%08x' "$TWK_DPI")"
+    printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+        '[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts]' \
+        "\"LogPixels\"=$_dword" '' '[HKEY_CURRENT_USER\Control Panel\Desktop]' "\"LogPixels\"=$_dword" '' \
+        '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' \
+        "\"Default\"=\"$(_twk_scaled 1024)x$(_twk_scaled 768)\"" '' |
+        iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$_reg"
+    "$TWK_WINE" regedit /S "$_reg" >/dev/null 2>&1 || true
+    wineserver -k 2>/dev/null || true
+    wineserver -w
+    unset TWK_WINE_WARM
+    echo "$TWK_DPI" >"$WINEPREFIX/.twk-dpi"
 fi
 
 # Keep the server running: each Windows program then starts in a fraction of a second. Start Wine's helper

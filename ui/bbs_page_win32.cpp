@@ -8,6 +8,7 @@
 #include "core/entry_list.h"
 #include "resources/resource.h"
 #include "settings/settings_keys.h"
+#include "ui/layout_rules.h"
 #include "ui/main_window_win32.h"
 #include "ui/settings_page_win32.h"
 #include "ui/text_win32.h"
@@ -15,10 +16,6 @@
 namespace twk::ui {
 
 namespace {
-
-// The narrowest list side by side, and the room the browser area keeps below a stacked list.
-constexpr int kMinListWidth = 2;
-constexpr int kStackedBrowserRoom = 58;
 
 int clampInto(int value, int low, int high) {
     return std::max(low, std::min(value, high));
@@ -82,40 +79,68 @@ INT_PTR BbsPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 // ---------------------------------------------------------------------------------------------------------------
 // Layout
 
-// A size stored on a larger screen (or edited by hand) would put the splitter off the page, out of reach.
+// A size stored on a larger screen (or edited by hand) would put the splitter off the page, out of reach. The
+// stored sizes are in 96-DPI units.
 BbsPage::Split BbsPage::split() const {
     RECT client = {};
     GetClientRect(hwnd_, &client);
     const WindowState& state = main_.shared().windowState;
-    return {clampInto(state.bbsLvWidth, kMinListWidth, client.right - kMinListWidth),
-            clampInto(state.bbsLvHeight, 0, client.bottom - kStackedBrowserRoom)};
+    const DpiScale s = scale();
+    const int minWidth = s.px(layout::kMinListWidth);
+    return {clampInto(s.px(state.bbsLvWidth), minWidth, client.right - minWidth),
+            clampInto(s.px(state.bbsLvHeight), 0, client.bottom - s.px(layout::kStackedBrowserRoom))};
 }
 
-void BbsPage::layout(int width, int height) {
-    const Split s = split();
-    const int w = s.width, h = s.height;
-    if (main_.shared().windowState.bbsVertical == 1) {
-        moveControl(hwnd_, IDC_CLOSELIST, width - 18, 32);
-        moveControl(hwnd_, IDC_BBS_TITLE, w + 4, 31, width - w - 28, 18);
-        moveControl(hwnd_, IDC_LIST, 0, 29, w, height - 29);
-        moveControl(hwnd_, IDC_BBS_SPLITTER, w + 1, 29, 2, height - 29);
-        moveControl(hwnd_, IDC_BBS_BROWSERTABS, w + 4, 52, width - w - 3, height - 52);
-    } else {
-        moveControl(hwnd_, IDC_CLOSELIST, width - 18, h + 36);
-        moveControl(hwnd_, IDC_BBS_TITLE, 0, h + 35, width - 25, 18);
-        moveControl(hwnd_, IDC_LIST, 0, 29, width, h);
-        moveControl(hwnd_, IDC_BBS_SPLITTER, 0, h + 30, width, 2);
-        moveControl(hwnd_, IDC_BBS_BROWSERTABS, 0, h + 56, width, height - h - 56);
+namespace {
+
+// The right end of the BBS page's top row, from the right: 更新 and 取得. Returns the left edge of 取得.
+int placeBbsRight(HWND page, const DpiScale& s, int width, bool move) {
+    const int refresh = width - s.px(layout::kBbsRightMargin) - controlWidth(page, IDC_BBS_REFRESH);
+    const int get = refresh - controlWidth(page, IDC_MANUALGET);
+    if (move) {
+        moveControlX(page, IDC_BBS_REFRESH, refresh);
+        moveControlX(page, IDC_MANUALGET, get);
     }
-    moveControl(hwnd_, IDC_BBS_REFRESH, width - 108, 3);
-    moveControl(hwnd_, IDC_MANUALGET, width - 193, 3);
+    return get;
+}
+
+}  // namespace
+
+void BbsPage::layout(int width, int height) {
+    using namespace layout;
+    separateTopRow({IDC_BBS_REFRESH, IDC_MANUALGET, IDC_CLOSELIST, IDC_BBS_TITLE, IDC_BBS_SPLITTER, IDC_LIST,
+                    IDC_BBS_BROWSERTABS});
+    const DpiScale s = scale();
+    const Split sp = split();
+    const int w = sp.width, h = sp.height, top = listTop();
+    const int bar = s.px(kSplitter), titleHeight = s.px(kTitleHeight);
+    const int closeX = width - s.px(kCloseRight) - controlWidth(hwnd_, IDC_CLOSELIST);
+    if (main_.shared().windowState.bbsVertical == 1) {
+        const int left = w + s.px(kSideBySideLeft), tabsTop = top + s.px(kSideBySideTabsTop);
+        moveControl(hwnd_, IDC_CLOSELIST, closeX, top + s.px(kSideBySideCloseTop));
+        moveControl(hwnd_, IDC_BBS_TITLE, left, top + s.px(kSideBySideTitleTop),
+                    std::max(0, width - s.px(kSideBySideTitleRoom) - left), titleHeight);
+        moveControl(hwnd_, IDC_LIST, 0, top, w, std::max(0, height - top));
+        moveControl(hwnd_, IDC_BBS_SPLITTER, w + s.px(kSplitterGap), top, bar, std::max(0, height - top));
+        moveControl(hwnd_, IDC_BBS_BROWSERTABS, left, tabsTop, std::max(0, width - left),
+                    std::max(0, height - tabsTop));
+    } else {
+        const int below = top + h, tabsTop = below + s.px(kStackedTabsTop);
+        moveControl(hwnd_, IDC_CLOSELIST, closeX, below + s.px(kStackedCloseTop));
+        moveControl(hwnd_, IDC_BBS_TITLE, 0, below + s.px(kStackedTitleTop),
+                    std::max(0, width - s.px(kTitleCloseRoom)), titleHeight);
+        moveControl(hwnd_, IDC_LIST, 0, top, width, h);
+        moveControl(hwnd_, IDC_BBS_SPLITTER, 0, below + s.px(kSplitterGap), width, bar);
+        moveControl(hwnd_, IDC_BBS_BROWSERTABS, 0, tabsTop, width, std::max(0, height - tabsTop));
+    }
+    placeBbsRight(hwnd_, s, width, true);
     browsers_.fitPages();
 }
 
-void BbsPage::relayout() {
-    RECT r;
-    GetClientRect(hwnd_, &r);
-    layout(r.right, r.bottom);
+int BbsPage::minimumWidth() const {
+    const DpiScale s = scale();
+    return controlRect(hwnd_, IDC_HOSTWORD_SET).right + s.px(layout::kTopRowGap) -
+           placeBbsRight(hwnd_, s, 0, false);
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -258,12 +283,13 @@ void BbsPage::onBrowserTabRightClick(LPARAM position) {
 
 bool BbsPage::inSplitter(LPARAM position) const {
     const Split s = split();
+    const int grip = scale().px(layout::kSplitterGrip);
     if (main_.shared().windowState.bbsVertical == 1) {
-        long x = LOWORD(position);
-        return x >= s.width && x <= static_cast<long>(s.width) + 3;
+        const long x = GET_X_LPARAM(position);
+        return x >= s.width && x <= static_cast<long>(s.width) + grip;
     }
-    long y = HIWORD(position);
-    return y >= static_cast<long>(s.height) + 29 && y <= static_cast<long>(s.height) + 32;
+    const long y = GET_Y_LPARAM(position), top = listTop();
+    return y >= s.height + top && y <= s.height + top + grip;
 }
 
 void BbsPage::setSplitterCursor() const {
@@ -276,11 +302,11 @@ void BbsPage::drawFeedback(LPARAM position) const {
     GetClientRect(hwnd_, &client);
     RECT bar;
     if (main_.shared().windowState.bbsVertical == 1) {
-        int x = LOWORD(position);
-        bar = {x, 29, x + 2, client.bottom};
+        const int x = GET_X_LPARAM(position);
+        bar = {x, listTop(), x + scale().px(layout::kSplitter), client.bottom};
     } else {
-        int y = HIWORD(position);
-        bar = {0, y, client.right, y + 2};
+        const int y = GET_Y_LPARAM(position);
+        bar = {0, y, client.right, y + scale().px(layout::kSplitter)};
     }
     HDC dc = GetDC(hwnd_);
     if (!dc) return;
@@ -304,12 +330,16 @@ void BbsPage::onSplitterRelease(LPARAM position) {
     GetClientRect(hwnd_, &client);
     const int width = client.right, height = client.bottom;
     WindowState& state = main_.shared().windowState;
+    const DpiScale s = scale();
+    // The new size is kept in 96-DPI units, as it is stored.
     if (state.bbsVertical == 1) {
-        int x = GET_X_LPARAM(position);
-        state.bbsLvWidth = x < 2 ? 2 : x > width - 2 ? width - 2 : x;
+        const int x = GET_X_LPARAM(position), minWidth = s.px(layout::kMinListWidth);
+        state.bbsLvWidth = s.units(clampInto(x, minWidth, width - minWidth));
     } else {
-        int y = GET_Y_LPARAM(position);
-        state.bbsLvHeight = y < 29 ? 0 : y > height - 29 ? height - 58 : y - 29;
+        const int y = GET_Y_LPARAM(position), top = listTop();
+        state.bbsLvHeight = s.units(y < top            ? 0
+                                    : y > height - top ? height - s.px(layout::kStackedBrowserRoom)
+                                                       : y - top);
     }
     dragging_ = false;
     lastPosition_ = 0;

@@ -29,6 +29,7 @@ class BbsPage final : public RowsPage {
     void findInPage();
     // Removes the browser tabs one by one (the window is about to close).
     void closeBrowserPages();
+    int minimumWidth() const override;
 
   protected:
     void layout(int width, int height) override;
@@ -54,7 +55,6 @@ class BbsPage final : public RowsPage {
     void drawFeedback(LPARAM position) const;
     void onSplitterMove(LPARAM position);
     void onSplitterRelease(LPARAM position);
-    void relayout();
 
     BrowserTabSet browsers_;
     bool dragging_ = false;

@@ -44,6 +44,10 @@ struct BrushTraits {
     using Handle = HBRUSH;
     static void close(HBRUSH h) { DeleteObject(h); }
 };
+struct FontTraits {
+    using Handle = HFONT;
+    static void close(HFONT h) { DeleteObject(h); }
+};
 struct KernelTraits {
     using Handle = HANDLE;
     static void close(HANDLE h) { CloseHandle(h); }
@@ -63,6 +67,7 @@ struct AcceleratorTraits {
 
 using OwnedWindow = Owned<WindowTraits>;
 using OwnedBrush = Owned<BrushTraits>;
+using OwnedFont = Owned<FontTraits>;
 using OwnedKernelHandle = Owned<KernelTraits>;
 using OwnedMenu = Owned<MenuTraits>;
 using OwnedAccelerators = Owned<AcceleratorTraits>;

@@ -6,8 +6,6 @@ namespace twk::ui {
 
 namespace {
 
-constexpr int kBaseDpi = 96;
-
 template <class Fn>
 Fn systemFunction(const wchar_t* module, const char* name) {
     HMODULE library = GetModuleHandleW(module);
@@ -18,11 +16,9 @@ Fn systemFunction(const wchar_t* module, const char* name) {
 
 // What newer systems add; each is looked up once and may be missing.
 struct DpiFunctions {
-    using ForWindow = UINT(WINAPI*)(HWND);
     using ForSystem = UINT(WINAPI*)();
     using MetricsForDpi = int(WINAPI*)(int, UINT);
     using ScaleDown = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
-    ForWindow dpiForWindow = systemFunction<ForWindow>(L"user32.dll", "GetDpiForWindow");
     ForSystem dpiForSystem = systemFunction<ForSystem>(L"user32.dll", "GetDpiForSystem");
     MetricsForDpi metricsForDpi = systemFunction<MetricsForDpi>(L"user32.dll", "GetSystemMetricsForDpi");
     // The common controls 6 have it; the program imports them, so the library is loaded.
@@ -39,17 +35,9 @@ const DpiFunctions& dpiFunctions() {
 int systemDpi() {
     if (auto forSystem = dpiFunctions().dpiForSystem) return static_cast<int>(forSystem());
     HDC screen = GetDC(nullptr);
-    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : kBaseDpi;
+    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
     if (screen) ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : kBaseDpi;
-}
-
-int windowDpi(HWND window) {
-    if (auto forWindow = dpiFunctions().dpiForWindow) {
-        UINT dpi = window ? forWindow(window) : 0;
-        if (dpi > 0) return static_cast<int>(dpi);
-    }
-    return systemDpi();
+    return usableDpi(dpi);
 }
 
 int iconSize(IconKind kind, int dpi) {

@@ -6,16 +6,11 @@
 
 #include <windows.h>
 
+#include "ui/dpi_win32.h"
 #include "ui/handles_win32.h"
 
 namespace twk::ui {
 
-// A window moved to a monitor with another scaling (the top-level window, then each child after its parent).
-constexpr UINT kDpiChangedMessage = 0x02E0;
-constexpr UINT kDpiChangedAfterParentMessage = 0x02E3;
-
-// The DPI of the monitor a window is on (the system's DPI where the system cannot say per window).
-int windowDpi(HWND window);
 // The DPI of the whole system: the one the taskbar and the notification area are drawn at.
 int systemDpi();
 

@@ -4,6 +4,7 @@
 
 #include "core/entry_list.h"
 #include "match/condition_list.h"
+#include "ui/layout_rules.h"
 #include "ui/text_win32.h"
 
 namespace twk::ui {
@@ -77,8 +78,8 @@ void drawCell(HDC dc, const char* text, int len, int left, int top, int right, i
     RECT cell = {left, top, right, bottom};
     const std::wstring w = widen(text ? text : "", text ? len : 0);
     // A right-aligned text wider than its cell would lose its beginning (a size its leading digits): it keeps
-    // its beginning and ends in an ellipsis instead, as the list view shows such a text. Left-aligned texts are
-    // cut on the right, as they always were.
+    // its beginning and ends in an ellipsis instead, as the list view shows such a text. Left-aligned texts
+    // are cut on the right, as they always were.
     const UINT fit = align == DT_RIGHT ? DT_END_ELLIPSIS : 0;
     DrawTextW(dc, w.c_str(), static_cast<int>(w.size()), &cell,
               DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER | align | fit);
@@ -120,7 +121,8 @@ int fixedColumnCount(PageKind kind) {
 }
 
 void setupColumns(PageKind kind, HWND view, const std::int32_t* widths,
-                  const std::vector<std::string>& userColumns, const ListPalette& palette) {
+                  const std::vector<std::string>& userColumns, const ListPalette& palette,
+                  const DpiScale& scale) {
     if (!view) return;
     DWORD style = static_cast<DWORD>(SendMessageW(view, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
     style |= LVS_EX_FULLROWSELECT;
@@ -128,15 +130,24 @@ void setupColumns(PageKind kind, HWND view, const std::int32_t* widths,
     SendMessageW(view, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(style));
     ColumnSet set = columnSet(kind);
     for (int i = 0; i < set.count; ++i)
-        insertColumn(view, i, set.columns[i].format, widths[i], set.columns[i].title);
+        insertColumn(view, i, set.columns[i].format, scale.px(widths[i]), set.columns[i].title);
     if (kind != PageKind::Conditions) {
         int index = set.count;
         for (const std::string& title : userColumns) {
             if (title.empty()) break;
-            insertColumn(view, index++, LVCFMT_LEFT, kUserColumnWidth, title.c_str());
+            insertColumn(view, index++, LVCFMT_LEFT, scale.px(layout::kUserColumnWidth), title.c_str());
         }
     }
     SendMessageW(view, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(palette.back(false)));
+}
+
+void rescaleColumns(HWND view, const DpiScale& from, const DpiScale& to) {
+    if (!view || from.dpi() == to.dpi()) return;
+    HWND header = reinterpret_cast<HWND>(SendMessageW(view, LVM_GETHEADER, 0, 0));
+    const int count = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i)
+        SendMessageW(view, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i),
+                     MAKELPARAM(to.px(from.units(columnWidth(view, i))), 0));
 }
 
 void RowGeometry::read(HWND view) {
@@ -155,7 +166,8 @@ int RowGeometry::width(int column) const {
 }
 
 void paintRow(PageKind kind, const EntryList& list, const DRAWITEMSTRUCT& item, const ListPalette& palette,
-              RowGeometry& geometry) {
+              RowGeometry& geometry, const DpiScale& scale) {
+    const int pad = scale.px(layout::kCellPadding);
     const Entry* row = list.entryAt(static_cast<int>(item.itemID));
     if (!row) return;
     ColumnSet set = columnSet(kind);
@@ -171,14 +183,14 @@ void paintRow(PageKind kind, const EntryList& list, const DRAWITEMSTRUCT& item, 
         const char* text = row->column(spec.logical);
         int len = spec.logical == kColName ? static_cast<int>(row->name().size()) : -1;
         if (spec.format == LVCFMT_RIGHT)
-            drawCell(item.hDC, text, len, x, top, x + w - 4, bottom, DT_RIGHT);
+            drawCell(item.hDC, text, len, x, top, x + w - pad, bottom, DT_RIGHT);
         else
-            drawCell(item.hDC, text, len, x + 4, top, x + w, bottom, DT_LEFT);
+            drawCell(item.hDC, text, len, x + pad, top, x + w, bottom, DT_LEFT);
         x += w;
     }
     for (int i = 0, extras = row->extraCount(); i < extras; ++i) {
         int w = geometry.width(set.count + i);
-        if (w > 0) drawCell(item.hDC, row->extra(i), -1, x + 4, top, x + w, bottom, DT_LEFT);
+        if (w > 0) drawCell(item.hDC, row->extra(i), -1, x + pad, top, x + w, bottom, DT_LEFT);
         x += w;
     }
 }
@@ -203,7 +215,9 @@ const char* conditionAbsentMark(const Condition& condition) {
     return condition.ignoreIfAbsent ? "○" : "－";
 }
 
-void paintCondition(const Condition& condition, const DRAWITEMSTRUCT& item, const ListPalette& palette) {
+void paintCondition(const Condition& condition, const DRAWITEMSTRUCT& item, const ListPalette& palette,
+                    const DpiScale& scale) {
+    const int pad = scale.px(layout::kCellPadding);
     HWND view = item.hwndItem;
     int s = beginRow(item, palette);
     const int top = item.rcItem.top, bottom = item.rcItem.bottom;
@@ -214,20 +228,20 @@ void paintCondition(const Condition& condition, const DRAWITEMSTRUCT& item, cons
     drawCell(item.hDC, conditionActionMark(condition), 2, x, top, x + w, bottom, DT_CENTER);
     x += w;
     w = columnWidth(view, 2);
-    drawCell(item.hDC, condition.text.data(), static_cast<int>(condition.text.size()), x + 4, top, x + w,
+    drawCell(item.hDC, condition.text.data(), static_cast<int>(condition.text.size()), x + pad, top, x + w,
              bottom, DT_LEFT);
     x += w;
     w = columnWidth(view, 3);
     drawCell(item.hDC, condition.destinationName.data(), static_cast<int>(condition.destinationName.size()),
-             x + 4, top, x + w, bottom, DT_LEFT);
+             x + pad, top, x + w, bottom, DT_LEFT);
     x += w;
     w = columnWidth(view, 4);
     drawCell(item.hDC, conditionAbsentMark(condition), 2, x, top, x + w, bottom, DT_CENTER);
 }
 
-void readColumnWidths(HWND view, std::int32_t* widths, int count) {
+void readColumnWidths(HWND view, std::int32_t* widths, int count, const DpiScale& scale) {
     if (!view) return;
-    for (int i = 0; i < count; ++i) widths[i] = columnWidth(view, i);
+    for (int i = 0; i < count; ++i) widths[i] = scale.units(columnWidth(view, i));
 }
 
 }  // namespace twk::ui

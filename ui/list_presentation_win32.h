@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/dpi.h"
 #include "core/entry.h"
 #include "settings/settings_keys.h"
 #include "ui/handles_win32.h"
@@ -41,13 +42,13 @@ class ListPalette {
 // The system colours the colour settings default to.
 SystemColours currentSystemColours();
 
-// Width of a user column (not stored).
-constexpr int kUserColumnWidth = 100;
-
-// The columns of the view of a page kind: extended style, fixed columns with the given widths, the user
-// columns (list and BBS pages) and the background colour.
+// The columns of the view of a page kind: extended style, fixed columns with the given widths (96-DPI units,
+// shown at `scale`), the user columns (list and BBS pages) and the background colour.
 void setupColumns(PageKind kind, HWND view, const std::int32_t* widths,
-                  const std::vector<std::string>& userColumns, const ListPalette& palette);
+                  const std::vector<std::string>& userColumns, const ListPalette& palette,
+                  const DpiScale& scale);
+// Every column of the view from the pixels of one DPI to those of another, each keeping its width in units.
+void rescaleColumns(HWND view, const DpiScale& from, const DpiScale& to);
 
 // Number of fixed columns of a page kind's view.
 int fixedColumnCount(PageKind kind);
@@ -88,16 +89,17 @@ class RowGeometry {
 
 // Paints the row at the item's position (list and BBS pages).
 void paintRow(PageKind kind, const EntryList& list, const DRAWITEMSTRUCT& item, const ListPalette& palette,
-              RowGeometry& geometry);
+              RowGeometry& geometry, const DpiScale& scale);
 // Paints one condition (condition page).
-void paintCondition(const Condition& condition, const DRAWITEMSTRUCT& item, const ListPalette& palette);
+void paintCondition(const Condition& condition, const DRAWITEMSTRUCT& item, const ListPalette& palette,
+                    const DpiScale& scale);
 
 // The texts of a condition's three mark cells (使用, 移動, 不存在時に無視).
 const char* conditionUseMark(const Condition& condition);
 const char* conditionActionMark(const Condition& condition);
 const char* conditionAbsentMark(const Condition& condition);
 
-// Reads the widths of the first `count` columns of a view.
-void readColumnWidths(HWND view, std::int32_t* widths, int count);
+// Reads the widths of the first `count` columns of a view shown at `scale`, in 96-DPI units.
+void readColumnWidths(HWND view, std::int32_t* widths, int count, const DpiScale& scale);
 
 }  // namespace twk::ui

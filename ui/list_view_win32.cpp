@@ -7,6 +7,8 @@
 #include <new>
 
 #include "core/entry_list.h"
+#include "ui/dpi_win32.h"
+#include "ui/layout_rules.h"
 
 namespace twk::ui {
 
@@ -254,7 +256,7 @@ int Win32ListView::rowHeight() const {
         }
     }
     if (lastRowHeight_ > 0) return lastRowHeight_;
-    int height = 13;
+    int height = windowScale(view_).px(layout::kFallbackRowHeight);
     if (view_) {
         HDC dc = GetDC(view_);
         if (dc) {

@@ -4,6 +4,8 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <new>
 #include <type_traits>
@@ -17,6 +19,8 @@
 #include "routing/conditions_file.h"
 #include "ui/bbs_page_win32.h"
 #include "ui/browser_host_win32.h"
+#include "ui/dpi_win32.h"
+#include "ui/layout_rules.h"
 #include "ui/settings_page_win32.h"
 #include "ui/text_win32.h"
 
@@ -28,7 +32,8 @@ const wchar_t* const kMainWindowClass = L"TWKMAINWND";
 namespace {
 
 constexpr int kStatusParts = 3;
-constexpr int kStatusEdges[kStatusParts] = {155, 225, 2048};
+static_assert(sizeof layout::kStatusEdges / sizeof layout::kStatusEdges[0] == kStatusParts - 1,
+              "the last part reaches the bar's right end");
 
 // Positions in the main menu.
 constexpr int kFileMenu = 0;
@@ -330,12 +335,19 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SIZE:
             onSize(wParam, lParam);
             return 0;
+        case WM_GETMINMAXINFO:
+            if (minimumApplies_ && lParam) {
+                auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+                info->ptMinTrackSize.x =
+                    std::max(info->ptMinTrackSize.x, static_cast<LONG>(minimumWindowWidth()));
+            }
+            return 0;
+        case WM_DPICHANGED:
+            if (lParam) onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case WM_INITMENUPOPUP:
             onInitMenuPopup(reinterpret_cast<HMENU>(wParam));
             return 0;
-        case kDpiChangedMessage:
-            icons_.apply(hwnd_, shared_.instance, IDI_MAIN);
-            return DefWindowProcW(hwnd_, message, wParam, lParam);
         case WM_SYSCOMMAND:
             if ((wParam & 0xFFF0) == SC_MINIMIZE && tray_.minimise()) return 0;
             return DefWindowProcW(hwnd_, message, wParam, lParam);
@@ -365,8 +377,10 @@ void MainWindow::onInitDialog() {
     ProfileFile::Hold settingsRead(shared_.userSettings);
     // Settings that could not be read are defaults: the close must not write them over the user's.
     settingsUnread_ = shared_.userSettings.readFailed();
+    shared_.scale = windowScale(hwnd_);
     // The status bar, and the reports that go to it from now on.
-    statusBar_.create(hwnd_, IDC_STATUSBAR, kStatusParts, kStatusEdges);
+    statusBar_.create(hwnd_, IDC_STATUSBAR, 0, nullptr);
+    setStatusParts();
     reporter_ = std::make_unique<StatusReporter>(statusBar_, hwnd_);
     collector_.setWindow(hwnd_);
     files_.setWindow(hwnd_);
@@ -377,10 +391,21 @@ void MainWindow::onInitDialog() {
     loadLayoutDefinitions(shared_.definitions, host_->layout());
     tray_.setWindow(hwnd_, shared_.instance);
 
+    // A placement the settings hold is taken as it is; without one the window keeps its template's size,
+    // grown below to what the pages need.
     RECT r = {};
     GetWindowRect(hwnd_, &r);
-    shared_.windowState = loadWindowState(shared_.userSettings, WindowRect{r.left, r.top, r.right, r.bottom});
-    placeWindow(hwnd_, shared_.windowState.rect);
+    constexpr std::int32_t kUnset = INT32_MIN;
+    shared_.windowState = loadWindowState(shared_.userSettings, WindowRect{kUnset, kUnset, kUnset, kUnset});
+    WindowRect& stored = shared_.windowState.rect;
+    const bool placed =
+        stored.left != kUnset && stored.top != kUnset && stored.right != kUnset && stored.bottom != kUnset;
+    const WindowRect templateRect{r.left, r.top, r.right, r.bottom};
+    if (stored.left == kUnset) stored.left = templateRect.left;
+    if (stored.top == kUnset) stored.top = templateRect.top;
+    if (stored.right == kUnset) stored.right = templateRect.right;
+    if (stored.bottom == kUnset) stored.bottom = templateRect.bottom;
+    placeWindow(hwnd_, stored);
     // The title bar's and the taskbar's icons, at the DPI of the monitor the window is on.
     icons_.apply(hwnd_, shared_.instance, IDI_MAIN);
     loadHistories(shared_.userSettings, shared_.histories);
@@ -393,6 +418,18 @@ void MainWindow::onInitDialog() {
     SetWindowLongPtrW(tab, GWL_EXSTYLE, GetWindowLongPtrW(tab, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
 
     createStartPages();
+    if (!placed) {
+        // The default size holds every page's top row, as far as the monitor's work area allows.
+        GetWindowRect(hwnd_, &r);
+        int width = std::max(static_cast<int>(r.right - r.left), minimumWindowWidth());
+        MONITORINFO monitor = {};
+        monitor.cbSize = sizeof monitor;
+        if (GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor))
+            width = std::min(width, static_cast<int>(monitor.rcWork.right - monitor.rcWork.left));
+        if (width != r.right - r.left)
+            SetWindowPos(hwnd_, nullptr, 0, 0, width, r.bottom - r.top, SWP_NOZORDER | SWP_NOMOVE);
+    }
+    minimumApplies_ = true;
 
     installSubclass(tab, &MainWindow::tabControlProc, this);
 
@@ -452,6 +489,57 @@ void MainWindow::onSize(WPARAM wParam, LPARAM lParam) {
     SetWindowPos(GetDlgItem(hwnd_, IDC_TABS), nullptr, 0, 0, GET_X_LPARAM(lParam),
                  GET_Y_LPARAM(lParam) - statusBar_.height(), SWP_NOZORDER | SWP_NOMOVE);
     tabs_.fitPages();
+}
+
+void MainWindow::setStatusParts() {
+    int edges[kStatusParts];
+    for (int i = 0; i < kStatusParts - 1; ++i) edges[i] = shared_.scale.px(layout::kStatusEdges[i]);
+    edges[kStatusParts - 1] = -1;
+    statusBar_.setParts(kStatusParts, edges);
+}
+
+int MainWindow::minimumWindowWidth() const {
+    int need = 0, pageWidth = -1;
+    for (int i = 0; i < tabs_.count(); ++i) {
+        const Page* page = tabs_.page(i);
+        if (!page || !page->hwnd()) continue;
+        need = std::max(need, page->minimumWidth());
+        RECT client = {};
+        if (pageWidth < 0 && GetClientRect(page->hwnd(), &client)) pageWidth = client.right;
+    }
+    RECT window = {};
+    if (pageWidth < 0 || !GetWindowRect(hwnd_, &window)) return 0;
+    // The frame and the tab control's margins take what they take now.
+    return static_cast<int>(window.right - window.left) - pageWidth + need;
+}
+
+void MainWindow::onDpiChanged(int dpi, const RECT& suggested) {
+    const DpiScale before = shared_.scale;
+    shared_.scale = DpiScale(dpi);
+    icons_.apply(hwnd_, shared_.instance, IDI_MAIN);
+    for (int i = 0; i < tabs_.count(); ++i) {
+        Page* page = tabs_.page(i);
+        if (page && page->listView()) rescaleColumns(page->listView()->hwnd(), before, shared_.scale);
+    }
+    // The tabs' font is the template's, made at the DPI of the start: it is made again at the new one.
+    HWND tab = GetDlgItem(hwnd_, IDC_TABS);
+    LOGFONTW font = {};
+    HFONT current = reinterpret_cast<HFONT>(SendMessageW(tab, WM_GETFONT, 0, 0));
+    if (current && GetObjectW(current, sizeof font, &font) == sizeof font &&
+        before.dpi() != shared_.scale.dpi()) {
+        font.lfHeight = scaleRounded(font.lfHeight, shared_.scale.dpi(), before.dpi());
+        OwnedFont scaled(CreateFontIndirectW(&font));
+        if (scaled) {
+            SendMessageW(tab, WM_SETFONT, reinterpret_cast<WPARAM>(scaled.get()), TRUE);
+            tabFont_ = std::move(scaled);
+        }
+    }
+    setStatusParts();
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // A page whose size the move left as it was gets no WM_SIZE.
+    for (int i = 0; i < tabs_.count(); ++i)
+        if (Page* page = tabs_.page(i)) page->relayout();
 }
 
 void MainWindow::onTabNotify() {
@@ -556,15 +644,17 @@ bool MainWindow::saveState() {
         shared_.windowState.rect = WindowRect{r.left, r.top, r.right, r.bottom};
     }
     if (Page* first = tabs_.page(0); first && first->listView() && pageHoldsRows(first->kind()))
-        readColumnWidths(first->listView()->hwnd(), shared_.windowState.columnWidths, kFileColumnCount);
+        readColumnWidths(first->listView()->hwnd(), shared_.windowState.columnWidths, kFileColumnCount,
+                         shared_.scale);
     for (int i = 0; i < tabs_.count(); ++i) {
         Page* page = tabs_.page(i);
         if (!page || !page->listView()) continue;
         if (page->kind() == PageKind::Bbs)
-            readColumnWidths(page->listView()->hwnd(), shared_.windowState.bbsColumnWidths, kBbsColumnCount);
+            readColumnWidths(page->listView()->hwnd(), shared_.windowState.bbsColumnWidths, kBbsColumnCount,
+                             shared_.scale);
         else if (page->kind() == PageKind::Conditions)
-            readColumnWidths(page->listView()->hwnd(), shared_.windowState.condColumnWidths,
-                             kCondColumnCount);
+            readColumnWidths(page->listView()->hwnd(), shared_.windowState.condColumnWidths, kCondColumnCount,
+                             shared_.scale);
     }
     return saveWindowState(shared_.userSettings, shared_.windowState);
 }

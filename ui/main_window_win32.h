@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "core/dpi.h"
 #include "match/condition_list.h"
 #include "routing/conditions_file.h"
 #include "routing/fixed_lists.h"
@@ -57,7 +58,8 @@ struct SharedState {
     ProfileFile userSettings;  // TWK.ini
     ProfileFile definitions;   // TWKdef.ini
     ListPalette palette;
-    WindowState windowState;
+    WindowState windowState;  // sizes in 96-DPI units, the window's rectangle in the system's pixels
+    DpiScale scale;           // the window's DPI: every pixel rule and shown size follows it
     Histories histories;
     ConditionList conditions;
     ConditionFile conditionFile;
@@ -121,6 +123,12 @@ class MainWindow : public BaseWindow<MainWindow> {
     // Window messages.
     void onInitDialog();
     void onSize(WPARAM wParam, LPARAM lParam);
+    // The window moved to a monitor of another DPI: everything is laid out again at it, in `suggested`.
+    void onDpiChanged(int dpi, const RECT& suggested);
+    // The status bar's parts at the current DPI.
+    void setStatusParts();
+    // The narrowest window whose pages' top rows hold their controls without overlap.
+    int minimumWindowWidth() const;
     void onTabNotify();
     void onInitMenuPopup(HMENU popup);
     bool close(bool ask);
@@ -152,6 +160,8 @@ class MainWindow : public BaseWindow<MainWindow> {
     bool closing_ = false;         // a close is asking its questions or saving
     bool closeReported_ = false;   // a close was kept back once by files it could not write
     bool settingsUnread_ = false;  // TWK.ini was there at the start but could not be read
+    bool minimumApplies_ = false;  // the pages are there to say how narrow the window may get
+    OwnedFont tabFont_;            // the tabs' font at a DPI other than the start's
     WindowIcons icons_;
     OwnedWindow window_;
 };

@@ -4,9 +4,13 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include <algorithm>
+#include <climits>
+
 #include "core/entry_list.h"
 #include "resources/resource.h"
 #include "ui/icons_win32.h"
+#include "ui/layout_rules.h"
 #include "ui/main_window_win32.h"
 #include "ui/tab_set_win32.h"
 #include "ui/text_win32.h"
@@ -21,7 +25,27 @@ void moveControl(HWND page, int id, int x, int y, int width, int height) {
     SetWindowPos(control, nullptr, x, y, width < 0 ? 0 : width, height < 0 ? 0 : height, flags);
 }
 
+RECT controlRect(HWND page, int id) {
+    RECT r = {};
+    HWND control = GetDlgItem(page, id);
+    if (!control || !GetWindowRect(control, &r)) return RECT{};
+    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void moveControlX(HWND page, int id, int x) {
+    const RECT r = controlRect(page, id);
+    moveControl(page, id, x, r.top);
+}
+
 namespace {
+
+// A vertical length of the page's template in pixels.
+int dialogUnitsY(HWND page, int units) {
+    RECT r = {0, 0, 0, units};
+    MapDialogRect(page, &r);
+    return r.bottom;
+}
 
 const int* widthsFor(const WindowState& state, PageKind kind) {
     switch (kind) {
@@ -59,6 +83,58 @@ INT_PTR Page::onMessage(UINT, WPARAM, LPARAM) {
     return FALSE;
 }
 
+DpiScale Page::scale() const {
+    return main_.shared().scale;
+}
+
+// A page that lays nothing out needs the room its template gives its controls.
+int Page::minimumWidth() const {
+    int right = 0;
+    for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        right = std::max(right, static_cast<int>(controlRect(hwnd_, GetDlgCtrlID(child)).right));
+    return right + scale().px(layout::kTopRowGap);
+}
+
+void Page::relayout() {
+    RECT r = {};
+    GetClientRect(hwnd_, &r);
+    layout(r.right, r.bottom);
+}
+
+void Page::separateTopRow(std::initializer_list<int> placed) {
+    const int top = listTop();
+    struct Item {
+        RECT r;
+        HWND control;
+    };
+    std::vector<Item> row;
+    for (HWND c = GetWindow(hwnd_, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        const int id = GetDlgCtrlID(c);
+        if (id == IDC_LIST || std::find(placed.begin(), placed.end(), id) != placed.end()) continue;
+        RECT r = {};
+        GetWindowRect(c, &r);
+        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+        if (r.bottom <= top) row.push_back({r, c});
+    }
+    std::sort(row.begin(), row.end(), [](const Item& a, const Item& b) { return a.r.left < b.r.left; });
+    LONG right = LONG_MIN;
+    for (Item& item : row) {
+        if (item.r.left < right) {
+            SetWindowPos(item.control, nullptr, right, item.r.top, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+            item.r.right += right - item.r.left;
+        }
+        right = std::max(right, item.r.right);
+    }
+}
+
+// The top row's controls stand on the template's first dialog units: the list view starts below the lowest of
+// them, and never above its old place.
+int Page::listTop() const {
+    const DpiScale s = scale();
+    return std::max(s.px(layout::kListTopMin),
+                    dialogUnitsY(hwnd_, layout::kTopRowDialogUnits) + s.px(layout::kBelowTopRow));
+}
+
 // ---------------------------------------------------------------------------------------------------------------
 INT_PTR RowsPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -67,7 +143,7 @@ INT_PTR RowsPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             view_.showSelectionOf(list());
             iconButtons_.attach(hwnd_, main_.shared().instance, kind());
             setupColumns(kind(), view_.hwnd(), widthsFor(main_.shared().windowState, kind()),
-                         loadUserColumns(main_.shared().userSettings), main_.shared().palette);
+                         loadUserColumns(main_.shared().userSettings), main_.shared().palette, scale());
             installSubclass(view_.hwnd(), &RowsPage::viewProc, this);
             // A new list page starts with the host's current search word.
             if (kind() != PageKind::Bbs && !main_.collector().state().running)
@@ -77,7 +153,7 @@ INT_PTR RowsPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SIZE:
             layout(LOWORD(lParam), HIWORD(lParam));
             return TRUE;
-        case kDpiChangedAfterParentMessage:
+        case WM_DPICHANGED_AFTERPARENT:
             iconButtons_.updateIcons();
             return FALSE;
         case WM_DESTROY:
@@ -88,7 +164,7 @@ INT_PTR RowsPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam != IDC_LIST || !item) return FALSE;
             ListTabSet& tabs = main_.tabs();
             if (tabs.initialised() && list() && tabs.currentPage() == this)
-                paintRow(kind(), *list(), *item, main_.shared().palette, geometry_);
+                paintRow(kind(), *list(), *item, main_.shared().palette, geometry_, scale());
             return TRUE;
         }
         case WM_NOTIFY: {
@@ -234,11 +310,35 @@ LRESULT RowsPage::onViewMessage(HWND view, UINT message, WPARAM wParam, LPARAM l
 // ---------------------------------------------------------------------------------------------------------------
 ListPage::ListPage(MainWindow& main, PageKind kind) : RowsPage(main, kind, IDD_LISTPAGE) {}
 
+namespace {
+
+// The right end of a list page's top row, from the right: the close button, 自動収集開始, 手動で収集. Returns
+// the left edge of the last one.
+int placeListPageRight(HWND page, const DpiScale& s, int width, bool move) {
+    const int close = width - s.px(layout::kCloseRight) - controlWidth(page, IDC_CLOSELIST);
+    const int automatic = close - s.px(layout::kBeforeClose) - controlWidth(page, IDC_AUTOCOLLECT);
+    const int manual = automatic - controlWidth(page, IDC_MANUALGET);
+    if (move) {
+        moveControlX(page, IDC_CLOSELIST, close);
+        moveControlX(page, IDC_AUTOCOLLECT, automatic);
+        moveControlX(page, IDC_MANUALGET, manual);
+    }
+    return manual;
+}
+
+}  // namespace
+
 void ListPage::layout(int width, int height) {
-    moveControl(hwnd_, IDC_LIST, 0, 29, width, height - 29);
-    moveControl(hwnd_, IDC_CLOSELIST, width - 18, 3);
-    moveControl(hwnd_, IDC_AUTOCOLLECT, width - 108, 3);
-    moveControl(hwnd_, IDC_MANUALGET, width - 193, 3);
+    separateTopRow({IDC_CLOSELIST, IDC_AUTOCOLLECT, IDC_MANUALGET});
+    const int top = listTop();
+    moveControl(hwnd_, IDC_LIST, 0, top, width, std::max(0, height - top));
+    placeListPageRight(hwnd_, scale(), width, true);
+}
+
+int ListPage::minimumWidth() const {
+    const DpiScale s = scale();
+    return controlRect(hwnd_, IDC_HOSTWORD_SET).right + s.px(layout::kTopRowGap) -
+           placeListPageRight(hwnd_, s, 0, false);
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -250,7 +350,7 @@ INT_PTR ConditionPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             view_.attach(GetDlgItem(hwnd_, IDC_LIST));
             setupColumns(PageKind::Conditions, view_.hwnd(),
                          widthsFor(main_.shared().windowState, PageKind::Conditions), {},
-                         main_.shared().palette);
+                         main_.shared().palette, scale());
             installSubclass(view_.hwnd(), &ConditionPage::viewProc, this);
             return FALSE;
         case WM_SIZE:
@@ -270,7 +370,7 @@ INT_PTR ConditionPage::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             ConditionList& conditions = main_.shared().conditions;
             int index = static_cast<int>(item->itemID);
             if (index >= 0 && index < conditions.count())
-                paintCondition(conditions.at(index), *item, main_.shared().palette);
+                paintCondition(conditions.at(index), *item, main_.shared().palette, scale());
             return TRUE;
         }
         default:
@@ -298,19 +398,42 @@ void ConditionPage::refreshItems() {
     for (int i = 0; i < n; ++i) view_.insertItem(i);
 }
 
-void ConditionPage::layout(int width, int height) {
-    moveControl(hwnd_, IDC_LIST, 0, 29, width, height - 29);
-    moveControl(hwnd_, IDC_COND_ADD, width - 90, 3);
-    moveControl(hwnd_, IDC_COND_IGNOREABSENT, width - 222, 6);
-    moveControl(hwnd_, IDC_COND_TARGET, width - 360, 3);
-    moveControl(hwnd_, IDC_COND_TARGET_LABEL, width - 402, 8);
-    RECT r;
-    HWND edit = GetDlgItem(hwnd_, IDC_COND_TEXT);
-    if (edit && GetWindowRect(edit, &r)) {
-        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
-        SetWindowPos(edit, nullptr, r.left, r.top, width > 510 ? width - 510 : 0, 20,
-                     SWP_NOZORDER | SWP_NOMOVE);
+namespace {
+
+// The condition page's top row from the right: 追加, the check box, the destination and its label. Returns
+// the right end of the condition's field.
+int placeConditionRight(HWND page, const DpiScale& s, int width, bool move) {
+    using namespace layout;
+    const int add = width - s.px(kCondAddRight) - controlWidth(page, IDC_COND_ADD);
+    const int check = add - s.px(kCondBeforeAdd) - controlWidth(page, IDC_COND_IGNOREABSENT);
+    const int target = check - s.px(kCondBeforeCheck) - controlWidth(page, IDC_COND_TARGET);
+    const int label = target - s.px(kCondBeforeTarget) - controlWidth(page, IDC_COND_TARGET_LABEL);
+    if (move) {
+        moveControlX(page, IDC_COND_ADD, add);
+        moveControlX(page, IDC_COND_IGNOREABSENT, check);
+        moveControlX(page, IDC_COND_TARGET, target);
+        moveControlX(page, IDC_COND_TARGET_LABEL, label);
     }
+    return label - s.px(kCondBeforeLabel);
+}
+
+}  // namespace
+
+// The condition's field takes the room the row leaves.
+void ConditionPage::layout(int width, int height) {
+    separateTopRow({IDC_COND_ADD, IDC_COND_IGNOREABSENT, IDC_COND_TARGET, IDC_COND_TARGET_LABEL});
+    const int top = listTop();
+    moveControl(hwnd_, IDC_LIST, 0, top, width, std::max(0, height - top));
+    const int fieldEnd = placeConditionRight(hwnd_, scale(), width, true);
+    const RECT field = controlRect(hwnd_, IDC_COND_TEXT);
+    moveControl(hwnd_, IDC_COND_TEXT, field.left, field.top,
+                std::max(0, fieldEnd - static_cast<int>(field.left)), field.bottom - field.top);
+}
+
+int ConditionPage::minimumWidth() const {
+    const DpiScale s = scale();
+    return controlRect(hwnd_, IDC_COND_TEXT).left + s.px(layout::kCondMinField) -
+           placeConditionRight(hwnd_, s, 0, false);
 }
 
 }  // namespace twk::ui

@@ -5,9 +5,11 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
+#include "core/dpi.h"
 #include "ui/base_window_win32.h"
 #include "ui/icon_buttons_win32.h"
 #include "ui/list_presentation_win32.h"
@@ -23,6 +25,14 @@ class MainWindow;
 
 // Moves a page's control; size < 0 keeps its size.
 void moveControl(HWND page, int id, int x, int y, int width = -1, int height = -1);
+// A page's control in the page's client coordinates (empty when the page lacks it).
+RECT controlRect(HWND page, int id);
+inline int controlWidth(HWND page, int id) {
+    const RECT r = controlRect(page, id);
+    return r.right - r.left;
+}
+// Moves a page's control to `x`, keeping its top and size.
+void moveControlX(HWND page, int id, int x);
 
 class Page : public BaseDialog<Page> {
   public:
@@ -47,7 +57,21 @@ class Page : public BaseDialog<Page> {
     virtual INT_PTR onMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void onNcDestroy() { window_.release(); }
 
+    // The window's DPI, which every pixel rule of the page's layout follows.
+    DpiScale scale() const;
+    // The narrowest client width at which the page's controls do not overlap.
+    virtual int minimumWidth() const;
+    // Lays the page out again at its current size (after a change of DPI).
+    void relayout();
+
   protected:
+    // Lays out the controls that follow the page's size.
+    virtual void layout(int width, int height) { (void)width, (void)height; }
+    // The list view's top: below the top row.
+    int listTop() const;
+    // Sets apart the neighbours of the top row that the template's rounding at this DPI made overlap; the
+    // controls the layout places itself (`placed`) are left alone.
+    void separateTopRow(std::initializer_list<int> placed);
     MainWindow& main_;
 
   private:
@@ -69,7 +93,6 @@ class RowsPage : public Page {
     const IconButtons& iconButtons() const { return iconButtons_; }
 
   protected:
-    virtual void layout(int width, int height) = 0;
     virtual void onCommand(int id, int code);
     // A double-click on the list view; true when the page took it (it is then not passed on).
     virtual bool onViewDoubleClick() { return false; }
@@ -86,6 +109,7 @@ class RowsPage : public Page {
 class ListPage final : public RowsPage {
   public:
     ListPage(MainWindow& main, PageKind kind);
+    int minimumWidth() const override;
 
   protected:
     void layout(int width, int height) override;
@@ -103,9 +127,12 @@ class ConditionPage final : public Page {
     void addFromFields();
     void copySelectedToFields();
     std::vector<int> selectedConditions() const;
+    int minimumWidth() const override;
+
+  protected:
+    void layout(int width, int height) override;
 
   private:
-    void layout(int width, int height);
     void fillTargets();
     void moveSelected(bool up);
     static LRESULT CALLBACK viewProc(HWND view, UINT message, WPARAM wParam, LPARAM lParam) noexcept;

@@ -6,6 +6,7 @@
 #include "resources/resource.h"
 #include "ui/file_dialog_win32.h"
 #include "ui/main_window_win32.h"
+#include "ui/pages_win32.h"
 #include "ui/text_win32.h"
 
 namespace twk::ui {
@@ -47,6 +48,9 @@ void SettingsPage::initialise() {
     show(values);
     HWND spin = item(IDC_SET_SPIN);
     SendMessageW(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(item(IDC_SET_TIMERDELAY)), 0);
+    // The arrows stand right at their field's edge, which the template's rounding at some DPIs overlaps.
+    const RECT field = controlRect(hwnd_, IDC_SET_TIMERDELAY), arrows = controlRect(hwnd_, IDC_SET_SPIN);
+    moveControl(hwnd_, IDC_SET_SPIN, field.right, arrows.top);
     SendMessageW(spin, UDM_SETACCEL, sizeof kIntervalAcceleration / sizeof kIntervalAcceleration[0],
                  reinterpret_cast<LPARAM>(kIntervalAcceleration));
     SendMessageW(spin, UDM_SETRANGE, 0, MAKELPARAM(kTimerDelayMax, kTimerDelayMin));

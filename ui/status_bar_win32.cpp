@@ -33,10 +33,16 @@ int StatusBar::create(HWND parent, int controlId, int partCount, const int* righ
                         reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
     if (!bar) return 0;
     window_.reset(bar);
-    std::vector<int> edges(rightEdges, rightEdges + partCount);
-    SendMessageW(bar, SB_SETPARTS, static_cast<WPARAM>(partCount), reinterpret_cast<LPARAM>(edges.data()));
+    setParts(partCount, rightEdges);
     ShowWindow(bar, SW_SHOW);
     return 1;
+}
+
+void StatusBar::setParts(int partCount, const int* rightEdges) {
+    if (!window_ || partCount <= 0) return;
+    std::vector<int> edges(rightEdges, rightEdges + partCount);
+    SendMessageW(window_.get(), SB_SETPARTS, static_cast<WPARAM>(partCount),
+                 reinterpret_cast<LPARAM>(edges.data()));
 }
 
 void StatusBar::setText(int part, const char* text) {

@@ -30,6 +30,8 @@ class StatusBar {
 
     // Creates the control (an existing one is destroyed first), divides it into parts and shows it.
     int create(HWND parent, int controlId, int partCount, const int* rightEdges);
+    // The parts' right edges (-1: the bar's right end).
+    void setParts(int partCount, const int* rightEdges);
     void setText(int part, const char* text);
     std::string text(int part) const;  // cp932
     void resize(WPARAM wParam, LPARAM lParam);

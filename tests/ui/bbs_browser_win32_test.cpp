@@ -247,20 +247,22 @@ TEST_F(BbsBrowserTest, BothLayoutsPlaceTheControlsAndFitTheTabs) {
     struct Place {
         int id, x, y, width, height;  // width < 0: not checked
     };
+    // The buttons at the right edge stand side by side by their own widths (x < 0: right edge at -x).
+    const int refresh = W - 22 - (controlRect(IDC_BBS_REFRESH).right - controlRect(IDC_BBS_REFRESH).left);
     const std::vector<Place> stacked = {
-        {IDC_CLOSELIST, W - 18, h + 36, -1, -1}, {IDC_BBS_TITLE, 0, h + 35, W - 25, 18},
-        {IDC_BBS_SPLITTER, 0, h + 30, W, 2},     {IDC_BBS_BROWSERTABS, 0, h + 56, W, H - h - 56},
-        {IDC_BBS_REFRESH, W - 108, 3, -1, -1},   {IDC_MANUALGET, W - 193, 3, -1, -1},
+        {IDC_CLOSELIST, -(W - 1), h + 36, -1, -1}, {IDC_BBS_TITLE, 0, h + 35, W - 25, 18},
+        {IDC_BBS_SPLITTER, 0, h + 30, W, 2},       {IDC_BBS_BROWSERTABS, 0, h + 56, W, H - h - 56},
+        {IDC_BBS_REFRESH, refresh, 3, -1, -1},     {IDC_MANUALGET, -refresh, 3, -1, -1},
     };
     const std::vector<Place> sideBySide = {
-        {IDC_CLOSELIST, W - 18, 32, -1, -1},      {IDC_BBS_TITLE, w + 4, 31, W - w - 28, 18},
-        {IDC_BBS_SPLITTER, w + 1, 29, 2, H - 29}, {IDC_BBS_BROWSERTABS, w + 4, 52, W - w - 3, H - 52},
-        {IDC_BBS_REFRESH, W - 108, 3, -1, -1},    {IDC_MANUALGET, W - 193, 3, -1, -1},
+        {IDC_CLOSELIST, -(W - 1), 32, -1, -1},    {IDC_BBS_TITLE, w + 4, 31, W - w - 28, 18},
+        {IDC_BBS_SPLITTER, w + 1, 29, 2, H - 29}, {IDC_BBS_BROWSERTABS, w + 4, 52, W - w - 4, H - 52},
+        {IDC_BBS_REFRESH, refresh, 3, -1, -1},    {IDC_MANUALGET, -refresh, 3, -1, -1},
     };
     auto expectPlaces = [&](const std::vector<Place>& places, const char* layout) {
         for (const Place& p : places) {
             RECT r = controlRect(p.id);
-            EXPECT_EQ(r.left, p.x) << layout << " " << p.id;
+            EXPECT_EQ(p.x < 0 ? -r.right : r.left, p.x) << layout << " " << p.id;
             EXPECT_EQ(r.top, p.y) << layout << " " << p.id;
             if (p.width < 0) continue;
             EXPECT_EQ(r.right - r.left, p.width) << layout << " " << p.id;

@@ -80,7 +80,7 @@ TEST_F(MainWindowTest, ResizeKeepsTheStatusBarBelowTheTabs) {
         EXPECT_EQ(list.bottom, pageRect.bottom);
         GetWindowRect(GetDlgItem(page, IDC_CLOSELIST), &closeButton);
         MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&closeButton), 2);
-        EXPECT_EQ(closeButton.left, pageRect.right - 18);
+        EXPECT_EQ(closeButton.right, pageRect.right - 1);
         EXPECT_EQ(closeButton.top, 3);
     }
     RECT before;
@@ -158,11 +158,11 @@ TEST_F(MainWindowTest, CloseWritesTheWindowStateAndHistories) {
     writeSetting("SearchHistory00", "abc");
     writeSetting("ColumnWidth01", "300");
     start();
-    SetWindowPos(hwnd_, nullptr, 40, 30, 700, 500, SWP_NOZORDER);
+    SetWindowPos(hwnd_, nullptr, 40, 30, 900, 500, SWP_NOZORDER);
     closeWindow();
     EXPECT_EQ(readSetting("WindowLeft"), "40");
     EXPECT_EQ(readSetting("WindowTop"), "30");
-    EXPECT_EQ(readSetting("WindowRight"), "740");
+    EXPECT_EQ(readSetting("WindowRight"), "940");
     EXPECT_EQ(readSetting("WindowBottom"), "530");
     EXPECT_EQ(readSetting("ColumnWidth01"), "300");
     EXPECT_EQ(readSetting("ColumnWidth08"), "204");
@@ -232,11 +232,11 @@ TEST_F(MainWindowTest, AlphaBelowOpaqueMakesTheWindowLayered) {
 
 TEST_F(MainWindowTest, MaximisedAtCloseStoresTheRestoredRectangle) {
     start();
-    SetWindowPos(hwnd_, nullptr, 20, 10, 600, 400, SWP_NOZORDER);
+    SetWindowPos(hwnd_, nullptr, 20, 10, 900, 400, SWP_NOZORDER);
     ShowWindow(hwnd_, SW_MAXIMIZE);
     closeWindow();
     EXPECT_EQ(readSetting("WindowLeft"), "20");
-    EXPECT_EQ(readSetting("WindowRight"), "620");
+    EXPECT_EQ(readSetting("WindowRight"), "920");
 }
 
 TEST_F(MainWindowTest, AStoredRectangleOffEveryScreenComesBackOnTheNearestOne) {

@@ -170,14 +170,15 @@ TEST_F(PagesTest, ConditionTargetsAreTheListTabsFromTheLast) {
 TEST_F(PagesTest, ConditionPageLaysOutItsControls) {
     start();
     HWND page = main_->tabs().pageWindow(2);
-    RECT client, add, edit;
+    RECT client, add, edit, label;
     GetClientRect(page, &client);
     GetWindowRect(GetDlgItem(page, IDC_COND_ADD), &add);
     MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&add), 2);
-    EXPECT_EQ(add.left, client.right - 90);
+    EXPECT_EQ(add.right, client.right - 5);
     EXPECT_EQ(add.top, 3);
     GetWindowRect(GetDlgItem(page, IDC_COND_TEXT), &edit);
-    EXPECT_EQ(edit.right - edit.left, client.right > 510 ? client.right - 510 : 0);
+    GetWindowRect(GetDlgItem(page, IDC_COND_TARGET_LABEL), &label);
+    EXPECT_EQ(edit.right, label.left - 13);
 }
 
 // The pixel width of an icon's image.

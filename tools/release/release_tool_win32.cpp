@@ -277,12 +277,18 @@ int pictures(const std::wstring& folder, const std::wstring& simExe, const std::
         std::printf("Tollwick did not show its window\n");
         return 1;
     }
-    SetWindowPos(main, HWND_TOP, 20, 20, 900, 620, SWP_SHOWWINDOW);
+    // The window and the places clicked at the display's DPI: 900 × 620 at 96 DPI.
+    int dpi = 96;
+    if (HDC screen = GetDC(nullptr)) {
+        dpi = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+    }
+    SetWindowPos(main, HWND_TOP, 20, 20, MulDiv(900, dpi, 96), MulDiv(620, dpi, 96), SWP_SHOWWINDOW);
     SetForegroundWindow(main);
 
     bool ok = true;
-    // The main window with the collected rows; then the list page with a search, its marks and the marked rows
-    // selected.
+    // The main window with the collected rows; then the list page with a search, its marks and the marked
+    // rows selected.
     press(main, IDC_MANUALGET);
     ok &= shoot(main, out, L"main-window");
     HWND word = pageControl(main, IDC_SEARCHWORD);
@@ -304,7 +310,8 @@ int pictures(const std::wstring& folder, const std::wstring& simExe, const std::
         std::printf("FAILED bbs-page: the first thread took no focus\n");
         ok = false;
     }
-    SendMessageTimeoutW(threads, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(60, 26), SMTO_BLOCK, kStepTimeoutMs,
+    SendMessageTimeoutW(threads, WM_LBUTTONDBLCLK, MK_LBUTTON,
+                        MAKELPARAM(MulDiv(60, dpi, 96), MulDiv(26, dpi, 96)), SMTO_BLOCK, kStepTimeoutMs,
                         nullptr);
     HWND browserTabs = pageControl(main, IDC_BBS_BROWSERTABS);
     if (SendMessageW(browserTabs, TCM_GETITEMCOUNT, 0, 0) != 1) {
