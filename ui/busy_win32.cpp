@@ -48,11 +48,15 @@ Busy::~Busy() {
 void Busy::progress(std::uint64_t done, std::uint64_t total) {
     const ProgressThrottle::Step step = throttle_.step(done, total ? total : total_, ticks().ms());
     if (step.percent >= 0) {
-        if (shown_.empty()) message_ = bar_.text(kStatusMessage);
-        char text[64];
-        std::snprintf(text, sizeof text, kMsgWorking, step.percent);
-        shown_ = text;
-        bar_.setText(kStatusMessage, text);
+        // Without memory for the texts the work goes on unshown: it must not fail for that.
+        try {
+            if (shown_.empty()) message_ = bar_.text(kStatusMessage);
+            char text[64];
+            std::snprintf(text, sizeof text, kMsgWorking, step.percent);
+            shown_ = text;
+            bar_.setText(kStatusMessage, text);
+        } catch (const std::bad_alloc&) {
+        }
         // Painted now: the paint that the text asked for waits in the queue with the rest.
         if (bar_.hwnd()) UpdateWindow(bar_.hwnd());
     }
