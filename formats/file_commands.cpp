@@ -5,6 +5,7 @@
 
 #include "core/entry_list.h"
 #include "core/list_view.h"
+#include "core/progress.h"
 #include "core/report.h"
 #include "core/text.h"
 #include "formats/list_file.h"
@@ -60,6 +61,7 @@ bool FileCommands::openInto(int pageId, const std::string& path) {
     ListViewOps* view = list->view();
     ListFileLoad load;
     {
+        LongWork work;
         BulkUpdate bulk(view);
         pages_.showList(index, false);
         // The rows, path and tab change only once the whole file could be read.
@@ -124,6 +126,7 @@ void FileCommands::openAdd() {
     if (!dialogs_.chooseFile(false, list->path(), path) || normalList(pageId) != list) return;
     ListFileLoad load;
     {
+        LongWork work;
         BulkUpdate bulk(list->view());
         load = loadListFile(*list, path);
     }
@@ -171,7 +174,11 @@ void FileCommands::closeList() {
 int FileCommands::saveTo(int pageId, const std::string& path) {
     EntryList* list = pages_.list(pages_.indexOfPage(pageId));
     if (!list) return -1;
-    const int written = saveListFile(*list, path);
+    int written;
+    {
+        LongWork work;
+        written = saveListFile(*list, path);
+    }
     if (written < 0) errorBox(kMsgCannotWrite, path.c_str());
     if (written <= 0) return written;  // not written, or an empty file with nothing to report
     list->setModified(false);

@@ -2,6 +2,7 @@
 
 #include "core/entry_list.h"
 #include "core/list_view.h"
+#include "core/progress.h"
 #include "core/report.h"
 #include "formats/read_ahead.h"
 #include "formats/serialize.h"
@@ -41,7 +42,11 @@ int addLines(EntryList& list, Lines& text, const ListLineRules& rules) {
     constexpr std::size_t kShortLine = 64;
     batch.reserve(text.size() / kShortLine + 1);
     std::size_t lengths[kListFileFields + 1];
+    // How far the text has been read, every so many lines.
+    constexpr unsigned kLinesPerReport = 4096;
+    unsigned lines = 0;
     for (int n; (n = text.nextFields(fields, maxFields, lengths)) >= 0;) {
+        if (++lines % kLinesPerReport == 0) reportProgress(text.position(), text.size());
         if (n == 0) continue;
         if (n == kOlderFormFields && rules.acceptOlderForm) {
             fields[kRowFields - 1] = fields[kVerField];

@@ -56,6 +56,7 @@ FileReadStatus ReadAheadLines::split() {
         const int n = text_.nextFieldsInWindow(fields.data(), maxFields_, lengths.data());
         if (n == TextBuffer::kWindowEnd) {
             // The chunk takes the window its lines are in; the next window goes into a buffer handed back.
+            c->end = text_.position();
             if (!text_.nextWindow(c->window)) return text_.readStatus();
             publish(c);
             c = takeFree();
@@ -63,6 +64,7 @@ FileReadStatus ReadAheadLines::split() {
         }
         if (n < 0) {
             // The last lines stay in the text's own window, which this thread no longer touches.
+            c->end = size_;
             publish(c);
             return text_.readStatus();
         }
@@ -90,6 +92,11 @@ void ReadAheadLines::publish(Chunk* c) {
         full_.push_back(c);  // never more than kChunks: the room was reserved
     }
     changed_.notify_all();
+}
+
+std::size_t ReadAheadLines::position() const {
+    if (!threaded()) return text_.position();
+    return current_ ? current_->end : 0;
 }
 
 int ReadAheadLines::nextFields(char** fields, int, std::size_t* lengths) {

@@ -30,6 +30,8 @@ class ReadAheadLines {
     FileReadStatus open(const std::string& path, int maxFields, std::size_t window = TextBuffer::kWindow);
     std::size_t size() const { return size_; }
     bool threaded() const { return thread_.joinable(); }
+    // How many bytes of the file the lines read so far took, to the end of their window (of size()).
+    std::size_t position() const;
 
     // As TextBuffer::nextFields with the maxFields given to open(); the fields stay valid until the next
     // call.
@@ -44,6 +46,7 @@ class ReadAheadLines {
         std::vector<int> counts;
         std::vector<char*> fields;
         std::vector<std::size_t> lengths;
+        std::size_t end = 0;  // the file's bytes up to the end of the last line
         void clear() {
             counts.clear();
             fields.clear();

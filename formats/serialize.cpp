@@ -1,9 +1,11 @@
 #include "formats/serialize.h"
 
+#include <cstdint>
 #include <cstring>
 #include <new>
 
 #include "core/entry_list.h"
+#include "core/progress.h"
 
 namespace twk {
 
@@ -159,11 +161,17 @@ SerializedRows serializeRows(const EntryList& list, int form, const HashSet* exc
     if (!knownForm(lineForm)) return result;
     if (excluded && excluded->size() == 0) excluded = nullptr;
 
+    // How far the two passes have come, every so many rows: the first counts up to the list's rows, the
+    // second the rest of the way.
+    constexpr int kRowsPerReport = 4096;
+    const std::uint64_t rows = static_cast<std::uint64_t>(list.count());
     std::size_t total = 0;
+    int measured = 0;
     forEachWritten(list, selectedOnly, excluded, [&](const Entry& e) {
         LineWriter measure(nullptr);
         writeLine(e, lineForm, measure);
         total += measure.written();
+        if (++measured % kRowsPerReport == 0) reportProgress(static_cast<std::uint64_t>(measured), 2 * rows);
     });
     if (total == 0) return result;
 
@@ -176,7 +184,10 @@ SerializedRows serializeRows(const EntryList& list, int form, const HashSet* exc
     int lines = 0;
     forEachWritten(list, selectedOnly, excluded, [&](const Entry& e) {
         writeLine(e, lineForm, out);
-        ++lines;
+        if (++lines % kRowsPerReport == 0)
+            reportProgress(
+                rows + rows * static_cast<std::uint64_t>(lines) / static_cast<std::uint64_t>(measured),
+                2 * rows);
     });
     result.block[total] = 0;
     result.length = total;

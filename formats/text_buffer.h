@@ -35,6 +35,8 @@ class TextBuffer {
     // The size of the whole text (of the file, for one opened to be read in windows).
     std::size_t size() const { return input_ ? total_ : size_; }
     const std::string& path() const { return path_; }
+    // How many bytes of the text the lines read so far took (of size()).
+    std::size_t position() const { return input_ ? total_ - remaining_ - (size_ - cursor_) : cursor_; }
 
     // Copies the next line into `out` without its line end and terminates it; false at the end of the text
     // (or with no `out` or a capacity of 0). At most capacity - 1 bytes are taken: a longer line is cut there

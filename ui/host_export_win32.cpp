@@ -4,6 +4,7 @@
 
 #include "core/entry_list.h"
 #include "core/list_view.h"
+#include "core/progress.h"
 #include "core/report.h"
 #include "core/row_commands.h"
 #include "core/text.h"
@@ -52,28 +53,42 @@ void HostExport::exportRows(bool ignoreFile) {
     std::string downList = settings->path(IDC_SET_DOWNLIST, 259);
     std::string path = ignoreFile ? folderPart(downList) + kIgnoreFileName : downList;
 
-    HashSet existing;
+    // The file read, the lines made and written as one piece of long work; what went wrong is said after it.
+    enum class Failure { None, Open, Memory, Write } failure = Failure::None;
+    int lines = 0;
     {
+        LongWork work;
+        HashSet existing;
         TextBuffer text;
-        if (!text.loadFileOk(path)) {
+        if (text.loadFileOk(path)) {
+            collectHashes(text, existing);
+            text.release();
+            list->syncSelectionFromView();
+            const bool bbs = list->kind() == ListKind::Bbs;
+            const int form =
+                ignoreFile ? (bbs ? IgnoreBbsForm : IgnoreForm) : (bbs ? DownloadBbsForm : DownloadForm);
+            SerializedRows rows = serializeRows(*list, form | SelectedOnly, &existing);
+            lines = rows.block ? rows.lines : 0;
+            if (rows.noMemory) failure = Failure::Memory;
+            // Nothing is claimed for lines that did not reach the file, and the file is left as it was.
+            else if (lines > 0 && !appendFileContents(path, rows.block.get(), rows.length))
+                failure = Failure::Write;
+        } else {
+            failure = Failure::Open;
+        }
+    }
+    switch (failure) {
+        case Failure::None:
+            break;
+        case Failure::Open:
             errorBox(kMsgCannotOpen, path.c_str());
             return;
-        }
-        collectHashes(text, existing);
-    }
-    list->syncSelectionFromView();
-    const bool bbs = list->kind() == ListKind::Bbs;
-    int form = ignoreFile ? (bbs ? IgnoreBbsForm : IgnoreForm) : (bbs ? DownloadBbsForm : DownloadForm);
-    SerializedRows rows = serializeRows(*list, form | SelectedOnly, &existing);
-    if (rows.noMemory) {
-        reportAllocationFailure(ignoreFile ? MemoryPlace::ExportIgnoreFile : MemoryPlace::ExportDownList);
-        return;
-    }
-    int lines = rows.block ? rows.lines : 0;
-    // Nothing is claimed for lines that did not reach the file, and the file is left as it was.
-    if (lines > 0 && !appendFileContents(path, rows.block.get(), rows.length)) {
-        errorBox(kMsgCannotWrite, path.c_str());
-        return;
+        case Failure::Memory:
+            reportAllocationFailure(ignoreFile ? MemoryPlace::ExportIgnoreFile : MemoryPlace::ExportDownList);
+            return;
+        case Failure::Write:
+            errorBox(kMsgCannotWrite, path.c_str());
+            return;
     }
     showCounts(view);
     showMessage(kMsgExported, lines);

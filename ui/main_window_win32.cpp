@@ -257,7 +257,10 @@ MainWindow::MainWindow(HINSTANCE instance, std::string programFolder)
 MainWindow::~MainWindow() {
     window_.reset();
     tabs_.removeAll();
-    if (reporter_) setReporter(previousReporter_);
+    if (reporter_) {
+        setReporter(previousReporter_);
+        setWorkIndicator(previousIndicator_);
+    }
 }
 
 HWND MainWindow::create(int showCommand) {
@@ -320,6 +323,20 @@ BbsPage* MainWindow::bbsPage() const {
 
 // ---------------------------------------------------------------------------------------------------------------
 LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // While long work runs, what another program or the system sends is answered, but starts nothing inside
+    // it: no command, timer or close, and a session that asks to end is told to wait.
+    if (Busy::working()) {
+        switch (message) {
+            case WM_COMMAND:
+            case WM_SYSCOMMAND:
+            case WM_TIMER:
+            case WM_CLOSE:
+            case WM_QUERYENDSESSION:
+                return 0;
+            default:
+                break;
+        }
+    }
     switch (message) {
         case WM_INITDIALOG:
             onInitDialog();
@@ -386,6 +403,7 @@ void MainWindow::onInitDialog() {
     files_.setWindow(hwnd_);
     clipboard_.setWindow(hwnd_);
     previousReporter_ = setReporter(reporter_.get());
+    previousIndicator_ = setWorkIndicator(&busy_);
 
     shared_.palette.load(loadListColours(shared_.userSettings, currentSystemColours()));
     loadLayoutDefinitions(shared_.definitions, host_->layout());
@@ -610,18 +628,21 @@ bool MainWindow::close(bool ask) {
     if (!IsWindow(hwnd_)) return false;
     // What cannot be written is named; the old files stay as they were.
     std::vector<std::string> unwritten;
-    // Files that could not be read at the start are left as they are: this run holds defaults or nothing in
-    // their place.
-    if (!settingsUnread_) {
-        ProfileFile::Hold settingsWrite(shared_.userSettings);
-        const bool stateWritten = saveState();
-        const bool historiesWritten = saveHistories(shared_.userSettings, shared_.histories);
-        if (!settingsWrite.end() || !stateWritten || !historiesWritten)
-            unwritten.push_back(shared_.userSettings.path());
+    {
+        Busy busy(statusBar_);
+        // Files that could not be read at the start are left as they are: this run holds defaults or nothing
+        // in their place.
+        if (!settingsUnread_) {
+            ProfileFile::Hold settingsWrite(shared_.userSettings);
+            const bool stateWritten = saveState();
+            const bool historiesWritten = saveHistories(shared_.userSettings, shared_.histories);
+            if (!settingsWrite.end() || !stateWritten || !historiesWritten)
+                unwritten.push_back(shared_.userSettings.path());
+        }
+        fixedLists_.saveAll(tabs_, &unwritten);
+        if (shared_.conditionFile.saveAtEnd(shared_.conditions) < 0)
+            unwritten.push_back(shared_.conditionFile.path());
     }
-    fixedLists_.saveAll(tabs_, &unwritten);
-    if (shared_.conditionFile.saveAtEnd(shared_.conditions) < 0)
-        unwritten.push_back(shared_.conditionFile.path());
     for (const std::string& path : unwritten) errorBox(kMsgCannotWrite, path.c_str());
     // The first close that could not write them keeps the window and its rows, so that the user can free the
     // files and close again; a second close ends anyway.

@@ -24,6 +24,7 @@
 #include "settings/profile_file.h"
 #include "settings/settings_keys.h"
 #include "ui/base_window_win32.h"
+#include "ui/busy_win32.h"
 #include "ui/clipboard_win32.h"
 #include "ui/collection_win32.h"
 #include "ui/file_commands_win32.h"
@@ -149,6 +150,9 @@ class MainWindow : public BaseWindow<MainWindow> {
     StatusBar statusBar_;
     std::unique_ptr<StatusReporter> reporter_;
     Reporter* previousReporter_ = nullptr;
+    // The engine's long work, shown on the status bar.
+    BusyIndicator busy_{statusBar_};
+    WorkIndicator* previousIndicator_ = nullptr;
     FixedListFiles fixedLists_;
     std::unique_ptr<HostBridge> host_;
     TrayCommands tray_;

@@ -4,6 +4,7 @@
 // The shell declarations need the base declarations first.
 #include <shlobj.h>
 
+#include "core/progress.h"
 #include "formats/file_io.h"
 #include "formats/text_buffer.h"
 
@@ -306,6 +307,92 @@ TEST_F(FileSafetyTest, AReadOnlyFolderDroppedIsSkipped) {
     EXPECT_EQ(main_->tabs().pageList(0)->count(), 3);
     EXPECT_EQ(main_->shared().histories[kFileHistory].entry(0), a);
     EXPECT_EQ(main_->shared().histories[kFileHistory].count(), 1);
+}
+
+}  // namespace
+}  // namespace twk::ui::test
+
+namespace twk::ui::test {
+namespace {
+
+// A clock of the long work's throttle that moves on 100 ms every time it is read.
+class SteppingTicks final : public Ticks {
+  public:
+    double ms() const override { return now_ += 100; }
+
+  private:
+    mutable double now_ = 0;
+};
+
+// What the status bar's message part was told while the work ran, with the cursor and the commands waiting
+// in the queue at that moment.
+struct MessagePart {
+    struct Shown {
+        std::string text;
+        bool waitCursor;
+        bool commandWaiting;
+    };
+    HWND main;
+    std::vector<Shown> shown;
+
+    static LRESULT CALLBACK proc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                 DWORD_PTR self) {
+        if (message == SB_SETTEXTW && LOBYTE(LOWORD(wParam)) == kStatusMessage) {
+            auto* part = reinterpret_cast<MessagePart*>(self);
+            MSG waiting;
+            part->shown.push_back(
+                {narrow(reinterpret_cast<const wchar_t*>(lParam)),
+                 GetCursor() == LoadCursorW(nullptr, IDC_WAIT),
+                 PeekMessageW(&waiting, part->main, WM_COMMAND, WM_COMMAND, PM_NOREMOVE) != 0});
+        }
+        return DefSubclassProc(bar, message, wParam, lParam);
+    }
+};
+
+// A long open shows the wait cursor and its progress in the message part; a command given meanwhile waits
+// until the work is done; the cursor is as before, and the message says what was read.
+TEST_F(FileCommandsTest, LongOpenShowsItsProgressAndRunsNothingElse) {
+    constexpr int kRows = 60000;
+    const std::string path = folder_ + "large.txt";
+    {
+        std::string text;
+        char line[160];
+        for (int i = 0; i < kRows; ++i) {
+            std::snprintf(line, sizeof line,
+                          "file%06d.avi\ttrip\t%d\t完全キャッシュ\t10\t01/02 03:04\t1.0\t%032d\r\n", i,
+                          1000 + i, i);
+            text += line;
+        }
+        ASSERT_TRUE(replaceFileContents(path, text.data(), text.size()));
+    }
+    start();
+    main_->shared().histories[kFileHistory].pushFront(path);
+    MessagePart part{hwnd_, {}};
+    HWND bar = main_->statusBar().hwnd();
+    ASSERT_TRUE(SetWindowSubclass(bar, &MessagePart::proc, 1, reinterpret_cast<DWORD_PTR>(&part)));
+    SteppingTicks ticks;
+    const Ticks* previousTicks = setTicks(&ticks);
+    const HCURSOR before = GetCursor();
+    PostMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(ID_EDIT_CLEARALL, 0), 0);
+
+    send(ID_HISTORY_FIRST);
+    setTicks(previousTicks);
+    RemoveWindowSubclass(bar, &MessagePart::proc, 1);
+
+    std::vector<std::string> percentages;
+    for (const MessagePart::Shown& s : part.shown) {
+        if (s.text.find('%') == std::string::npos) continue;
+        percentages.push_back(s.text);
+        EXPECT_TRUE(s.waitCursor) << s.text;
+        EXPECT_TRUE(s.commandWaiting) << s.text;
+    }
+    ASSERT_FALSE(percentages.empty());
+    EXPECT_EQ(percentages.front().rfind("処理中... ", 0), 0u) << percentages.front();
+    EXPECT_EQ(GetCursor(), before);
+    EXPECT_EQ(main_->tabs().pageList(0)->count(), kRows);
+    EXPECT_EQ(status(kStatusMessage), stamped(path + " から60000件の情報を読み込みました"));
+    MSG waiting;
+    EXPECT_TRUE(PeekMessageW(&waiting, hwnd_, WM_COMMAND, WM_COMMAND, PM_REMOVE));
 }
 
 }  // namespace
