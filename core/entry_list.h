@@ -10,6 +10,7 @@
 
 namespace twk {
 
+class ListObserver;
 class ListViewOps;
 class RowComparator;
 
@@ -257,6 +258,9 @@ class EntryList {
 
     ListViewOps* view() const { return view_; }
     void setView(ListViewOps* view) { view_ = view; }
+    // The one watcher of the rows' changes (list_observer.h), or none.
+    ListObserver* observer() const { return observer_; }
+    void setObserver(ListObserver* observer) { observer_ = observer; }
 
     // Adding. mode 1 inserts at the sorted position, anything else appends. Return 1 added, 0 not added.
     int addTexts(int n, const char* const* texts, int mode);
@@ -339,6 +343,7 @@ class EntryList {
     ListKind kind_;
     int modified_ = 0;
     ListViewOps* view_ = nullptr;
+    ListObserver* observer_ = nullptr;
     int purgePending_ = 0;
     bool displayKeysStale_ = false;  // a merge renamed a row since the name prefixes were made
     std::string path_;
