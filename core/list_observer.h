@@ -4,7 +4,8 @@
 // when no observer is set (EntryList::setObserver).
 //
 // Positions are display positions at the moment of the change. The path, the modified flag and the sort state
-// without a sort are read from the list whenever they are wanted: they have no calls here.
+// without a sort are read from the list whenever they are wanted: they have no calls here. The calls must not
+// throw: they run in the middle of the list's own steps.
 #pragma once
 
 namespace twk {
@@ -22,9 +23,10 @@ class ListObserver {
     // Many rows changed at once (the list was emptied, took every row of another list, or an empty list was
     // filled in one batch): only the list as it is now says what it holds.
     virtual void rowsReset() = 0;
-    // The rows were sorted by a logical column and direction, with `month` the month the comparison took its
-    // update-time keys from (RowComparator).
-    virtual void rowsSorted(int column, int descending, int month) = 0;
+    // The rows are about to be sorted (which then cannot fail) by a logical column and direction, with
+    // `month` the month the comparison takes its update-time keys from (RowComparator). Called before the
+    // sort, so that what the sort reads (the marks, for the mark column) can still be seen as it was.
+    virtual void rowsSorting(int column, int descending, int month) = 0;
     // A row is about to take other texts in place (a merge of a known hash, or a merge taken back), and has
     // just taken them. Its position, hash, size and user columns stay.
     virtual void rowTextsChanging(const Entry& row) = 0;

@@ -95,9 +95,10 @@ void takeRecoveredRows(EntryList& into, EntryList& from, const std::function<voi
 
 class Journal {
   public:
-    // folder: the journal's folder (cp932 path, with or without a trailing backslash); it is made when the
-    // first point has something to write. A journal that is not enabled reads, writes and renames nothing:
-    // every call below then does nothing. `clock` paces compaction and retries (tests give a fake one).
+    // folder: the journal's folder (cp932 path ending with its separator, as the program folder's path does);
+    // it is made when the first point has something to write. A journal that is not enabled reads, writes and
+    // renames nothing: every call below then does nothing. `clock` paces compaction and retries (tests give a
+    // fake one).
     Journal(std::string folder, bool enabled);
     Journal(std::string folder, bool enabled, const Clock& clock);
     ~Journal();  // forgets the attached lists; writes nothing
