@@ -30,7 +30,7 @@ void removeFolder(const std::string& folder) {
             if (name == L"." || name == L"..") continue;
             SetFileAttributesW((wide + name).c_str(), FILE_ATTRIBUTE_NORMAL);
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                removeFolder(narrow(wide + name + L"\\"));
+                removeFolder(narrow((wide + name + L"\\").c_str()));
             else
                 DeleteFileW((wide + name).c_str());
         } while (FindNextFileW(find, &data));
