@@ -296,10 +296,13 @@ namespace {
 // selection, user columns and position stay.
 // What a merge did to the row already present.
 enum class Merge { Nothing, Texts, Renamed };
-Merge mergeInto(Entry& existing, const Entry& incoming) {
+// The observer, when there is one, hears of the change before and after it.
+Merge mergeInto(Entry& existing, const Entry& incoming, ListObserver* observer = nullptr) {
     if (compareRefAmountText(incoming.refAmount(), existing.refAmount()) <= 0) return Merge::Nothing;
     const bool renamed = existing.name() != incoming.name();
+    if (observer) observer->rowTextsChanging(existing);
     existing.takeTextsOf(incoming);
+    if (observer) observer->rowTextsChanged(existing);
     return renamed ? Merge::Renamed : Merge::Texts;
 }
 
@@ -458,12 +461,7 @@ void EntryList::marksWritten() {
 }
 
 void EntryList::mergeRow(Entry& existing, const Entry& incoming) {
-    if (observer_) {
-        if (compareRefAmountText(incoming.refAmount(), existing.refAmount()) <= 0) return;
-        observer_->rowTextsChanging(existing);
-    }
-    const Merge merge = mergeInto(existing, incoming);
-    if (observer_ && merge != Merge::Nothing) observer_->rowTextsChanged(existing);
+    const Merge merge = mergeInto(existing, incoming, observer_);
     if (merge != Merge::Nothing && view_) view_->rowsChanged();
     // A renamed row keeps its place; the name prefixes are made again before they are next relied on.
     if (merge == Merge::Renamed && sortColumn_ == kColName) displayKeysStale_ = true;

@@ -33,8 +33,11 @@
 //             arm a timer then that calls point() within 2 seconds. After point(), while flushPending(), make
 //             sure flush() runs at most about 8 seconds later. pointPending() may be polled after commands as
 //             well (it also sees a changed path, modified flag or sort state, which have no callback).
-//   log-off   WM_QUERYENDSESSION: endSession() (a point and a flush) before answering.
+//   log-off   WM_QUERYENDSESSION: endSession() (a point and a flush) before answering. Once the three list
+//             files are written, saved() for the ignore and BBS lists and conditionsSaved() may follow with
+//             another endSession(); the unsaved normal lists stay in the journal.
 //   close     once the save questions are answered and the files written: endClean() (removes the journal).
+// Call readAtStart() before the first point: a journal found on the disk is only replaced after it.
 #pragma once
 
 #include <cstdint>

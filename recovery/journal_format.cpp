@@ -146,7 +146,10 @@ class Cursor {
         if (rest > 0) std::memmove(buffer_.get(), buffer_.get() + at_, rest);
         at_ = 0;
         have_ = rest;
-        const std::size_t want = n > kChunk ? n : kChunk;
+        // A chunk at a time, but no more than what is left.
+        const std::uint64_t all = rest + left_;
+        const std::size_t chunk = static_cast<std::size_t>(all < kChunk ? all : kChunk);
+        const std::size_t want = n > chunk ? n : chunk;
         if (want > capacity_) {
             std::unique_ptr<char[]> bigger(new char[want]);
             if (rest > 0) std::memcpy(bigger.get(), buffer_.get(), rest);
