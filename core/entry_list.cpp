@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "core/list_observer.h"
 #include "core/list_view.h"
 #include "core/platform.h"
 #include "core/report.h"
@@ -295,10 +296,13 @@ namespace {
 // selection, user columns and position stay.
 // What a merge did to the row already present.
 enum class Merge { Nothing, Texts, Renamed };
-Merge mergeInto(Entry& existing, const Entry& incoming) {
+// The observer, when there is one, hears of the change before and after it.
+Merge mergeInto(Entry& existing, const Entry& incoming, ListObserver* observer = nullptr) {
     if (compareRefAmountText(incoming.refAmount(), existing.refAmount()) <= 0) return Merge::Nothing;
     const bool renamed = existing.name() != incoming.name();
+    if (observer) observer->rowTextsChanging(existing);
     existing.takeTextsOf(incoming);
+    if (observer) observer->rowTextsChanged(existing);
     return renamed ? Merge::Renamed : Merge::Texts;
 }
 
@@ -307,6 +311,11 @@ Merge mergeInto(Entry& existing, const Entry& incoming) {
 EntryList::EntryList(ListKind kind) : kind_(kind) {}
 
 EntryList::~EntryList() {
+    if (observer_) {
+        ListObserver* gone = observer_;
+        observer_ = nullptr;
+        gone->listGone();
+    }
     clear();
     // Leave no dangling links behind in the lists this one was linked with (without copies: a destructor
     // must not need memory).
@@ -397,20 +406,62 @@ int EntryList::insertEntry(Entry* entry, int mode) {
             // Before an equal row when one is found: the found slot is where the new row goes.
             display_.search([&](const RowRef& probe) { return cmp(row, probe); }, &where, &position);
             display_.insertAt(where, row);
-            return position;
+        } else {
+            position = display_.size();
+            display_.append(row);
         }
-        int old = display_.size();
-        display_.append(row);
-        return old;
     } catch (...) {
         // No display slot: the row leaves the hash order again, so that the list is as it was.
         removeFromHashOrder(entry);
         throw;
     }
+    if (observer_) observer_->rowInserted(position, *entry);
+    return position;
+}
+
+int EntryList::placeEntry(EntryPtr entry, int position) {
+    if (position < 0 || position > count()) return 0;
+    PageArray::Slot where;
+    int at;
+    const RowRef hashed = hashRef(entry.get());
+    const TextComparer& text = textComparer();
+    if (hashes_.searchStrict(
+            [&](const RowRef& probe) {
+                if (probe.key != hashed.key) return probe.key < hashed.key ? -1 : 1;
+                return text.compare(probe.entry->hash(), entry->hash());
+            },
+            &where, &at))
+        return 0;
+    hashes_.insertAt(where, hashed);
+    try {
+        const RowRef row{entry.get(), currentComparator().keyOf(*entry)};
+        if (position == count())
+            display_.append(row);
+        else
+            display_.insertAt(display_.locate(position), row);
+    } catch (...) {
+        removeFromHashOrder(entry.get());
+        throw;
+    }
+    Entry* placed = entry.release();
+    if (observer_) observer_->rowInserted(position, *placed);
+    return 1;
+}
+
+void EntryList::retakeTexts(Entry& row, const Entry& from) {
+    const bool renamed = row.name() != from.name();
+    if (observer_) observer_->rowTextsChanging(row);
+    row.takeTextsOf(from);
+    if (observer_) observer_->rowTextsChanged(row);
+    if (renamed && sortColumn_ == kColName) displayKeysStale_ = true;
+}
+
+void EntryList::marksWritten() {
+    if (observer_) observer_->marksChanged();
 }
 
 void EntryList::mergeRow(Entry& existing, const Entry& incoming) {
-    const Merge merge = mergeInto(existing, incoming);
+    const Merge merge = mergeInto(existing, incoming, observer_);
     if (merge != Merge::Nothing && view_) view_->rowsChanged();
     // A renamed row keeps its place; the name prefixes are made again before they are next relied on.
     if (merge == Merge::Renamed && sortColumn_ == kColName) displayKeysStale_ = true;
@@ -480,6 +531,7 @@ int EntryList::removeAt(int position, bool free) {
     if (position < 0 || position >= count()) return 0;
     Entry* e = display_.removeAt(display_.locate(position));
     removeFromHashOrder(e);
+    if (observer_) observer_->rowRemoved(position, *e);
     if (free) freeEntry(e);
     return 1;
 }
@@ -500,6 +552,7 @@ int EntryList::clear() {
     display_.clear();
     hashes_.clear();
     modified_ = 1;
+    if (observer_) observer_->rowsReset();
     return 1;
 }
 
@@ -508,6 +561,8 @@ void EntryList::takeRows(EntryList& from) noexcept {
     display_.swap(from.display_);
     hashes_.swap(from.hashes_);
     rekeyDisplay();
+    if (from.observer_) from.observer_->rowsReset();
+    if (observer_) observer_->rowsReset();
     for (int p = 0; p < count(); ++p) {
         if (view_) view_->insertItem(p);
         markInDependents(display_.at(p)->hash());
@@ -686,7 +741,9 @@ int EntryList::moveSelectedTo(EntryList& target) {
                 it->row->purgeMark = it->purgeMark;
                 it->row->setMarked(it->marked);
             } else if (it->kind == MoveStep::Merged) {
+                if (target.observer_) target.observer_->rowTextsChanging(*it->into);
                 it->into->restoreTexts(it->texts);
+                if (target.observer_) target.observer_->rowTextsChanged(*it->into);
             }
         }
         target.displayKeysStale_ = hadStaleKeys || target.displayKeysStale_;
@@ -758,6 +815,7 @@ int EntryList::markSelected() {
         }
     }
     selectedCount_ = n;
+    marksWritten();
     if (view_) view_->invalidate();
     return n;
 }
@@ -767,6 +825,7 @@ void EntryList::setAllMarks(bool on) {
         Entry* e = display_.at(p);
         e->setMarked(on);
     }
+    marksWritten();
     if (view_) view_->invalidate();
 }
 
@@ -809,11 +868,25 @@ int EntryList::sort(int column, std::vector<RowRef>& rows) {
     }
     rekeyDisplay();
     if (count() == 0) return 0;
-    RowComparator cmp = currentComparator();
+    sortRows(currentComparator().month(), rows);
+    return 1;
+}
+
+void EntryList::sortRows(int month, std::vector<RowRef>& rows) {
+    RowComparator cmp(sortColumn_, sortDescending_, month);
+    if (observer_) observer_->rowsSorting(sortColumn_, sortDescending_, month);
     display_.copyOut(rows);
     quicksortRows(rows.data(), static_cast<int>(rows.size()), cmp);
     display_.copyIn(rows);
-    return 1;
+}
+
+void EntryList::sortAs(int column, int descending, int month) {
+    std::vector<RowRef> rows;
+    rows.reserve(count());
+    sortColumn_ = column;
+    sortDescending_ = descending;
+    rekeyDisplay();
+    if (count() > 0) sortRows(month, rows);
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -856,7 +929,9 @@ void AppendBatch::takeBack() noexcept {
             list_.removeAt(it->position, true);
             if (list_.view_) list_.view_->deleteItem(it->position);
         } else {
+            if (list_.observer_) list_.observer_->rowTextsChanging(*it->row);
             it->row->restoreTexts(it->texts);
+            if (list_.observer_) list_.observer_->rowTextsChanged(*it->row);
             if (list_.view_) list_.view_->rowsChanged();
         }
     }
@@ -1066,6 +1141,7 @@ int AppendBatch::finish() {
         }
     }
     if (added_ > 0) list_.modified_ = 1;
+    if (list_.observer_) list_.observer_->rowsReset();
     return added_;
 }
 

@@ -10,6 +10,7 @@
 
 namespace twk {
 
+class ListObserver;
 class ListViewOps;
 class RowComparator;
 
@@ -257,6 +258,9 @@ class EntryList {
 
     ListViewOps* view() const { return view_; }
     void setView(ListViewOps* view) { view_ = view; }
+    // The one watcher of the rows' changes (list_observer.h), or none.
+    ListObserver* observer() const { return observer_; }
+    void setObserver(ListObserver* observer) { observer_ = observer; }
 
     // Adding. mode 1 inserts at the sorted position, anything else appends. Return 1 added, 0 not added.
     int addTexts(int n, const char* const* texts, int mode);
@@ -272,6 +276,16 @@ class EntryList {
     int markHash(const char* hash);
     int hashInFilters(const char* hash) const;
     int usesFilter(const EntryList* list) const;
+
+    // Places a row at a display position (0 .. count()) without asking the sort order, the filter lists, the
+    // view or the dependent lists: a list rebuilt from a record of its changes. Returns 1, or 0 when the hash
+    // is present or the position lies outside (the row is then freed). Throws std::bad_alloc as insertEntry.
+    int placeEntry(EntryPtr entry, int position);
+    // The row (of this list) takes the texts of `from` as a merge does, whatever their reference amounts.
+    // Throws std::bad_alloc as Entry::takeTextsOf.
+    void retakeTexts(Entry& row, const Entry& from);
+    // Rows' search marks were written directly (a search): the observer hears of it.
+    void marksWritten();
 
     // Removing.
     int removeAt(int position, bool free);
@@ -304,6 +318,9 @@ class EntryList {
     int sort(int column);
     // The same with room for count() references in `scratch`: needs no memory.
     int sort(int column, std::vector<RowRef>& scratch);
+    // Sorts by a column and direction with the update-time keys of `month` (a sort made earlier, again).
+    // Throws std::bad_alloc, with the list as it was, when there is no room for the order.
+    void sortAs(int column, int descending, int month);
 
     // The comparison of the current sort order (month read from the clock now).
     RowComparator currentComparator() const;
@@ -326,6 +343,7 @@ class EntryList {
     int hashInFiltersBut(const char* hash, const EntryList* passedOver) const;
     RowRef hashRef(Entry* e) const;
     void rekeyDisplay();
+    void sortRows(int month, std::vector<RowRef>& rows);
     void removeFromHashOrder(Entry* e);
     void setViewSelected(int position, bool selected);
 
@@ -339,6 +357,7 @@ class EntryList {
     ListKind kind_;
     int modified_ = 0;
     ListViewOps* view_ = nullptr;
+    ListObserver* observer_ = nullptr;
     int purgePending_ = 0;
     bool displayKeysStale_ = false;  // a merge renamed a row since the name prefixes were made
     std::string path_;

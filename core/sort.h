@@ -30,6 +30,7 @@ class RowComparator {
     uint64_t keyOf(const Entry& e) const;
     int column() const { return column_; }
     int flag() const { return flag_; }
+    int month() const { return month_; }
 
   private:
     int column_;

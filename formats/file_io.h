@@ -67,6 +67,13 @@ class OutputFile {
     bool openForAppend(const std::string& path, int* lastByte);
     // Cuts a file opened for appending back to the length it had when it was opened.
     bool cutBack();
+    // Opens the file for writing at its end, creating it when missing; others may read it meanwhile. Its
+    // length goes to `length`.
+    bool openShared(const std::string& path, unsigned long long* length);
+    // Cuts the file to `length` bytes and writes on from there.
+    bool cutTo(unsigned long long length);
+    // Flushes what was written to the disk (the file stays open).
+    bool flush();
     bool isOpen() const { return handle_ != kNoHandle; }
     // Writes all n bytes, or reports failure.
     bool write(const char* data, std::size_t n);
@@ -84,6 +91,10 @@ class OutputFile {
 // Moves `from` over `to`, replacing `to` when it exists.
 bool moveFileReplacing(const std::string& from, const std::string& to);
 bool removeFile(const std::string& path);
+// Makes a folder (its parent must exist); true also when it exists already.
+bool makeFolder(const std::string& path);
+// Whether something of that name exists.
+bool pathExists(const std::string& path);
 // Whether an existing file may be written (false for a read-only one, or when it cannot be found).
 bool isWritableFile(const std::string& path);
 // Whether the file exists and is marked read-only. The program never writes such a file, even where the

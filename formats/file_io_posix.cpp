@@ -108,6 +108,31 @@ bool OutputFile::cutBack() {
     return isOpen() && ::ftruncate(static_cast<int>(handle_), static_cast<off_t>(appendedFrom_)) == 0;
 }
 
+bool OutputFile::openShared(const std::string& path, unsigned long long* length) {
+    close();
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    handle_ = fd;
+    const off_t end = ::lseek(fd, 0, SEEK_END);
+    if (end < 0) {
+        close();
+        return false;
+    }
+    *length = static_cast<unsigned long long>(end);
+    return true;
+}
+
+bool OutputFile::cutTo(unsigned long long length) {
+    if (!isOpen()) return false;
+    const int fd = static_cast<int>(handle_);
+    return ::ftruncate(fd, static_cast<off_t>(length)) == 0 &&
+           ::lseek(fd, static_cast<off_t>(length), SEEK_SET) == static_cast<off_t>(length);
+}
+
+bool OutputFile::flush() {
+    return isOpen() && ::fsync(static_cast<int>(handle_)) == 0;
+}
+
 bool OutputFile::writeSome(const char* data, std::size_t n) {
     return writeFully(static_cast<int>(handle_), data, n);
 }
@@ -142,6 +167,16 @@ bool isReadOnlyFile(const std::string& path) {
 
 bool removeFile(const std::string& path) {
     return ::unlink(path.c_str()) == 0;
+}
+
+bool makeFolder(const std::string& path) {
+    struct stat st;
+    return ::mkdir(path.c_str(), 0755) == 0 || (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
+}
+
+bool pathExists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
 }
 
 }  // namespace twk

@@ -92,6 +92,33 @@ bool OutputFile::cutBack() {
     return SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h);
 }
 
+bool OutputFile::openShared(const std::string& path, unsigned long long* length) {
+    close();
+    HANDLE h = CreateFileW(toWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    handle_ = reinterpret_cast<std::intptr_t>(h);
+    LARGE_INTEGER end = {};
+    if (!SetFilePointerEx(h, LARGE_INTEGER{}, &end, FILE_END)) {
+        close();
+        return false;
+    }
+    *length = static_cast<unsigned long long>(end.QuadPart);
+    return true;
+}
+
+bool OutputFile::cutTo(unsigned long long length) {
+    if (!isOpen()) return false;
+    LARGE_INTEGER at = {};
+    at.QuadPart = static_cast<LONGLONG>(length);
+    HANDLE h = toHandle(handle_);
+    return SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+}
+
+bool OutputFile::flush() {
+    return isOpen() && FlushFileBuffers(toHandle(handle_)) != 0;
+}
+
 bool OutputFile::writeSome(const char* data, std::size_t n) {
     HANDLE h = toHandle(handle_);
     while (n > 0) {
@@ -126,6 +153,17 @@ bool moveFileReplacing(const std::string& from, const std::string& to) {
 
 bool removeFile(const std::string& path) {
     return DeleteFileW(toWide(path).c_str()) != 0;
+}
+
+bool makeFolder(const std::string& path) {
+    const std::wstring wide = toWide(path);
+    if (CreateDirectoryW(wide.c_str(), nullptr)) return true;
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool pathExists(const std::string& path) {
+    return GetFileAttributesW(toWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool isWritableFile(const std::string& path) {

@@ -70,8 +70,10 @@ int markRows(EntryList& list, std::vector<uint64_t>& before, Step&& step) {
             if (back < row) e.setMarked((before[back >> 6] >> (back & 63)) & 1);
             ++back;
         });
+        list.marksWritten();
         throw;
     }
+    list.marksWritten();
     return marked;
 }
 

@@ -129,6 +129,15 @@
 #define ID_COND_RELOAD 40060
 #define ID_COND_SAVE 40061
 
+// Timers of the main window.
+#define IDT_COLLECTION 2003     // a cycle of the automatic collection
+#define IDT_JOURNAL_POINT 2004  // the recovery journal takes in the changes made since its last point
+#define IDT_JOURNAL_FLUSH 2005  // what the journal wrote goes to the disk
+
+// Private messages of the main window. TWK_JOURNAL_NOW: a journal point and its flush at once (wParam and
+// lParam 0; returns 1 when the journal is written and flushed, 0 when it is off or could not be written).
+#define TWK_JOURNAL_NOW 0x8010  // WM_APP + 0x10
+
 // Dynamic command ranges, each 300 ids wide.
 #define ID_HISTORY_FIRST 2024
 #define ID_MOVETO_FIRST 2324

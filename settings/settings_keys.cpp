@@ -67,6 +67,7 @@ const SettingKey kSettingKeys[kSettingCount] = {
     {"VobraBbsHistory%2.2d", F::Text, 0, D::Fixed, 0, "", false, kNoLow, kNoHigh},
     {"StartPtr", F::Unsigned, 1, D::Fixed, static_cast<std::int32_t>(kDefaultStartPtr), "", false, kNoLow,
      kNoHigh},
+    {"Recovery", F::Signed, 1, D::Fixed, 1, "", false, kNoLow, kNoHigh},
 };
 
 }  // namespace
@@ -213,6 +214,10 @@ bool loadBbsScripts(const ProfileFile& file) {
 
 std::uint32_t loadStartPtr(const ProfileFile& file) {
     return file.numberOr(kProfileSection, kSettingKeys[kSetStartPtr].name, kDefaultStartPtr);
+}
+
+bool loadRecoveryOn(const ProfileFile& file) {
+    return flag(file, kSetRecovery);
 }
 
 SettingsPageValues loadSettingsPage(const ProfileFile& file, const std::string& programFolder) {

@@ -75,6 +75,7 @@ enum SettingId {
     kSetBbsHistory,
     kSetVobraBbsHistory,
     kSetStartPtr,
+    kSetRecovery,
     kSettingCount
 };
 
@@ -161,6 +162,9 @@ bool loadBbsScripts(const ProfileFile& file);
 
 // "StartPtr" (unsigned, default kDefaultStartPtr).
 std::uint32_t loadStartPtr(const ProfileFile& file);
+
+// "Recovery" (default 1): whether the program keeps its recovery journal beside it.
+bool loadRecoveryOn(const ProfileFile& file);
 
 // ---------------------------------------------------------------------------------------------------------------
 // The values behind the settings page's controls.

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "host/collection.h"
+#include "resources/resource.h"
 
 namespace twk {
 class Histories;
@@ -26,7 +27,7 @@ class TrayNotifier;
 class CollectionCommands final : private CollectionWorld {
   public:
     // The timer of the main window that runs the cycles.
-    static constexpr UINT_PTR kTimer = 2003;
+    static constexpr UINT_PTR kTimer = IDT_COLLECTION;
 
     struct Parts {
         HostBridge& host;

@@ -58,6 +58,7 @@ void ConditionPage::addFromFields() {
         conditions.at(index).bindDestination(list);
     showCounts(&view_);
     showMessage("%s", kMsgConditionAdded);
+    main_.recovery().changed();
 }
 
 void ConditionPage::copySelectedToFields() {
@@ -95,6 +96,7 @@ void ConditionPage::runCommand(int id) {
     switch (id) {
         case ID_COND_RELOAD: {
             int n = file.load(conditions, main_.tabs(), &view_);
+            if (n >= 0) main_.recovery().conditionsWritten();
             showCounts(&view_);
             if (n < 0)
                 showMessage("%s", kMsgConditionsLoadFailed);
@@ -104,6 +106,7 @@ void ConditionPage::runCommand(int id) {
         }
         case ID_COND_SAVE: {
             int n = file.save(conditions);
+            if (n >= 0) main_.recovery().conditionsWritten();
             showCounts(&view_);
             if (n < 0)
                 showMessage("%s", kMsgConditionsSaveFailed);
@@ -143,6 +146,7 @@ void ConditionPage::runCommand(int id) {
             return;
     }
     view_.invalidate();
+    main_.recovery().changed();
 }
 
 LRESULT CALLBACK ConditionPage::viewProc(HWND view, UINT message, WPARAM wParam, LPARAM lParam) noexcept {

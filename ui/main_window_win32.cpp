@@ -248,10 +248,17 @@ MainWindow::MainWindow(HINSTANCE instance, std::string programFolder)
                   if (collector_.state().running && collector_.state().target == &list) collector_.stop();
               },
               [this] { updateCommandStates(); }}),
+      recovery_({tabs_, shared_.conditions,
+                 [this] { return std::make_unique<ListPage>(*this, PageKind::Normal); },
+                 [this] { updateCommandStates(); }}),
       rows_(tabs_, statusBar_),
       clipboard_(rows_.pages(), [this] { return optionChecked(*this, IDC_SET_AUTOSORT); }),
       export_(rows_.pages(), *host_, [this] { return settingsPage(); }) {
-    tabs_.setListGoing([this](const EntryList* list) { collector_.logic().forgetList(list); });
+    tabs_.setListGoing([this](const EntryList* list) {
+        collector_.logic().forgetList(list);
+        recovery_.listGoing(list);
+    });
+    tabs_.setListCame([this](EntryList& list) { recovery_.listCame(list); });
 }
 
 MainWindow::~MainWindow() {
@@ -324,14 +331,20 @@ BbsPage* MainWindow::bbsPage() const {
 // ---------------------------------------------------------------------------------------------------------------
 LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     // While long work runs, what another program or the system sends is answered, but starts nothing inside
-    // it: no command, timer or close, and a session that asks to end is told to wait.
+    // it: no command, timer or close. A session that ends meanwhile is not held up: the journal's earlier
+    // points (at most two seconds old) go to the disk, and nothing half done is written.
     if (Busy::working()) {
         switch (message) {
             case WM_COMMAND:
             case WM_SYSCOMMAND:
             case WM_TIMER:
             case WM_CLOSE:
+                return 0;
             case WM_QUERYENDSESSION:
+                recovery_.flushWritten();
+                return 1;
+            case WM_ENDSESSION:
+                if (wParam) recovery_.flushWritten();
                 return 0;
             default:
                 break;
@@ -343,6 +356,7 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_COMMAND:
             command(LOWORD(wParam), HIWORD(wParam) == 1);
+            recovery_.changed();
             return 0;
         case WM_NOTIFY: {
             auto* header = reinterpret_cast<const NMHDR*>(lParam);
@@ -369,17 +383,27 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if ((wParam & 0xFFF0) == SC_MINIMIZE && tray_.minimise()) return 0;
             return DefWindowProcW(hwnd_, message, wParam, lParam);
         case WM_TIMER:
+            if (recovery_.onTimer(wParam)) return 0;
             guardAllocation(MemoryPlace::Collect, [&] { collector_.cycle(); });
+            recovery_.changed();
             return 0;
+        case TWK_JOURNAL_NOW:
+            return recovery_.pointNow() ? 1 : 0;
         case WM_CLOSE:
             close(true);
             return 0;
         case WM_QUERYENDSESSION:
-            // While a close is asking about unsaved rows, the session waits for the answer.
+            // Every unsaved row is on the disk before the answer; the close then asks nothing. While a close
+            // is asking about unsaved rows, the session waits for the answer.
+            recovery_.endSession();
             return close(false) ? 1 : 0;
+        case WM_ENDSESSION:
+            if (wParam) recovery_.endSession();
+            return 0;
         case WM_DESTROY:
             // A command whose box was open when the window went finds no collection to go on with.
             collector_.logic().windowGone();
+            recovery_.windowGone();
             PostQuitMessage(0);
             return 0;
         default:
@@ -456,6 +480,9 @@ void MainWindow::onInitDialog() {
     auto* conditionsPage = static_cast<ConditionPage*>(tabs_.firstPage(PageKind::Conditions));
     shared_.conditionFile.load(shared_.conditions, tabs_,
                                conditionsPage ? conditionsPage->listView() : nullptr);
+    // What the last run left unsaved: the one question of the start, before anything else runs.
+    recovery_.start(hwnd_, shared_.folder, loadRecoveryOn(shared_.userSettings),
+                    shared_.conditionFile.known());
 
     host_->enableDebugPrivilege();
     applyAlpha(hwnd_, loadAlpha(shared_.userSettings));
@@ -628,6 +655,7 @@ bool MainWindow::close(bool ask) {
     if (!IsWindow(hwnd_)) return false;
     // What cannot be written is named; the old files stay as they were.
     std::vector<std::string> unwritten;
+    bool conditionsWritten = true;
     {
         Busy busy(statusBar_);
         // Files that could not be read at the start are left as they are: this run holds defaults or nothing
@@ -640,8 +668,8 @@ bool MainWindow::close(bool ask) {
                 unwritten.push_back(shared_.userSettings.path());
         }
         fixedLists_.saveAll(tabs_, &unwritten);
-        if (shared_.conditionFile.saveAtEnd(shared_.conditions) < 0)
-            unwritten.push_back(shared_.conditionFile.path());
+        conditionsWritten = shared_.conditionFile.saveAtEnd(shared_.conditions) >= 0;
+        if (!conditionsWritten) unwritten.push_back(shared_.conditionFile.path());
     }
     for (const std::string& path : unwritten) errorBox(kMsgCannotWrite, path.c_str());
     // The first close that could not write them keeps the window and its rows, so that the user can free the
@@ -650,6 +678,10 @@ bool MainWindow::close(bool ask) {
         closeReported_ = true;
         return false;
     }
+    auto written = [&](ListKind kind) {
+        return std::find(unwritten.begin(), unwritten.end(), fixedLists_.pathOf(kind)) == unwritten.end();
+    };
+    recovery_.closed(ask, written(ListKind::Ignore), written(ListKind::Bbs), conditionsWritten);
     if (Page* page = tabs_.firstPage(PageKind::Conditions)) page->listView()->deleteAllItems();
     shared_.conditions = ConditionList();
     if (BbsPage* page = bbsPage()) page->closeBrowserPages();

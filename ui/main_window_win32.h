@@ -33,6 +33,7 @@
 #include "ui/host_export_win32.h"
 #include "ui/icons_win32.h"
 #include "ui/list_presentation_win32.h"
+#include "ui/recovery_win32.h"
 #include "ui/row_commands_win32.h"
 #include "ui/status_bar_win32.h"
 #include "ui/tab_set_win32.h"
@@ -91,6 +92,7 @@ class MainWindow : public BaseWindow<MainWindow> {
     CollectionState& collection() { return collector_.logic().state(); }
     CollectionCommands& collector() { return collector_; }
     FileCommandsWindow& files() { return files_; }
+    RecoveryWindow& recovery() { return recovery_; }
     SettingsPage* settingsPage() const;
     BbsPage* bbsPage() const;
     HMENU menu() const { return GetMenu(hwnd_); }
@@ -158,6 +160,7 @@ class MainWindow : public BaseWindow<MainWindow> {
     TrayCommands tray_;
     CollectionCommands collector_;
     FileCommandsWindow files_;
+    RecoveryWindow recovery_;
     RowCommandsWindow rows_;
     ClipboardCommands clipboard_;
     HostExport export_;

@@ -178,6 +178,8 @@ int ListTabSet::insertPage(std::unique_ptr<Page> page, int index, int show, cons
         SendMessageW(tabs_, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
         current_ = index;
     }
+    if (listCame_ && records_[static_cast<size_t>(index)].list)
+        listCame_(*records_[static_cast<size_t>(index)].list);
     return 1;
 }
 

@@ -94,6 +94,8 @@ class ListTabSet final : public TabPageSet, public ListTabs {
     void removeAll() override;
     // Told of each list about to go with its page, before anything of it changes.
     void setListGoing(std::function<void(const EntryList*)> going) { listGoing_ = std::move(going); }
+    // Told of each list that came with its page, once the page is in the set.
+    void setListCame(std::function<void(EntryList&)> came) { listCame_ = std::move(came); }
 
     EntryList* pageList(int index) const;
     Page* page(int index) const;
@@ -116,6 +118,7 @@ class ListTabSet final : public TabPageSet, public ListTabs {
     std::vector<PageRecord> records_;
     int nextId_ = 1;
     std::function<void(const EntryList*)> listGoing_;
+    std::function<void(EntryList&)> listCame_;
 };
 
 }  // namespace twk::ui

@@ -10,6 +10,7 @@
 
 #include "bench/win32/winbench_win32.h"
 #include "core/entry_list.h"
+#include "recovery/journal.h"
 #include "resources/resource.h"
 #include "ui/main_window_win32.h"
 #include "ui/pages_win32.h"
@@ -31,6 +32,7 @@ class Window {
         for (const char* file :
              {"TWK.ini", "TWKdef.ini", "ConditionList.txt", "IgnoreList.txt", "BbsList.txt"})
             DeleteFileA((folder_ + file).c_str());
+        removeJournal();
         RemoveDirectoryA(folder_.c_str());
     }
     Window(const Window&) = delete;
@@ -78,6 +80,19 @@ class Window {
     }
 
   private:
+    // The recovery journal's folder: whatever the window left in it.
+    void removeJournal() const {
+        const std::string journal = folder_ + twk::kJournalFolderName + "\\";
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA((journal + "*").c_str(), &found);
+        if (find != INVALID_HANDLE_VALUE) {
+            do DeleteFileA((journal + found.cFileName).c_str());
+            while (FindNextFileA(find, &found));
+            FindClose(find);
+        }
+        RemoveDirectoryA(journal.c_str());
+    }
+
     const char* name_;
     std::string folder_;
     std::unique_ptr<twk::ui::MainWindow> main_;

@@ -87,6 +87,9 @@ class WindowTest : public ::testing::Test {
     void putClipboardUnicode(const std::wstring& text);
 
     std::string folder_;
+    // The answer start() gives the restore question of the recovery journal, and the questions asked.
+    int restoreAnswer_ = IDNO;
+    std::vector<std::string> restoreQuestions_;
     std::unique_ptr<MainWindow> main_;
     HWND hwnd_ = nullptr;
     twk::test::FixedClock clock_{twk::test::makeTime(2024, 5, 1, 12, 34, 56)};

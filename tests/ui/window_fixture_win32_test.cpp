@@ -27,7 +27,12 @@ void removeFolder(const std::string& folder) {
     if (find != INVALID_HANDLE_VALUE) {
         do {
             std::wstring name = data.cFileName;
-            if (name != L"." && name != L"..") DeleteFileW((wide + name).c_str());
+            if (name == L"." || name == L"..") continue;
+            SetFileAttributesW((wide + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                removeFolder(narrow((wide + name + L"\\").c_str()));
+            else
+                DeleteFileW((wide + name).c_str());
         } while (FindNextFileW(find, &data));
         FindClose(find);
     }
@@ -105,6 +110,11 @@ void WindowTest::TearDown() {
 
 MainWindow& WindowTest::start() {
     main_ = std::make_unique<MainWindow>(GetModuleHandleW(nullptr), folder_);
+    // The start's restore question is answered here, never by a box: No unless a test says otherwise.
+    main_->recovery().setQuestion([this](const std::string& question) {
+        restoreQuestions_.push_back(question);
+        return restoreAnswer_;
+    });
     hwnd_ = main_->create(SW_SHOW);
     EXPECT_NE(hwnd_, nullptr);
     return *main_;
