@@ -24,9 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (char c : scheme) lowered += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     if (lowered != "http" && lowered != "https") std::abort();
     if (address.compare(scheme.size(), 3, "://") != 0) std::abort();
-    // What stays names no user in its authority.
-    if (decision == twk::Navigation::Stay && address.find('@') != std::string::npos &&
-        address.find('@') < address.find('/', scheme.size() + 3))
-        std::abort();
+    // What stays names no user in its authority (which ends at the path, the query or the fragment).
+    const std::size_t authorityEnd = address.find_first_of("/?#", scheme.size() + 3);
+    if (decision == twk::Navigation::Stay && address.find('@') < authorityEnd) std::abort();
     return 0;
 }
