@@ -136,7 +136,7 @@ win_suite() {
     # shellcheck source=tools/wine-env.sh
     source tools/wine-env.sh
     # Wine now and then hangs a program before it has done anything: a test that times out runs once more.
-    run_ctest "$name" "$tree" -j1 --repeat until-timeout:2 "$@"
+    run_ctest "$name" "$tree" -j1 --repeat after-timeout:2 "$@"
     twk_wine_shutdown
     unset TWK_SUITE_BITS TWK_SUITE_LOCALE TWK_LC_ALL TWK_WINEPREFIX
 }
@@ -155,7 +155,7 @@ win_dpi_suite() {
         export TWK_SUITE_BITS=$bits TWK_SUITE_LOCALE=ja_JP.UTF-8 TWK_EXPECT_DPI=$dpi TWK_DPI_ROUNDTRIP_DIR="Z:$dir"
         # shellcheck source=tools/wine-env.sh
         source tools/wine-env.sh
-        run_ctest "win-dpi-$dpi" "$tree" -j1 --repeat until-timeout:2 -R '^(DpiLayoutTest\.|CommandsTest\.JumpToAMark)'
+        run_ctest "win-dpi-$dpi" "$tree" -j1 --repeat after-timeout:2 -R '^(DpiLayoutTest\.|CommandsTest\.JumpToAMark)'
         twk_wine_shutdown
     done
     unset TWK_SUITE_BITS TWK_SUITE_LOCALE TWK_LC_ALL TWK_WINEPREFIX TWK_DPI TWK_EXPECT_DPI TWK_DPI_ROUNDTRIP_DIR
