@@ -78,11 +78,16 @@ class OwnedBstr {
     BSTR s_ = nullptr;
 };
 
-// The reference count every object of the container shares.
+// The reference count every object of the container shares: the last release deletes its owner.
 class RefCount {
   public:
     ULONG add() noexcept { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-    ULONG release() noexcept { return static_cast<ULONG>(InterlockedDecrement(&refs_)); }
+    template <class Owner>
+    ULONG release(Owner* owner) noexcept {
+        const ULONG left = static_cast<ULONG>(InterlockedDecrement(&refs_));
+        if (left == 0) delete owner;
+        return left;
+    }
 
   private:
     LONG refs_ = 1;
@@ -139,11 +144,7 @@ class BrowserEvents final : public IDispatch {
         return S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() noexcept override { return refs_.add(); }
-    ULONG STDMETHODCALLTYPE Release() noexcept override {
-        const ULONG left = refs_.release();
-        if (left == 0) delete this;
-        return left;
-    }
+    ULONG STDMETHODCALLTYPE Release() noexcept override { return refs_.release(this); }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override {
         if (count) *count = 0;
         return count ? S_OK : E_POINTER;
@@ -168,6 +169,7 @@ class BrowserEvents final : public IDispatch {
     }
 
   private:
+    friend class RefCount;  // deletes it at the last release
     ~BrowserEvents() = default;
 
     Navigation decide(const std::wstring& address) const {
@@ -230,11 +232,7 @@ class BrowserSite final : public IOleClientSite,
         return S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() noexcept override { return refs_.add(); }
-    ULONG STDMETHODCALLTYPE Release() noexcept override {
-        const ULONG left = refs_.release();
-        if (left == 0) delete this;
-        return left;
-    }
+    ULONG STDMETHODCALLTYPE Release() noexcept override { return refs_.release(this); }
 
     // IOleClientSite
     HRESULT STDMETHODCALLTYPE SaveObject() noexcept override { return E_NOTIMPL; }
@@ -321,6 +319,7 @@ class BrowserSite final : public IOleClientSite,
     }
 
   private:
+    friend class RefCount;  // deletes it at the last release
     ~BrowserSite() = default;
 
     RefCount refs_;
